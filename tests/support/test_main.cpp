@@ -1,0 +1,12 @@
+// The main() of every test program: a QApplication on the offscreen platform
+// (unless a display was asked for), so that widget tests run without a screen.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
