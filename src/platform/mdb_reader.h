@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+// Reading Access (.mdb) files through libmdb: Jet 4 fully, Jet 3 and ACE as
+// far as libmdb reads them.
+namespace tallomar::mdb {
+
+// Where a row lives in the file: its data page and its index in that page's
+// row offset table. Updates of a cell go back to exactly this row.
+struct RowLocation {
+    quint32 page = 0;
+    quint16 row = 0;
+    friend bool operator==(const RowLocation&, const RowLocation&) = default;
+};
+
+enum class ColumnKind { Boolean, Byte, Integer, LongInteger, Currency, Single, Double, DateTime,
+                        Text, Binary, Memo, Ole, Guid, Numeric, Other };
+
+struct Column {
+    QString name;
+    ColumnKind kind = ColumnKind::Other;
+};
+
+// A table's rows in file order. Values: a null QVariant for NULL (distinct
+// from empty text), qint64 for whole numbers, -1/0 (qint64) for booleans,
+// double for other numbers, QString for text, memo and dates, QByteArray for
+// OLE and binary data.
+struct Table {
+    QString name;
+    std::vector<Column> columns;
+    std::vector<std::vector<QVariant>> rows;
+    std::vector<RowLocation> locations;  // one per row
+};
+
+// Reads the user tables of the file (all of them, or only those named in
+// `only`, compared without regard to case). Throws Error naming the file and
+// the reason when the file is missing, not an Access database, damaged or
+// encrypted.
+std::vector<Table> readTables(const QString& path, const QStringList& only = {});
+
+}  // namespace tallomar::mdb
