@@ -1,0 +1,59 @@
+#include "app/start_up.h"
+
+#include "app/globals.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/windows_path.h"
+#include "tooldb/tool_access.h"
+#include "tooldb/tool_database.h"
+
+namespace tallomar {
+
+namespace {
+
+// Settings are trimmed of blanks only: a tab or line break is part of the value.
+QString trimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
+    return text.mid(first, last - first);
+}
+
+QString loadSetting(const char* name) {
+    return trimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+                                  QStringLiteral("cName='%1'").arg(QLatin1String(name))));
+}
+
+}  // namespace
+
+void InitPaths(const QString& applicationFolder) {
+    gToolFolder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
+    gToolDbPath = resolvePackagePath(gToolFolder, QStringLiteral("ZOL.mdb"));
+    gToolDbPassword.clear();
+}
+
+bool OpenToolDatabase(const QString& path) {
+    if (!FileExists(path)) {
+        showMessage(nullptr, MessageIcon::Exclamation,
+                    QStringLiteral("找不到系统数据库,请与供应商联系!"));
+        return false;
+    }
+    try {
+        cnTool = tooldb::ToolDatabase::open(path);
+    } catch (const Error& error) {
+        showMessage(nullptr, MessageIcon::Exclamation,
+                    QStringLiteral("无法打开系统数据库 %1：%2").arg(path, error.message()));
+        return false;
+    }
+    gServerName = loadSetting("ServerName");
+    gUserName = loadSetting("UserName");
+    gPassWord = loadSetting("PassWord");
+    gZTName = loadSetting("ZTName");
+    gYear = loadSetting("Year");
+    gSoft = loadSetting("Soft");
+    gToolName = loadSetting("ToolName");
+    return true;
+}
+
+}  // namespace tallomar
