@@ -1,6 +1,7 @@
 #include "app/start_up.h"
 
 #include "app/globals.h"
+#include "platform/blanks.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/windows_path.h"
@@ -11,17 +12,8 @@ namespace tallomar {
 
 namespace {
 
-// Settings are trimmed of blanks only: a tab or line break is part of the value.
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
-
 QString loadSetting(const char* name) {
-    return trimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+    return TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
                                   QStringLiteral("cName='%1'").arg(QLatin1String(name))));
 }
 

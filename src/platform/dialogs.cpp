@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace tallomar {
@@ -41,12 +42,13 @@ void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const Q
 }
 
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title,
-                               const QString& defaultAnswer) {
+                               const QString& defaultAnswer, Echo echo) {
     QInputDialog box(parent);
     box.setInputMode(QInputDialog::TextInput);
     box.setWindowTitle(title);
     box.setLabelText(prompt);
     box.setTextValue(defaultAnswer);
+    box.setTextEchoMode(echo == Echo::Secret ? QLineEdit::Password : QLineEdit::Normal);
     if (Dialogs::current().exec(box) != QDialog::Accepted) return std::nullopt;
     return box.textValue();
 }

@@ -32,8 +32,10 @@ void showMessage(QWidget* parent, MessageIcon icon, const QString& text,
                  const QString& title = QString());
 
 // A modal input box with a prompt, a title and a default answer; empty
-// optional when the operator cancels it.
+// optional when the operator cancels it. A secret answer (a password) is
+// not shown as it is typed.
+enum class Echo { Plain, Secret };
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title,
-                               const QString& defaultAnswer);
+                               const QString& defaultAnswer, Echo echo = Echo::Plain);
 
 }  // namespace tallomar
