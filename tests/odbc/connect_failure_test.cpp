@@ -1,0 +1,29 @@
+#include "platform/odbc.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace tallomar::odbc;
+
+TEST(ConnectFailure, RefusedConnectionGivesTheDriversText) {
+    const QString connection =
+        driverConnectionString(QStringLiteral("Driver={SQL Server};Server=127.0.0.1,1;Uid=sa;Pwd=x"));
+    try {
+        Connection::open(connection, 5);
+        FAIL() << "a connection to a closed port was reported as made";
+    } catch (const Error& error) {
+        EXPECT_FALSE(error.message().isEmpty());
+        EXPECT_TRUE(error.sqlState().startsWith(QLatin1String("08"))) << error.sqlState().toStdString();
+        EXPECT_TRUE(error.message().contains(QLatin1String("["))) << error.message().toStdString();
+    }
+}
+
+TEST(ConnectFailure, UnknownDriverIsNamedInTheError) {
+    try {
+        Connection::open(QStringLiteral("Driver=/no/such/libdriver.so;Server=127.0.0.1"), 5);
+        FAIL() << "a connection through a missing driver was reported as made";
+    } catch (const Error& error) {
+        EXPECT_FALSE(error.message().isEmpty());
+        EXPECT_FALSE(error.connectionLost());
+    }
+}
