@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QComboBox;
+class QWidget;
+
+// The edition rules and the three ways the program reaches the server: the
+// login test, the system connection cnSystem (login lists) and the
+// account-set connection cnAccount (every script runs there).
+namespace tallomar {
+
+// "R1", "R3", "R6" or empty, from the first two characters of a software
+// edition name, compared case-sensitively.
+QString EditionCode(const QString& editionName);
+
+// What an edition decides: the system database, the query listing its
+// account sets and whether account sets have years.
+struct EditionRules {
+    QString systemDatabase;
+    QString accountListSql;
+    bool hasYears = false;
+};
+// The rules of an edition code; none for the empty code (and anything
+// unknown), which changes nothing.
+std::optional<EditionRules> EditionRulesFor(const QString& editionCode);
+
+// True when one of the entries equals `text` exactly (case-sensitively).
+bool ComboContains(const QStringList& entries, const QString& text);
+bool ComboContains(const QComboBox& combo, const QString& text);
+
+// The account-set id of an account-set entry "[id]name": the characters from
+// the second up to the first "]"; empty when the entry has no "]".
+QString AccountIdOf(const QString& accountEntry);
+
+// The connection texts in their Windows form, built from the process-wide
+// values; odbc::driverConnectionString turns them into what the installed
+// driver reads.
+QString systemConnectionText();
+QString accountConnectionText();
+QString loginTestConnectionText(const QString& serverText);
+
+// Seconds a connection attempt waits for the server before giving up.
+inline constexpr int kLoginTimeoutSeconds = 15;
+
+// Makes cnSystem on gSystemDatabase. Empty text on success; otherwise the
+// failure text for the login window's status line, and cnSystem is absent.
+QString ConnectSystemDatabase();
+
+// True when the server named by the server box's text accepts gUserName and
+// gPassWord. The test connection is closed at once.
+bool TestLogin(const QString& serverText);
+
+enum class AccountConnection {
+    Connected,  // cnAccount is open on gDatabaseName
+    Failed,     // the warning was shown; cnAccount is absent and the login goes on
+    Refused,    // no account set is selected: a message was shown, nothing changed, the login stops
+};
+// Sets gZTName and gDatabaseName from the selected account-set entry and year
+// (by the edition of gSoft) and makes cnAccount. Message boxes are owned by
+// `dialogParent`.
+AccountConnection ConnectAccountDatabase(const QString& accountEntry, const QString& year,
+                                         QWidget* dialogParent);
+
+}  // namespace tallomar

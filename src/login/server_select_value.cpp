@@ -1,0 +1,23 @@
+#include "login/server_select_value.h"
+
+#include "platform/odbc.h"
+#include "tooldb/tool_access.h"
+
+namespace tallomar {
+
+QString SelectValue(const QString& field, const QString& table, const QString& condition,
+                    odbc::Connection& connection) {
+    try {
+        odbc::Statement statement(connection);
+        statement.execute(selectValueStatement(field, table, condition));
+        // Row counts of statements before the select carry no value.
+        while (statement.columnCount() == 0)
+            if (!statement.nextResult()) return {};
+        if (!statement.fetch()) return {};
+        return statement.text(0).value_or(QString());
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+}  // namespace tallomar
