@@ -83,6 +83,20 @@ struct Statement::Handles {
         return errorFrom(diagnostics, what, connectionDead(connection));
     }
 
+    // Drops what is left of the previous batch. Closing the cursor discards
+    // unread rows; after a timeout FreeTDS still holds the cancelled request
+    // until "no more results" has been read, and refuses the next batch
+    // until then.
+    void abandonResults() {
+        SQLFreeStmt(statement, SQL_CLOSE);
+        for (SQLRETURN rc = SQLMoreResults(statement); rc != SQL_NO_DATA && rc != SQL_INVALID_HANDLE;
+             rc = SQLMoreResults(statement)) {
+            if (rc == SQL_ERROR && connectionDead(connection)) break;
+        }
+        readDiagnostics(SQL_HANDLE_STMT, statement);
+        pending = false;
+    }
+
     void forgetResult() {
         columns = 0;
         names.clear();
@@ -144,7 +158,7 @@ void Statement::execute(const QString& sql) {
     // operator's decision, even when the cancel arrived between two batches.
     if (cancelled_) throw Error(QStringLiteral("ODBC: the batch was not sent, the run was cancelled"),
                                 QStringLiteral("HY008"));
-    if (h.pending) SQLFreeStmt(h.statement, SQL_CLOSE);
+    if (h.pending) h.abandonResults();
     h.pending = true;
     const SQLRETURN rc = SQLExecDirectW(h.statement, wide(sql), SQLINTEGER(sql.size()));
     // A batch answered by a bare DONE gives "no data": that is success, and

@@ -62,7 +62,9 @@ private:
 
 // One statement on a connection. A batch may answer with several results
 // (result sets, row counts, errors): they are read one by one, rows fetched
-// as a stream, never collected by this layer.
+// as a stream, never collected by this layer. A connection serves one
+// statement with unread results at a time: read a batch to its end (or
+// destroy its statement) before another statement uses the connection.
 class Statement {
 public:
     explicit Statement(Connection& connection);
@@ -74,7 +76,9 @@ public:
     void setQueryTimeout(int seconds);
 
     // Sends a batch and positions on its first result; throws Error when that
-    // result is an error (a timeout and a cancel are errors too).
+    // result is an error (a timeout and a cancel are errors too). Unread
+    // results of the previous batch are dropped first. After cancel() the
+    // statement sends nothing more.
     void execute(const QString& sql);
     // Moves to the next result of the batch; false when none is left. Throws
     // Error when that result is an error (later results may still follow).
