@@ -15,7 +15,15 @@ const QString kListFormat = QStringLiteral("ID|<操作步骤|^提示信息");
 // The ID column is present but invisible.
 const std::vector<int> kListWidthsTwips = {0, 2000, 3000};
 
+// Columns of the detail statement, in the order it names them.
+enum DetailColumn { kDetailOperate = 1, kDetailResult = 2, kDetailPath = 3 };
+
 QString cellText(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+
+QString detailText(const tooldb::Recordset& details, DetailColumn column) {
+    const std::vector<QVariant>& row = details.rows.front();
+    return column < static_cast<int>(row.size()) ? cellText(row.at(column)) : QString();
+}
 
 }  // namespace
 
@@ -64,10 +72,9 @@ void BewriteLogic::ShowSymptomDetails(qint16 id) {
     }
     screen_.caption.clear();
     ClearSymptomDetails();
-    screen_.operate = QStringLiteral("操作步骤：") + cellText(details.value(0, QStringLiteral("cOperate")));
-    screen_.result = QStringLiteral("提示信息：") + cellText(details.value(0, QStringLiteral("cResult")));
-    const QString picturePath =
-        symptomPicturePath(cellText(details.value(0, QStringLiteral("cPath"))), toolFolder_);
+    screen_.operate = QStringLiteral("操作步骤：") + detailText(details, kDetailOperate);
+    screen_.result = QStringLiteral("提示信息：") + detailText(details, kDetailResult);
+    const QString picturePath = symptomPicturePath(detailText(details, kDetailPath), toolFolder_);
     screen_.picture = loadSymptomPicture(picturePath);
 }
 
