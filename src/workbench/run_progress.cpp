@@ -1,0 +1,34 @@
+#include "workbench/run_progress.h"
+
+#include "platform/dialogs.h"
+#include "workbench/run_progress_dialog.h"
+
+#include <QMetaObject>
+#include <exception>
+#include <thread>
+
+namespace tallomar {
+
+QString runWithProgress(QWidget* parent, const QString& title,
+                        const std::function<QString(RunContext&)>& work) {
+    RunContext context;
+    RunProgressDialog dialog(context, title, parent);
+    QString result;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            result = work(context);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Queued: delivered by the box's own event loop, even when the work
+        // ends before the box is shown.
+        QMetaObject::invokeMethod(&dialog, &RunProgressDialog::workFinished, Qt::QueuedConnection);
+    });
+    if (Dialogs::current().exec(dialog) != QDialog::Accepted) context.cancel();
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}
+
+}  // namespace tallomar

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <functional>
+
+namespace tallomar {
+
+// A separator line: its first two characters are "GO" in any letter case and
+// what follows them, if anything, is not a letter, a digit or an underscore.
+// "GO", "go -- next", "GO;" and "GO 2" separate; "GOTO done" and
+// "goods_id int," are script text, and so is an indented GO. A count after GO
+// is not honoured: the batch runs once.
+bool isSeparatorLine(QStringView line);
+
+// Collects script lines into batches the way the server is sent them: every
+// line contributes its text, one blank, then CR LF; a separator line closes
+// the batch and is itself dropped.
+class BatchCollector {
+public:
+    // Takes the next line (without its line end). True when it was a
+    // separator that closed a batch, which batch() then holds until the next
+    // call.
+    bool addLine(QStringView line);
+    // At the end of the file: true when a batch is left, in batch().
+    bool finish();
+    const QString& batch() const { return ready_; }
+
+private:
+    QString collecting_;
+    QString ready_;
+};
+
+// Reads the script file at `path` as a stream and hands each batch to `send`,
+// in file order, as soon as it is complete; a batch is handed out only after
+// every line of it has been read and decoded. Throws tallomar::Error when the
+// file cannot be opened or read, or holds bytes not valid in its encoding
+// (see ScriptTextReader); whatever `send` throws ends the reading at once.
+void forEachBatch(const QString& path, const std::function<void(const QString& batch)>& send);
+
+}  // namespace tallomar

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace tallomar {
+
+// Reads a script file line by line as a stream: the file is decoded a piece
+// at a time, so memory stays flat whatever its size.
+//
+// Script files are in code page 936 (GBK) unless they start with a UTF-8 or
+// UTF-16 (little- or big-endian) byte-order mark; the mark is not part of the
+// text. A line ends at CR LF, at a lone CR or at a lone LF; a last line
+// without a line end is still a line. A byte sequence that is not valid in the
+// file's encoding is never turned into some other character: reading the line
+// that holds it throws, naming the file and the line.
+class ScriptTextReader {
+public:
+    // Opens the file; throws tallomar::Error with the file system's
+    // description when it cannot be opened.
+    explicit ScriptTextReader(const QString& path);
+
+    // The next line, without its line end, valid until the next call; false
+    // at the end of the file. Throws tallomar::Error when the file cannot be
+    // read or the line holds bytes that are not valid in the file's encoding.
+    bool nextLine(QStringView& line);
+
+    enum class Encoding { Gbk, Utf8, Utf16LittleEndian, Utf16BigEndian };
+    Encoding encoding() const { return encoding_; }
+
+private:
+    void detectByteOrderMark();
+    // Decodes the next piece of the file onto the pending text; false at the
+    // end of the file.
+    bool decodeMore();
+    // Where the piece of raw bytes may be cut so that no character is split.
+    qsizetype safeCut(QByteArrayView bytes, bool endOfFile) const;
+    // The part of a piece before its first line holding bytes that are not
+    // valid in the encoding.
+    qsizetype validPrefix(QByteArrayView piece) const;
+    // The piece as text; empty optional when it holds invalid bytes.
+    std::optional<QString> decode(QByteArrayView piece) const;
+    [[noreturn]] void throwInvalidBytes() const;
+
+    QString path_;
+    QFile file_;
+    Encoding encoding_ = Encoding::Gbk;
+    QByteArray carry_;     // raw bytes read but not yet decoded
+    QString text_;         // decoded text not yet handed out as lines
+    qsizetype position_ = 0;  // start of the next line in text_
+    qsizetype scanned_ = 0;   // text_ before this holds no line end after position_
+    bool endOfFile_ = false;
+    bool invalidAhead_ = false;  // the text after text_ starts a line with invalid bytes
+    qint64 lineNumber_ = 0;
+};
+
+}  // namespace tallomar

@@ -1,0 +1,47 @@
+#include "batches_command.h"
+
+#include "platform/error.h"
+#include "platform/windows_path.h"
+#include "workbench/script_batches.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cstdio>
+
+namespace tallomar::cli {
+
+namespace {
+
+// QJsonDocument writes arrays and objects only: a one-element array, less
+// its brackets, is the string in JSON.
+QByteArray jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.sliced(1, array.size() - 2);
+}
+
+}  // namespace
+
+int batchesCommand(const QStringList& arguments) {
+    if (arguments.size() != 1) {
+        std::fputs("usage: tallomar-cli batches FILE\n", stderr);
+        return 2;
+    }
+    const QString path = resolveWindowsPath(arguments.first());
+    try {
+        forEachBatch(path, [](const QString& batch) {
+            const QByteArray line = jsonString(batch) + '\n';
+            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        });
+    } catch (const Error& error) {
+        // A decoding failure already names the file and the line; the file
+        // system's description of an open failure does not.
+        QString message = error.message();
+        if (!message.contains(path)) message = path + QStringLiteral(": ") + message;
+        std::fflush(stdout);
+        std::fprintf(stderr, "tallomar-cli batches: %s\n", message.toUtf8().constData());
+        return 1;
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace tallomar::cli

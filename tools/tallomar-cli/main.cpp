@@ -1,0 +1,40 @@
+// tallomar-cli: checks for tool package authors, one subcommand each.
+#include "batches_command.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& arguments);
+};
+
+const Command kCommands[] = {
+    {"batches", "batches FILE   print each batch of a script as the runner sends it (JSON strings)",
+     tallomar::cli::batchesCommand},
+};
+
+int usage() {
+    std::fputs("usage: tallomar-cli COMMAND ...\n", stderr);
+    for (const Command& command : kCommands) std::fprintf(stderr, "  %s\n", command.summary);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (arguments.isEmpty()) return usage();
+    const QString name = arguments.takeFirst();
+    for (const Command& command : kCommands) {
+        if (name == QLatin1String(command.name)) return command.run(arguments);
+    }
+    std::fprintf(stderr, "tallomar-cli: unknown command \"%s\"\n", name.toUtf8().constData());
+    return usage();
+}
