@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tallomar {
+
+// A run of consecutive result rows kept column by column: each column's cells
+// are UTF-8 text laid end to end in one buffer, with one end offset per cell,
+// so a million-row result costs little more than its text.
+class ResultChunk {
+public:
+    explicit ResultChunk(int columnCount = 0);
+
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+    int rowCount() const { return rows_; }
+
+    // Appends one row; `cells` holds one value per column, empty optional for NULL.
+    void appendRow(const std::vector<std::optional<QString>>& cells);
+
+    bool isNull(int row, int column) const;
+    // The cell's text; NULL reads as empty text.
+    QString text(int row, int column) const;
+
+private:
+    struct Column {
+        QByteArray text;
+        std::vector<std::uint32_t> ends;  // high bit set: the cell is NULL
+    };
+    static constexpr std::uint32_t kNullBit = 0x8000'0000u;
+
+    QByteArrayView cell(int row, int column) const;
+
+    std::vector<Column> columns_;
+    int rows_ = 0;
+};
+
+}  // namespace tallomar

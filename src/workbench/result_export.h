@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QModelIndexList>
+#include <QString>
+#include <QStringList>
+
+namespace tallomar {
+
+class ResultModel;
+
+// One CSV record: fields holding a comma, a quote or a line break are quoted,
+// quotes doubled; the record ends with CR LF.
+QString csvRecord(const QStringList& fields);
+
+// The byte-order mark that tells spreadsheet programs a CSV file is UTF-8.
+inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
+// Writes the whole result, header first, as a UTF-8 CSV file with a
+// byte-order mark. The file appears only when complete; throws Error naming
+// the file otherwise.
+void writeResultCsv(const ResultModel& model, const QString& path);
+
+// The selected cells as tab-separated text for the clipboard: the headers of
+// the selected columns, then one line per selected row.
+QString selectionText(const ResultModel& model, const QModelIndexList& selection);
+
+}  // namespace tallomar
