@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPixmap>
+#include <algorithm>
 
 namespace tallomar {
 
@@ -50,7 +51,9 @@ FrmBewrite::FrmBewrite(BewriteLogic::Query query, QString toolFolder, QWidget* p
     ui_->setupUi(this);
     setFixedSize(size());
     useSongTypeface(this);
-    ui_->Label15->setWordWrap(true);
+    // Rows are as high as the grid's 240-twip rows where the font allows.
+    ui_->grdBewrite->verticalHeader()->setDefaultSectionSize(
+        std::max(240 / kTwipsPerPixel, ui_->grdBewrite->fontMetrics().height() + 2));
     ui_->grdBewrite->horizontalHeader()->setSectionsClickable(false);
     ui_->grdBewrite->horizontalHeader()->setStretchLastSection(false);
 

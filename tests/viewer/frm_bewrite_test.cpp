@@ -70,6 +70,31 @@ TEST_F(FrmBewriteTest, WindowHasItsLayoutAndTexts) {
     EXPECT_TRUE(child<QLabel>("Label15")->font().families().contains(QStringLiteral("宋体")));
 }
 
+// The rows of `picture` that hold anything other than its background colour.
+std::pair<int, int> inkedRows(const QImage& picture) {
+    const QRgb background = picture.pixel(0, 0);
+    int first = -1, last = -1;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) != background) {
+                if (first < 0) first = y;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
+
+TEST_F(FrmBewriteTest, DetailHeadingReadsDownItsStripOneCharacterPerLine) {
+    open();
+    QLabel* heading = child<QLabel>("Label15");
+    const int line = heading->fontMetrics().height();
+    const auto [first, last] = inkedRows(heading->grab().toImage());
+    // An empty line for the leading blanks, then 详, 细, 信 and 息 one below the other.
+    EXPECT_GE(first, line - 2);
+    EXPECT_GE(last - first, 3 * line);
+    EXPECT_LE(last, 5 * line + 2);
+}
+
 TEST_F(FrmBewriteTest, GridHasTheHeadersAlignmentsAndWidthsOfItsFormat) {
     addRow(7, QStringLiteral("凭证审核"), QStringLiteral("科目不存在"));
     open();
