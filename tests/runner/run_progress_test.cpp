@@ -1,0 +1,177 @@
+// Runs behind the progress box: the box shows where the work is, Cancel
+// interrupts the batch on the server, and the box never outlives the work.
+#include "sandbox_account.h"
+#include "script_files.h"
+#include "platform/error.h"
+#include "support/scripted_dialogs.h"
+#include "workbench/run_progress.h"
+#include "workbench/script_runner.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace tallomar {
+namespace {
+
+using namespace std::chrono_literals;
+using sandbox::Fault;
+
+QString labelText(QDialog& dialog, const char* name) {
+    auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+}
+
+void clickCancel(QDialog& dialog) {
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    ASSERT_NE(button, nullptr);
+    button->click();
+}
+
+// Waits off the user-interface thread until the operator cancels.
+QString waitForCancel(RunContext& run) {
+    while (!run.cancelRequested()) std::this_thread::sleep_for(5ms);
+    return RunContext::cancelledText();
+}
+
+TEST(RunProgress, ReturnsWhatTheWorkReturnsAndClosesItself) {
+    test::ScriptedDialogs dialogs;
+    dialogs.runForReal();
+    EXPECT_EQ(runWithProgress(nullptr, QStringLiteral("检查"), [](RunContext&) { return QStringLiteral("done"); }),
+              QStringLiteral("done"));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("检查"));
+}
+
+TEST(RunProgress, WorkRunsOffTheUserInterfaceThread) {
+    test::ScriptedDialogs dialogs;
+    dialogs.runForReal();
+    const auto uiThread = std::this_thread::get_id();
+    std::thread::id workThread;
+    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext&) {
+        workThread = std::this_thread::get_id();
+        return QString();
+    });
+    EXPECT_NE(workThread, uiThread);
+}
+
+TEST(RunProgress, ShowsScriptAndBatchAndIsModal) {
+    test::ScriptedDialogs dialogs;
+    QString script, batch;
+    bool modal = false;
+    dialogs.answer([&](QDialog& dialog) {
+        modal = dialog.isModal();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return labelText(dialog, "labBatch").contains(QStringLiteral("7")); }, 3000));
+        script = labelText(dialog, "labScript");
+        batch = labelText(dialog, "labBatch");
+        clickCancel(dialog);
+        return dialog.exec();
+    });
+    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [](RunContext& run) {
+        run.showScript(QStringLiteral("check\\a.sql"));
+        run.showBatch(7);
+        return waitForCancel(run);
+    });
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(script, QStringLiteral("脚本：check\\a.sql"));
+    EXPECT_EQ(batch, QStringLiteral("批次：第 7 批"));
+    EXPECT_EQ(result, RunContext::cancelledText());
+}
+
+TEST(RunProgress, ClosingTheBoxCancelsButWaitsForTheWork) {
+    test::ScriptedDialogs dialogs;
+    std::atomic<bool> workEnded = false;
+    bool openAfterClose = false;
+    dialogs.answer([&](QDialog& dialog) {
+        QTimer::singleShot(50, &dialog, [&] {
+            dialog.reject();  // Esc or the title bar's close button
+            openAfterClose = dialog.isVisible();
+        });
+        return dialog.exec();
+    });
+    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        waitForCancel(run);
+        std::this_thread::sleep_for(100ms);
+        workEnded = true;
+        return QString();
+    });
+    EXPECT_TRUE(openAfterClose);
+    EXPECT_TRUE(workEnded);
+}
+
+TEST(RunProgress, BoxEndedUnexpectedlyStopsAndAwaitsTheWork) {
+    test::ScriptedDialogs dialogs;
+    dialogs.answer([](QDialog&) { return int(QDialog::Rejected); });
+    std::atomic<bool> sawCancel = false;
+    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        waitForCancel(run);
+        sawCancel = true;
+        return QString();
+    });
+    EXPECT_TRUE(sawCancel);
+}
+
+TEST(RunProgress, FailureOfTheWorkIsThrownOnTheCallersThread) {
+    test::ScriptedDialogs dialogs;
+    dialogs.runForReal();
+    try {
+        runWithProgress(nullptr, QStringLiteral("检查"),
+                        [](RunContext&) -> QString { throw Error(QStringLiteral("work failed")); });
+        FAIL() << "the failure was lost";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("work failed"));
+    }
+}
+
+class ScriptRunProgress : public test::SandboxAccount {
+protected:
+    test::ScriptFolder folder;
+};
+
+TEST_F(ScriptRunProgress, CancelInterruptsTheRunningBatch) {
+    QByteArray script;
+    for (int i = 1; i <= 4; ++i) script += "insert into t values(" + QByteArray::number(i) + ")\r\nGO\r\n";
+    folder.write(QStringLiteral("s.sql"), script);
+    server().armFault(Fault::delayBatch(1, 10s).whenBatchContains("values(2)"));
+    test::ScriptedDialogs dialogs;
+    dialogs.answer([](QDialog& dialog) {
+        QTimer::singleShot(300, &dialog, [&dialog] { clickCancel(dialog); });
+        return dialog.exec();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        return RunScriptFile(QStringLiteral("s.sql"), folder.path(), run);
+    });
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(result, RunContext::cancelledText());
+    const QStringList sent = received();
+    EXPECT_EQ(sent.size(), 3) << sent.join(u'|').toStdString();
+    EXPECT_EQ(tableValues(), QStringList{"1"});
+}
+
+TEST_F(ScriptRunProgress, SeveralScriptsInOneBox) {
+    folder.write(QStringLiteral("a.sql"), "insert into t values(1)\r\n");
+    folder.write(QStringLiteral("b.sql"), "insert into t values(2)\r\nGO\r\ninsert into t values(3)\r\n");
+    test::ScriptedDialogs dialogs;
+    dialogs.runForReal();
+    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        for (const QString& name : {QStringLiteral("a.sql"), QStringLiteral("b.sql")}) {
+            const QString failure = RunScriptFile(name, folder.path(), run);
+            if (!failure.isEmpty()) return failure;
+        }
+        const RunContext::Progress progress = run.progress();
+        return progress.script + QLatin1Char('#') + QString::number(progress.batch);
+    });
+    EXPECT_EQ(result, QStringLiteral("b.sql#2"));
+    EXPECT_EQ(tableValues(), QStringList({"1", "2", "3"}));
+}
+
+}  // namespace
+}  // namespace tallomar

@@ -1,0 +1,135 @@
+// RunScriptFile against the sandbox server: what is sent, in which order,
+// and what a failure leaves behind.
+#include "sandbox_account.h"
+#include "script_files.h"
+#include "app/globals.h"
+#include "workbench/script_runner.h"
+
+#include <QElapsedTimer>
+#include <chrono>
+
+namespace tallomar {
+namespace {
+
+using namespace std::chrono_literals;
+using sandbox::Fault;
+using test::gbk;
+
+class ScriptRunner : public test::SandboxAccount {
+protected:
+    QString run(const QByteArray& script) {
+        folder.write(QStringLiteral("s.sql"), script);
+        return RunScriptFile(QStringLiteral("s.sql"), folder.path());
+    }
+    const QString use = QStringLiteral("Use shop");
+    test::ScriptFolder folder;
+};
+
+QByteArray fiveInserts() {
+    QByteArray script;
+    for (int i = 1; i <= 5; ++i) script += "insert into t values(" + QByteArray::number(i) + ")\r\nGO\r\n";
+    return script;
+}
+
+TEST_F(ScriptRunner, EmptyScriptRunsOnlyTheDatabaseSwitch) {
+    EXPECT_EQ(run(""), QString());
+    EXPECT_EQ(received(), QStringList{use});
+}
+
+TEST_F(ScriptRunner, BatchesAreSentInFileOrderExactlyAsCollected) {
+    EXPECT_EQ(run("select 1\r\nGO\r\nselect 2"), QString());
+    EXPECT_EQ(received(), QStringList({use, QStringLiteral("select 1 \r\n"), QStringLiteral("select 2 \r\n")}));
+}
+
+TEST_F(ScriptRunner, BatchesRunInTheAccountDatabase) {
+    EXPECT_EQ(run(fiveInserts()), QString());
+    EXPECT_EQ(tableValues(), QStringList({"1", "2", "3", "4", "5"}));
+}
+
+TEST_F(ScriptRunner, ChineseTextReachesTheServerIntact) {
+    EXPECT_EQ(run(gbk(QStringLiteral("-- 插入一行\r\nselect '凭证'\r\n"))), QString());
+    EXPECT_EQ(received(), QStringList({use, QStringLiteral("-- 插入一行 \r\nselect '凭证' \r\n")}));
+}
+
+TEST_F(ScriptRunner, WindowsStyleNameFindsTheFile) {
+    folder.write(QStringLiteral("check/First.sql"), "select 1\r\n");
+    EXPECT_EQ(RunScriptFile(QStringLiteral("CHECK\\first.SQL"), folder.path()), QString());
+    EXPECT_EQ(received(), QStringList({use, QStringLiteral("select 1 \r\n")}));
+}
+
+TEST_F(ScriptRunner, ThirdOfFiveFailingKeepsTheFirstTwo) {
+    server().armFault(Fault::failBatch(1, 50000, "batch three refused").whenBatchContains("values(3)"));
+    const QString result = run(fiveInserts());
+    const QStringList sent = received();
+    EXPECT_TRUE(result.endsWith(QStringLiteral("batch three refused"))) << result.toStdString();
+    EXPECT_EQ(sent.size(), 4) << sent.join(u'|').toStdString();
+    EXPECT_TRUE(sent.last().contains(QStringLiteral("values(3)")));
+    EXPECT_EQ(tableValues(), QStringList({"1", "2"}));
+}
+
+TEST_F(ScriptRunner, ErrorInALaterResultOfTheBatchFailsIt) {
+    const QString result = run("insert into t values(1)\r\nselect * from no_such_table\r\nGO\r\ninsert into t values(2)\r\n");
+    EXPECT_TRUE(result.contains(QStringLiteral("no_such_table"))) << result.toStdString();
+    EXPECT_EQ(received().size(), 2);
+    EXPECT_EQ(tableValues(), QStringList{"1"});
+}
+
+TEST_F(ScriptRunner, MissingFileAfterTheSwitchRan) {
+    EXPECT_EQ(RunScriptFile(QStringLiteral("none.sql"), folder.path()), QStringLiteral("No such file or directory"));
+    EXPECT_EQ(received(), QStringList{use});
+}
+
+// The switch comes first: with the connection absent its failure is the
+// result even though the file is missing too, so the file was never opened.
+TEST_F(ScriptRunner, AbsentConnectionFailsTheSwitchBeforeTheFile) {
+    cnAccount.reset();
+    const QString result = RunScriptFile(QStringLiteral("none.sql"), folder.path());
+    EXPECT_TRUE(result.contains(QStringLiteral("Use shop"))) << result.toStdString();
+    EXPECT_TRUE(received().isEmpty());
+}
+
+TEST_F(ScriptRunner, FailedSwitchStopsBeforeTheFile) {
+    gDatabaseName = QStringLiteral("no_such_db");
+    const QString result = RunScriptFile(QStringLiteral("none.sql"), folder.path());
+    EXPECT_TRUE(result.contains(QStringLiteral("no_such_db"))) << result.toStdString();
+    EXPECT_NE(result, QStringLiteral("No such file or directory"));
+    EXPECT_EQ(received(), QStringList{QStringLiteral("Use no_such_db")});
+}
+
+TEST_F(ScriptRunner, InvalidBytesStopTheRunBeforeTheirBatch) {
+    const QString result = run("insert into t values(1)\r\nGO\r\ninsert into t values(2)\r\nselect '\x81\x7F'\r\nGO\r\n"
+                               "insert into t values(3)\r\n");
+    EXPECT_TRUE(result.contains(QStringLiteral("s.sql"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("第 4 行"))) << result.toStdString();
+    EXPECT_EQ(received(), QStringList({use, QStringLiteral("insert into t values(1) \r\n")}));
+    EXPECT_EQ(tableValues(), QStringList{"1"});
+}
+
+TEST_F(ScriptRunner, BatchPastTheTimeoutFails) {
+    server().armFault(Fault::delayBatch(1, 4000ms).whenBatchContains("values(2)"));
+    ScriptRun run;
+    run.connection = cnAccount.get();
+    run.databaseName = gDatabaseName;
+    run.path = folder.write(QStringLiteral("s.sql"), fiveInserts());
+    run.queryTimeoutSeconds = 1;
+    QElapsedTimer clock;
+    clock.start();
+    const QString result = runScript(run);
+    EXPECT_LT(clock.elapsed(), 3500);
+    EXPECT_FALSE(result.isEmpty());
+    EXPECT_EQ(received().size(), 3) << received().join(u'|').toStdString();
+    EXPECT_EQ(tableValues(), QStringList{"1"});
+}
+
+TEST_F(ScriptRunner, DroppedConnectionEndsTheRunWithAFailure) {
+    server().armFault(Fault::dropAtBatch(1).whenBatchContains("values(3)"));
+    const QString result = run(fiveInserts());
+    EXPECT_FALSE(result.isEmpty());
+    EXPECT_EQ(received().size(), 4) << received().join(u'|').toStdString();
+    EXPECT_EQ(tableValues(), QStringList({"1", "2"}));
+    // A later run on the lost connection fails cleanly too.
+    EXPECT_FALSE(run("select 1\r\n").isEmpty());
+}
+
+}  // namespace
+}  // namespace tallomar
