@@ -224,6 +224,10 @@ QString Workbench::checkStatus(const CheckOutcome& outcome) {
     return outcome.failure;
 }
 
+QString texts::runErrorsReport(const QString& runErrors) {
+    return kReportRunErrors + QStringLiteral("\r\n") + runErrors;
+}
+
 QString texts::findingsStatus(qint64 count) {
     return QStringLiteral("共找到[") + QString::number(count) + QStringLiteral("]条记录");
 }

@@ -114,6 +114,8 @@ inline const QString kReportRepaired = QStringLiteral("成功执行！");
 inline const QString kReportRunErrors = QStringLiteral("有未知的错误，可能原因如下：");
 inline const QString kCheckTitle = QStringLiteral("检查");
 inline const QString kCorrectionTitle = QStringLiteral("修复");
+// The report of a failed correction run: the heading, CR LF, the failures.
+QString runErrorsReport(const QString& runErrors);
 // "共找到[" + count + "]条记录"
 QString findingsStatus(qint64 count);
 }  // namespace texts

@@ -1,0 +1,122 @@
+// The correction run and the two help texts.
+#include "workbench_fixture.h"
+
+namespace tallomar::test {
+namespace {
+
+using CorrectionRun = WorkbenchTest;
+
+TEST_F(CorrectionRun, SuccessRepairsReportsAndHidesRun) {
+    writeScript(QStringLiteral("repair.sql"), kRepairScript);
+    tool.addCorrection(1, QStringLiteral("repair.sql"));
+    tool.addCorrection(2, QStringLiteral("999"));
+    tool.addCorrection(3, QVariant());
+    openWindow();
+    ASSERT_FALSE(button("cmdRun").isHidden());
+    correct();
+    EXPECT_EQ(report(), QStringLiteral("成功执行！"));
+    EXPECT_EQ(status(), QStringLiteral("恭喜您，成功修复!"));
+    EXPECT_TRUE(button("cmdRun").isHidden());
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from ledger where bad = 1")), QStringLiteral("0"));
+}
+
+TEST_F(CorrectionRun, SecondOfThreeFailingKeepsFirstAndSkipsThird) {
+    writeScript(QStringLiteral("one.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1001'\r\n"));
+    writeScript(QStringLiteral("two.sql"), QStringLiteral("update no_such_ledger set bad = 0\r\n"));
+    writeScript(QStringLiteral("three.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1122'\r\n"));
+    tool.addCorrection(1, QStringLiteral("one.sql"));
+    tool.addCorrection(2, QStringLiteral("two.sql"));
+    tool.addCorrection(3, QStringLiteral("three.sql"));
+    openWindow();
+    correct();
+    // The report box keeps lines, not their CR LF ends.
+    const QString heading = QStringLiteral("有未知的错误，可能原因如下：\n");
+    ASSERT_TRUE(report().startsWith(heading)) << report().toStdString();
+    EXPECT_TRUE(report().mid(heading.size()).contains(QStringLiteral("no_such_ledger")));
+    EXPECT_EQ(received().filter(QStringLiteral("1122")).size(), 0);
+    EXPECT_EQ(status(), QStringLiteral("状态：工具说明"));
+    EXPECT_FALSE(button("cmdRun").isHidden());
+    EXPECT_EQ(scalar(QStringLiteral("select bad from ledger where cCode = '1001'")), QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("select bad from ledger where cCode = '1122'")), QStringLiteral("1"));
+}
+
+TEST_F(CorrectionRun, NoCorrectionRowsReportsSuccess) {
+    tool.addCorrection(1, QStringLiteral("999"));
+    tool.settings[QStringLiteral("ProjectType")] = QString();
+    openWindow();
+    correct();
+    EXPECT_EQ(report(), QStringLiteral("成功执行！"));
+    EXPECT_EQ(status(), QStringLiteral("恭喜您，成功修复!"));
+}
+
+TEST_F(CorrectionRun, OtherProjectTypeRunsNothingAndOnlySwitchesView) {
+    writeScript(QStringLiteral("repair.sql"), kRepairScript);
+    tool.addCorrection(1, QStringLiteral("repair.sql"));
+    tool.settings[QStringLiteral("ProjectType")] = QStringLiteral("1");
+    openWindow();
+    window->cmdRun_Click();
+    EXPECT_EQ(report(), QStringLiteral("本工具检查科目余额是否平衡。"));
+    EXPECT_EQ(tool.recordsetReads(), 0);
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from ledger where bad = 1")), QStringLiteral("3"));
+}
+
+TEST_F(CorrectionRun, UnreadableCorrectionRowsShowWarningOnly) {
+    tool.addCorrection(1, QStringLiteral("repair.sql"));
+    openWindow();
+    tool.failRecordsets = true;
+    dialogs.acceptMessage();
+    window->cmdRun_Click();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(report(), QStringLiteral("本工具检查科目余额是否平衡。"));
+    EXPECT_FALSE(button("cmdRun").isHidden());
+}
+
+using HelpTexts = WorkbenchTest;
+
+TEST_F(HelpTexts, SolutionShownOnlyForProjectTypeOne) {
+    addStandardCheck();
+    tool.settings[QStringLiteral("ProjectType")] = QStringLiteral("1");
+    openWindow();
+    check();
+    ASSERT_FALSE(button("cmdSolution").isHidden());
+    window->cmdSolution_Click();
+    EXPECT_EQ(report(), QStringLiteral("请按参考方案手工调整凭证。"));
+    EXPECT_EQ(status(), QStringLiteral("执行结果参考方案"));
+    EXPECT_FALSE(widget("txtReport").isHidden());
+    EXPECT_TRUE(widget("grdCheck").isHidden());
+}
+
+TEST_F(HelpTexts, SolutionWithOtherProjectTypeChangesNothing) {
+    addStandardCheck();
+    openWindow();
+    check();
+    window->cmdSolution_Click();
+    EXPECT_EQ(status(), QStringLiteral("共找到[3]条记录"));
+    EXPECT_FALSE(widget("grdCheck").isHidden());
+}
+
+TEST_F(HelpTexts, ReadmeShowsUsageTextInReportView) {
+    addStandardCheck();
+    openWindow();
+    check();
+    window->cmdReadme_Click();
+    EXPECT_EQ(report(), QStringLiteral("本工具检查科目余额是否平衡。"));
+    EXPECT_EQ(status(), QStringLiteral("状态：使用说明"));
+    EXPECT_FALSE(widget("txtReport").isHidden());
+    EXPECT_TRUE(widget("grdCheck").isHidden());
+}
+
+}  // namespace
+}  // namespace tallomar::test
+
+namespace tallomar::test {
+namespace {
+
+TEST(CorrectionReport, HeadingThenCrLfThenFailures) {
+    EXPECT_EQ(texts::runErrorsReport(QStringLiteral("[FreeTDS][SQL Server]x")),
+              QStringLiteral("有未知的错误，可能原因如下：\r\n[FreeTDS][SQL Server]x"));
+}
+
+}  // namespace
+}  // namespace tallomar::test

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "fake_tool.h"
+#include "support/sandbox_server.h"
+#include "support/scripted_dialogs.h"
+#include "workbench/frm_main.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace tallomar::test {
+
+// A sandbox server holding the account-set database "acct" with a ledger of
+// three faulty and two sound records, a package folder for scripts, and a
+// main window over a FakeTool. The check script kCheckScript leaves the
+// faulty records in tempdb..check_result; kRepairScript repairs them.
+class WorkbenchTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    static inline const QString kCheckScript = QStringLiteral(
+        "if object_id('tempdb..check_result') is not null drop table tempdb..check_result\r\n"
+        "GO\r\n"
+        "select cCode as 科目编码, cName as 名称, bad as ZT into tempdb..check_result from ledger where bad = 1\r\n");
+    static inline const QString kRepairScript = QStringLiteral("update ledger set bad = 0 where bad = 1\r\n");
+
+    static sandbox::Server& server() { return sandbox_->server(); }
+    // Writes a script into the package folder (UTF-8 with a byte-order mark).
+    void writeScript(const QString& name, const QString& text);
+    // Runs SQL on the account-set database on a connection of its own.
+    static QString scalar(const QString& sql);
+    static void execute(const QString& sql);
+    // Every batch the server received since the test began.
+    static QStringList received();
+
+    // A check step running kCheckScript with result table check_result.
+    void addStandardCheck();
+    FrmMain& openWindow();
+    QPushButton& button(const char* name);
+    QWidget& widget(const char* name);
+    QString status();
+    QString report();
+    // Presses cmdCheck (cmdRun), letting its progress box run.
+    void check();
+    void correct();
+
+    FakeTool tool;
+    ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    QPointer<FrmMain> window;
+
+private:
+    static inline SandboxServer* sandbox_ = nullptr;
+};
+
+}  // namespace tallomar::test
