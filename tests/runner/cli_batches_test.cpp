@@ -1,0 +1,63 @@
+// tallomar-cli batches: what package authors see of how a script splits.
+#include "script_files.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace tallomar {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+CliRun cli(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(TALLOMAR_CLI), arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(CliBatches, PrintsEachBatchAsOneJsonStringPerLine) {
+    test::ScriptFolder folder;
+    const QString path = folder.write(QStringLiteral("a.sql"), test::gbk(QStringLiteral("-- 中文\r\nselect 1\r\nGO\r\n\r\nGO\r\nselect \"x\"\tGO")));
+    const CliRun run = cli({QStringLiteral("batches"), path});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QByteArray("\"-- 中文 \\r\\nselect 1 \\r\\n\"\n"
+                                  "\" \\r\\n\"\n"
+                                  "\"select \\\"x\\\"\\tGO \\r\\n\"\n"));
+}
+
+TEST(CliBatches, UnreadableFileNamesFileAndReason) {
+    test::ScriptFolder folder;
+    const QString path = folder.path() + QStringLiteral("/none.sql");
+    const CliRun run = cli({QStringLiteral("batches"), path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(path)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("No such file or directory"))) << run.err.toStdString();
+}
+
+TEST(CliBatches, UndecodableFileNamesFileAndLine) {
+    test::ScriptFolder folder;
+    const QString path = folder.write(QStringLiteral("a.sql"), "select 1\r\nGO\r\nselect '\x81\x7F'\r\n");
+    const CliRun run = cli({QStringLiteral("batches"), path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, QByteArray("\"select 1 \\r\\n\"\n"));
+    EXPECT_TRUE(run.err.contains(path)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("第 3 行"))) << run.err.toStdString();
+}
+
+TEST(CliBatches, UnknownCommandAndMissingFileArgumentShowUsage) {
+    const CliRun unknown = cli({QStringLiteral("frobnicate")});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("batches FILE")));
+    const CliRun bare = cli({QStringLiteral("batches")});
+    EXPECT_EQ(bare.exitCode, 2);
+    EXPECT_TRUE(bare.err.contains(QStringLiteral("usage")));
+}
+
+}  // namespace
+}  // namespace tallomar
