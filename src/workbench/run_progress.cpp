@@ -4,6 +4,7 @@
 #include "workbench/run_progress_dialog.h"
 
 #include <QMetaObject>
+#include <atomic>
 #include <exception>
 #include <thread>
 
@@ -15,17 +16,22 @@ QString runWithProgress(QWidget* parent, const QString& title,
     RunProgressDialog dialog(context, title, parent);
     QString result;
     std::exception_ptr failure;
+    std::atomic<bool> finished = false;
     std::thread worker([&] {
         try {
             result = work(context);
         } catch (...) {
             failure = std::current_exception();
         }
+        finished = true;
         // Queued: delivered by the box's own event loop, even when the work
         // ends before the box is shown.
         QMetaObject::invokeMethod(&dialog, &RunProgressDialog::workFinished, Qt::QueuedConnection);
     });
-    if (Dialogs::current().exec(dialog) != QDialog::Accepted) context.cancel();
+    Dialogs::current().exec(dialog);
+    // The box ends before the work only when something other than the work
+    // closed it (a test answering it): the work must not outlive the call.
+    if (!finished) context.cancel();
     worker.join();
     if (failure) std::rethrow_exception(failure);
     return result;

@@ -5,7 +5,7 @@
 namespace tallomar {
 
 bool isSeparatorLine(QStringView line) {
-    if (line.size() < 2 || !line.first(2).startsWith(u"GO", Qt::CaseInsensitive)) return false;
+    if (!line.startsWith(u"GO", Qt::CaseInsensitive)) return false;
     if (line.size() == 2) return true;
     const QChar next = line[2];
     return !(next.isLetterOrNumber() || next == u'_');

@@ -28,7 +28,6 @@ public:
     bool nextLine(QStringView& line);
 
     enum class Encoding { Gbk, Utf8, Utf16LittleEndian, Utf16BigEndian };
-    Encoding encoding() const { return encoding_; }
 
 private:
     void detectByteOrderMark();
