@@ -152,6 +152,12 @@ TEST_F(LongScripts, LongLineWithoutLineEnd) {
               QStringList{text + QStringLiteral(" \r\n")});
 }
 
+TEST_F(LongScripts, LongUtf8LineWithoutLineEnd) {
+    const QString text = QStringLiteral("select '") + QString(1'500'000, QChar(0x4E2D)) + QStringLiteral("€'");
+    EXPECT_EQ(batchesOf(folder.write(QStringLiteral("a.sql"), "\xEF\xBB\xBF" + text.toUtf8())),
+              QStringList{text + QStringLiteral(" \r\n")});
+}
+
 TEST_F(LongScripts, BadByteFarIntoTheFile) {
     QByteArray bytes;
     for (int i = 0; i < kLines; ++i) bytes += gbk(line(i) + QStringLiteral("GO\r\n"));
