@@ -1,0 +1,101 @@
+// The window itself: dragging by its surface, the about box, the grid's copy
+// and export, the viewer outliving the main window.
+#include "workbench_fixture.h"
+
+#include "app/globals.h"
+#include "workbench/window_drag.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTableView>
+#include <QFile>
+#include <QTimer>
+
+namespace tallomar::test {
+namespace {
+
+using MainWindow = WorkbenchTest;
+
+TEST_F(MainWindow, OnlyLeftButtonAloneOnTheSurfaceDrags) {
+    openWindow();
+    const QPoint surface(300, 50);
+    ASSERT_EQ(window->childAt(surface), nullptr);
+    EXPECT_TRUE(startsWindowDrag(*window, Qt::LeftButton, Qt::LeftButton, surface));
+    EXPECT_FALSE(startsWindowDrag(*window, Qt::RightButton, Qt::RightButton, surface));
+    EXPECT_FALSE(startsWindowDrag(*window, Qt::LeftButton, Qt::LeftButton | Qt::RightButton, surface));
+    EXPECT_FALSE(startsWindowDrag(*window, Qt::LeftButton, Qt::LeftButton, button("cmdAbout").geometry().center()));
+}
+
+TEST_F(MainWindow, AboutBoxIsModalOwnedAndFixed) {
+    openWindow();
+    dialogs.answer([&](QDialog& about) {
+        EXPECT_EQ(about.parentWidget(), window.data());
+        EXPECT_EQ(about.windowTitle(), QStringLiteral(" 关于"));
+        EXPECT_EQ(about.size(), QSize(461, 192));
+        EXPECT_EQ(about.minimumSize(), about.maximumSize());
+        EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("Label1"))->text().contains(QStringLiteral("V3.0")));
+        EXPECT_NE(about.findChild<QLabel*>(QStringLiteral("picSoft")), nullptr);
+        auto* yes = about.findChild<QPushButton*>(QStringLiteral("cmdYes"));
+        EXPECT_EQ(yes->text(), QStringLiteral("确定(&Y)"));
+        yes->click();
+        return about.result();
+    });
+    window->cmdAbout_Click();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral(" 关于"));
+}
+
+TEST_F(MainWindow, CopyAndExportTheResult) {
+    addStandardCheck();
+    openWindow();
+    check();
+    auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
+    grid->selectionModel()->select(grid->model()->index(0, 0), QItemSelectionModel::Select);
+    grid->selectionModel()->select(grid->model()->index(0, 1), QItemSelectionModel::Select);
+    const QList<QAction*> actions = grid->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->shortcut(), QKeySequence(QKeySequence::Copy));
+    actions[0]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("科目编码\t名称\n1001\t库存现金\n"));
+
+    const QString target = folder.filePath(QStringLiteral("findings.csv"));
+    dialogs.answer([&](QDialog& dialog) {
+        auto& files = static_cast<QFileDialog&>(dialog);
+        files.selectFile(target);
+        return int(QDialog::Accepted);
+    });
+    actions[1]->trigger();
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray csv = file.readAll();
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(csv.count("\r\n"), 4);
+}
+
+TEST_F(MainWindow, ClosingKeepsProcessAliveWhileViewerIsOpen) {
+    openWindow();
+    window->show();
+    dialogs.acceptMessage();  // the viewer finds no tool database here and says so
+    window->cmdBeWrite_Click();
+    QPointer<QWidget> viewer;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top != window && top->isVisible() && top->objectName() == u"frmBewrite") viewer = top;
+    ASSERT_FALSE(viewer.isNull());
+
+    // The program ends when its last window closes: run its event loop and
+    // close the main window first, the viewer later.
+    bool runningAfterMainClosed = false;
+    QTimer::singleShot(0, window.data(), &QWidget::close);
+    QTimer::singleShot(100, viewer.data(), [&] {
+        runningAfterMainClosed = window.isNull() && viewer->isVisible();
+        viewer->close();
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(runningAfterMainClosed);
+}
+
+}  // namespace
+}  // namespace tallomar::test
