@@ -156,6 +156,14 @@ TEST_F(ScriptRunProgress, CancelInterruptsTheRunningBatch) {
     EXPECT_EQ(tableValues(), QStringList{"1"});
 }
 
+TEST_F(ScriptRunProgress, RunCancelledBeforeItStartsSendsNothing) {
+    folder.write(QStringLiteral("s.sql"), "insert into t values(1)\r\n");
+    RunContext run;
+    run.cancel();
+    EXPECT_EQ(RunScriptFile(QStringLiteral("s.sql"), folder.path(), run), RunContext::cancelledText());
+    EXPECT_TRUE(received().isEmpty()) << received().join(u'|').toStdString();
+}
+
 TEST_F(ScriptRunProgress, SeveralScriptsInOneBox) {
     folder.write(QStringLiteral("a.sql"), "insert into t values(1)\r\n");
     folder.write(QStringLiteral("b.sql"), "insert into t values(2)\r\nGO\r\ninsert into t values(3)\r\n");
