@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "support/scripted_dialogs.h"
 #include "workbench/run_progress.h"
+#include "workbench/run_progress_dialog.h"
 #include "workbench/script_runner.h"
 
 #include <QDialog>
@@ -82,6 +83,14 @@ TEST(RunProgress, ShowsScriptAndBatchAndIsModal) {
     EXPECT_EQ(script, QStringLiteral("脚本：check\\a.sql"));
     EXPECT_EQ(batch, QStringLiteral("批次：第 7 批"));
     EXPECT_EQ(result, RunContext::cancelledText());
+}
+
+TEST(RunProgress, ElapsedTimeAdvances) {
+    RunContext context;
+    RunProgressDialog dialog(context, QStringLiteral("检查"));
+    EXPECT_EQ(labelText(dialog, "labElapsed"), QStringLiteral("已用时间：00:00:00"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return labelText(dialog, "labElapsed") == QStringLiteral("已用时间：00:00:01"); },
+                                3000));
 }
 
 TEST(RunProgress, ClosingTheBoxCancelsButWaitsForTheWork) {
