@@ -1,5 +1,6 @@
 // tallomar-cli: checks for tool package authors, one subcommand each.
 #include "batches_command.h"
+#include "workbench_commands.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -16,6 +17,10 @@ struct Command {
 const Command kCommands[] = {
     {"batches", "batches FILE   print each batch of a script as the runner sends it (JSON strings)",
      tallomar::cli::batchesCommand},
+    {"check", "check OPTIONS  run a package's check scripts; findings as CSV (exit 1 with findings)",
+     tallomar::cli::checkCommand},
+    {"correct", "correct OPTIONS  run a package's correction scripts",
+     tallomar::cli::correctCommand},
 };
 
 int usage() {

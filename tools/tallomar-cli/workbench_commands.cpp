@@ -1,0 +1,196 @@
+#include "workbench_commands.h"
+
+#include "app/globals.h"
+#include "login/server_connections.h"
+#include "platform/error.h"
+#include "platform/odbc.h"
+#include "tooldb/tool_database.h"
+#include "workbench/result_export.h"
+#include "workbench/run_progress_context.h"
+#include "workbench/workbench.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace tallomar::cli {
+
+namespace {
+
+constexpr int kFindings = 1;
+constexpr int kFailure = 2;
+
+// A failure of the command: its message goes to stderr, the exit status is 2.
+struct CommandFailure {
+    QString message;
+};
+
+void addConnectionOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"), QStringLiteral("DIR")},
+        {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
+        {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
+        {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},
+        {QStringLiteral("database"), QStringLiteral("the account-set database"), QStringLiteral("NAME")},
+        {QStringLiteral("edition"), QStringLiteral("the software edition name (with --account and --year)"), QStringLiteral("NAME")},
+        {QStringLiteral("account"), QStringLiteral("the account-set id"), QStringLiteral("ID")},
+        {QStringLiteral("year"), QStringLiteral("the accounting year"), QStringLiteral("YYYY")},
+    });
+}
+
+QString required(const QCommandLineParser& parser, const QString& name) {
+    const QString value = parser.value(name);
+    if (value.isEmpty()) throw CommandFailure{QStringLiteral("missing --%1").arg(name)};
+    return value;
+}
+
+// The account-set database named the way the login names it from the edition.
+QString databaseName(const QCommandLineParser& parser) {
+    if (parser.isSet(QStringLiteral("database"))) {
+        if (parser.isSet(QStringLiteral("edition")))
+            throw CommandFailure{QStringLiteral("give either --database or --edition, not both")};
+        return required(parser, QStringLiteral("database"));
+    }
+    gSoft = required(parser, QStringLiteral("edition"));
+    const QString account = required(parser, QStringLiteral("account"));
+    const QString code = EditionCode(gSoft);
+    if (code == u"R3" || code == u"R6")
+        return QStringLiteral("qvdata_") + account + QStringLiteral("_") + required(parser, QStringLiteral("year"));
+    if (code == u"R1") return account;
+    throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(gSoft)};
+}
+
+QString readPassword() {
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return QString::fromStdString(line);
+}
+
+// Opens the package's tool database and the account-set connection.
+void openSession(const QCommandLineParser& parser) {
+    const QString package = required(parser, QStringLiteral("package"));
+    gServerName = required(parser, QStringLiteral("server"));
+    gUserName = required(parser, QStringLiteral("user"));
+    gDatabaseName = databaseName(parser);
+    gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
+    gToolFolder = QDir(package).absolutePath();
+    gToolDbPath = QDir(gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
+    cnTool = tooldb::ToolDatabase::open(gToolDbPath);
+    cnAccount = odbc::Connection::open(odbc::driverConnectionString(accountConnectionText()),
+                                       kLoginTimeoutSeconds);
+}
+
+Workbench commandLineWorkbench() {
+    return Workbench(ToolReads::toolDatabase(),
+                     [](const QString&, const std::function<QString(RunContext&)>& work) {
+                         RunContext context;
+                         return work(context);
+                     });
+}
+
+bool parse(QCommandLineParser& parser, const QStringList& arguments, const QString& name) {
+    QStringList all = arguments;
+    all.prepend(QStringLiteral("tallomar-cli ") + name);
+    if (!parser.parse(all)) {
+        std::fprintf(stderr, "tallomar-cli %s: %s\n", qPrintable(name), qPrintable(parser.errorText()));
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tallomar-cli %s: unexpected argument \"%s\"\n", qPrintable(name),
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return false;
+    }
+    return true;
+}
+
+int fail(const QString& command, const QString& message) {
+    std::fprintf(stderr, "tallomar-cli %s: %s\n", qPrintable(command), message.toUtf8().constData());
+    return kFailure;
+}
+
+// Runs `body`, turning every failure into a message and exit status 2.
+template <typename Body>
+int guarded(const QString& command, Body body) {
+    try {
+        return body();
+    } catch (const CommandFailure& failure) {
+        return fail(command, failure.message);
+    } catch (const Error& error) {
+        return fail(command, error.message());
+    }
+}
+
+void writeRows(QIODevice& out, const ResultChunk& rows) {
+    QStringList fields;
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        fields.clear();
+        for (int column = 0; column < rows.columnCount(); ++column) fields << rows.text(row, column);
+        out.write(csvRecord(fields).toUtf8());
+    }
+}
+
+}  // namespace
+
+int checkCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addConnectionOptions(parser);
+    parser.addOption({QStringLiteral("out"), QStringLiteral("write the findings to this CSV file"), QStringLiteral("FILE")});
+    if (!parse(parser, arguments, QStringLiteral("check"))) return kFailure;
+    return guarded(QStringLiteral("check"), [&] {
+        openSession(parser);
+        // Findings stream out as they are read; a file appears only when complete.
+        QSaveFile file(parser.value(QStringLiteral("out")));
+        QFile standardOutput;
+        QIODevice* out = &standardOutput;
+        if (parser.isSet(QStringLiteral("out"))) {
+            if (!file.open(QIODevice::WriteOnly))
+                throw CommandFailure{QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())};
+            file.write(kUtf8Bom);
+            out = &file;
+        } else if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
+            throw CommandFailure{QStringLiteral("cannot write to stdout")};
+        }
+        const CheckOutcome outcome = commandLineWorkbench().check({
+            [&](const QStringList& columns) { out->write(csvRecord(columns).toUtf8()); },
+            [&](ResultChunk rows) { writeRows(*out, rows); },
+        });
+        if (outcome.kind != CheckOutcome::Kind::Finished) {
+            file.cancelWriting();
+            throw CommandFailure{Workbench::checkStatus(outcome)};
+        }
+        if (parser.isSet(QStringLiteral("out")) && !file.commit())
+            throw CommandFailure{QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())};
+        standardOutput.close();
+        std::fprintf(stdout, "%s\n", Workbench::checkStatus(outcome).toUtf8().constData());
+        return outcome.findings > 0 ? kFindings : 0;
+    });
+}
+
+int correctCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addConnectionOptions(parser);
+    if (!parse(parser, arguments, QStringLiteral("correct"))) return kFailure;
+    return guarded(QStringLiteral("correct"), [&] {
+        openSession(parser);
+        const Workbench workbench = commandLineWorkbench();
+        const QString projectType = workbench.loadTool().projectType;
+        const CorrectionOutcome outcome = workbench.correct(projectType);
+        switch (outcome.kind) {
+        case CorrectionOutcome::Kind::NotOffered:
+            throw CommandFailure{QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType)};
+        case CorrectionOutcome::Kind::Failed: throw CommandFailure{outcome.failure};
+        case CorrectionOutcome::Kind::Finished: break;
+        }
+        if (!outcome.runErrors.isEmpty()) throw CommandFailure{texts::runErrorsReport(outcome.runErrors)};
+        std::fprintf(stdout, "%s\n", texts::kReportRepaired.toUtf8().constData());
+        return 0;
+    });
+}
+
+}  // namespace tallomar::cli
