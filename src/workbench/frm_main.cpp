@@ -66,6 +66,7 @@ FrmMain::FrmMain(ToolReads reads)
     caption.setPointSizeF(caption.pointSizeF() * 1.15);
     ui_->labFrmCaption->setFont(caption);
     ui_->grdCheck->horizontalHeader()->setHighlightSections(false);
+    ui_->grdCheck->verticalHeader()->setDefaultSectionSize(ui_->grdCheck->fontMetrics().height() + 6);
     installGridActions();
 
     connect(ui_->cmdCheck, &QPushButton::clicked, this, &FrmMain::cmdCheck_Click);
