@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/mdb_reader.h"
+
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+// What a fixture file holds: tables, their columns and rows.
+namespace tallomar::jet4 {
+
+struct ColumnSpec {
+    QString name;
+    mdb::ColumnKind kind = mdb::ColumnKind::Text;
+    int length = 255;        // characters, for text columns
+    bool deleted = false;    // keeps its slot in every row, absent from the definition
+    bool indexed = false;    // covered by an index entry in the definition
+};
+
+struct RowSpec {
+    std::vector<QVariant> values;  // one per column, deleted ones included; null QVariant = NULL
+    bool deleted = false;          // stored, flagged deleted
+};
+
+struct TableSpec {
+    QString name;
+    std::vector<ColumnSpec> columns;
+    std::vector<RowSpec> rows;
+};
+
+struct DatabaseSpec {
+    std::vector<TableSpec> tables;
+};
+
+}  // namespace tallomar::jet4
