@@ -155,6 +155,7 @@ Table readTable(MdbHandle* mdb, MdbCatalogEntry* entry, const QString& fileName)
 
     Table result;
     result.name = QString::fromUtf8(entry->object_name);
+    result.definitionPage = static_cast<quint32>(entry->table_pg);
     const unsigned columnCount = table->num_cols;
     std::vector<QByteArray> buffers(columnCount);
     std::vector<int> lengths(columnCount, 0);

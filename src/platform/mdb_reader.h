@@ -34,6 +34,7 @@ struct Table {
     std::vector<Column> columns;
     std::vector<std::vector<QVariant>> rows;
     std::vector<RowLocation> locations;  // one per row
+    quint32 definitionPage = 0;          // the table's definition page in the file
 };
 
 // Reads the user tables of the file (all of them, or only those named in
