@@ -1,0 +1,24 @@
+#pragma once
+
+#include "jet4writer/database_spec.h"
+#include "platform/mdb_reader.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// Fixture files for the Access file tests: a tool database with Chinese
+// texts, long memos, NULLs, deleted rows and a deleted column.
+namespace tallomar::test {
+
+jet4::DatabaseSpec toolDatabaseSpec();
+QString repeated(const QString& piece, int times);
+
+QByteArray fileBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+
+const mdb::Table& tableNamed(const std::vector<mdb::Table>& tables, const QString& name);
+QVariant cell(const mdb::Table& table, int row, const QString& column);
+
+}  // namespace tallomar::test
