@@ -1,0 +1,245 @@
+// The in-place cell updater: changed cells read back, every other cell of
+// every table stays as it was, and every refusal leaves the file byte for
+// byte as it was.
+#include "jet4writer/jet4_writer.h"
+#include "mdb_fixture.h"
+#include "platform/error.h"
+#include "platform/mdb_cell_save.h"
+#include "platform/mdb_cell_updater.h"
+#include "platform/mdb_file_header.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tallomar::test {
+namespace {
+
+using mdb::CellChange;
+
+class CellUpdate : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("ZOL.mdb"));
+        jet4::writeDatabase(toolDatabaseSpec(), path);
+        before = mdb::readTables(path);
+        original = fileBytes(path);
+    }
+
+    CellChange change(const QString& table, int row, const QString& column, const QVariant& value) const
+    {
+        return {table, tableNamed(before, table).locations.at(static_cast<size_t>(row)), column, value};
+    }
+
+    // Every cell of every table equals the one read before, except `changed`.
+    void expectOnlyChanged(const std::vector<CellChange>& changes) const
+    {
+        const auto after = mdb::readTables(path);
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t t = 0; t < before.size(); ++t) {
+            ASSERT_EQ(after[t].rows.size(), before[t].rows.size());
+            EXPECT_EQ(after[t].locations, before[t].locations);
+            for (size_t r = 0; r < before[t].rows.size(); ++r) {
+                for (size_t c = 0; c < before[t].columns.size(); ++c) {
+                    QVariant expected = before[t].rows[r][c];
+                    for (const CellChange& ch : changes) {
+                        if (ch.table == before[t].name && ch.location == before[t].locations[r]
+                            && ch.column == before[t].columns[c].name)
+                            expected = ch.value;
+                    }
+                    const QVariant actual = after[t].rows[r][c];
+                    EXPECT_EQ(actual.isNull(), expected.isNull()) << before[t].name.toStdString() << " " << r << " " << c;
+                    if (!expected.isNull()) {
+                        EXPECT_EQ(actual, expected) << before[t].name.toStdString() << " " << r << " " << c;
+                    }
+                }
+            }
+        }
+    }
+
+    void expectRefused(const std::vector<CellChange>& changes, const char* reason) const
+    {
+        try {
+            mdb::saveCellChanges(path, changes);
+            ADD_FAILURE() << "no refusal; expected: " << reason;
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().contains(QLatin1String(reason))) << error.what();
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("ZOL.mdb"))) << error.what();
+        }
+        EXPECT_EQ(fileBytes(path), original);
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral(".bak")));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                  QDir(dir.path()).entryList({QStringLiteral("*.ldb"), QStringLiteral("*.laccdb"), QStringLiteral("*.LDB")},
+                                             QDir::Files | QDir::Hidden).size() + 1)
+            << "a copy was left behind";
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    std::vector<mdb::Table> before;
+    QByteArray original;
+};
+
+TEST_F(CellUpdate, TextGrowsOnAPageWithDeletedRowsInATableWithADeletedColumn)
+{
+    const std::vector<CellChange> changes{change("ZOL", 0, "cValue", QStringLiteral("服务器名称很长很长的值 SERVER\\INSTANCE"))};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+}
+
+TEST_F(CellUpdate, TextShrinksAndBecomesEmpty)
+{
+    const std::vector<CellChange> changes{change("File", 0, "cName", QString()),
+                                          change("File", 1, "cPath", QStringLiteral("a"))};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+    EXPECT_FALSE(cell(tableNamed(mdb::readTables(path), "File"), 0, "cName").isNull());
+}
+
+TEST_F(CellUpdate, NullAndBackToText)
+{
+    const std::vector<CellChange> toNull{change("ZOL", 1, "cSys", QVariant())};
+    mdb::saveCellChanges(path, toNull);
+    expectOnlyChanged(toNull);
+    before = mdb::readTables(path);
+    const std::vector<CellChange> toText{change("ZOL", 0, "cSys", QStringLiteral("TDB"))};
+    mdb::saveCellChanges(path, toText);
+    expectOnlyChanged(toText);
+}
+
+TEST_F(CellUpdate, MemoOnLvalPagesIsRewrittenInline)
+{
+    const std::vector<CellChange> changes{change("ZOL", 3, "cValue", QStringLiteral("新的说明")),
+                                          change("ZOL", 4, "cValue", repeated(QStringLiteral("新"), 600))};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+}
+
+TEST_F(CellUpdate, SeveralCellsOfOneRow)
+{
+    const std::vector<CellChange> changes{change("Bewrite", 1, "cOperate", QStringLiteral("第一步")),
+                                          change("Bewrite", 1, "cPath", QStringLiteral("图2.jpg")),
+                                          change("Bewrite", 1, "cResult", QVariant())};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+}
+
+TEST_F(CellUpdate, KeepsTheFileModeAndThePreviousFileAsBak)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    mdb::saveCellChanges(path, {change("ZOL", 2, "cValue", QStringLiteral("secret"))});
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(fileBytes(path + QStringLiteral(".bak")), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(CellUpdate, CrashBeforeTheRenameLeavesTheOriginalWhole)
+{
+    {
+        mdb::CellSave save(path, {change("ZOL", 0, "cValue", QStringLiteral("never saved"))});
+        ASSERT_TRUE(QFile::exists(save.copyPath()));
+        EXPECT_EQ(fileBytes(path), original);
+        EXPECT_NE(fileBytes(save.copyPath()), original);
+        // The process dies here: no commit.
+    }
+    EXPECT_EQ(fileBytes(path), original);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".bak")));
+    EXPECT_EQ(mdb::readTables(path).size(), before.size());
+}
+
+TEST_F(CellUpdate, RefusesWhileAnAccessLockFileIsPresent)
+{
+    writeBytes(dir.filePath(QStringLiteral("zol.LDB")), "lock");
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "lock file");
+}
+
+TEST_F(CellUpdate, RefusesWhileAnAceLockFileIsPresent)
+{
+    writeBytes(dir.filePath(QStringLiteral("ZOL.laccdb")), "lock");
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "lock file");
+}
+
+TEST_F(CellUpdate, RefusesWhileAnotherProcessHoldsTheLock)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    // flock locks belong to the open file description: a second open conflicts.
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "another process");
+    ::close(fd);
+}
+
+TEST_F(CellUpdate, RefusesAnIndexedColumn)
+{
+    jet4::DatabaseSpec spec = toolDatabaseSpec();
+    spec.tables[0].columns[0].indexed = true;
+    jet4::writeDatabase(spec, path);
+    original = fileBytes(path);
+    expectRefused({change("ZOL", 0, "cName", QStringLiteral("x"))}, "indexed");
+}
+
+TEST_F(CellUpdate, RefusesARowThatNoLongerFitsItsPage)
+{
+    expectRefused({change("ZOL", 0, "cValue", repeated(QStringLiteral("长"), 2040))}, "more bytes");
+}
+
+TEST_F(CellUpdate, RefusesTextLongerThanTheColumn)
+{
+    expectRefused({change("File", 0, "cSign", repeated(QStringLiteral("长"), 11))}, "the column holds 10");
+}
+
+TEST_F(CellUpdate, RefusesAnUnknownRowTableOrColumn)
+{
+    CellChange unknownRow = change("ZOL", 0, "cValue", QStringLiteral("x"));
+    unknownRow.location.row = 1;  // the deleted row
+    expectRefused({unknownRow}, "no row at page");
+    expectRefused({change("ZOL", 0, "cMissing", QStringLiteral("x"))}, "no such column");
+    CellChange unknownTable = change("ZOL", 0, "cValue", QStringLiteral("x"));
+    unknownTable.table = QStringLiteral("Nope");
+    expectRefused({unknownTable}, "no table Nope");
+}
+
+TEST_F(CellUpdate, RefusesColumnsOtherThanTextAndMemo)
+{
+    expectRefused({change("Version", 0, "iGrade", QStringLiteral("3"))}, "only text and memo");
+}
+
+TEST_F(CellUpdate, RefusesAFileThatIsNotJet4)
+{
+    QByteArray bytes = original;
+    bytes[0x14] = 0x00;  // Jet 3
+    writeBytes(path, bytes);
+    original = bytes;
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "only to Jet 4");
+}
+
+TEST_F(CellUpdate, RefusesAnEncryptedFile)
+{
+    QByteArray bytes = original;
+    QByteArray area = bytes.mid(0x18, 128);
+    mdb::toggleHeaderEncoding(reinterpret_cast<unsigned char*>(area.data()), area.size());
+    area[0x3e - 0x18] = 0x5a;
+    mdb::toggleHeaderEncoding(reinterpret_cast<unsigned char*>(area.data()), area.size());
+    bytes.replace(0x18, 128, area);
+    writeBytes(path, bytes);
+    original = bytes;
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "encrypted");
+}
+
+TEST_F(CellUpdate, RefusesAllChangesWhenOneFails)
+{
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("fine")), change("Version", 0, "ID", QStringLiteral("x"))},
+                  "only text and memo");
+}
+
+}  // namespace
+}  // namespace tallomar::test
