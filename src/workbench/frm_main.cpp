@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -66,6 +67,8 @@ FrmMain::FrmMain(ToolReads reads)
     caption.setPointSizeF(caption.pointSizeF() * 1.15);
     ui_->labFrmCaption->setFont(caption);
     ui_->grdCheck->horizontalHeader()->setHighlightSections(false);
+    // Rows of one height: a result of a million rows costs the header nothing per row.
+    ui_->grdCheck->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui_->grdCheck->verticalHeader()->setDefaultSectionSize(ui_->grdCheck->fontMetrics().height() + 6);
     installGridActions();
 

@@ -2,6 +2,8 @@
 
 #include "platform/error.h"
 
+#include <QStringEncoder>
+
 namespace tallomar {
 
 ResultChunk::ResultChunk(int columnCount) : columns_(static_cast<std::size_t>(columnCount)) {}
@@ -10,13 +12,27 @@ void ResultChunk::appendRow(const std::vector<std::optional<QString>>& cells) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         Column& column = columns_[c];
         const std::optional<QString>& value = c < cells.size() ? cells[c] : std::nullopt;
-        if (value) column.text.append(value->toUtf8());
+        if (value && !value->isEmpty()) {
+            // Encode straight into the column's buffer: no text copy per cell.
+            const qsizetype used = column.text.size();
+            column.text.resize(used + value->size() * 3);
+            QStringEncoder utf8(QStringEncoder::Utf8);
+            char* end = utf8.appendToBuffer(column.text.data() + used, *value);
+            column.text.resize(end - column.text.constData());
+        }
         if (static_cast<std::uint64_t>(column.text.size()) >= kNullBit)
             throw Error(QStringLiteral("result column %1 is too large for one block of rows").arg(c));
         const auto end = static_cast<std::uint32_t>(column.text.size());
         column.ends.push_back(value ? end : (end | kNullBit));
     }
     ++rows_;
+}
+
+void ResultChunk::squeeze() {
+    for (Column& column : columns_) {
+        column.text.squeeze();
+        column.ends.shrink_to_fit();
+    }
 }
 
 bool ResultChunk::isNull(int row, int column) const {

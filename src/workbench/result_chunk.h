@@ -21,6 +21,9 @@ public:
     // Appends one row; `cells` holds one value per column, empty optional for NULL.
     void appendRow(const std::vector<std::optional<QString>>& cells);
 
+    // Gives back the room kept for more rows, once the chunk is complete.
+    void squeeze();
+
     bool isNull(int row, int column) const;
     // The cell's text; NULL reads as empty text.
     QString text(int row, int column) const;

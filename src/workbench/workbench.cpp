@@ -71,9 +71,11 @@ qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunConte
         ++total;
         if (chunk.rowCount() == kRowsPerChunk) {
             if (run.cancelRequested()) return -1;
+            chunk.squeeze();
             receiver.rows(std::exchange(chunk, ResultChunk(columnCount)));
         }
     }
+    chunk.squeeze();
     receiver.rows(std::move(chunk));
     return total;
 }
