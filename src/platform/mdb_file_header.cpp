@@ -57,7 +57,7 @@ FileHeader parseFileHeader(const QByteArray& firstPage, qint64 fileSize, const Q
     if (fileSize == 0)
         throw Error(QStringLiteral("%1: the file is empty, not an Access database").arg(name));
     static const QByteArray magic("\x00\x01\x00\x00", 4);
-    const bool knownFormat = firstPage.size() >= 0x80 && firstPage.startsWith(magic)
+    const bool knownFormat = firstPage.size() > kVersionOffset && firstPage.startsWith(magic)
         && (firstPage.mid(4, 15) == "Standard Jet DB" || firstPage.mid(4, 15) == "Standard ACE DB");
     if (!knownFormat)
         throw Error(QStringLiteral("%1: not an Access database").arg(name));
@@ -71,7 +71,7 @@ FileHeader parseFileHeader(const QByteArray& firstPage, qint64 fileSize, const Q
     default:
         throw Error(QStringLiteral("%1: unsupported Access file version %2").arg(name).arg(header.rawVersion));
     }
-    if (firstPage.size() < header.pageSize)
+    if (firstPage.size() < header.pageSize || fileSize < header.pageSize)
         throw Error(QStringLiteral("%1: the file is truncated (shorter than its first page)").arg(name));
     if (fileSize % header.pageSize != 0)
         throw Error(QStringLiteral("%1: the file is truncated (%2 bytes is not a whole number of %3-byte pages)")

@@ -4,6 +4,7 @@
 #include "platform/mdb_file_header.h"
 
 #include <QFile>
+#include <cstdio>
 #include <QFileInfo>
 #include <fcntl.h>
 #include <memory>
@@ -21,39 +22,63 @@ namespace {
 constexpr size_t kBindSize = 256 * 1024;
 constexpr unsigned char kTableDefinitionPage = 0x02;
 
-// libmdb reports oddities of damaged files on stderr; the caller gets an
-// Error instead, so its chatter is sent to /dev/null meanwhile. The redirect
-// is process-wide, hence one reader at a time.
-class QuietStderr {
+// libmdb reports what it meets in damaged files on stderr and carries on.
+// Its messages are caught in a scratch file instead: the caller gets an
+// Error, and a file that refers to pages past its end (cut short at a page
+// boundary) is told apart from a whole one. The redirect is process-wide,
+// hence one reader at a time.
+class LibmdbMessages {
 public:
-    QuietStderr() : lock_(mutex())
+    LibmdbMessages() : lock_(mutex())
     {
         fflush(stderr);
+        scratch_ = std::tmpfile();
         saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0)
-            dup2(null, STDERR_FILENO);
-        if (null >= 0)
-            close(null);
+        if (scratch_ && saved_ >= 0)
+            dup2(fileno(scratch_), STDERR_FILENO);
     }
-    ~QuietStderr()
+    ~LibmdbMessages()
+    {
+        restore();
+        if (scratch_)
+            std::fclose(scratch_);
+    }
+    LibmdbMessages(const LibmdbMessages&) = delete;
+    LibmdbMessages& operator=(const LibmdbMessages&) = delete;
+
+    // Everything libmdb wrote so far.
+    QByteArray text()
+    {
+        fflush(stderr);
+        if (!scratch_)
+            return {};
+        QByteArray all;
+        std::rewind(scratch_);
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, scratch_)) > 0)
+            all.append(buffer, static_cast<qsizetype>(n));
+        std::fseek(scratch_, 0, SEEK_END);
+        return all;
+    }
+
+private:
+    void restore()
     {
         fflush(stderr);
         if (saved_ >= 0) {
             dup2(saved_, STDERR_FILENO);
             close(saved_);
+            saved_ = -1;
         }
     }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
     static std::mutex& mutex()
     {
         static std::mutex m;
         return m;
     }
     std::lock_guard<std::mutex> lock_;
+    FILE* scratch_ = nullptr;
     int saved_ = -1;
 };
 
@@ -145,12 +170,35 @@ QVariant valueOf(MdbHandle* mdb, MdbColumn* column, const MdbField& field, const
     }
 }
 
-Table readTable(MdbHandle* mdb, MdbCatalogEntry* entry, const QString& fileName)
+// libmdb skips data pages that lie past the end of the file without a
+// word; a table whose usage map names such pages belongs to a truncated file.
+void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, const QString& fileName)
+{
+    guint32 page = 0;
+    for (;;) {
+        const gint32 next = mdb_map_find_next(mdb, table->usage_map, static_cast<unsigned>(table->map_sz), page);
+        if (next <= 0 || static_cast<guint32>(next) <= page)
+            return;
+        if (static_cast<quint32>(next) >= pageCount)
+            throw Error(QStringLiteral("%1: the file is truncated (table %2 has data on page %3 of %4)")
+                            .arg(fileName, QString::fromUtf8(table->name)).arg(next).arg(pageCount));
+        page = static_cast<guint32>(next);
+    }
+}
+
+TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName)
 {
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: cannot read the definition of table %2 (damaged file)")
                         .arg(fileName, QString::fromUtf8(entry->object_name)));
+    checkDataPagesExist(mdb, def.get(), pageCount, fileName);
+    return def;
+}
+
+Table readTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName)
+{
+    TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();
 
     Table result;
@@ -203,7 +251,7 @@ std::vector<Table> readTables(const QString& path, const QStringList& only)
     if (!pages.isTableDefinition(2))
         throw Error(QStringLiteral("%1: the table catalogue is missing (damaged file)").arg(fileName));
 
-    QuietStderr quiet;
+    LibmdbMessages messages;
     HandlePtr mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     if (!mdb)
         throw Error(QStringLiteral("%1: libmdb cannot open the file").arg(fileName));
@@ -211,6 +259,12 @@ std::vector<Table> readTables(const QString& path, const QStringList& only)
     mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
     mdb_set_shortdate_fmt(mdb.get(), "%Y-%m-%d");
     mdb_set_boolean_fmt_numbers(mdb.get());
+    MdbCatalogEntry catalogue{};
+    catalogue.mdb = mdb.get();
+    catalogue.object_type = MDB_TABLE;
+    catalogue.table_pg = 2;
+    std::snprintf(catalogue.object_name, sizeof catalogue.object_name, "MSysObjects");
+    openTable(mdb.get(), &catalogue, header.pageCount, fileName);
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
         throw Error(QStringLiteral("%1: cannot read the table catalogue (damaged or encrypted file)").arg(fileName));
 
@@ -225,8 +279,13 @@ std::vector<Table> readTables(const QString& path, const QStringList& only)
         if (!pages.isTableDefinition(static_cast<quint32>(entry->table_pg)))
             throw Error(QStringLiteral("%1: table %2 points outside its table definition (damaged file)")
                             .arg(fileName, name));
-        tables.push_back(readTable(mdb.get(), entry, fileName));
+        tables.push_back(readTable(mdb.get(), entry, header.pageCount, fileName));
     }
+    const QByteArray complaints = messages.text();
+    if (complaints.contains("beyond EOF"))
+        throw Error(QStringLiteral("%1: the file is truncated (it refers to pages past its end)").arg(fileName));
+    if (complaints.contains("Invalid"))
+        throw Error(QStringLiteral("%1: damaged rows (%2)").arg(fileName, QString::fromUtf8(complaints.split('\n').first())));
     return tables;
 }
 
