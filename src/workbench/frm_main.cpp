@@ -130,9 +130,16 @@ void FrmMain::showGridView() {
     ui_->grdCheck->show();
 }
 
+void FrmMain::showInGrid(ResultModel* model) {
+    // The view makes a selection model per model and leaves the old one to us.
+    QItemSelectionModel* previous = ui_->grdCheck->selectionModel();
+    ui_->grdCheck->setModel(model);
+    if (previous != ui_->grdCheck->selectionModel()) delete previous;
+}
+
 void FrmMain::setResult(ResultModel* model) {
     if (model == result_) return;
-    ui_->grdCheck->setModel(model);
+    showInGrid(model);
     delete result_;
     result_ = model;
 }
@@ -147,7 +154,7 @@ void FrmMain::cmdCheck_Click() {
         [this, &incoming](const QStringList& columns) {
             QMetaObject::invokeMethod(this, [this, &incoming, columns] {
                 incoming = new ResultModel(columns, this);
-                ui_->grdCheck->setModel(incoming);
+                showInGrid(incoming);
                 showGridView();
             }, Qt::QueuedConnection);
         },
@@ -162,7 +169,7 @@ void FrmMain::cmdCheck_Click() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 
     if (outcome.kind != CheckOutcome::Kind::Finished) {
-        ui_->grdCheck->setModel(previous);
+        showInGrid(previous);
         delete incoming.data();
         if (!wasGridView) showReportView();
         if (outcome.kind == CheckOutcome::Kind::Failed)

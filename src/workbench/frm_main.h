@@ -50,6 +50,7 @@ private:
     void installGridActions();
     void copySelection();
     void exportResult();
+    void showInGrid(ResultModel* model);
     // Puts a result model in the grid, deleting the one it replaces.
     void setResult(ResultModel* model);
 
