@@ -73,7 +73,7 @@ QString readPassword() {
 }
 
 // Opens the package's tool database and the account-set connection.
-void openSession(const QCommandLineParser& parser) {
+void openConnections(const QCommandLineParser& parser) {
     const QString package = required(parser, QStringLiteral("package"));
     gServerName = required(parser, QStringLiteral("server"));
     gUserName = required(parser, QStringLiteral("user"));
@@ -143,7 +143,7 @@ int checkCommand(const QStringList& arguments) {
     parser.addOption({QStringLiteral("out"), QStringLiteral("write the findings to this CSV file"), QStringLiteral("FILE")});
     if (!parse(parser, arguments, QStringLiteral("check"))) return kFailure;
     return guarded(QStringLiteral("check"), [&] {
-        openSession(parser);
+        openConnections(parser);
         // Findings stream out as they are read; a file appears only when complete.
         QSaveFile file(parser.value(QStringLiteral("out")));
         QFile standardOutput;
@@ -177,7 +177,7 @@ int correctCommand(const QStringList& arguments) {
     addConnectionOptions(parser);
     if (!parse(parser, arguments, QStringLiteral("correct"))) return kFailure;
     return guarded(QStringLiteral("correct"), [&] {
-        openSession(parser);
+        openConnections(parser);
         const Workbench workbench = commandLineWorkbench();
         const QString projectType = workbench.loadTool().projectType;
         const CorrectionOutcome outcome = workbench.correct(projectType);
