@@ -25,15 +25,14 @@ void useSongTypeface(QWidget* window) {
 }
 
 // The design sizes of the detail labels fit their design texts only; like
-// auto-sized labels they grow with the text shown, here across the frame and
-// down to the next widget, wrapping long texts. The whole text is the tool tip.
-void showDetailText(QLabel* label, const QString& text, int bottom) {
-    label->setText(text);
+// auto-sized labels they grow with the text shown, here up to the frame's
+// edge. There is room for one line only (the next widget follows closely), so
+// a longer text ends in "…" and the whole of it is the tool tip.
+void showDetailText(QLabel* label, const QString& text) {
+    const int width = label->parentWidget()->width() - label->x() - kFrameMargin;
+    label->resize(width, std::max(label->height(), label->fontMetrics().height()));
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, width));
     label->setToolTip(text);
-    const QWidget* frame = label->parentWidget();
-    const int width = frame->width() - label->x() - kFrameMargin;
-    const int height = std::min(label->heightForWidth(width), bottom - label->y());
-    label->resize(width, std::max(height, label->fontMetrics().height()));
 }
 
 // A picture larger than the picture area is shrunk to fit it, so that none of
@@ -127,8 +126,8 @@ void FrmBewrite::renderList() {
 void FrmBewrite::renderDetails() {
     const BewriteScreen& screen = logic_.screen();
     ui_->fraBewriteInfo->setTitle(screen.caption);
-    showDetailText(ui_->labOperate, screen.operate, ui_->labPicture->y());
-    showDetailText(ui_->labResult, screen.result, ui_->fraBewriteInfo->height() - kFrameMargin);
+    showDetailText(ui_->labOperate, screen.operate);
+    showDetailText(ui_->labResult, screen.result);
     ui_->PicError->setPixmap(fitPicture(screen.picture, ui_->PicError->size()));
 }
 

@@ -195,14 +195,20 @@ TEST_F(FrmBewriteTest, MissingDescriptionShowsNoSymptomInTheFrameCaption) {
     EXPECT_EQ(operate(), QStringLiteral("操作步骤：凭证审核"));
 }
 
-TEST_F(FrmBewriteTest, LongTextsWrapInsideTheFrameAndKeepTheirWholeText) {
+TEST_F(FrmBewriteTest, LongTextEndsInsideTheFrameAndKeepsItsWholeTextAsTip) {
     const QString steps = QStringLiteral("打开总账，选择凭证审核，再选择全部凭证，按审核按钮，系统提示科目不存在，无法继续审核后续凭证");
     addRow(7, steps, QStringLiteral("科目不存在"));
     open();
     QLabel* label = child<QLabel>("labOperate");
     EXPECT_LE(label->geometry().right(), child<QGroupBox>("fraBewriteInfo")->width());
     EXPECT_LE(label->geometry().bottom(), child<QLabel>("labPicture")->y());
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("操作步骤：打开总账")));
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
     EXPECT_EQ(label->toolTip(), QStringLiteral("操作步骤：") + steps);
+    // A short text is shown whole, across the frame.
+    EXPECT_EQ(child<QLabel>("labResult")->text(), QStringLiteral("提示信息：科目不存在"));
+    EXPECT_GT(child<QLabel>("labResult")->width(), 400);
 }
 
 TEST_F(FrmBewriteTest, CloseButtonClosesTheWindow) {
