@@ -1,10 +1,11 @@
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the main window in report view and in
-// grid view with findings, to look at its artwork, fonts and layout.
+// grid view with findings, and the about box, to look at its artwork, fonts and layout.
 #include "workbench_fixture.h"
 
 #include "app/globals.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QTest>
 
@@ -26,6 +27,13 @@ TEST_F(MainWindowScreenshot, SavesReportViewAndGridView) {
     check();
     QTest::qWait(50);
     ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("main_grid.png"))));
+    dialogs.answer([&](QDialog& about) {
+        about.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&about));
+        EXPECT_TRUE(about.grab().save(QDir(target).filePath(QStringLiteral("about.png"))));
+        return int(QDialog::Accepted);
+    });
+    window->cmdAbout_Click();
 }
 
 }  // namespace
