@@ -21,6 +21,9 @@ public:
     // Appends one row; `cells` holds one value per column, empty optional for NULL.
     void appendRow(const std::vector<std::optional<QString>>& cells);
 
+    // Makes room for as many rows and as much text as `model` holds, so that
+    // filling this chunk allocates once per column instead of growing.
+    void reserveLike(const ResultChunk& model);
     // Gives back the room kept for more rows, once the chunk is complete.
     void squeeze();
 
@@ -29,11 +32,19 @@ public:
     QString text(int row, int column) const;
 
 private:
+    // End offsets take two bytes per cell while a column's text stays under
+    // 64 KiB, as short cells keep it; a column with longer text switches to
+    // four-byte offsets.
     struct Column {
         QByteArray text;
-        std::vector<std::uint32_t> ends;  // high bit set: the cell is NULL
+        std::vector<std::uint16_t> narrowEnds;
+        std::vector<std::uint32_t> wideEnds;
+        std::vector<bool> nulls;
+        bool wide = false;
+
+        std::size_t end(std::size_t row) const { return wide ? wideEnds[row] : narrowEnds[row]; }
+        void appendEnd(std::size_t end);
     };
-    static constexpr std::uint32_t kNullBit = 0x8000'0000u;
 
     QByteArrayView cell(int row, int column) const;
 

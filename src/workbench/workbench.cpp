@@ -71,8 +71,10 @@ qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunConte
         ++total;
         if (chunk.rowCount() == kRowsPerChunk) {
             if (run.cancelRequested()) return -1;
+            ResultChunk next(columnCount);
+            next.reserveLike(chunk);
             chunk.squeeze();
-            receiver.rows(std::exchange(chunk, ResultChunk(columnCount)));
+            receiver.rows(std::exchange(chunk, std::move(next)));
         }
     }
     chunk.squeeze();

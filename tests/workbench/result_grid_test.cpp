@@ -63,6 +63,23 @@ TEST(ResultModel, RowsAcrossChunksAndNullAsEmptyCell) {
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("科目编码"));
 }
 
+TEST(ResultModel, LongTextColumnsKeepEveryCell) {
+    ResultChunk chunk(2);
+    const QString longText(30000, QLatin1Char('x'));
+    const QString chinese(12000, QChar(0x8D26));  // 36,000 bytes in UTF-8
+    chunk.appendRow({QStringLiteral("a"), longText});
+    chunk.appendRow({std::nullopt, chinese});
+    chunk.appendRow({QStringLiteral("c"), longText + QStringLiteral("!")});
+    chunk.appendRow({QStringLiteral("d"), std::nullopt});
+    chunk.squeeze();
+    EXPECT_EQ(chunk.text(0, 1), longText);
+    EXPECT_EQ(chunk.text(1, 1), chinese);
+    EXPECT_EQ(chunk.text(2, 1), longText + QStringLiteral("!"));
+    EXPECT_TRUE(chunk.isNull(3, 1));
+    EXPECT_TRUE(chunk.isNull(1, 0));
+    EXPECT_EQ(chunk.text(3, 0), QStringLiteral("d"));
+}
+
 TEST(ResultModel, ViewSeesRowsAsTheyArrive) {
     ResultModel model({QStringLiteral("a")});
     QTableView grid;
