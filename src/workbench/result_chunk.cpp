@@ -11,12 +11,12 @@ ResultChunk::ResultChunk(int columnCount) : columns_(static_cast<std::size_t>(co
 void ResultChunk::appendRow(const std::vector<std::optional<QString>>& cells) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         Column& column = columns_[c];
-        const std::optional<QString>& value = c < cells.size() ? cells[c] : std::nullopt;
+        const QString* value = c < cells.size() && cells[c] ? &*cells[c] : nullptr;
         if (value && !value->isEmpty()) {
             // Encode straight into the column's buffer: no text copy per cell.
+            thread_local QStringEncoder utf8(QStringEncoder::Utf8);
             const qsizetype used = column.text.size();
             column.text.resize(used + value->size() * 3);
-            QStringEncoder utf8(QStringEncoder::Utf8);
             char* end = utf8.appendToBuffer(column.text.data() + used, *value);
             column.text.resize(end - column.text.constData());
         }
