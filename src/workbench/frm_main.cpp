@@ -106,9 +106,8 @@ void FrmMain::ShowToolDescription() {
 }
 
 void FrmMain::LoadTool() {
+    ShowToolDescription();
     const ToolOffer offer = workbench_.loadTool();
-    ui_->txtReport->setPlainText(offer.description);
-    ui_->labResult->setText(texts::kStatusDescription);
     ui_->cmdCheck->setVisible(offer.check);
     ui_->cmdRun->setVisible(offer.run);
     if (offer.runCaptioned) {

@@ -101,7 +101,6 @@ Workbench::Workbench(ToolReads reads, LongRun longRun)
 
 ToolOffer Workbench::loadTool() const {
     ToolOffer offer;
-    offer.description = readme();
     offer.check = !reads_.selectValue(QStringLiteral("cName"), QStringLiteral("File"),
                                       QStringLiteral("cSign='校验' and cType='sql'"))
                        .isEmpty();

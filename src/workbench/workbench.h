@@ -37,7 +37,6 @@ struct ResultReceiver {
 // What the tool offers when the main window opens.
 struct ToolOffer {
     QString title;        // the tool name, or the fallback title
-    QString description;  // the usage text, shown as the tool description
     bool check = false;
     bool run = false;
     bool runCaptioned = false;  // the run button reads "执行(&R)" (no check scripts)
