@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace tallomar {
 
@@ -86,12 +87,25 @@ public:
             const QModelIndex start = model_->index(folder);
             tree_->setCurrentIndex(start);
             tree_->scrollTo(start);
+            keepInViewWhileListing(start);
         }
     }
 
     QString chosenFolder() const { return pathOf(tree_->currentIndex()); }
 
 private:
+    // Folders are listed in the background and sorted once listed: the start
+    // folder finds its place in the view only then. The view follows it
+    // until the operator selects another folder.
+    void keepInViewWhileListing(const QModelIndex& start) {
+        auto following = std::make_shared<QMetaObject::Connection>();
+        *following = connect(model_, &QAbstractItemModel::layoutChanged, this,
+                             [this, following, start = QPersistentModelIndex(start)] {
+                                 if (tree_->currentIndex() != start) disconnect(*following);
+                                 else tree_->scrollTo(start, QAbstractItemView::PositionAtCenter);
+                             });
+    }
+
     QString pathOf(const QModelIndex& index) const {
         return index.isValid() ? QDir::toNativeSeparators(model_->filePath(index)) : QString();
     }
