@@ -23,8 +23,6 @@ namespace tallomar::mdb {
 
 namespace {
 
-constexpr int kMaxOverflowHops = 8;
-
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 const Table* findTable(const std::vector<Table>& tables, const QString& name)
@@ -201,37 +199,28 @@ void CellSave::applyChange(const std::vector<Table>& tables, const CellChange& c
         throw Error(QStringLiteral("%1: the new value has %2 characters, the column holds %3")
                         .arg(where).arg(text.size()).arg(column->length / 2));
 
-    quint32 pageNumber = change.location.page;
-    int rowIndex = change.location.row;
-    for (int hop = 0;; ++hop) {
-        const QString context = QStringLiteral("%1, page %2").arg(where).arg(pageNumber);
-        jet4::DataPage data = jet4::DataPage::open(page(pageNumber), context);
-        if (rowIndex >= data.rowCount())
-            throw Error(QStringLiteral("%1: no row %2 on the page").arg(context).arg(rowIndex));
-        const quint16 flags = data.rowFlags(rowIndex);
-        if ((flags & jet4::kRowDeleted) && (flags & jet4::kRowOverflow))
-            throw Error(QStringLiteral("%1: row %2 is deleted").arg(context).arg(rowIndex));
-        if (flags == jet4::kRowOverflow) {
-            // The row moved to another page; the stub holds its row and page.
-            const QByteArray stub = data.rowBytes(rowIndex);
-            if (stub.size() < 4 || hop >= kMaxOverflowHops)
-                throw Error(QStringLiteral("%1: damaged overflow row %2").arg(context).arg(rowIndex));
-            rowIndex = static_cast<unsigned char>(stub[0]);
-            pageNumber = jet4::get32(stub, 0) >> 8;
-            continue;
-        }
-        jet4::RawRow row = jet4::decodeRow(data.rowBytes(rowIndex), definition.varColumns > 0, context);
-        if (row.varValues.size() <= column->varIndex)
-            row.varValues.resize(column->varIndex + 1);
-        row.setPresent(column->number, !change.value.isNull());
-        QByteArray value;
-        if (!change.value.isNull())
-            value = kind == ColumnKind::Memo ? jet4::encodeInlineLongValue(jet4::encodeText(text)) : jet4::encodeText(text);
-        row.varValues[column->varIndex] = value;
-        data.replaceRow(rowIndex, jet4::encodeRow(row));
-        changed_.replace(qint64(pageNumber) * jet4::kPageSize, jet4::kPageSize, data.bytes());
-        return;
-    }
+    // libmdb lists a row that moved to another page (an overflow row) at
+    // its new place, whose offset carries the deleted bit alone; the stub
+    // left behind is skipped. Both flags together mark a deleted row.
+    const quint32 pageNumber = change.location.page;
+    const int rowIndex = change.location.row;
+    const QString context = QStringLiteral("%1, page %2").arg(where).arg(pageNumber);
+    jet4::DataPage data = jet4::DataPage::open(page(pageNumber), context);
+    if (rowIndex >= data.rowCount())
+        throw Error(QStringLiteral("%1: no row %2 on the page").arg(context).arg(rowIndex));
+    const quint16 flags = data.rowFlags(rowIndex);
+    if (flags & jet4::kRowOverflow)
+        throw Error(QStringLiteral("%1: row %2 is deleted or moved").arg(context).arg(rowIndex));
+    jet4::RawRow row = jet4::decodeRow(data.rowBytes(rowIndex), definition.varColumns > 0, context);
+    if (row.varValues.size() <= column->varIndex)
+        row.varValues.resize(column->varIndex + 1);
+    row.setPresent(column->number, !change.value.isNull());
+    QByteArray value;
+    if (!change.value.isNull())
+        value = kind == ColumnKind::Memo ? jet4::encodeInlineLongValue(jet4::encodeText(text)) : jet4::encodeText(text);
+    row.varValues[column->varIndex] = value;
+    data.replaceRow(rowIndex, jet4::encodeRow(row));
+    changed_.replace(qint64(pageNumber) * jet4::kPageSize, jet4::kPageSize, data.bytes());
 }
 
 void CellSave::writeCopy()

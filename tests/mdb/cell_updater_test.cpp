@@ -122,6 +122,14 @@ TEST_F(CellUpdate, MemoOnLvalPagesIsRewrittenInline)
     expectOnlyChanged(changes);
 }
 
+TEST_F(CellUpdate, AnOverflowRowIsChangedAtItsNewPlace)
+{
+    const std::vector<CellChange> changes{change("ZOL", 6, "cValue", QStringLiteral("R6 企业版（新）")),
+                                          change("ZOL", 6, "cSys", QString())};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+}
+
 TEST_F(CellUpdate, SeveralCellsOfOneRow)
 {
     const std::vector<CellChange> changes{change("Bewrite", 1, "cOperate", QStringLiteral("第一步")),

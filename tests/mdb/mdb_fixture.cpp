@@ -39,6 +39,9 @@ jet4::DatabaseSpec toolDatabaseSpec()
         row(QStringLiteral("ToolName"), QVariant(), QStringLiteral("凭证检查工具"), QVariant()),
         row(QStringLiteral("Old"), QStringLiteral("x"), QStringLiteral("旧值"), QVariant(), true),
     };
+    jet4::RowSpec moved = row(QStringLiteral("Soft"), QVariant(), QStringLiteral("R3 标准版"), QVariant());
+    moved.overflow = true;
+    zol.rows.push_back(moved);
     jet4::TableSpec file{QStringLiteral("File"),
                          {{QStringLiteral("cSign"), ColumnKind::Text, 10},
                           {QStringLiteral("cType"), ColumnKind::Text, 10},

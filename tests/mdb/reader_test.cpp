@@ -96,15 +96,23 @@ TEST_F(ReadBack, OleDataComesBackAsBytes)
 TEST_F(ReadBack, DeletedRowsAndDeletedColumnsAreNotListed)
 {
     const auto& zol = tableNamed(tables, QStringLiteral("ZOL"));
-    ASSERT_EQ(zol.rows.size(), 6u);
+    ASSERT_EQ(zol.rows.size(), 7u);
     QStringList names;
     for (size_t r = 0; r < zol.rows.size(); ++r)
         names << cell(zol, static_cast<int>(r), QStringLiteral("cName")).toString();
-    EXPECT_EQ(names, (QStringList{"ServerName", "UserName", "PassWord", "Readme", "ProjectDes", "ToolName"}));
+    EXPECT_EQ(names, (QStringList{"ServerName", "UserName", "PassWord", "Readme", "ProjectDes", "ToolName", "Soft"}));
     QStringList columns;
     for (const auto& column : zol.columns)
         columns << column.name;
     EXPECT_EQ(columns, (QStringList{"cName", "cValue", "cSys"}));
+}
+
+TEST_F(ReadBack, AnOverflowRowIsReadOnceAtItsNewPlace)
+{
+    const auto& zol = tableNamed(tables, QStringLiteral("ZOL"));
+    ASSERT_EQ(zol.rows.size(), 7u);
+    EXPECT_EQ(cell(zol, 6, QStringLiteral("cValue")).toString(), QStringLiteral("R3 标准版"));
+    EXPECT_NE(zol.locations[6].page, zol.locations[0].page);
 }
 
 TEST_F(ReadBack, RowsKnowTheirPlaceInTheFile)

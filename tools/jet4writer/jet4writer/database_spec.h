@@ -20,6 +20,7 @@ struct ColumnSpec {
 struct RowSpec {
     std::vector<QVariant> values;  // one per column, deleted ones included; null QVariant = NULL
     bool deleted = false;          // stored, flagged deleted
+    bool overflow = false;         // stored on an overflow page, a pointer stub in its place
 };
 
 struct TableSpec {

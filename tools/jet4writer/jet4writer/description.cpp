@@ -95,6 +95,7 @@ DatabaseSpec parseDescription(const QByteArray& json, const QString& source)
             const QJsonArray values = rowJson.isArray() ? rowJson.toArray()
                                                         : rowJson.toObject().value(QStringLiteral("values")).toArray();
             row.deleted = rowJson.toObject().value(QStringLiteral("deleted")).toBool();
+            row.overflow = rowJson.toObject().value(QStringLiteral("overflow")).toBool();
             if (static_cast<size_t>(values.size()) != table.columns.size())
                 throw Error(QStringLiteral("%1: %2 values for %3 columns")
                                 .arg(rowWhere).arg(values.size()).arg(table.columns.size()));

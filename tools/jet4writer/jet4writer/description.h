@@ -13,7 +13,8 @@
 //                            {"name": "cOld", "kind": "text", "deleted": true},
 //                            {"name": "ID", "kind": "long", "indexed": true}],
 //                "rows": [["ServerName", "(local)", null, 1],
-//                         {"values": ["x", "y", null, 2], "deleted": true}]}]}
+//                         {"values": ["x", "y", null, 2], "deleted": true},
+//                         {"values": ["z", "w", null, 3], "overflow": true}]}]}
 //
 // Kinds: boolean, byte, integer, long, double, datetime (ISO text), text,
 // memo, ole (base64 text). Values: strings, numbers, true/false or null.

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QSaveFile>
 #include <cstring>
+#include <algorithm>
 #include <map>
+#include <optional>
 
 namespace tallomar::jet4 {
 
@@ -259,9 +261,27 @@ private:
                 pages_[current] = page->bytes();
         };
         quint32 liveRows = 0;
+        // Rows that moved live on overflow pages, flagged with the deleted
+        // bit alone so that a scan meets them once, through the stub.
+        quint32 overflowNumber = 0;
+        std::optional<DataPage> overflow;
         for (const RowSpec& spec : table.rows) {
-            const QByteArray bytes = encode(table, layout, spec);
-            const quint16 flags = spec.deleted ? (kRowDeleted | kRowOverflow) : 0;
+            QByteArray bytes = encode(table, layout, spec);
+            quint16 flags = spec.deleted ? (kRowDeleted | kRowOverflow) : 0;
+            if (spec.overflow) {
+                int index = overflow ? overflow->appendRow(bytes, kRowDeleted) : -1;
+                if (index < 0) {
+                    if (overflow)
+                        pages_[overflowNumber] = overflow->bytes();
+                    overflowNumber = newPage();
+                    owned.push_back(overflowNumber);
+                    overflow = DataPage::create(definitionPage);
+                    index = overflow->appendRow(bytes, kRowDeleted);
+                }
+                bytes.clear();
+                append32(bytes, rowPointer(overflowNumber, static_cast<quint8>(index)));
+                flags = kRowOverflow;
+            }
             if (!page || page->appendRow(bytes, flags) < 0) {
                 flush();
                 current = newPage();
@@ -275,6 +295,9 @@ private:
                 ++liveRows;
         }
         flush();
+        if (overflow)
+            pages_[overflowNumber] = overflow->bytes();
+        std::sort(owned.begin(), owned.end());
         const quint32 usedMap = addMapRow(owned);
         const quint32 freeMap = addMapRow(owned);
         pages_[definitionPage] = definition(table, layout, liveRows, usedMap, freeMap, system);
