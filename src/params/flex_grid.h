@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QTableWidget>
+
+namespace tallomar {
+
+// A table laid out like the flexible grids of the window layouts: row 0 holds
+// the column headers as an ordinary row, the first fixedRows() rows and
+// fixedCols() columns are fixed (painted as buttons, never the current cell),
+// and the current cell is the grid's row() and col(). Rows are added from
+// tab-separated texts, as such grids take them: a tab inside a value moves
+// the rest of the text one column on. Sizes are in twips.
+class FlexGrid : public QTableWidget {
+    Q_OBJECT
+
+public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+
+    // "<a|^b|>c": one column per field, its header in row 0 and its cells
+    // aligned left ("<"), centred ("^") or right (">").
+    void setFormatString(const QString& format);
+    void setFixedRows(int rows);
+    void setFixedCols(int cols);
+    int fixedRows() const { return fixedRows_; }
+    int fixedCols() const { return fixedCols_; }
+
+    int rows() const { return rowCount(); }
+    void setRows(int rows);
+    // Inserts a row at `index` whose cells are the tab-separated parts of
+    // `text`; parts beyond the last column are dropped.
+    void addItem(const QString& text, int index);
+    void removeItem(int index);
+
+    QString textMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+
+    int row() const { return currentRow(); }
+    int col() const { return currentColumn(); }
+    void setRow(int row);
+    void setCol(int col);
+    // The current cell's text and background.
+    QString text() const;
+    void setText(const QString& text);
+    QColor cellBackColor() const;
+    void setCellBackColor(const QColor& colour);
+
+    int colWidthTwips(int col) const;
+    void setColWidthTwips(int col, int twips);
+    // The grid's place in its window and the current cell's place in the grid.
+    int leftTwips() const;
+    int topTwips() const;
+    int widthTwips() const;
+    int cellLeftTwips() const;
+    int cellTopTwips() const;
+    int cellWidthTwips() const;
+    int cellHeightTwips() const;
+
+signals:
+    // A mouse click on a cell (after the current cell followed it), and a
+    // double click.
+    void Click();
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    QTableWidgetItem* cell(int row, int col);
+    bool isFixed(int row, int col) const;
+    void paintFixedCells();
+    QRect currentCellRect() const;
+
+    int fixedRows_ = 1;
+    int fixedCols_ = 0;
+    std::vector<Qt::Alignment> alignments_;
+    bool releaseEndsDoubleClick_ = false;
+};
+
+}  // namespace tallomar

@@ -1,0 +1,279 @@
+#include "package_fixture.h"
+#include "params/date_text.h"
+#include "params/flex_grid.h"
+#include "params/frm_sql_value.h"
+#include "params/ini_values.h"
+
+#include <QDateEdit>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tallomar;
+
+namespace {
+
+const QColor kPaleCyan(192, 255, 255);
+
+// Six configured scripts (entry 3 of the list is no script): required and
+// optional values, every type, counts 2.5, 3.5 and 0.
+class ParameterWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        package.writeFile(QStringLiteral("req.ini"),
+                          QStringLiteral("[SQL]\nName=必填\nFunction=必填检查\nVarNum=3\n[Var]\n"
+                                         "1.1=year\n1.2=年度\n1.3=INT\n1.4=1\n1.5=\n"
+                                         "2.1=rate\n2.2=比率\n2.3=Float\n2.4=0\n"
+                                         "3.1=memo\n3.2=备注\n3.3=char\n3.4=0\n3.5=abc\n"));
+        package.writeFile(QStringLiteral("opt.ini"),
+                          QStringLiteral("[SQL]\nFunction=可选检查\nVarNum=2\n[Var]\n"
+                                         "1.1=year\n1.2=年度\n1.3=int\n1.4=1\n1.5=2026\n"
+                                         "2.1=note\n2.2=备注\n2.3=char\n2.4=0\n"));
+        package.writeFile(QStringLiteral("types.ini"),
+                          QStringLiteral("[SQL]\nFunction=类型检查\nVarNum=4\n[Var]\n"
+                                         "1.1=d\n1.2=日期\n1.3=smalldatetime\n"
+                                         "2.1=dt\n2.2=时间\n2.3=DateTime\n2.5=2026/1/5\n"
+                                         "3.1=x\n3.2=未知\n3.3=number\n"
+                                         "4.1=t\n4.2=名称\t溢出\n4.3=char\n4.5=v\n"));
+        const QString threeOptional = QStringLiteral("[Var]\n1.1=a\n1.2=A\n1.3=2\n2.1=b\n2.2=B\n2.3=2\n3.1=c\n3.2=C\n3.3=2\n");
+        package.writeFile(QStringLiteral("half.ini"), QStringLiteral("[SQL]\nFunction=二点五\nVarNum=2.5\n") + threeOptional);
+        package.writeFile(QStringLiteral("half2.ini"), QStringLiteral("[SQL]\nFunction=三点五\nVarNum=3.5\n") + threeOptional);
+        package.writeFile(QStringLiteral("none.ini"), QStringLiteral("[SQL]\nFunction=无参数\nVarNum=0\n"));
+        package.writeList(QStringLiteral("1.1=req.sql\n1.2=req.ini\n1.3=..\n2.1=opt.sql\n2.2=opt.ini\n2.3=..\n"
+                                         "3.1=notes.txt\n3.2=req.ini\n3.3=..\n4.1=types.sql\n4.2=types.ini\n4.3=..\n"
+                                         "5.1=h.sql\n5.2=half.ini\n5.3=..\n6.1=h2.sql\n6.2=half2.ini\n6.3=..\n"
+                                         "7.1=none.sql\n7.2=none.ini\n7.3=..\n"),
+                          7);
+        openWindow();
+    }
+
+    void openWindow() {
+        window = std::make_unique<FrmSQLValue>();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    FlexGrid& scripts() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdSQL")); }
+    FlexGrid& parameters() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdTable")); }
+    QLineEdit& textBox() const { return *window->findChild<QLineEdit*>(QStringLiteral("txtData")); }
+    QDateEdit& datePicker() const { return *window->findChild<QDateEdit*>(QStringLiteral("dtpDate")); }
+    QString status() const { return window->findChild<QLabel*>(QStringLiteral("labStatus"))->text(); }
+
+    void clickCell(FlexGrid& grid, int row, int col) {
+        grid.scrollTo(grid.model()->index(row, col));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
+    }
+    void doubleClickCell(FlexGrid& grid, int row, int col) {
+        grid.scrollTo(grid.model()->index(row, col));
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
+    }
+    // Opens the editor of parameter row `row` the keyboard's way.
+    void openEditor(int row) {
+        parameters().setCurrentCell(row, 4);
+        QTest::keyClick(&parameters(), Qt::Key_Return);
+    }
+    QString fileValue(const QString& file, int parameter) const {
+        return ReadIniValue(QStringLiteral("Var"), QStringLiteral("%1.5").arg(parameter), QString(), package.path(file));
+    }
+    QStringList column(const FlexGrid& grid, int col) const {
+        QStringList cells;
+        for (int row = 1; row < grid.rows(); ++row) cells << grid.textMatrix(row, col);
+        return cells;
+    }
+    bool writable(const QString& file) const {
+        return QFile::permissions(package.path(file)).testFlag(QFileDevice::WriteOwner);
+    }
+
+    test::PackageFixture package;
+    std::unique_ptr<FrmSQLValue> window;
+};
+
+}  // namespace
+
+TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("脚本参数"));
+    EXPECT_EQ(column(scripts(), 0), (QStringList{"1", "2", "4", "5", "6", "7"}));
+    EXPECT_EQ(column(scripts(), 2), (QStringList{QStringLiteral("必填检查"), QStringLiteral("可选检查"),
+                                                 QStringLiteral("类型检查"), QStringLiteral("二点五"),
+                                                 QStringLiteral("三点五"), QStringLiteral("无参数")}));
+    // A required empty value gives ×; an optional empty one does not.
+    EXPECT_EQ(column(scripts(), 1), (QStringList{"×", "√", "√", "√", "√", "√"}));
+    EXPECT_EQ(scripts().row(), 1);
+    EXPECT_EQ(scripts().item(1, 2)->background().color(), kPaleCyan);
+    EXPECT_NE(scripts().item(2, 2)->background().color(), kPaleCyan);
+
+    EXPECT_EQ(column(parameters(), 1), (QStringList{QStringLiteral("年度"), QStringLiteral("比率"), QStringLiteral("备注")}));
+    EXPECT_EQ(column(parameters(), 2), (QStringList{QStringLiteral("整数"), QStringLiteral("实数"), QStringLiteral("字符")}));
+    EXPECT_EQ(column(parameters(), 3), (QStringList{QStringLiteral("否"), QStringLiteral("是"), QStringLiteral("是")}));
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"", "", "abc"}));
+    EXPECT_EQ(parameters().textMatrix(0, 4), QStringLiteral("值"));
+    EXPECT_FALSE(textBox().isVisible());
+    EXPECT_FALSE(datePicker().isVisible());
+}
+
+TEST_F(ParameterWindow, CountsRoundHalfToEvenAndNoParametersShowOneEmptyRow) {
+    clickCell(scripts(), 4, 2);
+    EXPECT_EQ(scripts().item(4, 2)->background().color(), kPaleCyan);
+    EXPECT_NE(scripts().item(1, 2)->background().color(), kPaleCyan);
+    EXPECT_EQ(column(parameters(), 1), (QStringList{"A", "B"})) << "2.5 loads 2";
+    clickCell(scripts(), 5, 2);
+    EXPECT_EQ(column(parameters(), 1), (QStringList{"A", "B", "C", ""})) << "3.5 loads 4";
+    clickCell(scripts(), 6, 1);
+    EXPECT_EQ(parameters().rows(), 2);
+    EXPECT_EQ(column(parameters(), 4), QStringList{""});
+}
+
+TEST_F(ParameterWindow, TypeWordsInAnyCaseAndTabsSpillingIntoTheNextColumn) {
+    clickCell(scripts(), 3, 2);
+    EXPECT_EQ(column(parameters(), 2),
+              (QStringList{QStringLiteral("短日期"), QStringLiteral("长日期"), QString(), QStringLiteral("溢出")}));
+    EXPECT_EQ(parameters().textMatrix(4, 1), QStringLiteral("名称"));
+    EXPECT_EQ(parameters().textMatrix(4, 3), QStringLiteral("字符"));
+    EXPECT_EQ(parameters().textMatrix(4, 4), QStringLiteral("是"));
+}
+
+TEST_F(ParameterWindow, TypedKeysAreFilteredByTypeAndEnterMovesDownAndWritesBack) {
+    openEditor(1);
+    ASSERT_TRUE(textBox().isVisible());
+    QTest::keyClicks(&textBox(), QStringLiteral("0a-12"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("-12")) << "整数: no leading 0, no letters, a leading minus";
+    EXPECT_EQ(parameters().textMatrix(1, 4), QStringLiteral("-12")) << "the cell mirrors the text";
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_FALSE(textBox().isVisible());
+    EXPECT_EQ(parameters().row(), 2);
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 1), QStringLiteral("-12"));
+    EXPECT_FALSE(writable(QStringLiteral("req.ini")));
+
+    QTest::keyClick(&parameters(), Qt::Key_Return);
+    ASSERT_TRUE(textBox().isVisible());
+    QTest::keyClicks(&textBox(), QStringLiteral("0.5.1-"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("0.51")) << "实数: a leading 0 and one decimal point";
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 2), QStringLiteral("0.51"));
+    EXPECT_EQ(parameters().row(), 3);
+
+    QTest::keyClick(&parameters(), Qt::Key_Return);
+    QTest::keyClicks(&textBox(), QStringLiteral("001"));
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_EQ(parameters().row(), 3) << "the last row stays current";
+    EXPECT_FALSE(textBox().isVisible());
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 3), QStringLiteral("001")) << "written on the last row too";
+    EXPECT_EQ(scripts().textMatrix(1, 1), QStringLiteral("√"));
+}
+
+TEST_F(ParameterWindow, ChoosingAnotherScriptWritesTheOpenEditFirst) {
+    doubleClickCell(parameters(), 1, 1);
+    ASSERT_TRUE(textBox().isVisible()) << "a double click on any column edits the value";
+    EXPECT_EQ(parameters().col(), 4);
+    QTest::keyClicks(&textBox(), QStringLiteral("7"));
+    clickCell(scripts(), 2, 2);
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 1), QStringLiteral("7"));
+    // After an edit every empty value counts: the optional rate is empty.
+    EXPECT_EQ(scripts().textMatrix(1, 1), QStringLiteral("×"));
+    EXPECT_EQ(scripts().textMatrix(2, 1), QStringLiteral("√"));
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"2026", ""}));
+    EXPECT_FALSE(textBox().isVisible());
+}
+
+TEST_F(ParameterWindow, ClickingAnotherCellWritesTheOpenEdit) {
+    openEditor(3);
+    QTest::keyClicks(&textBox(), QStringLiteral("xyz"));
+    clickCell(parameters(), 1, 4);
+    EXPECT_FALSE(textBox().isVisible());
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 3), QStringLiteral("xyz"));
+    EXPECT_EQ(parameters().textMatrix(3, 4), QStringLiteral("xyz"));
+}
+
+TEST_F(ParameterWindow, AnUnchangedValueLeavesTheFileAlone) {
+    const QByteArray before = package.readBytes(QStringLiteral("req.ini"));
+    openEditor(3);
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_EQ(package.readBytes(QStringLiteral("req.ini")), before);
+    EXPECT_TRUE(writable(QStringLiteral("req.ini")));
+}
+
+TEST_F(ParameterWindow, ABlankValueCountsAsEmptyAfterAnEdit) {
+    clickCell(scripts(), 2, 2);
+    ASSERT_EQ(scripts().textMatrix(2, 1), QStringLiteral("√"));
+    openEditor(2);
+    QTest::keyClicks(&textBox(), QStringLiteral(" "));
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_EQ(scripts().textMatrix(2, 1), QStringLiteral("×"));
+}
+
+TEST_F(ParameterWindow, TheDatePickerPutsTodayIntoAnEmptyCellAtOnceAndWritesItBack) {
+    clickCell(scripts(), 3, 2);
+    doubleClickCell(parameters(), 1, 4);
+    ASSERT_TRUE(datePicker().isVisible());
+    EXPECT_FALSE(textBox().isVisible());
+    const QString today = dateText(QDate::currentDate());
+    EXPECT_EQ(parameters().textMatrix(1, 4), today);
+    QTest::keyClick(&datePicker(), Qt::Key_Return);
+    EXPECT_FALSE(datePicker().isVisible());
+    EXPECT_EQ(parameters().row(), 2);
+    EXPECT_EQ(fileValue(QStringLiteral("types.ini"), 1), today);
+    EXPECT_EQ(scripts().textMatrix(3, 1), QStringLiteral("×")) << "re-marked: parameter 3 is empty";
+
+    QTest::keyClick(&parameters(), Qt::Key_Return);
+    ASSERT_TRUE(datePicker().isVisible());
+    EXPECT_EQ(datePicker().date(), QDate(2026, 1, 5));
+    datePicker().setDate(QDate(2027, 2, 3));
+    EXPECT_EQ(parameters().textMatrix(2, 4), QStringLiteral("2027/2/3"));
+    clickCell(scripts(), 1, 2);
+    EXPECT_EQ(fileValue(QStringLiteral("types.ini"), 2), QStringLiteral("2027/2/3"));
+}
+
+TEST_F(ParameterWindow, AValueThatCannotBeStoredIsReportedAndTheFileKept) {
+    const QByteArray before = package.readBytes(QStringLiteral("req.ini"));
+    openEditor(3);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("😀"));
+    QApplication::sendEvent(&textBox(), &commit);
+    ASSERT_EQ(textBox().text(), QStringLiteral("😀"));
+    QTest::keyClick(&textBox(), Qt::Key_Return);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("参数值未能保存："))) << status().toStdString();
+    EXPECT_EQ(package.readBytes(QStringLiteral("req.ini")), before);
+}
+
+TEST_F(ParameterWindow, ChineseInputIsFilteredForNumbers) {
+    openEditor(1);
+    QInputMethodEvent chinese;
+    chinese.setCommitString(QStringLiteral("二"));
+    QApplication::sendEvent(&textBox(), &chinese);
+    EXPECT_EQ(textBox().text(), QString());
+    openEditor(3);
+    QApplication::sendEvent(&textBox(), &chinese);
+    EXPECT_EQ(textBox().text(), QStringLiteral("二"));
+}
+
+TEST_F(ParameterWindow, TheButtonsCloseTheWindowAndAnOpenEditIsKept) {
+    openEditor(3);
+    QTest::keyClicks(&textBox(), QStringLiteral("kept"));
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 3), QStringLiteral("kept"));
+
+    openWindow();
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdExit")), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST(ParameterWindowWithoutScripts, ShowsAnEmptyScriptGridAndSaysWhy) {
+    test::PackageFixture package;
+    package.writeList(QStringLiteral("1.1=a.sql\n1.2=missing.ini\n1.3=..\n2.1=b.txt\n"), 2);
+    FrmSQLValue window;
+    window.show();
+    const auto& scripts = *window.findChild<FlexGrid*>(QStringLiteral("grdSQL"));
+    auto& parameters = *window.findChild<FlexGrid*>(QStringLiteral("grdTable"));
+    EXPECT_EQ(scripts.rows(), 1);
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("labStatus"))->text(),
+              QStringLiteral("脚本列表中没有带配置文件的脚本"));
+    parameters.setCurrentCell(1, 4);
+    QTest::keyClick(&parameters, Qt::Key_Return);
+    EXPECT_FALSE(window.findChild<QLineEdit*>(QStringLiteral("txtData"))->isVisible());
+}

@@ -1,0 +1,42 @@
+#include "package_fixture.h"
+#include "params/package_list.h"
+#include "params/params_globals.h"
+#include "platform/error.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace tallomar;
+
+TEST(OpenPackageList, TheCountKeyGivesTheNumberOfEntries) {
+    test::PackageFixture package;
+    const QString list = package.writeFile(QStringLiteral("sub/List.ini"), QStringLiteral("[file]\ncount = 5\n1.1=a.sql\n"));
+    OpenPackageList(list);
+    EXPECT_EQ(gListCount, 5);
+    EXPECT_EQ(gListFile, list);
+    EXPECT_EQ(gBaseFolder, package.path(QStringLiteral("sub")));
+}
+
+TEST(OpenPackageList, WithoutACountTheConsecutiveEntriesAreCounted) {
+    test::PackageFixture package;
+    const QString list =
+        package.writeFile(QStringLiteral("list.ini"), QStringLiteral("[File]\n1.1=a.sql\n2.1=b.sql\n3.2=x\n4.1=d.sql\n"));
+    OpenPackageList(list);
+    EXPECT_EQ(gListCount, 2);
+}
+
+TEST(OpenPackageList, AMissingOrBrokenListIsRefusedWithItsName) {
+    test::PackageFixture package;
+    const QString missing = package.path(QStringLiteral("missing.ini"));
+    try {
+        OpenPackageList(missing);
+        FAIL() << "a missing list was opened";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("找不到脚本列表文件：") + missing);
+    }
+    EXPECT_THROW(OpenPackageList(package.folder()), Error);
+    EXPECT_THROW(OpenPackageList(QString()), Error);
+    const QString badCount = package.writeFile(QStringLiteral("bad.ini"), QStringLiteral("[File]\nCount=many\n"));
+    EXPECT_THROW(OpenPackageList(badCount), Error);
+    EXPECT_EQ(gListFile, QString()) << "nothing is set for a refused list";
+}

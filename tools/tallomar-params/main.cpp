@@ -1,0 +1,46 @@
+// Opens the parameter window on the package list named on the command line.
+#include "params/frm_sql_value.h"
+#include "params/package_list.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+// Qt's own texts (OK, Cancel, ...) in Chinese, like the rest of the program.
+void installChineseTranslation(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+int refuse(const QString& message) {
+    std::fprintf(stderr, "tallomar-params: %s\n", qPrintable(message));
+    tallomar::showMessage(nullptr, tallomar::MessageIcon::Critical, message);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
+    installChineseTranslation(app);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2)
+        return refuse(QStringLiteral("用法：tallomar-params 脚本列表.ini"));
+    try {
+        tallomar::OpenPackageList(arguments[1]);
+    } catch (const tallomar::Error& error) {
+        return refuse(error.message());
+    }
+    tallomar::FrmSQLValue window;
+    window.show();
+    return app.exec();
+}
