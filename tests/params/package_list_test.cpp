@@ -1,6 +1,7 @@
 #include "package_fixture.h"
 #include "params/package_list.h"
 #include "params/params_globals.h"
+#include "params/script_configs.h"
 #include "platform/error.h"
 
 #include <QDir>
@@ -39,4 +40,17 @@ TEST(OpenPackageList, AMissingOrBrokenListIsRefusedWithItsName) {
     const QString badCount = package.writeFile(QStringLiteral("bad.ini"), QStringLiteral("[File]\nCount=many\n"));
     EXPECT_THROW(OpenPackageList(badCount), Error);
     EXPECT_EQ(gListFile, QString()) << "nothing is set for a refused list";
+}
+
+TEST(OpenPackageList, TheDemoListLoadsItsThreeScripts) {
+    test::PackageFixture package;
+    OpenPackageList(QStringLiteral(TALLOMAR_PARAMS_EXAMPLE "/package-list.ini"));
+    EXPECT_EQ(gListCount, 4);
+    qint16 count = 0;
+    ScriptTable table;
+    EXPECT_EQ(LoadScriptConfigs(count, table), QString());
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(table.row(1).displayName, QStringLiteral("年度结转"));
+    EXPECT_TRUE(table.row(3).configPath.isEmpty());
+    EXPECT_EQ(table.row(4).parameterCount, QStringLiteral("2"));
 }
