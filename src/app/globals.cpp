@@ -18,7 +18,6 @@ QString gToolName;
 QString gSystemDatabase;
 QString gAccountListSQL;
 QString gDatabaseName;
-std::unique_ptr<tooldb::ToolDatabase> cnTool;
 std::unique_ptr<odbc::Connection> cnSystem;
 std::unique_ptr<odbc::Connection> cnAccount;
 

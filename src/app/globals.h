@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tooldb/tool_access.h"
+
 #include <QString>
 #include <memory>
 
@@ -33,7 +35,7 @@ extern QString gDatabaseName;
 // Connections: the tool database, the server's system database (login lists
 // only) and the chosen account-set database (every script runs there).
 // An absent connection is a null pointer.
-extern std::unique_ptr<tooldb::ToolDatabase> cnTool;
+// cnTool is declared in tooldb/tool_access.h.
 extern std::unique_ptr<odbc::Connection> cnSystem;
 extern std::unique_ptr<odbc::Connection> cnAccount;
 

@@ -3,9 +3,13 @@
 #include "tooldb/tool_database.h"
 
 #include <QString>
+#include <memory>
 
 // The read and write helpers through which all tool-database access goes.
 namespace tallomar {
+
+// The tool database of the process; null until start-up opens it.
+extern std::unique_ptr<tooldb::ToolDatabase> cnTool;
 
 // "select " + field + " from " + table + " where 1=1 and " + condition, or
 // " where 1=1 " when the condition is empty. Shared with the server form of

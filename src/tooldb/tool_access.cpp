@@ -1,0 +1,47 @@
+#include "tooldb/tool_access.h"
+
+#include "platform/error.h"
+
+namespace tallomar {
+
+std::unique_ptr<tooldb::ToolDatabase> cnTool;
+
+QString selectValueStatement(const QString& field, const QString& table, const QString& condition) {
+    QString statement = QStringLiteral("select ") + field + QStringLiteral(" from ") + table;
+    if (condition.isEmpty()) return statement + QStringLiteral(" where 1=1 ");
+    return statement + QStringLiteral(" where 1=1 and ") + condition;
+}
+
+QString SelectValue(const QString& field, const QString& table, const QString& condition) {
+    if (!cnTool) return {};
+    return SelectValue(field, table, condition, *cnTool);
+}
+
+QString SelectValue(const QString& field, const QString& table, const QString& condition,
+                    const tooldb::ToolDatabase& database) {
+    try {
+        const tooldb::Recordset result =
+            database.query(selectValueStatement(field, table, condition));
+        if (result.rows.empty()) return {};
+        const QVariant value = result.value(0, field);
+        return value.isValid() ? value.toString() : QString();
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+tooldb::Recordset OpenRecordset(const QString& sql, const tooldb::ToolDatabase& database) {
+    return database.query(sql);
+}
+
+bool ExecuteToolSQL(const QString& sql) {
+    if (!cnTool) throw Error(QStringLiteral("%1: the tool database is not open").arg(sql));
+    cnTool->execute(sql);
+    return true;
+}
+
+QString sqlTextValue(const QString& value) {
+    return QString(value).replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+}  // namespace tallomar
