@@ -13,8 +13,11 @@ QString SelectValue(const QString& field, const QString& table, const QString& c
         // Row counts of statements before the select carry no value.
         while (statement.columnCount() == 0)
             if (!statement.nextResult()) return {};
-        if (!statement.fetch()) return {};
-        return statement.text(0).value_or(QString());
+        const QString value = statement.fetch() ? statement.text(0).value_or(QString()) : QString();
+        // Reading the batch to its end leaves the connection free for the next statement.
+        while (statement.fetch()) {}
+        statement.discardResults();
+        return value;
     } catch (const Error&) {
         return {};
     }
