@@ -1,10 +1,10 @@
-#include "viewer/frm_bewrite.h"
+#include "viewer/bewrite_viewer.h"
 
-#include "bewrite_table.h"
+#include "bewrite_package.h"
+#include "viewer/frm_bewrite.h"
 
 #include <QDir>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -35,20 +35,19 @@ QImage drawMessagePicture() {
 TEST(ViewerScreenshot, SavesTheViewerWithDescriptionsAndAPicture) {
     const QString folder = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
     if (folder.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
-    QTemporaryDir package;
-    ASSERT_TRUE(package.isValid());
-    ASSERT_TRUE(drawMessagePicture().save(package.filePath(QStringLiteral("Fig1.png"))));
-    test::BewriteTable table;
-    table.add({1, QStringLiteral("凭证审核时选择全部凭证"), QStringLiteral("科目不存在，不能审核"), QStringLiteral(" fig1.PNG ")});
-    table.add({2, QStringLiteral("月末结账"), QStringLiteral("有未记账凭证"), QVariant()});
-    table.add({3, QStringLiteral("打开明细账"), QStringLiteral("数据库连接失败"), QVariant()});
+    test::BewritePackage package;
+    ASSERT_TRUE(drawMessagePicture().save(package.toolFolder() + QStringLiteral("/Fig1.png")));
+    package.open({{1, QStringLiteral("凭证审核时选择全部凭证"), QStringLiteral("科目不存在，不能审核"), QStringLiteral(" fig1.PNG ")},
+                  {2, QStringLiteral("月末结账"), QStringLiteral("有未记账凭证"), QVariant()},
+                  {3, QStringLiteral("打开明细账"), QStringLiteral("数据库连接失败"), QVariant()}});
 
-    FrmBewrite window([&](const QString& sql) { return table.query(sql); }, package.path());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const QPixmap shot = window.grab();
-    EXPECT_EQ(shot.size() / shot.devicePixelRatio(), window.size());
+    FrmBewrite* viewer = ShowBewriteViewer();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    const QPixmap shot = viewer->grab();
+    EXPECT_EQ(shot.size() / shot.devicePixelRatio(), viewer->size());
     EXPECT_TRUE(shot.save(QDir(folder).filePath(QStringLiteral("frmBewrite.png"))));
+    viewer->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

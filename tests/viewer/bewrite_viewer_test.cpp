@@ -2,7 +2,7 @@
 
 #include "app/globals.h"
 #include "bewrite_package.h"
-#include "../picture_files.h"
+#include "picture_files.h"
 #include "support/scripted_dialogs.h"
 #include "viewer/frm_bewrite.h"
 

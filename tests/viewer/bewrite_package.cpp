@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "jet4writer/jet4_writer.h"
+#include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 
 #include <QDir>
