@@ -1,23 +1,19 @@
 // Start-up: one running copy at a time, the tool package beside the
-// executable, the saved settings, then the login window.
+// executable, the saved settings, then the login window, which hands over
+// to the main window after a confirmed login.
 #include "app/globals.h"
 #include "app/single_instance.h"
 #include "app/start_up.h"
+#include "login/frm_login.h"
+#include "platform/chinese_ui.h"
+#include "workbench/frm_main.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 namespace {
 
-// Qt's own texts (OK, Cancel, ...) in Chinese, like the rest of the program.
-void installChineseTranslation(QApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-}
+// The main window deletes itself when closed.
+void openMainWindow() { (new tallomar::FrmMain())->show(); }
 
 }  // namespace
 
@@ -28,12 +24,12 @@ int main(int argc, char** argv) {
     tallomar::SingleInstance instance(QCoreApplication::applicationFilePath());
     if (!instance.acquire()) return 0;
 
-    installChineseTranslation(app);
+    tallomar::InstallChineseTranslation(app);
     tallomar::InitPaths();
     if (!tallomar::OpenToolDatabase(tallomar::gToolDbPath)) return 0;
 
-    QLabel placeholder(QStringLiteral("%1\n%2").arg(tallomar::gToolName, tallomar::gToolFolder));
-    placeholder.setAttribute(Qt::WA_DeleteOnClose, false);
-    placeholder.show();
+    auto* login = new tallomar::FrmLogin(openMainWindow);
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->show();
     return app.exec();
 }

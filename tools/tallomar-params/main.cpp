@@ -1,23 +1,14 @@
 // Opens the parameter window on the package list named on the command line.
 #include "params/frm_sql_value.h"
 #include "params/package_list.h"
+#include "platform/chinese_ui.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <cstdio>
 
 namespace {
-
-// Qt's own texts (OK, Cancel, ...) in Chinese, like the rest of the program.
-void installChineseTranslation(QApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-}
 
 int refuse(const QString& message) {
     std::fprintf(stderr, "tallomar-params: %s\n", qPrintable(message));
@@ -30,7 +21,7 @@ int refuse(const QString& message) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
-    installChineseTranslation(app);
+    tallomar::InstallChineseTranslation(app);
 
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2)
