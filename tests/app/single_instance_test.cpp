@@ -1,0 +1,73 @@
+#include "app/single_instance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using tallomar::SingleInstance;
+
+TEST(SingleInstance, OneHolderPerInstallation) {
+    SingleInstance first(QStringLiteral("/opt/one/tallomar"));
+    SingleInstance second(QStringLiteral("/opt/one/tallomar"));
+    SingleInstance elsewhere(QStringLiteral("/opt/two/tallomar"));
+    EXPECT_TRUE(first.acquire());
+    EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(elsewhere.acquire());
+}
+
+namespace {
+
+// A copy of the program in a folder of its own, without a tool package: it
+// shows its missing-package warning and waits there, holding its lock.
+class ProgramCopy {
+public:
+    ProgramCopy() {
+        executable_ = folder_.filePath(QStringLiteral("tallomar"));
+        EXPECT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_EXECUTABLE), executable_));
+    }
+    std::unique_ptr<QProcess> start() const {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process->setProcessEnvironment(environment);
+        process->start(executable_, {});
+        EXPECT_TRUE(process->waitForStarted());
+        return process;
+    }
+
+private:
+    QTemporaryDir folder_;
+    QString executable_;
+};
+
+}  // namespace
+
+TEST(SingleInstance, SecondCopyEndsAtOnceAndSilently) {
+    ProgramCopy program;
+    auto first = program.start();
+    ASSERT_FALSE(first->waitForFinished(1500)) << "the first copy should keep running";
+
+    auto second = program.start();
+    ASSERT_TRUE(second->waitForFinished(5000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(second->readAllStandardOutput().isEmpty());
+
+    first->kill();
+    first->waitForFinished();
+}
+
+TEST(SingleInstance, LockOfAKilledCopyIsTakenOverAtOnce) {
+    ProgramCopy program;
+    auto killed = program.start();
+    ASSERT_FALSE(killed->waitForFinished(1500));
+    killed->kill();
+    killed->waitForFinished();
+
+    auto next = program.start();
+    EXPECT_FALSE(next->waitForFinished(1500)) << "the next copy should take over the stale lock";
+    next->kill();
+    next->waitForFinished();
+}

@@ -1,0 +1,65 @@
+#include "app/globals.h"
+#include "app/start_up.h"
+#include "support/scripted_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tallomar;
+
+class StartUp : public ::testing::Test {
+protected:
+    void TearDown() override { ResetProcessValues(); }
+    QTemporaryDir appFolder;
+};
+
+TEST_F(StartUp, ToolFolderIsTheFileFolderBesideTheExecutable) {
+    InitPaths(appFolder.path());
+    EXPECT_EQ(gToolFolder, appFolder.path() + QStringLiteral("/file"));
+    EXPECT_EQ(gToolDbPath, appFolder.path() + QStringLiteral("/file/ZOL.mdb"));
+    EXPECT_TRUE(gToolDbPassword.isEmpty());
+
+    InitPaths(QStringLiteral("/"));
+    EXPECT_EQ(gToolFolder, QStringLiteral("/file"));
+}
+
+TEST_F(StartUp, PackageWrittenInOtherLetterCaseIsFound) {
+    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("File")));
+    QFile database(appFolder.filePath(QStringLiteral("File/zol.MDB")));
+    ASSERT_TRUE(database.open(QIODevice::WriteOnly));
+    database.close();
+
+    InitPaths(appFolder.path());
+    EXPECT_EQ(gToolDbPath, appFolder.filePath(QStringLiteral("File/zol.MDB")));
+}
+
+TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
+    test::ScriptedDialogs dialogs;
+    dialogs.acceptMessage();
+    InitPaths(appFolder.path());
+
+    EXPECT_FALSE(OpenToolDatabase(gToolDbPath));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("找不到系统数据库,请与供应商联系!"));
+    EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(cnTool, nullptr);
+}
+
+TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
+    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("file")));
+    QFile text(appFolder.filePath(QStringLiteral("file/ZOL.mdb")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is a text file, not a tool database\n");
+    text.close();
+    test::ScriptedDialogs dialogs;
+    dialogs.acceptMessage();
+    InitPaths(appFolder.path());
+
+    EXPECT_FALSE(OpenToolDatabase(gToolDbPath));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(gToolDbPath));
+    EXPECT_GT(dialogs.shown()[0].text.size(), gToolDbPath.size() + 10);
+    EXPECT_EQ(cnTool, nullptr);
+}
