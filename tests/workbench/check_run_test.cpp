@@ -7,6 +7,9 @@
 #include "workbench/result_model.h"
 
 #include <QTableView>
+#include <cctype>
+#include <ostream>
+#include <string>
 
 namespace tallomar::test {
 namespace {
@@ -39,6 +42,11 @@ struct ProjectTypeCase {
     bool solution;
 };
 
+// Stable, readable test names: the project type as the package writes it.
+void PrintTo(const ProjectTypeCase& c, std::ostream* out) {
+    *out << "ProjectType=" << (*c.projectType ? c.projectType : "(empty)");
+}
+
 class CheckFollowUp : public WorkbenchTest, public ::testing::WithParamInterface<ProjectTypeCase> {};
 
 TEST_P(CheckFollowUp, ProjectTypeDecidesTheOfferedButton) {
@@ -55,7 +63,13 @@ INSTANTIATE_TEST_SUITE_P(ProjectTypes, CheckFollowUp,
                          ::testing::Values(ProjectTypeCase{"0", true, false}, ProjectTypeCase{"", true, false},
                                            ProjectTypeCase{"1", false, true}, ProjectTypeCase{"2", false, false},
                                            ProjectTypeCase{"00", true, false}, ProjectTypeCase{"1.0", false, true},
-                                           ProjectTypeCase{"abc", false, false}));
+                                           ProjectTypeCase{"abc", false, false}),
+                         [](const ::testing::TestParamInfo<ProjectTypeCase>& info) {
+                             std::string name = *info.param.projectType ? info.param.projectType : "Empty";
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return "Type_" + name;
+                         });
 
 TEST_F(CheckRun, OfferedCorrectionWorksForZeroWrittenTwice) {
     addStandardCheck();
