@@ -171,6 +171,10 @@ QString translateConnectionText(const QString& connectionText, const DriverChoic
                   QLatin1Char(';');
     if (driver.freeTds) {
         appendField(out, QStringLiteral("Server"), host);
+        // With its version given in the connection text, FreeTDS takes no
+        // default port of its own and refuses "invalid port number"; a named
+        // instance finds its port through the server's browser service.
+        if (port.isEmpty() && instance.isEmpty()) port = QStringLiteral("1433");
         if (!port.isEmpty()) appendField(out, QStringLiteral("Port"), port);
     } else {
         appendField(out, QStringLiteral("Server"), port.isEmpty() ? host : host + QLatin1Char(',') + port);

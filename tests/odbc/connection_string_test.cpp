@@ -22,13 +22,13 @@ QString forFreeTds(const QString& text) { return translateConnectionText(text, k
 
 TEST(ConnectionTextTranslation, SystemConnectionTextForFreeTds) {
     EXPECT_EQ(forFreeTds(QStringLiteral("Driver={SQL Server};Server=db1;Uid=sa;Pwd=secret;Database=QVSystem")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Database=QVSystem;UID=sa;PWD=secret;"
+              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=QVSystem;UID=sa;PWD=secret;"
                              "TDS_Version=7.4;"));
 }
 
 TEST(ConnectionTextTranslation, AccountConnectionTextWithItsFinalSemicolon) {
     EXPECT_EQ(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=db1;Database=qvdata_001_2008;Uid=sa;Pwd=;")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Database=qvdata_001_2008;UID=sa;PWD=;"
+              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=qvdata_001_2008;UID=sa;PWD=;"
                              "TDS_Version=7.4;"));
 }
 
@@ -50,6 +50,14 @@ TEST(ConnectionTextTranslation, LocalServerNamesMeanLoopback) {
 TEST(ConnectionTextTranslation, PortBecomesItsOwnFieldForFreeTds) {
     const QString out = forFreeTds(QStringLiteral("Driver={SQL Server};Server=(local),14330;Uid=sa;Pwd=p"));
     EXPECT_TRUE(out.contains(QStringLiteral(";Server=127.0.0.1;Port=14330;"))) << out.toStdString();
+}
+
+// FreeTDS refuses a connection text with a version but no port.
+TEST(ConnectionTextTranslation, ServerWithoutPortGetsTheDefaultPortForFreeTds) {
+    EXPECT_TRUE(forFreeTds(QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd="))
+                    .contains(QStringLiteral(";Server=127.0.0.1;Port=1433;")));
+    EXPECT_FALSE(translateConnectionText(QStringLiteral("Driver={SQL Server};Server=db1;Uid=sa;Pwd="), kMicrosoft)
+                     .contains(QStringLiteral("1433")));
 }
 
 TEST(ConnectionTextTranslation, InstanceNameIsKept) {
@@ -87,7 +95,7 @@ TEST(ConnectionTextTranslation, BracedInputValuesAreRead) {
 
 TEST(ConnectionTextTranslation, OtherKeyNamesOfTheSameFields) {
     EXPECT_EQ(forFreeTds(QStringLiteral("Data Source=db1;Initial Catalog=d;User ID=u;Password=p")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Database=d;UID=u;PWD=p;TDS_Version=7.4;"));
+              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=d;UID=u;PWD=p;TDS_Version=7.4;"));
 }
 
 TEST(ConnectionTextTranslation, DriverPathWithSemicolonIsBraced) {
