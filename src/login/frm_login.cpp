@@ -6,6 +6,12 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
+// Resources of a static library register only when asked for by name, and
+// the call must stand outside any namespace.
+static void registerLoginResources() {
+    Q_INIT_RESOURCE(login);
+}
+
 namespace tallomar {
 
 namespace {
@@ -46,6 +52,8 @@ QChar typedCharacter(const QKeyEvent& key) {
 FrmLogin::FrmLogin(std::function<void()> openMainWindow, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::frmLogin>()), logic_(this),
       openMainWindow_(std::move(openMainWindow)) {
+    static const bool registered = (registerLoginResources(), true);
+    Q_UNUSED(registered);
     ui_->setupUi(this);
     setFixedSize(size());
     for (QWidget* widget : {static_cast<QWidget*>(ui_->Label1), static_cast<QWidget*>(ui_->Label6),
