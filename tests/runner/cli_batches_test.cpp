@@ -1,29 +1,20 @@
 // tallomar-cli batches: what package authors see of how a script splits.
 #include "script_files.h"
+#include "support/program_run.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-CliRun cli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(TALLOMAR_CLI), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+test::ProgramRun cli(const QStringList& arguments) {
+    return test::runProgram(QStringLiteral(TALLOMAR_CLI), arguments);
 }
 
 TEST(CliBatches, PrintsEachBatchAsOneJsonStringPerLine) {
     test::ScriptFolder folder;
     const QString path = folder.write(QStringLiteral("a.sql"), test::gbk(QStringLiteral("-- 中文\r\nselect 1\r\nGO\r\n\r\nGO\r\nselect \"x\"\tGO")));
-    const CliRun run = cli({QStringLiteral("batches"), path});
+    const test::ProgramRun run = cli({QStringLiteral("batches"), path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QByteArray("\"-- 中文 \\r\\nselect 1 \\r\\n\"\n"
                                   "\" \\r\\n\"\n"
@@ -33,7 +24,7 @@ TEST(CliBatches, PrintsEachBatchAsOneJsonStringPerLine) {
 TEST(CliBatches, UnreadableFileNamesFileAndReason) {
     test::ScriptFolder folder;
     const QString path = folder.path() + QStringLiteral("/none.sql");
-    const CliRun run = cli({QStringLiteral("batches"), path});
+    const test::ProgramRun run = cli({QStringLiteral("batches"), path});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_TRUE(run.err.contains(path)) << run.err.toStdString();
@@ -43,7 +34,7 @@ TEST(CliBatches, UnreadableFileNamesFileAndReason) {
 TEST(CliBatches, UndecodableFileNamesFileAndLine) {
     test::ScriptFolder folder;
     const QString path = folder.write(QStringLiteral("a.sql"), "select 1\r\nGO\r\nselect '\x81\x7F'\r\n");
-    const CliRun run = cli({QStringLiteral("batches"), path});
+    const test::ProgramRun run = cli({QStringLiteral("batches"), path});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, QByteArray("\"select 1 \\r\\n\"\n"));
     EXPECT_TRUE(run.err.contains(path)) << run.err.toStdString();
@@ -51,10 +42,10 @@ TEST(CliBatches, UndecodableFileNamesFileAndLine) {
 }
 
 TEST(CliBatches, UnknownCommandAndMissingFileArgumentShowUsage) {
-    const CliRun unknown = cli({QStringLiteral("frobnicate")});
+    const test::ProgramRun unknown = cli({QStringLiteral("frobnicate")});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("batches FILE")));
-    const CliRun bare = cli({QStringLiteral("batches")});
+    const test::ProgramRun bare = cli({QStringLiteral("batches")});
     EXPECT_EQ(bare.exitCode, 2);
     EXPECT_TRUE(bare.err.contains(QStringLiteral("usage")));
 }

@@ -1,24 +1,15 @@
 #include "tool_fixture.h"
 
+#include "support/program_run.h"
+
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
 
-struct ProgramRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ProgramRun runTooldb(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+test::ProgramRun runTooldb(const QStringList& arguments) {
+    return test::runProgram(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), arguments);
 }
 
 QByteArray bytesOf(const QString& path) {
@@ -32,38 +23,38 @@ protected:
 };
 
 TEST_F(ToolDbProgram, SelectPrintsHeaderAndTabSeparatedRows) {
-    const ProgramRun run = runTooldb({file.path(), QStringLiteral("select ID,cOperate as 操作步骤,cResult,nScore from Bewrite")});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, QStringLiteral("ID\t操作步骤\tcResult\tnScore\n"
+    const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select ID,cOperate as 操作步骤,cResult,nScore from Bewrite")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.outText(), QStringLiteral("ID\t操作步骤\tcResult\tnScore\n"
                                       "7\t打开凭证\t借贷不平\t3\n"
                                       "9\t重新记账\t\t2.5\n"));
 }
 
 TEST_F(ToolDbProgram, BooleansPrintAsMinusOneAndZero) {
-    const ProgramRun run = runTooldb({file.path(), QStringLiteral("select bsign from Version where iGrade>1")});
-    EXPECT_EQ(run.out, QStringLiteral("bsign\n-1\n-1\n0\n"));
+    const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select bsign from Version where iGrade>1")});
+    EXPECT_EQ(run.outText(), QStringLiteral("bsign\n-1\n-1\n0\n"));
 }
 
 TEST_F(ToolDbProgram, UpdatePrintsRowsChangedAndSaves) {
-    const ProgramRun update = runTooldb({file.path(), QStringLiteral("update ZOL set cValue='it''s' where cName='Readme'")});
-    EXPECT_EQ(update.status, 0);
-    EXPECT_EQ(update.out, QStringLiteral("1\n"));
-    const ProgramRun read = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='readme'")});
-    EXPECT_EQ(read.out, QStringLiteral("cValue\nit's\n"));
+    const test::ProgramRun update = runTooldb({file.path(), QStringLiteral("update ZOL set cValue='it''s' where cName='Readme'")});
+    EXPECT_EQ(update.exitCode, 0);
+    EXPECT_EQ(update.outText(), QStringLiteral("1\n"));
+    const test::ProgramRun read = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='readme'")});
+    EXPECT_EQ(read.outText(), QStringLiteral("cValue\nit's\n"));
 }
 
 TEST_F(ToolDbProgram, ErrorsGiveOneLineAndStatusOneAndChangeNothing) {
     const QByteArray before = bytesOf(file.path());
     for (const QString& statement : {QStringLiteral("select x from ZOL"), QStringLiteral("delete from ZOL"),
                                      QStringLiteral("update Version set iGrade=3")}) {
-        const ProgramRun run = runTooldb({file.path(), statement});
-        EXPECT_EQ(run.status, 1) << statement.toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
+        const test::ProgramRun run = runTooldb({file.path(), statement});
+        EXPECT_EQ(run.exitCode, 1) << statement.toStdString();
+        EXPECT_TRUE(run.outText().isEmpty());
         EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
     }
     EXPECT_EQ(bytesOf(file.path()), before);
-    EXPECT_EQ(runTooldb({file.folder() + QStringLiteral("/missing.mdb"), QStringLiteral("select 1")}).status, 1);
-    EXPECT_EQ(runTooldb({file.path()}).status, 1);
+    EXPECT_EQ(runTooldb({file.folder() + QStringLiteral("/missing.mdb"), QStringLiteral("select 1")}).exitCode, 1);
+    EXPECT_EQ(runTooldb({file.path()}).exitCode, 1);
 }
 
 }  // namespace
