@@ -95,6 +95,14 @@ bool TestLogin(const QString& serverText) {
     }
 }
 
+std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
+                                           const QString& year) {
+    if (editionCode == u"R3" || editionCode == u"R6")
+        return QStringLiteral("qvdata_") + accountId + QStringLiteral("_") + year;
+    if (editionCode == u"R1") return accountId;
+    return std::nullopt;
+}
+
 AccountConnection ConnectAccountDatabase(const QString& accountEntry, const QString& year,
                                          QWidget* dialogParent) {
     // Without an account-set entry there is no database to name; opening the
@@ -104,11 +112,7 @@ AccountConnection ConnectAccountDatabase(const QString& accountEntry, const QStr
         return AccountConnection::Refused;
     }
     gZTName = AccountIdOf(accountEntry);
-    const QString code = EditionCode(gSoft);
-    if (code == u"R3" || code == u"R6")
-        gDatabaseName = QStringLiteral("qvdata_") + gZTName + QStringLiteral("_") + year;
-    else if (code == u"R1")
-        gDatabaseName = gZTName;
+    if (const auto database = AccountDatabaseName(EditionCode(gSoft), gZTName, year)) gDatabaseName = *database;
 
     cnAccount.reset();
     try {

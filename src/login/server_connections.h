@@ -35,6 +35,12 @@ bool ComboContains(const QComboBox& combo, const QString& text);
 // the second up to the first "]"; empty when the entry has no "]".
 QString AccountIdOf(const QString& accountEntry);
 
+// The account-set database of account set `accountId` in `year` for an
+// edition: "qvdata_<id>_<year>" for R3 and R6, the id itself for R1;
+// nothing for an edition without rules.
+std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
+                                           const QString& year);
+
 // The connection texts in their Windows form, built from the process-wide
 // values; odbc::driverConnectionString turns them into what the installed
 // driver reads.

@@ -57,12 +57,12 @@ QString databaseName(const QCommandLineParser& parser) {
         return required(parser, QStringLiteral("database"));
     }
     gSoft = required(parser, QStringLiteral("edition"));
-    const QString account = required(parser, QStringLiteral("account"));
     const QString code = EditionCode(gSoft);
-    if (code == u"R3" || code == u"R6")
-        return QStringLiteral("qvdata_") + account + QStringLiteral("_") + required(parser, QStringLiteral("year"));
-    if (code == u"R1") return account;
-    throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(gSoft)};
+    const auto rules = EditionRulesFor(code);
+    if (!rules) throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(gSoft)};
+    const QString account = required(parser, QStringLiteral("account"));
+    const QString year = rules->hasYears ? required(parser, QStringLiteral("year")) : QString();
+    return AccountDatabaseName(code, account, year).value();
 }
 
 QString readPassword() {
