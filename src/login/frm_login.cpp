@@ -1,5 +1,6 @@
 #include "login/frm_login.h"
 
+#include "platform/chinese_ui.h"
 #include "ui_frmLogin.h"
 
 #include <QFocusEvent>
@@ -18,8 +19,8 @@ namespace {
 
 // The caption labels and the server box use 宋体 at 10.5 points.
 void useSongTypeface(QWidget* widget) {
+    UseSongTypeface(widget);
     QFont font = widget->font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPointSizeF(10.5);
     widget->setFont(font);
 }

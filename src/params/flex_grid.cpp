@@ -1,7 +1,8 @@
 #include "params/flex_grid.h"
 
 #include "params/grid_color.h"
-#include "params/twips.h"
+#include "platform/grid_format.h"
+#include "platform/twips.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -31,22 +32,17 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
 }
 
 void FlexGrid::setFormatString(const QString& format) {
-    const QStringList fields = format.split(QLatin1Char('|'));
-    setColumnCount(static_cast<int>(fields.size()));
+    const std::vector<GridColumnFormat> columns = parseGridFormat(format);
+    setColumnCount(static_cast<int>(columns.size()));
     if (rowCount() < 1) setRowCount(1);
     alignments_.clear();
-    for (int col = 0; col < fields.size(); ++col) {
-        QString header = fields[col];
-        Qt::Alignment alignment = Qt::AlignLeft;
-        if (header.startsWith(QLatin1Char('^'))) alignment = Qt::AlignHCenter;
-        if (header.startsWith(QLatin1Char('>'))) alignment = Qt::AlignRight;
-        if (header.startsWith(QLatin1Char('<')) || alignment != Qt::AlignLeft) header.remove(0, 1);
-        alignments_.push_back(alignment);
-        setTextMatrix(0, col, header);
+    for (int col = 0; col < columnCount(); ++col) {
+        alignments_.push_back(columns[static_cast<std::size_t>(col)].alignment);
+        setTextMatrix(0, col, columns[static_cast<std::size_t>(col)].header);
     }
     for (int row = 0; row < rowCount(); ++row)
         for (int col = 0; col < columnCount(); ++col)
-            cell(row, col)->setTextAlignment(alignments_[static_cast<std::size_t>(col)] | Qt::AlignVCenter);
+            cell(row, col)->setTextAlignment(alignments_[static_cast<std::size_t>(col)]);
 }
 
 void FlexGrid::setFixedRows(int rows) {
@@ -80,7 +76,7 @@ QTableWidgetItem* FlexGrid::cell(int row, int col) {
         found = new QTableWidgetItem;
         found->setFlags(Qt::ItemIsEnabled);
         if (static_cast<std::size_t>(col) < alignments_.size())
-            found->setTextAlignment(alignments_[static_cast<std::size_t>(col)] | Qt::AlignVCenter);
+            found->setTextAlignment(alignments_[static_cast<std::size_t>(col)]);
         if (isFixed(row, col)) found->setBackground(gridColor(kFixedCellColour, *this));
         setItem(row, col, found);
     }

@@ -3,7 +3,7 @@
 #include "params/date_text.h"
 #include "params/flex_grid.h"
 #include "params/grid_color.h"
-#include "params/twips.h"
+#include "platform/twips.h"
 
 #include <QDateEdit>
 #include <QLineEdit>

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QWidget>
 
 namespace tallomar {
 
@@ -11,6 +12,12 @@ void InstallChineseTranslation(QApplication& app) {
     if (translator->load(QStringLiteral("qtbase_zh_CN"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+}
+
+void UseSongTypeface(QWidget* widget) {
+    QFont font = widget->font();
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
+    widget->setFont(font);
 }
 
 }  // namespace tallomar

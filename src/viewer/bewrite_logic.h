@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tooldb/tool_database.h"
-#include "viewer/grid_format.h"
+#include "platform/grid_format.h"
 
 #include <QImage>
 #include <QString>

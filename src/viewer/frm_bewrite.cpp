@@ -1,7 +1,9 @@
 #include "viewer/frm_bewrite.h"
 
+#include "platform/chinese_ui.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "platform/twips.h"
 #include "ui_frmBewrite.h"
 
 #include <QHeaderView>
@@ -12,17 +14,8 @@ namespace tallomar {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 // Room kept free between a detail label and the frame's right edge.
 constexpr int kFrameMargin = 8;
-
-// The window's texts use 宋体; where it is not installed the CJK font of the
-// system stands in for it.
-void useSongTypeface(QWidget* window) {
-    QFont font = window->font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
-    window->setFont(font);
-}
 
 // The design sizes of the detail labels fit their design texts only; like
 // auto-sized labels they grow with the text shown, here up to the frame's
@@ -49,10 +42,10 @@ FrmBewrite::FrmBewrite(BewriteLogic::Query query, QString toolFolder, QWidget* p
     : QWidget(parent), ui_(std::make_unique<Ui::frmBewrite>()), logic_(std::move(query), std::move(toolFolder)) {
     ui_->setupUi(this);
     setFixedSize(size());
-    useSongTypeface(this);
+    UseSongTypeface(this);
     // Rows are as high as the grid's 240-twip rows where the font allows.
     ui_->grdBewrite->verticalHeader()->setDefaultSectionSize(
-        std::max(240 / kTwipsPerPixel, ui_->grdBewrite->fontMetrics().height() + 2));
+        std::max(twipsToPixels(240), ui_->grdBewrite->fontMetrics().height() + 2));
     ui_->grdBewrite->horizontalHeader()->setSectionsClickable(false);
     ui_->grdBewrite->horizontalHeader()->setStretchLastSection(false);
 
@@ -109,7 +102,7 @@ void FrmBewrite::renderList() {
         grid->setHorizontalHeaderItem(column, header);
         const int widthTwips = screen.columnWidthsTwips.at(column);
         grid->setColumnHidden(column, widthTwips == 0);
-        if (widthTwips > 0) grid->setColumnWidth(column, widthTwips / kTwipsPerPixel);
+        if (widthTwips > 0) grid->setColumnWidth(column, twipsToPixels(widthTwips));
     }
     grid->setRowCount(static_cast<int>(screen.rows.size()));
     for (int row = 0; row < grid->rowCount(); ++row) {

@@ -1,15 +1,12 @@
 #include "workbench/column_fit.h"
 
 #include "platform/codepage.h"
+#include "platform/twips.h"
 
 #include <QHeaderView>
 #include <QTableView>
 
 namespace tallomar {
-
-namespace {
-constexpr double kTwipsPerPixel = 15.0;
-}
 
 int AnsiWidth(const QString& text) {
     int width = 0;
@@ -28,7 +25,7 @@ void FitColumnsToHeader(QTableView& grid) {
     for (int column = 0; column < model->columnCount(); ++column) {
         if (grid.isColumnHidden(column)) continue;
         const int twips = headerWidthTwips(model->headerData(column, Qt::Horizontal).toString());
-        if (twips > 0) grid.setColumnWidth(column, qRound(twips / kTwipsPerPixel));
+        if (twips > 0) grid.setColumnWidth(column, twipsToPixels(twips));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "viewer/grid_format.h"
+#include "platform/grid_format.h"
 
 #include <QStringList>
 
