@@ -1,6 +1,7 @@
 #include "app/globals.h"
 #include "app/start_up.h"
 #include "support/scripted_dialogs.h"
+#include "support/tool_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,4 +63,53 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
     EXPECT_TRUE(dialogs.shown()[0].text.contains(gToolDbPath));
     EXPECT_GT(dialogs.shown()[0].text.size(), gToolDbPath.size() + 10);
     EXPECT_EQ(cnTool, nullptr);
+}
+
+namespace {
+
+// The package's settings table with `settings` as its cName/cValue rows.
+jet4::DatabaseSpec packageWithSettings(const std::vector<std::pair<QString, QVariant>>& settings) {
+    jet4::DatabaseSpec spec = test::toolPackageSpec();
+    for (jet4::TableSpec& table : spec.tables) {
+        if (table.name != u"ZOL") continue;
+        table.rows.clear();
+        for (const auto& [name, value] : settings)
+            table.rows.push_back({{QStringLiteral("TDB"), name, value}, false, false});
+    }
+    return spec;
+}
+
+}  // namespace
+
+TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {
+    const test::ToolDatabaseFile file(packageWithSettings({
+        {QStringLiteral("ServerName"), QStringLiteral("  db1,1433  ")},
+        {QStringLiteral("UserName"), QStringLiteral("\tsa\t")},
+        {QStringLiteral("PassWord"), QStringLiteral(" ")},
+        {QStringLiteral("ZTName"), QStringLiteral(" [001]华北机械 ")},
+        {QStringLiteral("Year"), QStringLiteral("2008\r\n")},
+        {QStringLiteral("Soft"), QStringLiteral("R6 财务标准版")},
+        {QStringLiteral("ToolName"), QStringLiteral("　凭证检查工具 ")},
+    }));
+    ASSERT_TRUE(OpenToolDatabase(file.path()));
+    EXPECT_EQ(gServerName, QStringLiteral("db1,1433"));
+    EXPECT_EQ(gUserName, QStringLiteral("\tsa\t"));
+    EXPECT_EQ(gPassWord, QString());
+    EXPECT_EQ(gZTName, QStringLiteral("[001]华北机械"));
+    EXPECT_EQ(gYear, QStringLiteral("2008\r\n"));
+    EXPECT_EQ(gSoft, QStringLiteral("R6 财务标准版"));
+    // A full-width space is text, not a blank.
+    EXPECT_EQ(gToolName, QStringLiteral("　凭证检查工具"));
+}
+
+TEST_F(StartUp, MissingOrNullSettingsAreEmpty) {
+    const test::ToolDatabaseFile file(packageWithSettings({
+        {QStringLiteral("ServerName"), QVariant()},
+        {QStringLiteral("UserName"), QStringLiteral("sa")},
+    }));
+    ASSERT_TRUE(OpenToolDatabase(file.path()));
+    EXPECT_EQ(gServerName, QString());
+    EXPECT_EQ(gUserName, QStringLiteral("sa"));
+    EXPECT_EQ(gToolName, QString());
+    EXPECT_EQ(gSoft, QString());
 }

@@ -1,4 +1,4 @@
-#include "tool_fixture.h"
+#include "support/tool_fixture.h"
 
 #include "support/program_run.h"
 

@@ -1,4 +1,4 @@
-#include "tool_fixture.h"
+#include "support/tool_fixture.h"
 #include "tooldb/tool_access.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tool_fixture.h"
+#include "support/tool_fixture.h"
 #include "platform/error.h"
 #include "tooldb/tool_access.h"
 

@@ -1,4 +1,4 @@
-#include "tool_fixture.h"
+#include "support/tool_fixture.h"
 
 #include "jet4writer/jet4_writer.h"
 
