@@ -65,24 +65,8 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
     EXPECT_EQ(cnTool, nullptr);
 }
 
-namespace {
-
-// The package's settings table with `settings` as its cName/cValue rows.
-jet4::DatabaseSpec packageWithSettings(const std::vector<std::pair<QString, QVariant>>& settings) {
-    jet4::DatabaseSpec spec = test::toolPackageSpec();
-    for (jet4::TableSpec& table : spec.tables) {
-        if (table.name != u"ZOL") continue;
-        table.rows.clear();
-        for (const auto& [name, value] : settings)
-            table.rows.push_back({{QStringLiteral("TDB"), name, value}, false, false});
-    }
-    return spec;
-}
-
-}  // namespace
-
 TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {
-    const test::ToolDatabaseFile file(packageWithSettings({
+    const test::ToolDatabaseFile file(test::packageWithSettings({
         {QStringLiteral("ServerName"), QStringLiteral("  db1,1433  ")},
         {QStringLiteral("UserName"), QStringLiteral("\tsa\t")},
         {QStringLiteral("PassWord"), QStringLiteral(" ")},
@@ -103,7 +87,7 @@ TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {
 }
 
 TEST_F(StartUp, MissingOrNullSettingsAreEmpty) {
-    const test::ToolDatabaseFile file(packageWithSettings({
+    const test::ToolDatabaseFile file(test::packageWithSettings({
         {QStringLiteral("ServerName"), QVariant()},
         {QStringLiteral("UserName"), QStringLiteral("sa")},
     }));

@@ -54,6 +54,16 @@ jet4::DatabaseSpec toolPackageSpec() {
     return {{zol, version, file, bewrite}};
 }
 
+jet4::DatabaseSpec packageWithSettings(const std::vector<std::pair<QString, QVariant>>& settings) {
+    jet4::DatabaseSpec spec = toolPackageSpec();
+    for (jet4::TableSpec& table : spec.tables) {
+        if (table.name != u"ZOL") continue;
+        table.rows.clear();
+        for (const auto& [name, value] : settings) table.rows.push_back(row({QStringLiteral("TDB"), name, value}));
+    }
+    return spec;
+}
+
 ToolDatabaseFile::ToolDatabaseFile(const jet4::DatabaseSpec& spec) {
     jet4::writeDatabase(spec, path());
 }
