@@ -36,16 +36,23 @@ void showList(QComboBox* combo, const ComboList& list) {
 }
 
 // The character a key press gives the server box; null for keys that give none
-// (arrows, function keys), which the box's key handler never sees.
+// (arrows, function keys, Delete) and for Tab, which moves the focus: the
+// box's key handler never sees those. Escape and Ctrl with a letter (Ctrl+V
+// pastes) give control characters and count as typed.
 QChar typedCharacter(const QKeyEvent& key) {
     switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: return QLatin1Char('\r');
     case Qt::Key_Backspace: return QLatin1Char('\b');
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete: return {};
     default: break;
     }
     const QString text = key.text();
-    return !text.isEmpty() && text.at(0).isPrint() ? text.at(0) : QChar();
+    if (text.isEmpty()) return {};
+    const QChar character = text.at(0);
+    return character.isPrint() || character.unicode() < 0x20 ? character : QChar();
 }
 
 }  // namespace
