@@ -1,0 +1,111 @@
+#pragma once
+
+#include "login/frm_login.h"
+#include "support/sandbox_server.h"
+#include "support/scripted_dialogs.h"
+#include "support/tool_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
+#include <QTest>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tallomar::test {
+
+// A row of the package's Version table.
+struct Edition {
+    QString item;   // cItem
+    qint64 grade;   // iGrade
+    bool enabled;   // bsign
+    qint64 id;      // ID
+};
+
+// The login window over a tool package written to a temporary ZOL.mdb and
+// the sandbox server with its demo data (QVSystem with account sets 001 to
+// 003, master..sub_list). Each test gets a server of its own, so that it may
+// add logins and rows. The package's settings start as a good login to that
+// server: edition "R6 财务标准版", account set 001, year 2008.
+class LoginTest : public ::testing::Test {
+protected:
+    static inline const QString kAccount001 = QStringLiteral("[001]华北机械制造有限公司");
+    static inline const QString kAccount002 = QStringLiteral("[002]江南食品贸易有限公司");
+    static inline const QString kAccount003 = QStringLiteral("[003]东海物流服务有限公司");
+    static inline const QString kConnectionFailed =
+        QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！");
+    static inline const QString kNoYears = QStringLiteral("没有可供选择的年度...");
+    // A server name on which nothing listens.
+    static inline const QString kNoServer = QStringLiteral("127.0.0.1,1");
+
+    void SetUp() override;
+    void TearDown() override;
+
+    SandboxServer& sandbox() { return *sandbox_; }
+    // Lets `user` log in to the sandbox with `password` (empty allowed).
+    void addLogin(const char* user, const char* password) { sandbox_->server().addLogin({user, password}); }
+    // Runs SQLite statements in a database of the sandbox.
+    void seed(const char* database, const char* statements) { sandbox_->server().seedDatabase(database, statements); }
+    // The folder holding the package's ZOL.mdb.
+    QString packageFolder() const { return package_->folder(); }
+    QString sandboxPassword() const { return QString::fromLatin1(SandboxServer::Password); }
+
+    // Replaces (or adds) one saved setting before the window opens.
+    void setSetting(const QString& name, const QVariant& value);
+
+    // Writes the package, opens it as at start-up (loading the settings) and
+    // opens the login window, shown and active. Boxes the window shows while
+    // loading must be queued on `dialogs` first.
+    FrmLogin& openWindow();
+
+    QComboBox& combo(const char* name);
+    QPushButton& button(const char* name);
+    QLabel& label(const char* name);
+    QLineEdit& serverBox();
+    QCheckBox& saveBox();
+    static QStringList entries(const QComboBox& combo);
+
+    // Chooses the entry `text` of a list as the operator does, with the
+    // keyboard: Home or End for the first or the last entry, otherwise the
+    // arrow keys, which choose every entry passed on the way in turn.
+    void choose(QComboBox& combo, const QString& text);
+    // Replaces the server box's text by typing into it (select all, then the
+    // characters), leaving the focus in the box.
+    void typeServerName(const QString& text);
+    // Clicks a button with the mouse, which moves the focus to it first.
+    void click(QPushButton& target);
+
+    // The cName/cValue rows of table ZOL as the file now holds them.
+    QMap<QString, QVariant> savedSettings() const;
+    // The settings as they were written before the window opened.
+    QMap<QString, QVariant> initialSettings() const;
+    // The account-set query of the network editions was sent to the server
+    // since the last clearReceived().
+    bool accountSetsListed() const;
+    void clearReceived() { sandbox_->server().clearReceivedBatches(); }
+
+    std::vector<Edition> editions;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<FrmLogin> window;
+
+    // What the hand-over to the main window saw, once per call.
+    struct HandOver {
+        bool accountConnected = false;
+        QString databaseName;
+    };
+    std::vector<HandOver> handOvers;
+
+private:
+    std::unique_ptr<SandboxServer> sandbox_;
+    std::vector<std::pair<QString, QVariant>> settings_;
+    std::unique_ptr<ToolDatabaseFile> package_;
+};
+
+}  // namespace tallomar::test

@@ -1,0 +1,30 @@
+// Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
+// TALLOMAR_SCREENSHOT_DIR set, saves the login window connected (lists
+// filled) and not connected (password button shown), to look at its banner,
+// fonts and layout.
+#include "login_fixture.h"
+
+#include <QDir>
+
+namespace tallomar::test {
+namespace {
+
+using LoginScreenshot = LoginTest;
+
+TEST_F(LoginScreenshot, SavesTheConnectedAndTheNotConnectedWindow) {
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
+    openWindow();
+    ASSERT_EQ(combo("cboZT").currentText(), kAccount001);
+    QTest::qWait(50);
+    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("login.png"))));
+
+    typeServerName(kNoServer);
+    QTest::keyClick(&serverBox(), Qt::Key_Return);
+    ASSERT_FALSE(button("cmdPassword").isHidden());
+    QTest::qWait(50);
+    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("login_not_connected.png"))));
+}
+
+}  // namespace
+}  // namespace tallomar::test

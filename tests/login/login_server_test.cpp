@@ -1,0 +1,187 @@
+// The server box and the password button: a failed system connection, the
+// password entered through the input box, and the keys and focus changes of
+// the server box that forget the password and reload the lists.
+#include "login_fixture.h"
+
+#include "app/globals.h"
+
+#include <QInputDialog>
+
+namespace tallomar::test {
+namespace {
+
+using LoginServer = LoginTest;
+
+class NotConnected : public LoginTest {
+protected:
+    void expectNotConnectedWindow() {
+        EXPECT_EQ(label("labReport").text(), kConnectionFailed);
+        EXPECT_FALSE(button("cmdPassword").isHidden());
+        EXPECT_EQ(combo("cboSoft").count(), 0);
+        EXPECT_EQ(combo("cboZT").count(), 0);
+        EXPECT_EQ(combo("cboYear").count(), 0);
+        EXPECT_EQ(gPassWord, QString());
+    }
+    void expectConnectedWindow() {
+        EXPECT_EQ(label("labReport").text(), QString());
+        EXPECT_TRUE(button("cmdPassword").isHidden());
+        EXPECT_EQ(combo("cboSoft").currentText(), QStringLiteral("R6 财务标准版"));
+        EXPECT_EQ(combo("cboZT").count(), 3);
+        EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
+        EXPECT_EQ(combo("cboYear").currentText(), QStringLiteral("2008"));
+    }
+    // Answers the password box with `password`, checking that it asks for
+    // the password with an empty title and default and hides what is typed.
+    void answerPassword(const QString& password) {
+        dialogs.answer([password](QDialog& dialog) {
+            auto* input = qobject_cast<QInputDialog*>(&dialog);
+            EXPECT_NE(input, nullptr);
+            if (!input) return int(QDialog::Rejected);
+            EXPECT_EQ(input->textValue(), QString());
+            EXPECT_EQ(input->textEchoMode(), QLineEdit::Password);
+            input->setTextValue(password);
+            return int(QDialog::Accepted);
+        });
+    }
+};
+
+TEST_F(NotConnected, WrongSavedPasswordShowsTheFailureThePasswordButtonAndEmptyLists) {
+    setSetting(QStringLiteral("PassWord"), QStringLiteral("wrong"));
+    openWindow();
+    expectNotConnectedWindow();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(serverBox().text(), sandbox().serverName());
+}
+
+TEST_F(NotConnected, PasswordEnteredThroughThePasswordButtonReloadsTheLists) {
+    setSetting(QStringLiteral("PassWord"), QStringLiteral("wrong"));
+    openWindow();
+    ASSERT_FALSE(button("cmdPassword").isHidden());
+
+    answerPassword(sandboxPassword());
+    click(button("cmdPassword"));
+
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("请输入SA口令"));
+    EXPECT_EQ(dialogs.shown()[0].title, QString());
+    EXPECT_EQ(gPassWord, sandboxPassword());
+    expectConnectedWindow();
+}
+
+TEST_F(NotConnected, AnotherWrongPasswordKeepsTheWindowNotConnected) {
+    setSetting(QStringLiteral("PassWord"), QStringLiteral("wrong"));
+    openWindow();
+    answerPassword(QStringLiteral("still wrong"));
+    click(button("cmdPassword"));
+    expectNotConnectedWindow();
+
+    answerPassword(sandboxPassword());
+    click(button("cmdPassword"));
+    expectConnectedWindow();
+}
+
+TEST_F(NotConnected, CancelledPasswordBoxReloadsWithAnEmptyPassword) {
+    // A login without a password: only a reload with the empty password connects.
+    addLogin("operator", "");
+    setSetting(QStringLiteral("UserName"), QStringLiteral("operator"));
+    setSetting(QStringLiteral("PassWord"), QStringLiteral("wrong"));
+    openWindow();
+    expectNotConnectedWindow();
+
+    dialogs.cancelInput();
+    click(button("cmdPassword"));
+    EXPECT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(gPassWord, QString());
+    expectConnectedWindow();
+}
+
+TEST_F(LoginServer, EveryCharacterKeyInTheServerBoxForgetsThePassword) {
+    openWindow();
+    serverBox().setFocus(Qt::TabFocusReason);
+    serverBox().end(false);
+    const QString name = serverBox().text();
+    clearReceived();
+
+    // Enter first, while the name is still the same (a changed name reloads).
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace, Qt::Key_X}) {
+        gPassWord = sandboxPassword();
+        QTest::keyClick(&serverBox(), key);
+        EXPECT_EQ(gPassWord, QString()) << "key " << int(key);
+    }
+    // Backspace and X reached the box; nothing was reloaded.
+    EXPECT_EQ(serverBox().text(), name.chopped(1) + QStringLiteral("x"));
+    EXPECT_EQ(gServerName, sandbox().serverName());
+    EXPECT_TRUE(sandbox().server().receivedBatches().empty());
+
+    gPassWord = sandboxPassword();
+    QTest::keyClick(&serverBox(), Qt::Key_Left);
+    EXPECT_EQ(gPassWord, sandboxPassword()) << "an arrow key gives no character";
+}
+
+TEST_F(LoginServer, EscapeAndControlKeysAreTypedCharactersButDeleteIsNot) {
+    openWindow();
+    serverBox().setFocus(Qt::TabFocusReason);
+    serverBox().end(false);
+    const QString name = serverBox().text();
+
+    // The texts the platform gives these keys.
+    gPassWord = sandboxPassword();
+    QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_Escape, QStringLiteral("\x1b"), Qt::NoModifier);
+    EXPECT_EQ(gPassWord, QString()) << "Escape";
+
+    gPassWord = sandboxPassword();
+    QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
+    EXPECT_EQ(gPassWord, QString()) << "Ctrl+C";
+
+    gPassWord = sandboxPassword();
+    QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_Delete, QStringLiteral("\x7f"), Qt::NoModifier);
+    EXPECT_EQ(gPassWord, sandboxPassword()) << "Delete gives no character";
+    EXPECT_EQ(serverBox().text(), name);
+}
+
+TEST_F(LoginServer, EnterAfterTheSameNameDoesNotReload) {
+    openWindow();
+    clearReceived();
+    typeServerName(QStringLiteral("  ") + sandbox().serverName() + QStringLiteral(" "));
+    QTest::keyClick(&serverBox(), Qt::Key_Return);
+
+    EXPECT_TRUE(sandbox().server().receivedBatches().empty());
+    EXPECT_EQ(serverBox().text(), QStringLiteral("  ") + sandbox().serverName() + QStringLiteral(" "));
+    EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
+    EXPECT_EQ(label("labReport").text(), QString());
+    EXPECT_EQ(gPassWord, QString());
+}
+
+TEST_F(LoginServer, EnterAfterAnotherNameReloadsTheListsFromThatServer) {
+    openWindow();
+    typeServerName(QStringLiteral(" ") + kNoServer + QStringLiteral(" "));
+    EXPECT_EQ(gServerName, sandbox().serverName()) << "no reload before Enter";
+    EXPECT_EQ(combo("cboZT").count(), 3);
+
+    QTest::keyClick(&serverBox(), Qt::Key_Return);
+    EXPECT_EQ(gServerName, kNoServer);
+    EXPECT_EQ(serverBox().text(), kNoServer);
+    EXPECT_EQ(label("labReport").text(), kConnectionFailed);
+    EXPECT_FALSE(button("cmdPassword").isHidden());
+    EXPECT_EQ(combo("cboZT").count(), 0);
+}
+
+TEST_F(LoginServer, LeavingTheBoxForgetsThePasswordAndReloadsOnlyOnAChange) {
+    openWindow();
+    serverBox().setFocus(Qt::TabFocusReason);
+    clearReceived();
+    saveBox().setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(gPassWord, QString());
+    EXPECT_TRUE(sandbox().server().receivedBatches().empty());
+    EXPECT_EQ(combo("cboZT").count(), 3);
+
+    typeServerName(kNoServer);
+    QTest::keyClick(&serverBox(), Qt::Key_Tab);
+    EXPECT_FALSE(serverBox().hasFocus());
+    EXPECT_EQ(gServerName, kNoServer);
+    EXPECT_EQ(label("labReport").text(), kConnectionFailed);
+    EXPECT_EQ(combo("cboZT").count(), 0);
+}
+
+}  // namespace
+}  // namespace tallomar::test
