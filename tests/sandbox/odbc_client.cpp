@@ -28,6 +28,26 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
     return text;
 }
 
+std::vector<OdbcDiagnostic> records(SQLSMALLINT type, SQLHANDLE handle) {
+    std::vector<OdbcDiagnostic> list;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLWCHAR state[6];
+        SQLINTEGER native = 0;
+        SQLWCHAR message[2048];
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, message, 2048, &length))) break;
+        OdbcDiagnostic diagnostic;
+        diagnostic.sqlState = narrow(state, 5);
+        diagnostic.native = native;
+        diagnostic.text = narrow(message, static_cast<std::size_t>(length));
+        // "[FreeTDS][SQL Server]text"
+        for (const std::string prefix : {"[FreeTDS]", "[SQL Server]"})
+            if (diagnostic.text.rfind(prefix, 0) == 0) diagnostic.text.erase(0, prefix.size());
+        list.push_back(diagnostic);
+    }
+    return list;
+}
+
 }  // namespace
 
 bool OdbcBatch::failed() const {
@@ -87,6 +107,7 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
         OdbcResult result;
         const std::string messages = diagnostics(SQL_HANDLE_STMT, statement_);
         if (!messages.empty()) batch.messages.push_back(messages);
+        for (auto& record : records(SQL_HANDLE_STMT, statement_)) batch.diagnostics.push_back(std::move(record));
         if (code == SQL_ERROR || code == SQL_INVALID_HANDLE) {
             result.error = messages.empty() ? "error without diagnostics" : messages;
             batch.results.push_back(result);
@@ -113,6 +134,7 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
                 if (fetched == SQL_NO_DATA) break;
                 if (!SQL_SUCCEEDED(fetched)) {
                     result.error = diagnostics(SQL_HANDLE_STMT, statement_);
+                    for (auto& record : records(SQL_HANDLE_STMT, statement_)) batch.diagnostics.push_back(std::move(record));
                     break;
                 }
                 std::vector<std::optional<std::string>> row;

@@ -9,6 +9,16 @@
 // see is what any ODBC program sees.
 namespace tallomar::test {
 
+// One diagnostic record as the driver reports it.
+struct OdbcDiagnostic {
+    std::string sqlState;
+    long native = 0;  // the server's message number
+    std::string text;  // with the driver's prefixes removed
+    // Severity 10 and below (PRINT, informational RAISERROR) arrives as a
+    // warning, SQLSTATE class 01; anything above as an error.
+    bool warning() const { return sqlState.rfind("01", 0) == 0; }
+};
+
 struct OdbcResult {
     std::vector<std::string> columns;
     std::vector<short> columnTypes;  // SQL_INTEGER, SQL_WVARCHAR, ...
@@ -20,6 +30,7 @@ struct OdbcResult {
 struct OdbcBatch {
     std::vector<OdbcResult> results;
     std::vector<std::string> messages;  // every diagnostic record, in order
+    std::vector<OdbcDiagnostic> diagnostics;  // the same records, field by field
     bool failed() const;
     std::string firstError() const;
 };

@@ -34,6 +34,17 @@ std::string readFile(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::size_t DatabaseFolder::capacity() {
+    static const std::size_t databases = [] {
+        sqlite3* db = nullptr;
+        sqlite3_open(":memory:", &db);
+        const int attached = sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, -1);
+        sqlite3_close(db);
+        return static_cast<std::size_t>(attached) + 1;
+    }();
+    return databases;
+}
+
 void prepareConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
@@ -89,6 +100,15 @@ std::vector<std::string> DatabaseFolder::names() const {
 void DatabaseFolder::seed(const std::string& name, const std::string& sqliteStatements) {
     if (name.empty() || name.find_first_of("/\\\"'\x01\x02\x03") != std::string::npos)
         throw std::runtime_error("unusable database name '" + name + "'");
+    {
+        std::lock_guard lock(mutex_);
+        if (!names_.count(upperAscii(name)) && names_.size() >= capacity())
+            throw std::runtime_error("cannot create database '" + name + "': the sandbox holds at most " +
+                                     std::to_string(capacity()) +
+                                     " databases, master and tempdb included (a session attaches every "
+                                     "database beside its current one, and SQLite attaches at most " +
+                                     std::to_string(capacity() - 1) + ")");
+    }
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(fileOf(name).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     try {

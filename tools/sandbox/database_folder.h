@@ -31,7 +31,13 @@ public:
     std::optional<std::string> find(std::string_view name) const;
     std::vector<std::string> names() const;
 
+    // How many databases a server can hold, master and tempdb included: a
+    // connection attaches all of them beside its main one, and SQLite
+    // attaches at most 10 (as it is usually built).
+    static std::size_t capacity();
+
     // Creates the database when missing, then runs SQLite statements in it.
+    // Throws std::runtime_error when a new database would exceed capacity().
     void seed(const std::string& name, const std::string& sqliteStatements);
 
     // A new connection with `name` as its main schema and every other

@@ -2,6 +2,6 @@
 select v.iNo as 凭证号, v.iLine as 行号, v.cCode as 科目编码, v.cDigest as 摘要,
        v.mDebit as 借方金额, v.mCredit as 贷方金额
 into tempdb..demo_check
-from demo_voucher v
-where not exists (select 1 from demo_account a where a.cCode = v.cCode)
+from ledger_entry v
+where not exists (select 1 from ledger_account a where a.cCode = v.cCode)
 GO

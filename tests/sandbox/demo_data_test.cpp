@@ -1,0 +1,173 @@
+// The sandbox's own demo data: an account-set database for every account
+// set and year the system databases list, ledgers with the faults their
+// seed files promise, the demo package's scripts finding and repairing
+// theirs, and room left for the databases tests add.
+#include "batch_fixture.h"
+#include "sandbox/database_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace tallomar::test {
+namespace {
+
+using DemoData = BatchTest;
+
+TEST_F(DemoData, EveryAccountSetDatabaseTheSystemDatabasesListExists) {
+    std::vector<std::string> databases;
+    for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear"))
+        databases.push_back("qvdata_" + row[0].value_or("") + "_" + row[1].value_or(""));
+    for (const auto& row : rows("select DBName from master..sub_list")) databases.push_back(row[0].value_or(""));
+    ASSERT_FALSE(databases.empty());
+    for (const auto& database : databases) {
+        auto account = connect(database);
+        ASSERT_TRUE(account->connected()) << database << ": " << account->error();
+        EXPECT_NE(value("select count(*) from ledger_entry", account.get()), "0") << database;
+        EXPECT_NE(value("select count(*) from ledger_voucher", account.get()), "0") << database;
+        EXPECT_NE(value("select count(*) from ledger_account", account.get()), "0") << database;
+    }
+}
+
+// The faults each ledger's seed file describes, found by what a check
+// script would ask.
+struct LedgerFaults {
+    const char* database;
+    Rows unmatchedCodes;    // entry: voucher, line, code
+    Rows unbalanced;        // voucher
+    Rows onParentAccounts;  // entry: voucher, line
+    Rows postedUnchecked;   // voucher
+    Rows outsidePeriod;     // voucher
+};
+
+std::ostream& operator<<(std::ostream& out, const LedgerFaults& faults) { return out << faults.database; }
+
+class DemoLedger : public BatchTest, public ::testing::WithParamInterface<LedgerFaults> {};
+
+TEST_P(DemoLedger, HoldsExactlyItsDeliberateFaults) {
+    const LedgerFaults& expected = GetParam();
+    ok(std::string("use ") + expected.database);
+    EXPECT_EQ(rows("select e.iNo, e.iLine, e.cCode from ledger_entry e "
+                   "where not exists (select 1 from ledger_account a where a.cCode = e.cCode) order by e.iNo, e.iLine"),
+              expected.unmatchedCodes);
+    EXPECT_EQ(rows("select iNo from ledger_entry group by iNo having sum(mDebit) <> sum(mCredit) order by iNo"),
+              expected.unbalanced);
+    EXPECT_EQ(rows("select e.iNo, e.iLine from ledger_entry e join ledger_account a on a.cCode = e.cCode "
+                   "where a.bEnd = 0 order by e.iNo, e.iLine"),
+              expected.onParentAccounts);
+    EXPECT_EQ(rows("select iNo from ledger_voucher where bPosted = 1 and cChecker is null order by iNo"),
+              expected.postedUnchecked);
+    EXPECT_EQ(rows("select iNo from ledger_voucher where cast(substring(dDate, 6, 2) as int) <> iPeriod order by iNo"),
+              expected.outsidePeriod);
+    // Every entry belongs to a voucher and every voucher has entries.
+    EXPECT_EQ(value("select count(*) from ledger_entry e where not exists "
+                    "(select 1 from ledger_voucher v where v.iNo = e.iNo)"),
+              "0");
+    EXPECT_EQ(value("select count(*) from ledger_voucher v where not exists "
+                    "(select 1 from ledger_entry e where e.iNo = v.iNo)"),
+              "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sandbox, DemoLedger,
+    ::testing::Values(LedgerFaults{"qvdata_001_2008",
+                                   {{"2", "1", " 1001"}, {"3", "2", " 6001"}, {"4", "1", " 2202"}},
+                                   {{"7"}},
+                                   {{"9", "2"}},
+                                   {{"11"}},
+                                   {}},
+                      LedgerFaults{"qvdata_001_2007", {{"2", "1", "1131"}}, {}, {}, {}, {{"3"}}},
+                      LedgerFaults{"qvdata_002_2008", {{"4", "2", "１００２"}}, {{"5"}}, {}, {}, {}}),
+    [](const ::testing::TestParamInfo<LedgerFaults>& info) { return std::string(info.param.database); });
+
+// The demo package's scripts, cut at GO lines, as the script runner sends
+// them after "Use <database>".
+class DemoPackage : public BatchTest {
+protected:
+    void runScript(const std::string& file, const std::string& database, std::vector<OdbcBatch>* batches = nullptr) {
+        QFile script(QDir(QStringLiteral(TALLOMAR_DEMO_SOURCE "/scripts")).filePath(QString::fromStdString(file)));
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly)) << file;
+        const QString text = QString::fromUtf8(script.readAll());  // drops the byte-order mark
+        ok("Use " + database);
+        QString batch;
+        const auto send = [&] {
+            if (batch.trimmed().isEmpty()) return;
+            const OdbcBatch sent = ok(batch.toStdString());
+            if (batches) batches->push_back(sent);
+            batch.clear();
+        };
+        static const QRegularExpression go(QStringLiteral("^go(?![A-Za-z0-9_])"), QRegularExpression::CaseInsensitiveOption);
+        for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+            if (go.match(line).hasMatch()) send();
+            else batch += line + QStringLiteral("\r\n");
+        }
+        send();
+    }
+
+    Rows findings() { return rows("select 凭证号, 行号, 科目编码 from tempdb..[demo_check]"); }
+};
+
+TEST_F(DemoPackage, CheckFindsTheLeadingBlanksCorrectionTrimsThemCheckIsThenClean) {
+    runScript("check_prepare.sql", "qvdata_001_2008");
+    runScript("check_voucher.sql", "qvdata_001_2008");
+    EXPECT_EQ(findings(), (Rows{{"2", "1", " 1001"}, {"3", "2", " 6001"}, {"4", "1", " 2202"}}));
+
+    std::vector<OdbcBatch> correction;
+    runScript("correct_voucher.sql", "qvdata_001_2008", &correction);
+    ASSERT_EQ(correction.size(), 1u);
+    EXPECT_EQ(correction[0].results.at(0).rowCount, 3);
+
+    runScript("check_prepare.sql", "qvdata_001_2008");
+    runScript("check_voucher.sql", "qvdata_001_2008");
+    EXPECT_EQ(findings(), Rows{});
+    ok("use qvdata_001_2008");
+    EXPECT_EQ(rows("select cCode from ledger_entry where iNo = 2 and iLine = 1"), (Rows{{"1001"}}));
+}
+
+TEST_F(DemoPackage, ACodeThatNoTrimmingRepairsStaysForManualWork) {
+    runScript("check_prepare.sql", "qvdata_001_2007");
+    runScript("check_voucher.sql", "qvdata_001_2007");
+    EXPECT_EQ(findings(), (Rows{{"2", "1", "1131"}}));
+    std::vector<OdbcBatch> correction;
+    runScript("correct_voucher.sql", "qvdata_001_2007", &correction);
+    ASSERT_EQ(correction.size(), 1u);
+    EXPECT_EQ(correction[0].results.at(0).rowCount, 0);
+}
+
+TEST(DatabaseCapacity, TheDemoDataLeavesRoomForTheDatabasesTestsAdd) {
+    const sandbox::DatabaseFolder demo(TALLOMAR_SANDBOX_DEMO_DATA);
+    // Tests add up to two databases of their own to the demo data.
+    EXPECT_LE(demo.names().size() + 2, sandbox::DatabaseFolder::capacity());
+}
+
+TEST(DatabaseCapacity, AServerFillsUpToTheLimitWithEveryDatabaseReachableThenRefusesClearly) {
+    SandboxServer sandbox;
+    const std::size_t demoCount = sandbox::DatabaseFolder(TALLOMAR_SANDBOX_DEMO_DATA).names().size();
+    std::string last;
+    for (std::size_t n = demoCount; n < sandbox::DatabaseFolder::capacity(); ++n) {
+        last = "extra_" + std::to_string(n);
+        ASSERT_NO_THROW(sandbox.server().seedDatabase(last, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (1);"));
+    }
+    ASSERT_FALSE(last.empty());
+    OdbcClient client(sandbox.odbcConnectionString(QString::fromStdString(last)).toStdString());
+    ASSERT_TRUE(client.connected()) << client.error();
+    const OdbcBatch batch = client.run("select count(*) from marker\r\nselect count(*) from master..sub_list\r\n"
+                                       "select count(*) from qvdata_001_2008..ledger_account");
+    EXPECT_FALSE(batch.failed()) << batch.firstError();
+
+    try {
+        sandbox.server().seedDatabase("one_too_many", "CREATE TABLE marker(a INT);");
+        ADD_FAILURE() << "a database beyond the limit was created";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("cannot create database 'one_too_many': the sandbox holds at most " +
+                                                 std::to_string(sandbox::DatabaseFolder::capacity()) + " databases"),
+                  std::string::npos)
+            << error.what();
+    }
+    // Seeding a database that exists is still allowed.
+    EXPECT_NO_THROW(sandbox.server().seedDatabase(last, "INSERT INTO marker VALUES (2);"));
+    EXPECT_EQ(client.run("select count(*) from marker").results.at(0).rows, (Rows{{"2"}}));
+}
+
+}  // namespace
+}  // namespace tallomar::test
