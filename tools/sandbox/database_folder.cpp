@@ -48,6 +48,10 @@ std::size_t DatabaseFolder::capacity() {
 void prepareConnection(sqlite3* db) {
     sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+    // "text" names a column in T-SQL; SQLite would take an unknown one for a
+    // string instead of refusing it.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerTsqlFunctions(db);
 }
 

@@ -97,6 +97,8 @@ void Session::run() {
         // A malformed message ends the session, as it does on SQL Server.
     }
     channel_.shutdown();
+    // Gone as soon as the session ends, not when the server reaps its thread.
+    dropTempTables();
 }
 
 bool Session::login(const std::vector<unsigned char>& payload) {

@@ -55,7 +55,9 @@ void add(sqlite3_context* context, int, sqlite3_value** arguments) {
         } else if (type == SQLITE_FLOAT) {
             reals[k] = sqlite3_value_double(operands[k]);
             isInteger[k] = false;
-        } else if (!readNumber(operands[k], integers[k], reals[k], isInteger[k])) {
+        } else if (!readNumber(operands[k], integers[k], reals[k], isInteger[k]) ||
+                   // text meets an int as an int: '1.5' + 1 is refused
+                   (!isInteger[k] && sqlite3_value_type(operands[1 - k]) == SQLITE_INTEGER)) {
             const std::string message = std::string("Conversion failed when converting the nvarchar value '") +
                                         reinterpret_cast<const char*>(sqlite3_value_text(operands[k])) +
                                         "' to data type int.";

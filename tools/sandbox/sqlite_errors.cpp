@@ -44,7 +44,9 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
         return {207, 16, 1, "Invalid column name '" + name + "'.", line};
     }
     if (startsWith(m, "table ") && m.size() > 21 && m.substr(m.size() - 15) == " already exists") {
-        const std::string name = writtenName(m.substr(6, m.size() - 21), statement);
+        // SQL Server names the object alone here, without its database.
+        std::string name = writtenName(m.substr(6, m.size() - 21), statement);
+        if (const auto dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
         return {2714, 16, 6, "There is already an object named '" + name + "' in the database.", line};
     }
     if (startsWith(m, "near \"") && m.find("\": syntax error") != std::string::npos) {

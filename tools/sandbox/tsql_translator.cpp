@@ -160,11 +160,16 @@ private:
     // statement keyword, a semicolon or the end of the batch.
     std::size_t simpleStatementEnd(std::size_t from) const {
         int depth = 0;
+        int caseDepth = 0;  // ELSE and END of a CASE belong to it
         for (std::size_t i = from; i < tokens_.size(); ++i) {
             const auto& token = tokens_[i];
             if (token.isSymbol("(")) ++depth;
             else if (token.isSymbol(")")) --depth;
-            else if (depth == 0 && (token.isSymbol(";") || startsStatement(i))) return i;
+            else if (depth > 0) continue;
+            else if (token.isWord("CASE")) ++caseDepth;
+            else if (caseDepth > 0 && token.isWord("END")) --caseDepth;
+            else if (caseDepth > 0 && token.isWord("ELSE")) continue;
+            else if (token.isSymbol(";") || startsStatement(i)) return i;
         }
         return tokens_.size();
     }
@@ -332,6 +337,7 @@ private:
             if (word == "VALUES") sawSelect = true;  // INSERT ... VALUES takes no SELECT after it
             if (word == "CASE") { ++caseDepth; continue; }
             if (word == "END" && caseDepth > 0) { --caseDepth; continue; }
+            if (word == "ELSE" && caseDepth > 0) continue;
             if (!statementStarts.count(word)) continue;
             const auto& previous = tokens_[i - 1];
             if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) ||
@@ -463,6 +469,36 @@ private:
             else if (tokens_[i].isSymbol(")") && --depth == 0) return i;
         }
         syntaxErrorAt(open);
+    }
+
+    // The END that closes the CASE at `open`.
+    std::size_t matchingEnd(std::size_t open, std::size_t end) const {
+        int depth = 0;
+        int parens = 0;
+        for (std::size_t i = open; i < end; ++i) {
+            if (tokens_[i].isSymbol("(")) ++parens;
+            else if (tokens_[i].isSymbol(")")) --parens;
+            else if (parens == 0 && tokens_[i].isWord("CASE")) ++depth;
+            else if (parens == 0 && tokens_[i].isWord("END") && --depth == 0) return i;
+        }
+        syntaxErrorAt(end);
+    }
+
+    // WITH (NOLOCK, ...) after a table: the closing parenthesis. Hints other
+    // than locking and index choice are refused.
+    std::size_t tableHints(std::size_t open, std::size_t end) const {
+        static const std::set<std::string> locking = {
+            "NOLOCK", "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "REPEATABLEREAD",
+            "SERIALIZABLE", "HOLDLOCK", "ROWLOCK", "PAGLOCK", "TABLOCK", "TABLOCKX", "UPDLOCK",
+            "XLOCK", "NOWAIT", "READPAST"};
+        const std::size_t close = matchingParen(open, end);
+        for (std::size_t i = open + 1; i < close; ++i) {
+            const auto& token = tokens_[i];
+            if (token.isSymbol(",")) continue;
+            if (token.kind != Kind::Word || !locking.count(upperAscii(token.text)))
+                notUnderstood("the table hint " + token.text, token.line);
+        }
+        return close;
     }
 
     bool isNameToken(const TsqlToken& token) const {
@@ -720,20 +756,42 @@ private:
                 ++i;  // index layout: no meaning for SQLite
                 continue;
             }
+            if (token.isWord("WITH") && i + 1 < end && tokens_[i + 1].isSymbol("(") && previous &&
+                isNameToken(*previous)) {
+                i = tableHints(i + 1, end) + 1;  // locking hints: SQLite has no locks to choose
+                continue;
+            }
             if (token.isSymbol("(")) {
                 const std::size_t close = matchingParen(i, end);
                 items.push_back({"(" + translateRange(i + 1, close) + ")", Item::Role::Operand});
                 i = close + 1;
                 continue;
             }
+            if (token.isWord("CASE")) {
+                // One operand, so that + reaches across it.
+                const std::size_t caseEnd = matchingEnd(i, end);
+                items.push_back({"CASE " + translateRange(i + 1, caseEnd) + " END", Item::Role::Operand});
+                i = caseEnd + 1;
+                continue;
+            }
+            if (token.isWord("LIMIT") || token.isSymbol("||")) syntaxErrorAt(i);
+            if (token.kind == Kind::String && previous && previous->isWord("LIKE") &&
+                token.text.find('[') != std::string::npos)
+                notUnderstood("LIKE patterns with [...] character classes", token.line);
             if (token.isWord("TOP") && previous &&
                 (previous->isWord("SELECT") || previous->isWord("DISTINCT") || previous->isWord("ALL"))) {
                 if (!limit.empty()) notUnderstood("TOP in more than one part of a query", token.line);
                 std::size_t count = i + 1;
                 const bool parenthesized = count < end && tokens_[count].isSymbol("(");
                 if (parenthesized) ++count;
-                if (count >= end || tokens_[count].kind != Kind::Number) notUnderstood("TOP with an expression", token.line);
+                if (count >= end || tokens_[count].kind != Kind::Number ||
+                    (parenthesized && (count + 1 >= end || !tokens_[count + 1].isSymbol(")"))))
+                    notUnderstood("TOP with an expression", token.line);
                 limit = tokens_[count].text;
+                if (limit.find_first_not_of("0123456789") != std::string::npos)
+                    throw TsqlError({1060, 15, 1,
+                                     "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer.",
+                                     token.line});
                 i = count + (parenthesized ? 2 : 1);
                 if (i < end && (tokens_[i].isWord("PERCENT") || tokens_[i].isWord("WITH")))
                     notUnderstood("TOP ... " + upperAscii(tokens_[i].text), token.line);
@@ -746,6 +804,16 @@ private:
                 const std::size_t close = matchingParen(i + 1, end);
                 items.push_back({functionSql(upperAscii(token.text), i + 1, close, token.line), Item::Role::Operand});
                 i = close + 1;
+                continue;
+            }
+            if (!definitions_ && !items.empty() && items.back().role == Item::Role::Operand &&
+                (token.kind == Kind::Word || token.kind == Kind::QuotedName || token.kind == Kind::String) &&
+                !isKeyword(token) && !token.isWord("NULL")) {
+                // A name right after an operand is its alias (SELECT a + b total,
+                // FROM t x); quoted, so that SQLite never reads it as a word of
+                // its own dialect (ISNULL, LIMIT, GLOB).
+                items.push_back({quoteName(token.text), Item::Role::Boundary});
+                ++i;
                 continue;
             }
             if (isNameToken(token)) {
