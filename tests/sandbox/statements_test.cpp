@@ -10,6 +10,7 @@ using RaiseError = BatchTest;
 using Use = BatchTest;
 using ThreePartNames = BatchTest;
 using ControlFlow = BatchTest;
+using Definitions = BatchTest;
 
 TEST_F(Print, SendsItsTextAsAnInformationalMessageBetweenTheResults) {
     const OdbcBatch batch = ok("print 'first'\r\nselect 1 as a\r\nprint N'第二条'");
@@ -124,6 +125,36 @@ TEST_F(ControlFlow, NoCountHidesRowCounts) {
 
 TEST_F(ControlFlow, HarmlessSessionOptionsAreAccepted) {
     EXPECT_EQ(value("set ansi_nulls on\r\nset quoted_identifier on\r\nset xact_abort on\r\nselect 1"), "1");
+}
+
+TEST_F(Definitions, TablesAreMadeChangedEmptiedAndDroppedInAnyDatabase) {
+    ok("create table tempdb..made (a int not null primary key, b nvarchar(10) default N'无')\r\n"
+       "insert into tempdb..made (a) values (1)\r\n"
+       "alter table tempdb..made add c int\r\n"
+       "insert into tempdb..made values (2, N'二', 3)");
+    EXPECT_EQ(rows("select a, b, c from tempdb..made order by a"), (Rows{{"1", "无", std::nullopt}, {"2", "二", "3"}}));
+    const OdbcDiagnostic duplicate = error("insert into tempdb..made (a) values (1)");
+    EXPECT_EQ(duplicate.native, 2627);
+    ok("truncate table tempdb..made");
+    EXPECT_EQ(value("select count(*) from tempdb..made"), "0");
+    ok("drop table if exists tempdb..made\r\ndrop table if exists tempdb..made");
+    EXPECT_EQ(value("select count(*) from tempdb..sysobjects where name = 'made'"), "0");
+}
+
+TEST_F(Definitions, IndexesAreMadeAndDroppedBesideTheirTableWrittenEitherWay) {
+    ok("create table tempdb..goods (code nvarchar(10), name nvarchar(20))\r\n"
+       "create unique index ux_goods on tempdb..goods (code)\r\n"
+       "create index ix_goods on tempdb..goods (name)\r\n"
+       "insert into tempdb..goods values ('1', N'大米')");
+    EXPECT_EQ(error("insert into tempdb..goods values ('1', N'面粉')").native, 2627);
+    ok("drop index tempdb..goods.ux_goods\r\ndrop index ix_goods on tempdb..goods");
+    ok("insert into tempdb..goods values ('1', N'面粉')");
+    ok("create table #local (a int)\r\ncreate index ix_local on #local (a)\r\ndrop index #local.ix_local");
+    ok("use qvdata_002_2008\r\ncreate index ix_entry_code on dbo.ledger_entry (cCode)\r\n"
+       "drop index ledger_entry.ix_entry_code");
+    const OdbcDiagnostic missing = error("drop index ledger_entry.ix_entry_code");
+    EXPECT_EQ(missing.native, 3701);
+    EXPECT_EQ(missing.text, "Cannot drop the index 'ix_entry_code', because it does not exist or you do not have permission.");
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ const Refusal kRefusals[] = {
      "The sandbox server does not understand TOP with an expression."},
     {"TopFraction", "select top 1.5 * from UA_Account",
      "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer."},
+    {"OffsetFetch", "select * from UA_Account order by cAcc_ID offset 1 rows fetch next 1 rows only",
+     "The sandbox server does not understand OFFSET ... FETCH."},
     {"UpdateFrom", "update a set cAcc_Name = 'x' from UA_Account a", "The sandbox server does not understand UPDATE ... FROM."},
     {"Identity", "create table t (id int identity(1, 1))", "The sandbox server does not understand IDENTITY columns."},
     {"Views", "create view v as select 1 as a", "The sandbox server does not understand CREATE VIEW."},

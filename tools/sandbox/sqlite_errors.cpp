@@ -63,8 +63,11 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
     }
     if (startsWith(m, "Conversion failed")) return {245, 16, 1, m, line};
     if (startsWith(m, "Arithmetic overflow")) return {8115, 16, 2, m, line};
-    if (startsWith(m, "no such index: "))
-        return {3701, 11, 7, "Cannot drop the index '" + m.substr(15) + "', because it does not exist or you do not have permission.", line};
+    if (startsWith(m, "no such index: ")) {
+        std::string name = m.substr(15);
+        if (const auto dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
+        return {3701, 11, 7, "Cannot drop the index '" + name + "', because it does not exist or you do not have permission.", line};
+    }
     if (startsWith(m, "unknown database "))
         return {208, 16, 1, "Invalid object name '" + unquoted(m.substr(17)) + "'.", line};
     return {50000, 16, 1, "The sandbox server could not run the statement: " + m, line};

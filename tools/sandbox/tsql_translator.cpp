@@ -456,8 +456,52 @@ private:
                 notUnderstood("ALTER TABLE ... ALTER COLUMN", tokens_[i].line);
         }
         definitions_ = true;
-        sql.sql = translateRange(begin, end);
+        sql.sql = table ? translateRange(begin, end)
+                        : indexSql(verb, tokens_[begin + 1].isWord("UNIQUE"), object + 1, end, sql.line);
         definitions_ = false;
+    }
+
+    // SQLite names an index's database on the index, not on its table:
+    // CREATE INDEX db.ix ON t (...), DROP INDEX db.ix. T-SQL writes
+    // CREATE INDEX ix ON db..t (...), DROP INDEX t.ix and DROP INDEX ix ON t.
+    std::string indexSql(const std::string& verb, bool unique, std::size_t at, std::size_t end, int line) {
+        if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
+        std::vector<NamePart> index = readName(at, end);
+        std::vector<NamePart> table;
+        if (at < end && tokens_[at].isWord("ON")) {
+            ++at;
+            if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
+            table = readName(at, end);
+            if (index.size() != 1) notUnderstood("the index name '" + written(index) + "'", line);
+        } else if (verb == "DROP" && index.size() >= 2) {
+            table.assign(index.begin(), index.end() - 1);  // t.ix, db..t.ix
+            index.erase(index.begin(), index.end() - 1);
+        } else {
+            syntaxErrorAt(at);
+        }
+        std::string schema;
+        std::string tableSql;
+        if (table.size() == 1 && table[0].kind == Kind::TempName) {
+            schema = placeholder("tempdb");
+            tableSql = quoteName(tempTableName(table[0].text, context_.sessionId));
+        } else if (table.size() == 1 || (table.size() == 2 && equalsNoCase(table[0].text, "dbo"))) {
+            schema = "main";
+            tableSql = partSql(table.back());
+        } else if (table.size() == 3 && (table[1].text.empty() || equalsNoCase(table[1].text, "dbo"))) {
+            schema = placeholder(table[0].text);
+            tableSql = table[2].kind == Kind::TempName ? quoteName(tempTableName(table[2].text, context_.sessionId))
+                                                        : partSql(table[2]);
+        } else {
+            notUnderstood("the name '" + written(table) + "'", line);
+        }
+        const std::string indexName = schema + "." + partSql(index[0]);
+        if (verb == "DROP") {
+            if (at != end) syntaxErrorAt(at);
+            return "DROP INDEX " + indexName;
+        }
+        if (at >= end || !tokens_[at].isSymbol("(")) syntaxErrorAt(at);
+        return std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + indexName + " ON " + tableSql + " " +
+               translateRange(at, end);
     }
 
     // --- expressions and names -------------------------------------------------
@@ -775,6 +819,9 @@ private:
                 continue;
             }
             if (token.isWord("LIMIT") || token.isSymbol("||")) syntaxErrorAt(i);
+            if (token.isWord("OFFSET") && previous && i + 1 < end &&
+                (tokens_[i + 1].kind == Kind::Number || tokens_[i + 1].isSymbol("(")))
+                notUnderstood("OFFSET ... FETCH", token.line);
             if (token.kind == Kind::String && previous && previous->isWord("LIKE") &&
                 token.text.find('[') != std::string::npos)
                 notUnderstood("LIKE patterns with [...] character classes", token.line);
