@@ -14,38 +14,47 @@ std::string narrow(const SQLWCHAR* text, std::size_t length) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), static_cast<qsizetype>(length)).toStdString();
 }
 
-std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
-    std::string text;
+// The diagnostic records of a handle as the driver gives them.
+struct DiagnosticRecord {
+    std::string sqlState;
+    long native = 0;
+    std::string message;  // "[FreeTDS][SQL Server]text"
+};
+
+std::vector<DiagnosticRecord> readDiagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+    std::vector<DiagnosticRecord> list;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6];
         SQLINTEGER native = 0;
         SQLWCHAR message[2048];
         SQLSMALLINT length = 0;
         if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, message, 2048, &length))) break;
+        list.push_back({narrow(state, 5), native, narrow(message, static_cast<std::size_t>(length))});
+    }
+    return list;
+}
+
+// The messages one per line, as a client shows them.
+std::string joined(const std::vector<DiagnosticRecord>& records) {
+    std::string text;
+    for (const DiagnosticRecord& record : records) {
         if (!text.empty()) text += "\n";
-        text += narrow(message, static_cast<std::size_t>(length));
+        text += record.message;
     }
     return text;
 }
 
-std::vector<OdbcDiagnostic> records(SQLSMALLINT type, SQLHANDLE handle) {
-    std::vector<OdbcDiagnostic> list;
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLWCHAR state[6];
-        SQLINTEGER native = 0;
-        SQLWCHAR message[2048];
-        SQLSMALLINT length = 0;
-        if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, message, 2048, &length))) break;
-        OdbcDiagnostic diagnostic;
-        diagnostic.sqlState = narrow(state, 5);
-        diagnostic.native = native;
-        diagnostic.text = narrow(message, static_cast<std::size_t>(length));
-        // "[FreeTDS][SQL Server]text"
+// Reads the handle's records once: their joined text for the caller, and
+// each record, without the driver's prefixes, into `batch`.
+std::string collectDiagnostics(SQLSMALLINT type, SQLHANDLE handle, OdbcBatch& batch) {
+    const std::vector<DiagnosticRecord> records = readDiagnostics(type, handle);
+    for (const DiagnosticRecord& record : records) {
+        OdbcDiagnostic diagnostic{record.sqlState, record.native, record.message};
         for (const std::string prefix : {"[FreeTDS]", "[SQL Server]"})
             if (diagnostic.text.rfind(prefix, 0) == 0) diagnostic.text.erase(0, prefix.size());
-        list.push_back(diagnostic);
+        batch.diagnostics.push_back(std::move(diagnostic));
     }
-    return list;
+    return joined(records);
 }
 
 }  // namespace
@@ -74,7 +83,7 @@ OdbcClient::OdbcClient(const std::string& connectionString, int loginTimeoutSeco
                                              SQL_DRIVER_NOPROMPT);
     connected_ = SQL_SUCCEEDED(code);
     if (!connected_) {
-        error_ = diagnostics(SQL_HANDLE_DBC, connection_);
+        error_ = joined(readDiagnostics(SQL_HANDLE_DBC, connection_));
         return;
     }
     SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement_);
@@ -105,9 +114,8 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
     SQLRETURN code = SQLExecDirectW(statement_, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
     while (code != SQL_NO_DATA) {
         OdbcResult result;
-        const std::string messages = diagnostics(SQL_HANDLE_STMT, statement_);
+        const std::string messages = collectDiagnostics(SQL_HANDLE_STMT, statement_, batch);
         if (!messages.empty()) batch.messages.push_back(messages);
-        for (auto& record : records(SQL_HANDLE_STMT, statement_)) batch.diagnostics.push_back(std::move(record));
         if (code == SQL_ERROR || code == SQL_INVALID_HANDLE) {
             result.error = messages.empty() ? "error without diagnostics" : messages;
             batch.results.push_back(result);
@@ -133,8 +141,7 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
                 const SQLRETURN fetched = SQLFetch(statement_);
                 if (fetched == SQL_NO_DATA) break;
                 if (!SQL_SUCCEEDED(fetched)) {
-                    result.error = diagnostics(SQL_HANDLE_STMT, statement_);
-                    for (auto& record : records(SQL_HANDLE_STMT, statement_)) batch.diagnostics.push_back(std::move(record));
+                    result.error = collectDiagnostics(SQL_HANDLE_STMT, statement_, batch);
                     break;
                 }
                 std::vector<std::optional<std::string>> row;
