@@ -9,6 +9,17 @@ namespace tallomar::odbc {
 
 using namespace detail;
 
+namespace {
+
+// Characters each column's value buffer holds before it first grows.
+constexpr std::size_t kFirstValueCapacity = 256;
+
+QStringView wideView(const SQLWCHAR* text, qsizetype length) {
+    return QStringView(reinterpret_cast<const char16_t*>(text), length);
+}
+
+}  // namespace
+
 Error::Error(const QString& message, QString sqlState, int nativeError, bool connectionLost)
     : tallomar::Error(message),
       sqlState_(std::move(sqlState)),
@@ -62,7 +73,10 @@ struct Statement::Handles {
     int columns = 0;
     QStringList names;
     qint64 rowCount = -1;
-    std::vector<SQLWCHAR> buffer = std::vector<SQLWCHAR>(4096);
+    // One buffer per column of the current result, so that every value of
+    // the fetched row stays readable until the next fetch; each grows to the
+    // longest value its column has held.
+    std::vector<std::vector<SQLWCHAR>> values;
     QStringList messages;
 
     ~Handles() {
@@ -100,6 +114,7 @@ struct Statement::Handles {
     void forgetResult() {
         columns = 0;
         names.clear();
+        values.clear();
         rowCount = -1;
     }
 
@@ -116,6 +131,7 @@ struct Statement::Handles {
                             &digits, &nullable);
             names << fromWide(name, qMin<qsizetype>(length, qsizetype(std::size(name)) - 1));
         }
+        values.assign(std::size_t(count), std::vector<SQLWCHAR>(kFirstValueCapacity));
         SQLLEN rows = -1;
         if (count == 0) SQLRowCount(statement, &rows);
         rowCount = rows;
@@ -205,36 +221,40 @@ bool Statement::fetch() {
     return true;
 }
 
-std::optional<QString> Statement::text(int column) {
+std::optional<QStringView> Statement::textView(int column) {
     Handles& h = *handles_;
-    // Values come in pieces of the buffer's size; a long value's length is
-    // known after the first piece, so the buffer grows once to take the rest.
-    QString value;
+    std::vector<SQLWCHAR>& buffer = h.values.at(std::size_t(column));
+    // Values come in pieces of the room left in the buffer; a long value's
+    // length is known after the first piece, so the buffer grows once to take
+    // the rest behind it.
+    qsizetype held = 0;
     for (bool first = true;; first = false) {
-        const SQLLEN capacity = SQLLEN(h.buffer.size() * sizeof(SQLWCHAR));
+        const SQLLEN room = SQLLEN((buffer.size() - std::size_t(held)) * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(h.statement, SQLUSMALLINT(column + 1), SQL_C_WCHAR, h.buffer.data(),
-                                        capacity, &indicator);
+        const SQLRETURN rc = SQLGetData(h.statement, SQLUSMALLINT(column + 1), SQL_C_WCHAR,
+                                        buffer.data() + held, room, &indicator);
         if (rc == SQL_NO_DATA) {
             if (first) throw Error(QStringLiteral("ODBC: column %1 was already read").arg(column + 1));
-            return value;
+            return wideView(buffer.data(), held);
         }
         if (rc == SQL_ERROR) throw h.failure(QStringLiteral("read column %1").arg(column + 1));
         if (indicator == SQL_NULL_DATA) return std::nullopt;
-        const qsizetype held = qsizetype(h.buffer.size()) - 1;
-        const bool truncated = indicator == SQL_NO_TOTAL || indicator >= capacity;
-        if (!truncated) {
-            const qsizetype length = qsizetype(indicator / SQLLEN(sizeof(SQLWCHAR)));
-            if (first) return fromWide(h.buffer.data(), length);
-            value += fromWide(h.buffer.data(), length);
-            return value;
-        }
-        value += fromWide(h.buffer.data(), held);
-        if (indicator != SQL_NO_TOTAL) {
-            const size_t remaining = size_t(indicator / SQLLEN(sizeof(SQLWCHAR))) - size_t(held);
-            if (remaining + 1 > h.buffer.size()) h.buffer.resize(remaining + 1);
-        }
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator >= room;
+        if (!truncated) return wideView(buffer.data(), held + qsizetype(indicator / SQLLEN(sizeof(SQLWCHAR))));
+        // The piece filled the room but for its terminating zero.
+        const qsizetype piece = qsizetype(buffer.size()) - held - 1;
+        const std::size_t needed = indicator == SQL_NO_TOTAL
+                                       ? buffer.size() * 2
+                                       : std::size_t(held) + std::size_t(indicator / SQLLEN(sizeof(SQLWCHAR))) + 1;
+        held += piece;
+        buffer.resize(needed);
     }
+}
+
+std::optional<QString> Statement::text(int column) {
+    const std::optional<QStringView> value = textView(column);
+    if (!value) return std::nullopt;
+    return value->toString();
 }
 
 void Statement::cancel() {

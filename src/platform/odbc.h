@@ -95,8 +95,11 @@ public:
     // Moves to the next row of the current result set; false at its end.
     bool fetch();
     // The fetched row's value as text; empty optional for NULL. Read the
-    // columns of a row in ascending order.
+    // columns of a row in ascending order, each once.
     std::optional<QString> text(int column);
+    // The same without a copy: the view stays valid until the next fetch, so
+    // a whole row can be read before its values are used.
+    std::optional<QStringView> textView(int column);
 
     // Asks the server to stop the running batch; callable from any thread.
     void cancel();

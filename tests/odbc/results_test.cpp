@@ -54,6 +54,34 @@ TEST_F(Results, LongValuesArriveWhole) {
     EXPECT_EQ(*body, QString(3000, QChar(u'帐')));
 }
 
+TEST_F(Results, RowValuesStayReadableUntilTheNextFetch) {
+    // Long, short and longer values in turn, so each column's buffer grows,
+    // is reused for less, then grows again.
+    sandbox().server().seedDatabase("pairs",
+                                    "CREATE TABLE IF NOT EXISTS pair(n INT, a NVARCHAR(4000), b NVARCHAR(4000)); "
+                                    "DELETE FROM pair; "
+                                    "INSERT INTO pair VALUES (1, replace(hex(zeroblob(1000)), '00', '甲'), 'b1'), "
+                                    "(2, 'a2', replace(hex(zeroblob(700)), '00', 'x')), "
+                                    "(3, replace(hex(zeroblob(2500)), '00', 'y'), NULL);");
+    auto connection = connect(QStringLiteral("pairs"));
+    Statement statement(*connection);
+    statement.execute(QStringLiteral("select a, b from pair order by n"));
+    const std::vector<std::pair<QString, std::optional<QString>>> expected = {
+        {QString(1000, QChar(u'甲')), QStringLiteral("b1")},
+        {QStringLiteral("a2"), QString(700, QLatin1Char('x'))},
+        {QString(2500, QLatin1Char('y')), std::nullopt},
+    };
+    for (const auto& [a, b] : expected) {
+        ASSERT_TRUE(statement.fetch());
+        const std::optional<QStringView> first = statement.textView(0);
+        const std::optional<QStringView> second = statement.textView(1);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->toString(), a);
+        EXPECT_EQ(second ? std::optional(second->toString()) : std::nullopt, b);
+    }
+    EXPECT_FALSE(statement.fetch());
+}
+
 TEST_F(Results, EveryResultOfABatchInTurn) {
     auto connection = connect();
     Statement statement(*connection);
