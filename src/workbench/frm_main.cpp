@@ -7,6 +7,7 @@
 #include "workbench/column_fit.h"
 #include "workbench/frm_about.h"
 #include "workbench/result_export.h"
+#include "workbench/result_inbox.h"
 #include "workbench/result_model.h"
 #include "workbench/run_progress.h"
 #include "workbench/window_drag.h"
@@ -20,12 +21,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 
 namespace tallomar {
 
 namespace {
+
+// How often rows read by a check reach the grid: often enough to watch it
+// fill, rarely enough that laying out and repainting it costs little.
+constexpr int kArrivalsMilliseconds = 100;
 
 // The picture of each button: its artwork name.
 struct ButtonArt {
@@ -149,6 +155,13 @@ void FrmMain::cmdCheck_Click() {
     ResultModel* const previous = result_;
     const bool wasGridView = !ui_->grdCheck->isHidden();
     QPointer<ResultModel> incoming;
+    ResultInbox inbox;
+    const auto takeArrivedRows = [&incoming, &inbox] {
+        if (incoming) incoming->appendChunks(inbox.takeAll());
+    };
+    QTimer arrivals;
+    connect(&arrivals, &QTimer::timeout, this, takeArrivedRows);
+    arrivals.start(kArrivalsMilliseconds);
     ResultReceiver receiver{
         [this, &incoming](const QStringList& columns) {
             QMetaObject::invokeMethod(this, [this, &incoming, columns] {
@@ -157,15 +170,12 @@ void FrmMain::cmdCheck_Click() {
                 showGridView();
             }, Qt::QueuedConnection);
         },
-        [this, &incoming](ResultChunk rows) {
-            auto shared = std::make_shared<ResultChunk>(std::move(rows));
-            QMetaObject::invokeMethod(this, [&incoming, shared] {
-                if (incoming) incoming->appendChunk(std::move(*shared));
-            }, Qt::QueuedConnection);
-        },
+        [&inbox](ResultChunk rows) { inbox.put(std::move(rows)); },
     };
     const CheckOutcome outcome = workbench_.check(receiver);
+    arrivals.stop();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    takeArrivedRows();
 
     if (outcome.kind != CheckOutcome::Kind::Finished) {
         showInGrid(previous);

@@ -3,29 +3,35 @@
 #include "platform/error.h"
 
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace tallomar {
 
 ResultChunk::ResultChunk(int columnCount) : columns_(static_cast<std::size_t>(columnCount)) {}
 
-void ResultChunk::appendRow(const std::vector<std::optional<QString>>& cells) {
+void ResultChunk::appendRow(const std::vector<std::optional<QStringView>>& cells) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         Column& column = columns_[c];
-        const QString* value = c < cells.size() && cells[c] ? &*cells[c] : nullptr;
-        if (value && !value->isEmpty()) {
-            // Encode straight into the column's buffer: no text copy per cell.
-            thread_local QStringEncoder utf8(QStringEncoder::Utf8);
-            const qsizetype used = column.text.size();
-            column.text.resize(used + value->size() * 3);
-            char* end = utf8.appendToBuffer(column.text.data() + used, *value);
-            column.text.resize(end - column.text.constData());
-        }
-        if (static_cast<std::uint64_t>(column.text.size()) > UINT32_MAX)
+        const std::optional<QStringView> value = c < cells.size() ? cells[c] : std::nullopt;
+        if (value) column.appendText(*value);
+        if (column.textSize > UINT32_MAX)
             throw Error(QStringLiteral("result column %1 is too large for one block of rows").arg(c));
-        column.appendEnd(static_cast<std::size_t>(column.text.size()));
+        column.appendEnd(column.textSize);
         column.nulls.push_back(!value);
     }
     ++rows_;
+}
+
+void ResultChunk::Column::appendText(QStringView value) {
+    if (value.isEmpty()) return;
+    // Encode straight into the column's buffer, growing it only when the
+    // worst case (three bytes per UTF-16 unit) might not fit.
+    const auto worst = static_cast<std::size_t>(value.size()) * 3;
+    const auto room = static_cast<std::size_t>(text.size());
+    if (room - textSize < worst) text.resize(static_cast<qsizetype>(std::max(textSize + worst, room * 2)));
+    thread_local QStringEncoder utf8(QStringEncoder::Utf8);
+    const char* end = utf8.appendToBuffer(text.data() + textSize, value);
+    textSize = static_cast<std::size_t>(end - text.constData());
 }
 
 void ResultChunk::Column::appendEnd(std::size_t end) {
@@ -38,22 +44,31 @@ void ResultChunk::Column::appendEnd(std::size_t end) {
     else narrowEnds.push_back(static_cast<std::uint16_t>(end));
 }
 
-void ResultChunk::reserveLike(const ResultChunk& model) {
-    for (std::size_t c = 0; c < columns_.size() && c < model.columns_.size(); ++c) {
-        const Column& like = model.columns_[c];
-        columns_[c].text.reserve(like.text.size() + like.text.size() / 8);
-        columns_[c].narrowEnds.reserve(static_cast<std::size_t>(model.rows_));
-        columns_[c].nulls.reserve(static_cast<std::size_t>(model.rows_));
+ResultChunk ResultChunk::compacted() const {
+    ResultChunk copy(columnCount());
+    copy.rows_ = rows_;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        const Column& from = columns_[c];
+        Column& to = copy.columns_[c];
+        to.text = QByteArray(from.text.constData(), static_cast<qsizetype>(from.textSize));
+        to.textSize = from.textSize;
+        to.narrowEnds.assign(from.narrowEnds.begin(), from.narrowEnds.end());
+        to.wideEnds.assign(from.wideEnds.begin(), from.wideEnds.end());
+        to.nulls.assign(from.nulls.begin(), from.nulls.end());
+        to.wide = from.wide;
     }
+    return copy;
 }
 
-void ResultChunk::squeeze() {
+void ResultChunk::clear() {
     for (Column& column : columns_) {
-        column.text.squeeze();
-        column.narrowEnds.shrink_to_fit();
-        column.wideEnds.shrink_to_fit();
-        column.nulls.shrink_to_fit();
+        column.textSize = 0;
+        column.narrowEnds.clear();
+        column.wideEnds.clear();
+        column.nulls.clear();
+        column.wide = false;
     }
+    rows_ = 0;
 }
 
 bool ResultChunk::isNull(int row, int column) const {

@@ -19,13 +19,15 @@ public:
     int rowCount() const { return rows_; }
 
     // Appends one row; `cells` holds one value per column, empty optional for NULL.
-    void appendRow(const std::vector<std::optional<QString>>& cells);
+    void appendRow(const std::vector<std::optional<QStringView>>& cells);
 
-    // Makes room for as many rows and as much text as `model` holds, so that
-    // filling this chunk allocates once per column instead of growing.
-    void reserveLike(const ResultChunk& model);
-    // Gives back the room kept for more rows, once the chunk is complete.
-    void squeeze();
+    // A copy holding exactly these rows, without the room kept for more.
+    // Filling one chunk again and again and keeping compact copies allocates
+    // each block of rows once, at its final size, so the heap does not
+    // fragment as a result of a million rows grows.
+    ResultChunk compacted() const;
+    // Empties the chunk, keeping its room for the next rows.
+    void clear();
 
     bool isNull(int row, int column) const;
     // The cell's text; NULL reads as empty text.
@@ -36,13 +38,16 @@ private:
     // 64 KiB, as short cells keep it; a column with longer text switches to
     // four-byte offsets.
     struct Column {
+        // Room past `textSize` is kept for the next cells.
         QByteArray text;
+        std::size_t textSize = 0;
         std::vector<std::uint16_t> narrowEnds;
         std::vector<std::uint32_t> wideEnds;
         std::vector<bool> nulls;
         bool wide = false;
 
         std::size_t end(std::size_t row) const { return wide ? wideEnds[row] : narrowEnds[row]; }
+        void appendText(QStringView value);
         void appendEnd(std::size_t end);
     };
 

@@ -7,12 +7,17 @@ namespace tallomar {
 ResultModel::ResultModel(QStringList columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void ResultModel::appendChunk(ResultChunk chunk) {
-    if (chunk.rowCount() == 0) return;
-    beginInsertRows(QModelIndex(), rows_, rows_ + chunk.rowCount() - 1);
-    chunkStarts_.push_back(rows_);
-    rows_ += chunk.rowCount();
-    chunks_.push_back(std::move(chunk));
+void ResultModel::appendChunks(std::vector<ResultChunk> chunks) {
+    int added = 0;
+    for (const ResultChunk& chunk : chunks) added += chunk.rowCount();
+    if (added == 0) return;
+    beginInsertRows(QModelIndex(), rows_, rows_ + added - 1);
+    for (ResultChunk& chunk : chunks) {
+        if (chunk.rowCount() == 0) continue;
+        chunkStarts_.push_back(rows_);
+        rows_ += chunk.rowCount();
+        chunks_.push_back(std::move(chunk));
+    }
     endInsertRows();
 }
 

@@ -17,7 +17,9 @@ class ResultModel : public QAbstractTableModel {
 public:
     explicit ResultModel(QStringList columns, QObject* parent = nullptr);
 
-    void appendChunk(ResultChunk chunk);
+    // Adds the rows of the blocks in one insertion, so that the view lays
+    // itself out and repaints once for all of them.
+    void appendChunks(std::vector<ResultChunk> chunks);
 
     const QStringList& columns() const { return columns_; }
     bool isNull(int row, int column) const;

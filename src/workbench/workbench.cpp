@@ -63,22 +63,19 @@ qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunConte
     receiver.columns(columns);
 
     qint64 total = 0;
-    std::vector<std::optional<QString>> cells(static_cast<std::size_t>(columnCount));
-    ResultChunk chunk(columnCount);
+    std::vector<std::optional<QStringView>> cells(static_cast<std::size_t>(columnCount));
+    ResultChunk filling(columnCount);
     while (statement.fetch()) {
-        for (int c = 0; c < columnCount; ++c) cells[static_cast<std::size_t>(c)] = statement.text(c);
-        chunk.appendRow(cells);
+        for (int c = 0; c < columnCount; ++c) cells[static_cast<std::size_t>(c)] = statement.textView(c);
+        filling.appendRow(cells);
         ++total;
-        if (chunk.rowCount() == kRowsPerChunk) {
+        if (filling.rowCount() == kRowsPerChunk) {
             if (run.cancelRequested()) return -1;
-            ResultChunk next(columnCount);
-            next.reserveLike(chunk);
-            chunk.squeeze();
-            receiver.rows(std::exchange(chunk, std::move(next)));
+            receiver.rows(filling.compacted());
+            filling.clear();
         }
     }
-    chunk.squeeze();
-    receiver.rows(std::move(chunk));
+    receiver.rows(filling.compacted());
     return total;
 }
 

@@ -15,13 +15,11 @@ namespace {
 
 // Three rows in two blocks, with a NULL, a comma and quotes.
 void fillSample(ResultModel& model) {
-    ResultChunk first(2);
-    first.appendRow({QStringLiteral("1001"), QStringLiteral("现金,零钱")});
-    first.appendRow({QStringLiteral("1122"), std::nullopt});
-    model.appendChunk(std::move(first));
-    ResultChunk second(2);
-    second.appendRow({QString(), QStringLiteral("say \"hi\"")});
-    model.appendChunk(std::move(second));
+    std::vector<ResultChunk> blocks(2, ResultChunk(2));
+    blocks[0].appendRow({QStringLiteral("1001"), QStringLiteral("现金,零钱")});
+    blocks[0].appendRow({QStringLiteral("1122"), std::nullopt});
+    blocks[1].appendRow({QString(), QStringLiteral("say \"hi\"")});
+    model.appendChunks(std::move(blocks));
 }
 
 const QStringList kSampleColumns = {QStringLiteral("科目编码"), QStringLiteral("ZT")};
@@ -39,7 +37,7 @@ TEST(FitColumnsToHeader, WidthsComeFromHeaderTextOnly) {
     ResultModel model({QStringLiteral("名称甲"), QStringLiteral("ID"), QString(), QStringLiteral("隐藏列")});
     ResultChunk rows(4);
     rows.appendRow({QStringLiteral("一段很长很长很长很长很长的数据文本"), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")});
-    model.appendChunk(std::move(rows));
+    model.appendChunks({rows});
     QTableView grid;
     grid.setModel(&model);
     grid.setColumnWidth(2, 77);
@@ -71,31 +69,45 @@ TEST(ResultModel, LongTextColumnsKeepEveryCell) {
     chunk.appendRow({std::nullopt, chinese});
     chunk.appendRow({QStringLiteral("c"), longText + QStringLiteral("!")});
     chunk.appendRow({QStringLiteral("d"), std::nullopt});
-    chunk.squeeze();
-    EXPECT_EQ(chunk.text(0, 1), longText);
-    EXPECT_EQ(chunk.text(1, 1), chinese);
-    EXPECT_EQ(chunk.text(2, 1), longText + QStringLiteral("!"));
-    EXPECT_TRUE(chunk.isNull(3, 1));
-    EXPECT_TRUE(chunk.isNull(1, 0));
-    EXPECT_EQ(chunk.text(3, 0), QStringLiteral("d"));
+    for (const ResultChunk& rows : {chunk, chunk.compacted()}) {
+        ASSERT_EQ(rows.rowCount(), 4);
+        EXPECT_EQ(rows.text(0, 1), longText);
+        EXPECT_EQ(rows.text(1, 1), chinese);
+        EXPECT_EQ(rows.text(2, 1), longText + QStringLiteral("!"));
+        EXPECT_TRUE(rows.isNull(3, 1));
+        EXPECT_TRUE(rows.isNull(1, 0));
+        EXPECT_EQ(rows.text(3, 0), QStringLiteral("d"));
+    }
+    // Refilled after clear, the chunk starts again with two-byte offsets.
+    chunk.clear();
+    chunk.appendRow({QStringLiteral("e"), QStringLiteral("短")});
+    ASSERT_EQ(chunk.rowCount(), 1);
+    EXPECT_EQ(chunk.text(0, 1), QStringLiteral("短"));
+    EXPECT_EQ(chunk.compacted().text(0, 0), QStringLiteral("e"));
 }
 
-TEST(ResultModel, ViewSeesRowsAsTheyArrive) {
+TEST(ResultModel, ViewSeesRowsAsTheyArriveOneInsertionPerDelivery) {
     ResultModel model({QStringLiteral("a")});
     QTableView grid;
     grid.setModel(&model);
-    int inserted = 0;
+    std::vector<std::pair<int, int>> insertions;
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
-        inserted += last - first + 1;
+        insertions.emplace_back(first, last);
     });
-    for (int block = 0; block < 3; ++block) {
+    int next = 0;
+    const auto block = [&next](int rows) {
         ResultChunk chunk(1);
-        for (int i = 0; i < 10; ++i) chunk.appendRow({QString::number(block * 10 + i)});
-        model.appendChunk(std::move(chunk));
-        EXPECT_EQ(grid.model()->rowCount(), (block + 1) * 10);
-    }
-    EXPECT_EQ(inserted, 30);
-    EXPECT_EQ(model.text(25, 0), QStringLiteral("25"));
+        for (int i = 0; i < rows; ++i) chunk.appendRow({QString::number(next++)});
+        return chunk;
+    };
+    model.appendChunks({block(10)});
+    EXPECT_EQ(grid.model()->rowCount(), 10);
+    // Blocks that arrived together, an empty one among them, make one insertion.
+    model.appendChunks({block(10), block(0), block(5)});
+    model.appendChunks({block(0)});
+    EXPECT_EQ(grid.model()->rowCount(), 25);
+    EXPECT_EQ(insertions, (std::vector<std::pair<int, int>>{{0, 9}, {10, 24}}));
+    for (int row : {0, 9, 10, 19, 20, 24}) EXPECT_EQ(model.text(row, 0), QString::number(row));
 }
 
 TEST(ResultExport, SelectionCopiesWithHeadersAsTabSeparatedText) {
