@@ -2,11 +2,14 @@
 // from pressing cmdCheck until the count is shown, and the peak memory,
 // against a bare ODBC fetch of the same rows on the same server.
 //
-//     tallomar-bench-result-grid            runs each way 5 times, prints medians
-//     tallomar-bench-result-grid grid|bare  one run, prints "seconds peak_kib text_bytes"
+//     tallomar-bench-result-grid            runs both ways in turn 7 times, prints medians
+//     tallomar-bench-result-grid grid|bare  one run, prints "seconds peak_kib result paints"
 //
 // The sandbox server runs as its own process (tallomar-sandbox beside this
-// program), so its memory does not count here.
+// program), so its memory does not count here. The two ways alternate, and
+// the time ratio is the median of each pair's ratio, so that a slow spell of
+// a shared machine weighs on both ways alike. "paints" counts the grid's
+// repaints that showed part of the rows while the rest were still coming.
 #include "app/globals.h"
 #include "platform/odbc.h"
 #include "workbench/frm_main.h"
@@ -18,11 +21,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <optional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,7 +37,7 @@ namespace {
 
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
-constexpr int kRepeats = 5;
+constexpr int kRepeats = 7;
 
 // Peak resident memory of this process so far, in KiB.
 long peakKib() {
@@ -89,8 +94,30 @@ qint64 bareFetch(tallomar::odbc::Connection& connection) {
     return bytes;
 }
 
-// Presses cmdCheck of a main window whose one check step names table big.
-qint64 gridFetch() {
+// Counts the repaints of a grid that show some rows but not yet all.
+class PartialPaints : public QObject {
+public:
+    explicit PartialPaints(QTableView& grid) : grid_(grid) { grid.viewport()->installEventFilter(this); }
+    int count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && grid_.model()) {
+            const int rows = grid_.model()->rowCount();
+            if (rows > 0 && rows < kRows) ++count_;
+        }
+        return false;
+    }
+
+private:
+    QTableView& grid_;
+    int count_ = 0;
+};
+
+// Opens a main window whose one check step names table big, then times the
+// press of cmdCheck; returns the rows in the grid and counts the repaints on
+// the way.
+qint64 gridFetch(QElapsedTimer& timer, int& paints) {
     using namespace tallomar;
     ToolReads reads{
         [](const QString&, const QString&, const QString&) { return QString(); },
@@ -104,7 +131,11 @@ qint64 gridFetch() {
     FrmMain window(reads);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
+    QCoreApplication::processEvents();
+    PartialPaints partial(*window.findChild<QTableView*>(QStringLiteral("grdCheck")));
+    timer.start();
     window.cmdCheck_Click();
+    paints = partial.count();
     const QString status = window.findChild<QLabel*>(QStringLiteral("labResult"))->text();
     if (status != QStringLiteral("共找到[%1]条记录").arg(kRows)) {
         std::fprintf(stderr, "unexpected status: %s\n", qPrintable(status));
@@ -117,10 +148,16 @@ int runOnce(const QString& mode, quint16 port) {
     tallomar::cnAccount = connect(port);
     tallomar::gDatabaseName = QStringLiteral("tempdb");
     QElapsedTimer timer;
-    timer.start();
-    const qint64 result = mode == u"bare" ? bareFetch(*tallomar::cnAccount) : gridFetch();
+    int paints = 0;
+    qint64 result = 0;
+    if (mode == u"bare") {
+        timer.start();
+        result = bareFetch(*tallomar::cnAccount);
+    } else {
+        result = gridFetch(timer, paints);
+    }
     const double seconds = timer.nsecsElapsed() / 1e9;
-    std::printf("%.3f %ld %lld\n", seconds, peakKib(), static_cast<long long>(result));
+    std::printf("%.3f %ld %lld %d\n", seconds, peakKib(), static_cast<long long>(result), paints);
     return 0;
 }
 
@@ -143,25 +180,45 @@ int runAll() {
     if (!sandbox.waitForStarted()) return 1;
     connect(port);  // waits until the seed has been loaded
 
-    for (const QString& mode : {QStringLiteral("bare"), QStringLiteral("grid")}) {
-        std::vector<double> seconds, peaks;
-        qint64 text = 0;
-        for (int i = 0; i < kRepeats; ++i) {
-            QProcess run;
-            run.start(QCoreApplication::applicationFilePath(), {mode, QString::number(port)});
-            run.waitForFinished(-1);
-            const QList<QByteArray> fields = run.readAllStandardOutput().trimmed().split(' ');
-            if (run.exitCode() != 0 || fields.size() != 3) {
-                std::fprintf(stderr, "%s run failed: %s\n", qPrintable(mode), run.readAllStandardError().constData());
-                return 1;
-            }
-            seconds.push_back(fields[0].toDouble());
-            peaks.push_back(fields[1].toDouble() / 1024.0);
-            if (mode == u"bare") text = fields[2].toLongLong();
+    struct Run {
+        double seconds;
+        double peakMib;
+        qint64 result;
+        int paints;
+    };
+    const auto runMode = [port](const QString& mode) -> std::optional<Run> {
+        QProcess run;
+        run.start(QCoreApplication::applicationFilePath(), {mode, QString::number(port)});
+        run.waitForFinished(-1);
+        const QList<QByteArray> fields = run.readAllStandardOutput().trimmed().split(' ');
+        if (run.exitCode() != 0 || fields.size() != 4) {
+            std::fprintf(stderr, "%s run failed: %s\n", qPrintable(mode), run.readAllStandardError().constData());
+            return std::nullopt;
         }
-        std::printf("%s: median %.3f s, median peak %.1f MiB%s\n", qPrintable(mode), median(seconds),
-                    median(peaks), text ? qPrintable(QStringLiteral(" (result text %1 MiB)").arg(text / 1048576.0, 0, 'f', 1)) : "");
+        return Run{fields[0].toDouble(), fields[1].toDouble() / 1024.0, fields[2].toLongLong(), fields[3].toInt()};
+    };
+    std::vector<double> bareSeconds, gridSeconds, ratios, barePeaks, gridPeaks, paints;
+    qint64 textBytes = 0;
+    for (int i = 0; i < kRepeats; ++i) {
+        const std::optional<Run> bare = runMode(QStringLiteral("bare"));
+        const std::optional<Run> grid = runMode(QStringLiteral("grid"));
+        if (!bare || !grid) return 1;
+        textBytes = bare->result;
+        bareSeconds.push_back(bare->seconds);
+        gridSeconds.push_back(grid->seconds);
+        ratios.push_back(grid->seconds / bare->seconds);
+        barePeaks.push_back(bare->peakMib);
+        gridPeaks.push_back(grid->peakMib);
+        paints.push_back(grid->paints);
+        std::printf("pair %d: bare %.3f s, grid %.3f s (%.2fx), grid peak %.1f MiB, %d repaints while filling\n", i + 1,
+                    bare->seconds, grid->seconds, ratios.back(), grid->peakMib, grid->paints);
     }
+    const double textMib = textBytes / 1048576.0;
+    std::printf("bare: median %.3f s, median peak %.1f MiB (result text %.1f MiB)\n", median(bareSeconds),
+                median(barePeaks), textMib);
+    std::printf("grid: median %.3f s, median peak %.1f MiB (limit %.1f MiB), median %.0f repaints while filling\n",
+                median(gridSeconds), median(gridPeaks), 2 * textMib, median(paints));
+    std::printf("grid / bare: median ratio %.2fx (target 1.30x)\n", median(ratios));
     sandbox.terminate();
     sandbox.waitForFinished();
     return 0;
