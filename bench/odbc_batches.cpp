@@ -1,6 +1,7 @@
 // Sends 10,000 one-row batches to the sandbox server on loopback through the
 // ODBC layer, and the same batches (GO-separated in a file) through FreeTDS's
 // bsqldb -q, and prints the median time of each over several runs.
+#include "measure.h"
 #include "platform/odbc.h"
 #include "support/sandbox_server.h"
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -48,11 +48,6 @@ qint64 throughBsqldb(const QString& script, std::uint16_t port) {
     return clock.elapsed();
 }
 
-qint64 median(std::vector<qint64> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +70,6 @@ int main(int argc, char** argv) {
                     static_cast<long long>(bsqldb.back()));
     }
     std::printf("median of %d batches: layer %lld ms, bsqldb -q %lld ms\n", kBatches,
-                static_cast<long long>(median(layer)), static_cast<long long>(median(bsqldb)));
+                static_cast<long long>(bench::median(layer)), static_cast<long long>(bench::median(bsqldb)));
     return 0;
 }

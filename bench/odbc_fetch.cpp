@@ -1,12 +1,12 @@
 // Fetches 1,000,000 rows of 5 columns from the sandbox server on loopback,
 // through the ODBC layer and through a bare SQLFetch + SQLGetData loop, and
 // prints the median time of each over several runs.
+#include "measure.h"
 #include "platform/odbc.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <algorithm>
 #include <cstdio>
 #include <sql.h>
 #include <sqlext.h>
@@ -47,11 +47,6 @@ qint64 bareLoop(tallomar::odbc::Connection& connection, qint64& cells) {
     return clock.elapsed();
 }
 
-qint64 median(std::vector<qint64> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +67,7 @@ int main(int argc, char** argv) {
                     static_cast<long long>(layer.back()), static_cast<long long>(layerCells),
                     static_cast<long long>(bare.back()), static_cast<long long>(bareCells));
     }
-    const qint64 layerMedian = median(layer), bareMedian = median(bare);
+    const qint64 layerMedian = bench::median(layer), bareMedian = bench::median(bare);
     std::printf("median: layer %lld ms, bare loop %lld ms, ratio %.3f\n", static_cast<long long>(layerMedian),
                 static_cast<long long>(bareMedian), double(layerMedian) / double(bareMedian));
     return 0;

@@ -10,6 +10,7 @@
 // the time ratio is the median of each pair's ratio, so that a slow spell of
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
+#include "measure.h"
 #include "app/globals.h"
 #include "platform/odbc.h"
 #include "workbench/frm_main.h"
@@ -24,7 +25,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
-#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
 #include <optional>
@@ -38,15 +38,6 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kRepeats = 7;
-
-// Peak resident memory of this process so far, in KiB.
-long peakKib() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 quint16 freePort() {
     const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -157,13 +148,8 @@ int runOnce(const QString& mode, quint16 port) {
         result = gridFetch(timer, paints);
     }
     const double seconds = timer.nsecsElapsed() / 1e9;
-    std::printf("%.3f %ld %lld %d\n", seconds, peakKib(), static_cast<long long>(result), paints);
+    std::printf("%.3f %ld %lld %d\n", seconds, bench::peakResidentKib(), static_cast<long long>(result), paints);
     return 0;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 int runAll() {
@@ -214,11 +200,11 @@ int runAll() {
                     bare->seconds, grid->seconds, ratios.back(), grid->peakMib, grid->paints);
     }
     const double textMib = textBytes / 1048576.0;
-    std::printf("bare: median %.3f s, median peak %.1f MiB (result text %.1f MiB)\n", median(bareSeconds),
-                median(barePeaks), textMib);
+    std::printf("bare: median %.3f s, median peak %.1f MiB (result text %.1f MiB)\n", bench::median(bareSeconds),
+                bench::median(barePeaks), textMib);
     std::printf("grid: median %.3f s, median peak %.1f MiB (limit %.1f MiB), median %.0f repaints while filling\n",
-                median(gridSeconds), median(gridPeaks), 2 * textMib, median(paints));
-    std::printf("grid / bare: median ratio %.2fx (target 1.30x)\n", median(ratios));
+                bench::median(gridSeconds), bench::median(gridPeaks), 2 * textMib, bench::median(paints));
+    std::printf("grid / bare: median ratio %.2fx (target 1.30x)\n", bench::median(ratios));
     sandbox.terminate();
     sandbox.waitForFinished();
     return 0;

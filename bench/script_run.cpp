@@ -1,6 +1,7 @@
 // Running a 10,000-batch script on the sandbox server through the runner,
 // against bsqldb (FreeTDS's batch client) running the same file against the
 // same server. Both times include logging in.
+#include "measure.h"
 #include "app/globals.h"
 #include "platform/odbc.h"
 #include "support/sandbox_server.h"
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -20,11 +20,6 @@ namespace {
 
 constexpr int kBatches = 10'000;
 constexpr int kRuns = 5;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 
@@ -73,7 +68,7 @@ int main(int argc, char** argv) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("bsqldb"));
     if (program.isEmpty()) {
         std::printf("bsqldb is not installed (package freetds-bin): no comparison\n");
-        std::printf("runner median: %.2f s (%.0f batches/s)\n", median(runner), kBatches / median(runner));
+        std::printf("runner median: %.2f s (%.0f batches/s)\n", bench::median(runner), kBatches / bench::median(runner));
         return 0;
     }
     for (int run = 0; run < kRuns; ++run) {
@@ -106,6 +101,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("median for %d batches: runner %.2f s, bsqldb %.2f s (target: runner not slower)\n", kBatches,
-                median(runner), median(bsqldb));
+                bench::median(runner), bench::median(bsqldb));
     return 0;
 }

@@ -1,16 +1,14 @@
 // Cutting a large GBK script into batches, no server: throughput and peak
 // memory. The script (about 200 MB, 100,000 batches with Chinese comments)
 // is generated into a scratch folder, then cut several times.
+#include "measure.h"
 #include "platform/codepage.h"
 #include "workbench/script_batches.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <string>
 #include <vector>
 
 namespace {
@@ -30,16 +28,6 @@ QByteArray batchText(int number) {
     }
     text += QStringLiteral("GO\r\n");
     return *tallomar::codepage::encodeGbk(text);
-}
-
-// Peak resident memory of the process so far, in KiB.
-long peakResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    }
-    return -1;
 }
 
 }  // namespace
@@ -69,8 +57,7 @@ int main() {
         std::printf("run %d: %lld batches, %.2f s, %.0f MB/s\n", run + 1, static_cast<long long>(batches), seconds,
                     rates.back());
     }
-    std::sort(rates.begin(), rates.end());
-    std::printf("median: %.0f MB/s (target >= 300)\n", rates[rates.size() / 2]);
-    std::printf("peak memory (VmHWM): %.1f MB (target < 32)\n", double(peakResidentKiB()) / 1024);
+    std::printf("median: %.0f MB/s (target >= 300)\n", bench::median(rates));
+    std::printf("peak memory (VmHWM): %.1f MB (target < 32)\n", double(bench::peakResidentKib()) / 1024);
     return 0;
 }

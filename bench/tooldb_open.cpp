@@ -2,6 +2,7 @@
 // about 5 MB (5,000 problem descriptions with memos) is written into a
 // scratch folder, then opened and mirrored several times, then read with
 // 10,000 SelectValue calls.
+#include "measure.h"
 #include "jet4writer/jet4_writer.h"
 #include "tooldb/tool_access.h"
 
@@ -43,11 +44,6 @@ jet4::DatabaseSpec largeToolDatabase() {
     return {{zol, bewrite}};
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -63,7 +59,7 @@ int main() {
         cnTool = tooldb::ToolDatabase::open(path);
         openMs.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("open and mirror: median %.1f ms over %d runs (min %.1f, max %.1f)\n", median(openMs), kOpenRuns,
+    std::printf("open and mirror: median %.1f ms over %d runs (min %.1f, max %.1f)\n", bench::median(openMs), kOpenRuns,
                 *std::min_element(openMs.begin(), openMs.end()), *std::max_element(openMs.begin(), openMs.end()));
 
     const QStringList names = {QStringLiteral("cName='ServerName'"), QStringLiteral("cName='Year'"),
@@ -80,7 +76,7 @@ int main() {
     }
     const QString firstId = SelectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString());
     std::printf("SelectValue: median %.2f us per call over 5 runs of %d calls (first Bewrite ID %s)\n",
-                median(perCallUs), kSelectCalls, qPrintable(firstId));
+                bench::median(perCallUs), kSelectCalls, qPrintable(firstId));
     cnTool.reset();
     return 0;
 }
