@@ -87,6 +87,25 @@ struct NamePart {
     Kind kind = Kind::Word;
 };
 
+// CASE ... END nesting at one parenthesis level: the ELSE and END of a CASE
+// belong to it, not to the statement around it.
+struct CaseNesting {
+    int depth = 0;
+
+    // True when `token` is a CASE, or the ELSE or END of an open one.
+    bool takes(const TsqlToken& token) {
+        if (token.isWord("CASE")) {
+            ++depth;
+            return true;
+        }
+        if (depth > 0 && token.isWord("END")) {
+            --depth;
+            return true;
+        }
+        return depth > 0 && token.isWord("ELSE");
+    }
+};
+
 class Translator {
 public:
     Translator(std::vector<TsqlToken> tokens, const TranslationContext& context)
@@ -160,15 +179,12 @@ private:
     // statement keyword, a semicolon or the end of the batch.
     std::size_t simpleStatementEnd(std::size_t from) const {
         int depth = 0;
-        int caseDepth = 0;  // ELSE and END of a CASE belong to it
+        CaseNesting cases;
         for (std::size_t i = from; i < tokens_.size(); ++i) {
             const auto& token = tokens_[i];
             if (token.isSymbol("(")) ++depth;
             else if (token.isSymbol(")")) --depth;
-            else if (depth > 0) continue;
-            else if (token.isWord("CASE")) ++caseDepth;
-            else if (caseDepth > 0 && token.isWord("END")) --caseDepth;
-            else if (caseDepth > 0 && token.isWord("ELSE")) continue;
+            else if (depth > 0 || cases.takes(token)) continue;
             else if (token.isSymbol(";") || startsStatement(i)) return i;
         }
         return tokens_.size();
@@ -323,7 +339,7 @@ private:
     std::size_t sqlStatementEnd(std::size_t from) const {
         const std::string kind = upperAscii(tokens_[from].text);
         int depth = 0;
-        int caseDepth = 0;
+        CaseNesting cases;
         bool sawSelect = kind == "SELECT";
         bool sawSet = false;
         for (std::size_t i = from + 1; i < tokens_.size(); ++i) {
@@ -335,9 +351,7 @@ private:
             if (token.kind != Kind::Word) continue;
             const std::string word = upperAscii(token.text);
             if (word == "VALUES") sawSelect = true;  // INSERT ... VALUES takes no SELECT after it
-            if (word == "CASE") { ++caseDepth; continue; }
-            if (word == "END" && caseDepth > 0) { --caseDepth; continue; }
-            if (word == "ELSE" && caseDepth > 0) continue;
+            if (cases.takes(token)) continue;
             if (!statementStarts.count(word)) continue;
             const auto& previous = tokens_[i - 1];
             if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) ||
@@ -517,13 +531,12 @@ private:
 
     // The END that closes the CASE at `open`.
     std::size_t matchingEnd(std::size_t open, std::size_t end) const {
-        int depth = 0;
+        CaseNesting cases;
         int parens = 0;
         for (std::size_t i = open; i < end; ++i) {
             if (tokens_[i].isSymbol("(")) ++parens;
             else if (tokens_[i].isSymbol(")")) --parens;
-            else if (parens == 0 && tokens_[i].isWord("CASE")) ++depth;
-            else if (parens == 0 && tokens_[i].isWord("END") && --depth == 0) return i;
+            else if (parens == 0 && cases.takes(tokens_[i]) && tokens_[i].isWord("END") && cases.depth == 0) return i;
         }
         syntaxErrorAt(end);
     }
