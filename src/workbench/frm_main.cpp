@@ -6,6 +6,7 @@
 #include "viewer/bewrite_viewer.h"
 #include "workbench/column_fit.h"
 #include "workbench/frm_about.h"
+#include "workbench/result_arena.h"
 #include "workbench/result_export.h"
 #include "workbench/result_inbox.h"
 #include "workbench/result_model.h"
@@ -157,7 +158,7 @@ void FrmMain::cmdCheck_Click() {
     QPointer<ResultModel> incoming;
     ResultInbox inbox;
     const auto takeArrivedRows = [&incoming, &inbox] {
-        if (incoming) incoming->appendChunks(inbox.takeAll());
+        if (incoming) incoming->appendBlocks(inbox.takeAll());
     };
     QTimer arrivals;
     connect(&arrivals, &QTimer::timeout, this, takeArrivedRows);
@@ -170,7 +171,9 @@ void FrmMain::cmdCheck_Click() {
                 showGridView();
             }, Qt::QueuedConnection);
         },
-        [&inbox](ResultChunk rows) { inbox.put(std::move(rows)); },
+        [&inbox, arena = std::make_shared<ResultArena>()](const ResultBlock& rows) {
+            inbox.put(rows.copyInto(arena));
+        },
     };
     const CheckOutcome outcome = workbench_.check(receiver);
     arrivals.stop();

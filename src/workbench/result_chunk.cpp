@@ -10,6 +10,7 @@ namespace tallomar {
 ResultChunk::ResultChunk(int columnCount) : columns_(static_cast<std::size_t>(columnCount)) {}
 
 void ResultChunk::appendRow(const std::vector<std::optional<QStringView>>& cells) {
+    const auto row = static_cast<std::size_t>(rows_);
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         Column& column = columns_[c];
         const std::optional<QStringView> value = c < cells.size() ? cells[c] : std::nullopt;
@@ -17,7 +18,7 @@ void ResultChunk::appendRow(const std::vector<std::optional<QStringView>>& cells
         if (column.textSize > UINT32_MAX)
             throw Error(QStringLiteral("result column %1 is too large for one block of rows").arg(c));
         column.appendEnd(column.textSize);
-        column.nulls.push_back(!value);
+        column.appendNull(row, !value);
     }
     ++rows_;
 }
@@ -37,27 +38,18 @@ void ResultChunk::Column::appendText(QStringView value) {
 void ResultChunk::Column::appendEnd(std::size_t end) {
     if (!wide && end > UINT16_MAX) {
         wideEnds.assign(narrowEnds.begin(), narrowEnds.end());
-        narrowEnds = {};
+        narrowEnds.clear();
         wide = true;
     }
     if (wide) wideEnds.push_back(static_cast<std::uint32_t>(end));
     else narrowEnds.push_back(static_cast<std::uint16_t>(end));
 }
 
-ResultChunk ResultChunk::compacted() const {
-    ResultChunk copy(columnCount());
-    copy.rows_ = rows_;
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
-        const Column& from = columns_[c];
-        Column& to = copy.columns_[c];
-        to.text = QByteArray(from.text.constData(), static_cast<qsizetype>(from.textSize));
-        to.textSize = from.textSize;
-        to.narrowEnds.assign(from.narrowEnds.begin(), from.narrowEnds.end());
-        to.wideEnds.assign(from.wideEnds.begin(), from.wideEnds.end());
-        to.nulls.assign(from.nulls.begin(), from.nulls.end());
-        to.wide = from.wide;
-    }
-    return copy;
+void ResultChunk::Column::appendNull(std::size_t row, bool isNull) {
+    if (row % 8 == 0) nullBits.push_back(0);
+    if (!isNull) return;
+    nullBits.back() |= static_cast<std::uint8_t>(1u << (row % 8));
+    anyNull = true;
 }
 
 void ResultChunk::clear() {
@@ -65,25 +57,26 @@ void ResultChunk::clear() {
         column.textSize = 0;
         column.narrowEnds.clear();
         column.wideEnds.clear();
-        column.nulls.clear();
         column.wide = false;
+        column.nullBits.clear();
+        column.anyNull = false;
     }
     rows_ = 0;
 }
 
-bool ResultChunk::isNull(int row, int column) const {
-    return columns_[static_cast<std::size_t>(column)].nulls[static_cast<std::size_t>(row)];
-}
-
-QByteArrayView ResultChunk::cell(int row, int column) const {
-    const Column& values = columns_[static_cast<std::size_t>(column)];
-    const auto r = static_cast<std::size_t>(row);
-    const std::size_t begin = r == 0 ? 0 : values.end(r - 1);
-    return QByteArrayView(values.text.constData() + begin, values.end(r) - begin);
-}
-
-QString ResultChunk::text(int row, int column) const {
-    return QString::fromUtf8(cell(row, column));
+ResultBlock ResultChunk::rows() const {
+    ResultBlock block;
+    block.rows_ = rows_;
+    block.columns_.reserve(columns_.size());
+    for (const Column& column : columns_) {
+        ResultBlock::Column view;
+        view.text = column.text.constData();
+        if (column.wide) view.wideEnds = column.wideEnds.data();
+        else view.narrowEnds = column.narrowEnds.data();
+        if (column.anyNull) view.nullBits = column.nullBits.data();
+        block.columns_.push_back(view);
+    }
+    return block;
 }
 
 }  // namespace tallomar

@@ -2,14 +2,14 @@
 
 namespace tallomar {
 
-void ResultInbox::put(ResultChunk rows) {
+void ResultInbox::put(ResultBlock rows) {
     std::lock_guard lock(mutex_);
-    chunks_.push_back(std::move(rows));
+    blocks_.push_back(std::move(rows));
 }
 
-std::vector<ResultChunk> ResultInbox::takeAll() {
+std::vector<ResultBlock> ResultInbox::takeAll() {
     std::lock_guard lock(mutex_);
-    return std::exchange(chunks_, {});
+    return std::exchange(blocks_, {});
 }
 
 }  // namespace tallomar

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbench/result_chunk.h"
+#include "workbench/result_block.h"
 
 #include <mutex>
 #include <vector>
@@ -13,12 +13,12 @@ namespace tallomar {
 // steps and repaints a few times a second rather than once per block.
 class ResultInbox {
 public:
-    void put(ResultChunk rows);
-    std::vector<ResultChunk> takeAll();
+    void put(ResultBlock rows);
+    std::vector<ResultBlock> takeAll();
 
 private:
     std::mutex mutex_;
-    std::vector<ResultChunk> chunks_;
+    std::vector<ResultBlock> blocks_;
 };
 
 }  // namespace tallomar

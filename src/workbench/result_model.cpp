@@ -7,34 +7,34 @@ namespace tallomar {
 ResultModel::ResultModel(QStringList columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void ResultModel::appendChunks(std::vector<ResultChunk> chunks) {
+void ResultModel::appendBlocks(std::vector<ResultBlock> blocks) {
     int added = 0;
-    for (const ResultChunk& chunk : chunks) added += chunk.rowCount();
+    for (const ResultBlock& block : blocks) added += block.rowCount();
     if (added == 0) return;
     beginInsertRows(QModelIndex(), rows_, rows_ + added - 1);
-    for (ResultChunk& chunk : chunks) {
-        if (chunk.rowCount() == 0) continue;
-        chunkStarts_.push_back(rows_);
-        rows_ += chunk.rowCount();
-        chunks_.push_back(std::move(chunk));
+    for (ResultBlock& block : blocks) {
+        if (block.rowCount() == 0) continue;
+        blockStarts_.push_back(rows_);
+        rows_ += block.rowCount();
+        blocks_.push_back(std::move(block));
     }
     endInsertRows();
 }
 
-std::pair<const ResultChunk*, int> ResultModel::locate(int row) const {
-    const auto next = std::upper_bound(chunkStarts_.begin(), chunkStarts_.end(), row);
-    const auto index = static_cast<std::size_t>(next - chunkStarts_.begin() - 1);
-    return {&chunks_[index], row - chunkStarts_[index]};
+std::pair<const ResultBlock*, int> ResultModel::locate(int row) const {
+    const auto next = std::upper_bound(blockStarts_.begin(), blockStarts_.end(), row);
+    const auto index = static_cast<std::size_t>(next - blockStarts_.begin() - 1);
+    return {&blocks_[index], row - blockStarts_[index]};
 }
 
 bool ResultModel::isNull(int row, int column) const {
-    const auto [chunk, inChunk] = locate(row);
-    return chunk->isNull(inChunk, column);
+    const auto [block, inChunk] = locate(row);
+    return block->isNull(inChunk, column);
 }
 
 QString ResultModel::text(int row, int column) const {
-    const auto [chunk, inChunk] = locate(row);
-    return chunk->text(inChunk, column);
+    const auto [block, inChunk] = locate(row);
+    return block->text(inChunk, column);
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const {

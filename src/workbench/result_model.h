@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbench/result_chunk.h"
+#include "workbench/result_block.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -19,7 +19,7 @@ public:
 
     // Adds the rows of the blocks in one insertion, so that the view lays
     // itself out and repaints once for all of them.
-    void appendChunks(std::vector<ResultChunk> chunks);
+    void appendBlocks(std::vector<ResultBlock> blocks);
 
     const QStringList& columns() const { return columns_; }
     bool isNull(int row, int column) const;
@@ -32,12 +32,12 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    // The chunk holding `row` and the row's place in it.
-    std::pair<const ResultChunk*, int> locate(int row) const;
+    // The block holding `row` and the row's place in it.
+    std::pair<const ResultBlock*, int> locate(int row) const;
 
     QStringList columns_;
-    std::vector<ResultChunk> chunks_;
-    std::vector<int> chunkStarts_;
+    std::vector<ResultBlock> blocks_;
+    std::vector<int> blockStarts_;
     int rows_ = 0;
 };
 

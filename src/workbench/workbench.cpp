@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/odbc.h"
 #include "tooldb/tool_access.h"
+#include "workbench/result_chunk.h"
 #include "workbench/run_progress_context.h"
 #include "workbench/script_runner.h"
 
@@ -71,11 +72,11 @@ qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunConte
         ++total;
         if (filling.rowCount() == kRowsPerChunk) {
             if (run.cancelRequested()) return -1;
-            receiver.rows(filling.compacted());
+            receiver.rows(filling.rows());
             filling.clear();
         }
     }
-    receiver.rows(filling.compacted());
+    receiver.rows(filling.rows());
     return total;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tooldb/tool_database.h"
-#include "workbench/result_chunk.h"
+#include "workbench/result_block.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,10 +28,11 @@ struct ToolReads {
 using LongRun = std::function<QString(const QString& title, const std::function<QString(RunContext&)>& work)>;
 
 // Where the rows of the check result go, on the thread doing the work: the
-// column names once, then the rows block by block.
+// column names once, then the rows block by block. A block is valid during
+// the call only; ResultBlock::copyInto keeps it.
 struct ResultReceiver {
     std::function<void(const QStringList& columns)> columns;
-    std::function<void(ResultChunk rows)> rows;
+    std::function<void(const ResultBlock& rows)> rows;
 };
 
 // What the tool offers when the main window opens.

@@ -2,6 +2,8 @@
 // CSV export.
 #include "platform/error.h"
 #include "workbench/column_fit.h"
+#include "workbench/result_arena.h"
+#include "workbench/result_chunk.h"
 #include "workbench/result_export.h"
 #include "workbench/result_model.h"
 
@@ -13,13 +15,20 @@
 namespace tallomar::test {
 namespace {
 
+using Cells = std::vector<std::optional<QStringView>>;
+
+// Rows gathered in a chunk and kept in an arena, as a check keeps them.
+ResultBlock stored(int columns, const std::vector<Cells>& rows) {
+    ResultChunk chunk(columns);
+    for (const Cells& row : rows) chunk.appendRow(row);
+    return chunk.rows().copyInto(std::make_shared<ResultArena>());
+}
+
 // Three rows in two blocks, with a NULL, a comma and quotes.
 void fillSample(ResultModel& model) {
-    std::vector<ResultChunk> blocks(2, ResultChunk(2));
-    blocks[0].appendRow({QStringLiteral("1001"), QStringLiteral("现金,零钱")});
-    blocks[0].appendRow({QStringLiteral("1122"), std::nullopt});
-    blocks[1].appendRow({QString(), QStringLiteral("say \"hi\"")});
-    model.appendChunks(std::move(blocks));
+    model.appendBlocks({stored(2, {{QStringLiteral("1001"), QStringLiteral("现金,零钱")},
+                                   {QStringLiteral("1122"), std::nullopt}}),
+                        stored(2, {{QString(), QStringLiteral("say \"hi\"")}})});
 }
 
 const QStringList kSampleColumns = {QStringLiteral("科目编码"), QStringLiteral("ZT")};
@@ -35,9 +44,8 @@ TEST(AnsiWidth, ChineseCountsTwoAsciiOne) {
 
 TEST(FitColumnsToHeader, WidthsComeFromHeaderTextOnly) {
     ResultModel model({QStringLiteral("名称甲"), QStringLiteral("ID"), QString(), QStringLiteral("隐藏列")});
-    ResultChunk rows(4);
-    rows.appendRow({QStringLiteral("一段很长很长很长很长很长的数据文本"), QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")});
-    model.appendChunks({rows});
+    model.appendBlocks({stored(4, {{QStringLiteral("一段很长很长很长很长很长的数据文本"), QStringLiteral("x"),
+                                    QStringLiteral("y"), QStringLiteral("z")}})});
     QTableView grid;
     grid.setModel(&model);
     grid.setColumnWidth(2, 77);
@@ -61,7 +69,7 @@ TEST(ResultModel, RowsAcrossChunksAndNullAsEmptyCell) {
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("科目编码"));
 }
 
-TEST(ResultModel, LongTextColumnsKeepEveryCell) {
+TEST(ResultBlock, LongTextColumnsKeepEveryCellInTheChunkAndInItsCopy) {
     ResultChunk chunk(2);
     const QString longText(30000, QLatin1Char('x'));
     const QString chinese(12000, QChar(0x8D26));  // 36,000 bytes in UTF-8
@@ -69,21 +77,54 @@ TEST(ResultModel, LongTextColumnsKeepEveryCell) {
     chunk.appendRow({std::nullopt, chinese});
     chunk.appendRow({QStringLiteral("c"), longText + QStringLiteral("!")});
     chunk.appendRow({QStringLiteral("d"), std::nullopt});
-    for (const ResultChunk& rows : {chunk, chunk.compacted()}) {
+    const ResultBlock kept = chunk.rows().copyInto(std::make_shared<ResultArena>());
+    for (const ResultBlock& rows : {chunk.rows(), kept}) {
         ASSERT_EQ(rows.rowCount(), 4);
         EXPECT_EQ(rows.text(0, 1), longText);
         EXPECT_EQ(rows.text(1, 1), chinese);
         EXPECT_EQ(rows.text(2, 1), longText + QStringLiteral("!"));
         EXPECT_TRUE(rows.isNull(3, 1));
         EXPECT_TRUE(rows.isNull(1, 0));
+        EXPECT_FALSE(rows.isNull(2, 0));
         EXPECT_EQ(rows.text(3, 0), QStringLiteral("d"));
     }
-    // Refilled after clear, the chunk starts again with two-byte offsets.
+    // Refilled after clear, the chunk starts again with two-byte offsets and
+    // no NULLs; the copy keeps the old rows.
     chunk.clear();
     chunk.appendRow({QStringLiteral("e"), QStringLiteral("短")});
-    ASSERT_EQ(chunk.rowCount(), 1);
-    EXPECT_EQ(chunk.text(0, 1), QStringLiteral("短"));
-    EXPECT_EQ(chunk.compacted().text(0, 0), QStringLiteral("e"));
+    chunk.appendRow({QString(), QString()});
+    ASSERT_EQ(chunk.rows().rowCount(), 2);
+    EXPECT_EQ(chunk.rows().text(0, 1), QStringLiteral("短"));
+    EXPECT_FALSE(chunk.rows().isNull(1, 0));
+    const ResultBlock refilled = chunk.rows().copyInto(std::make_shared<ResultArena>());
+    EXPECT_EQ(refilled.text(0, 0), QStringLiteral("e"));
+    EXPECT_EQ(refilled.text(1, 1), QString());
+    EXPECT_EQ(kept.text(3, 0), QStringLiteral("d"));
+    EXPECT_EQ(kept.text(1, 1), chinese);
+}
+
+TEST(ResultBlock, NullsBeyondTheFirstByteOfFlags) {
+    std::vector<Cells> rows;
+    for (int row = 0; row < 20; ++row) rows.push_back({row % 3 == 0 ? std::nullopt : std::optional(QStringView(u"v"))});
+    const ResultBlock block = stored(1, rows);
+    for (int row = 0; row < 20; ++row) EXPECT_EQ(block.isNull(row, 0), row % 3 == 0) << row;
+}
+
+TEST(ResultArena, AlignedAllocationsThatStayPut) {
+    ResultArena arena;
+    std::vector<std::pair<unsigned char*, std::size_t>> pieces;
+    for (std::size_t size : std::initializer_list<std::size_t>{1, 7, 4096, 3, 33, 20 << 20, 5, 40 << 20, 9}) {
+        auto* piece = static_cast<unsigned char*>(arena.allocate(size, 4));
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(piece) % 4, 0u) << size;
+        piece[0] = static_cast<unsigned char>(size);
+        piece[size - 1] = static_cast<unsigned char>(size + 1);
+        pieces.emplace_back(piece, size);
+    }
+    // Pieces never overlap, even across regions and for one larger than a region.
+    for (const auto& [piece, size] : pieces) {
+        EXPECT_EQ(piece[0], static_cast<unsigned char>(size == 1 ? size + 1 : size));
+        EXPECT_EQ(piece[size - 1], static_cast<unsigned char>(size + 1));
+    }
 }
 
 TEST(ResultModel, ViewSeesRowsAsTheyArriveOneInsertionPerDelivery) {
@@ -96,15 +137,17 @@ TEST(ResultModel, ViewSeesRowsAsTheyArriveOneInsertionPerDelivery) {
     });
     int next = 0;
     const auto block = [&next](int rows) {
-        ResultChunk chunk(1);
-        for (int i = 0; i < rows; ++i) chunk.appendRow({QString::number(next++)});
-        return chunk;
+        std::vector<QString> values;
+        for (int i = 0; i < rows; ++i) values.push_back(QString::number(next++));
+        std::vector<Cells> cells;
+        for (const QString& value : values) cells.push_back({value});
+        return stored(1, cells);
     };
-    model.appendChunks({block(10)});
+    model.appendBlocks({block(10)});
     EXPECT_EQ(grid.model()->rowCount(), 10);
     // Blocks that arrived together, an empty one among them, make one insertion.
-    model.appendChunks({block(10), block(0), block(5)});
-    model.appendChunks({block(0)});
+    model.appendBlocks({block(10), block(0), block(5)});
+    model.appendBlocks({block(0)});
     EXPECT_EQ(grid.model()->rowCount(), 25);
     EXPECT_EQ(insertions, (std::vector<std::pair<int, int>>{{0, 9}, {10, 24}}));
     for (int row : {0, 9, 10, 19, 20, 24}) EXPECT_EQ(model.text(row, 0), QString::number(row));

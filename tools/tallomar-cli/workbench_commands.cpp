@@ -126,7 +126,7 @@ int guarded(const QString& command, Body body) {
     }
 }
 
-void writeRows(QIODevice& out, const ResultChunk& rows) {
+void writeRows(QIODevice& out, const ResultBlock& rows) {
     QStringList fields;
     for (int row = 0; row < rows.rowCount(); ++row) {
         fields.clear();
@@ -158,7 +158,7 @@ int checkCommand(const QStringList& arguments) {
         }
         const CheckOutcome outcome = commandLineWorkbench().check({
             [&](const QStringList& columns) { out->write(csvRecord(columns).toUtf8()); },
-            [&](ResultChunk rows) { writeRows(*out, rows); },
+            [&](const ResultBlock& rows) { writeRows(*out, rows); },
         });
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
