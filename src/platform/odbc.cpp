@@ -227,14 +227,14 @@ std::optional<QStringView> Statement::textView(int column) {
     // Values come in pieces of the room left in the buffer; a long value's
     // length is known after the first piece, so the buffer grows once to take
     // the rest behind it.
-    qsizetype held = 0;
-    for (bool first = true;; first = false) {
+    qsizetype held = 0;  // characters of the value read so far
+    for (;;) {
         const SQLLEN room = SQLLEN((buffer.size() - std::size_t(held)) * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(h.statement, SQLUSMALLINT(column + 1), SQL_C_WCHAR,
                                         buffer.data() + held, room, &indicator);
         if (rc == SQL_NO_DATA) {
-            if (first) throw Error(QStringLiteral("ODBC: column %1 was already read").arg(column + 1));
+            if (held == 0) throw Error(QStringLiteral("ODBC: column %1 was already read").arg(column + 1));
             return wideView(buffer.data(), held);
         }
         if (rc == SQL_ERROR) throw h.failure(QStringLiteral("read column %1").arg(column + 1));

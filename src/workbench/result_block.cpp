@@ -8,7 +8,7 @@ namespace tallomar {
 
 namespace {
 
-// Copies `bytes` bytes into the arena; the copy of nothing is null.
+// Copies `count` values into the arena; the copy of nothing is null.
 template <typename T>
 const T* copied(ResultArena& arena, const T* from, std::size_t count) {
     if (!from || count == 0) return nullptr;

@@ -36,13 +36,15 @@ void ResultChunk::Column::appendText(QStringView value) {
 }
 
 void ResultChunk::Column::appendEnd(std::size_t end) {
-    if (!wide && end > UINT16_MAX) {
+    if (wideEnds.empty() && end <= UINT16_MAX) {
+        narrowEnds.push_back(static_cast<std::uint16_t>(end));
+        return;
+    }
+    if (wideEnds.empty()) {
         wideEnds.assign(narrowEnds.begin(), narrowEnds.end());
         narrowEnds.clear();
-        wide = true;
     }
-    if (wide) wideEnds.push_back(static_cast<std::uint32_t>(end));
-    else narrowEnds.push_back(static_cast<std::uint16_t>(end));
+    wideEnds.push_back(static_cast<std::uint32_t>(end));
 }
 
 void ResultChunk::Column::appendNull(std::size_t row, bool isNull) {
@@ -57,7 +59,6 @@ void ResultChunk::clear() {
         column.textSize = 0;
         column.narrowEnds.clear();
         column.wideEnds.clear();
-        column.wide = false;
         column.nullBits.clear();
         column.anyNull = false;
     }
@@ -71,7 +72,7 @@ ResultBlock ResultChunk::rows() const {
     for (const Column& column : columns_) {
         ResultBlock::Column view;
         view.text = column.text.constData();
-        if (column.wide) view.wideEnds = column.wideEnds.data();
+        if (!column.wideEnds.empty()) view.wideEnds = column.wideEnds.data();
         else view.narrowEnds = column.narrowEnds.data();
         if (column.anyNull) view.nullBits = column.nullBits.data();
         block.columns_.push_back(view);

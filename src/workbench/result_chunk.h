@@ -32,9 +32,9 @@ private:
         // Room past `textSize` is kept for the next cells.
         QByteArray text;
         std::size_t textSize = 0;
+        // Two-byte end offsets until the text passes 64 KiB, then four-byte ones.
         std::vector<std::uint16_t> narrowEnds;
         std::vector<std::uint32_t> wideEnds;
-        bool wide = false;
         std::vector<std::uint8_t> nullBits;
         bool anyNull = false;
 
