@@ -2,7 +2,7 @@
 // ODBC layer, and the same batches (GO-separated in a file) through FreeTDS's
 // bsqldb -q, and prints the median time of each over several runs.
 #include "measure.h"
-#include "platform/odbc.h"
+#include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>

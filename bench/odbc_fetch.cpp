@@ -5,7 +5,7 @@
 // and the ratio is the median of each run's ratio, so that a slow spell of a
 // shared machine weighs on both alike.
 #include "measure.h"
-#include "platform/odbc.h"
+#include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>

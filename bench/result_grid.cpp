@@ -11,10 +11,10 @@
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
 #include "measure.h"
-#include "app/globals.h"
-#include "platform/odbc.h"
-#include "workbench/frm_main.h"
-#include "workbench/result_model.h"
+#include "session/globals.h"
+#include "platform/odbc/odbc.h"
+#include "windows/workbench/frm_main.h"
+#include "logic/workbench/result_model.h"
 
 #include <QApplication>
 #include <QDir>

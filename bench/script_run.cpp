@@ -2,10 +2,10 @@
 // against bsqldb (FreeTDS's batch client) running the same file against the
 // same server. Both times include logging in.
 #include "measure.h"
-#include "app/globals.h"
-#include "platform/odbc.h"
+#include "session/globals.h"
+#include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
-#include "workbench/script_runner.h"
+#include "logic/workbench/script_runner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // memory. The script (about 200 MB, 100,000 batches with Chinese comments)
 // is generated into a scratch folder, then cut several times.
 #include "measure.h"
-#include "platform/codepage.h"
-#include "workbench/script_batches.h"
+#include "platform/text/codepage.h"
+#include "logic/workbench/script_batches.h"
 
 #include <QElapsedTimer>
 #include <QFile>

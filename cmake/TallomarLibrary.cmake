@@ -1,12 +1,15 @@
-# One static library per source folder: every .cpp, .h, .ui and .qrc file of
-# the folder belongs to it, so adding a file needs no edit here.
+# One static library per layer folder: every .cpp, .h, .ui and .qrc file of
+# the folder (and, with RECURSE, of its subfolders) belongs to it, so adding
+# a file needs no edit here.
 function(tallomar_folder_library name)
-  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/*.ui
-    ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  cmake_parse_arguments(ARG "RECURSE" "" "LINK" ${ARGN})
+  set(patterns *.cpp *.h *.ui *.qrc)
+  list(TRANSFORM patterns PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${patterns})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  endif()
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   set(compiled ${sources})
   list(FILTER compiled INCLUDE REGEX "\\.cpp$")

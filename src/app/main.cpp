@@ -1,12 +1,12 @@
 // Start-up: one running copy at a time, the tool package beside the
 // executable, the saved settings, then the login window, which hands over
 // to the main window after a confirmed login.
-#include "app/globals.h"
+#include "session/globals.h"
 #include "app/single_instance.h"
 #include "app/start_up.h"
-#include "login/frm_login.h"
-#include "platform/chinese_ui.h"
-#include "workbench/frm_main.h"
+#include "windows/login/frm_login.h"
+#include "platform/ui/chinese_ui.h"
+#include "windows/workbench/frm_main.h"
 
 #include <QApplication>
 

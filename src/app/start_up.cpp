@@ -1,10 +1,10 @@
 #include "app/start_up.h"
 
-#include "app/globals.h"
-#include "platform/blanks.h"
-#include "platform/dialogs.h"
+#include "session/globals.h"
+#include "platform/text/blanks.h"
+#include "platform/ui/dialogs.h"
 #include "platform/error.h"
-#include "platform/windows_path.h"
+#include "platform/text/windows_path.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "tooldb/tool_database.h"
 
 #include "platform/error.h"
-#include "platform/mdb_cell_updater.h"
+#include "platform/access/mdb_cell_updater.h"
 #include "tooldb/sqlite_mirror.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "session/globals.h"
 #include "app/start_up.h"
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"

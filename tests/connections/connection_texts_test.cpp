@@ -1,6 +1,6 @@
-#include "app/globals.h"
-#include "login/server_connections.h"
-#include "platform/odbc.h"
+#include "session/globals.h"
+#include "logic/login/server_connections.h"
+#include "platform/odbc/odbc.h"
 
 #include <gtest/gtest.h>
 

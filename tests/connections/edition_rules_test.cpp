@@ -1,4 +1,4 @@
-#include "login/server_connections.h"
+#include "logic/login/server_connections.h"
 
 #include <QComboBox>
 #include <gtest/gtest.h>

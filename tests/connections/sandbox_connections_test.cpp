@@ -1,7 +1,7 @@
-#include "app/globals.h"
-#include "login/server_connections.h"
-#include "login/server_select_value.h"
-#include "platform/odbc.h"
+#include "session/globals.h"
+#include "logic/login/server_connections.h"
+#include "logic/login/server_select_value.h"
+#include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
 

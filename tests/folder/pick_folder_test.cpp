@@ -1,4 +1,4 @@
-#include "workbench/pick_folder.h"
+#include "windows/workbench/pick_folder.h"
 
 #include "support/scripted_dialogs.h"
 

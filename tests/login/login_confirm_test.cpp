@@ -3,7 +3,7 @@
 // the main window.
 #include "login_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 #include "app/start_up.h"
 
 #include <QFile>

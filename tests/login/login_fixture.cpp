@@ -1,6 +1,6 @@
 #include "login_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 #include "app/start_up.h"
 #include "tooldb/tool_database.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "login/frm_login.h"
+#include "windows/login/frm_login.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"

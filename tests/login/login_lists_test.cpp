@@ -3,7 +3,7 @@
 // preselected, and each change refreshing the lists after it.
 #include "login_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 
 namespace tallomar::test {
 namespace {

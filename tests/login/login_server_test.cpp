@@ -3,7 +3,7 @@
 // the server box that forget the password and reload the lists.
 #include "login_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 
 #include <QInputDialog>
 

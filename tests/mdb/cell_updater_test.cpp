@@ -4,9 +4,9 @@
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
 #include "platform/error.h"
-#include "platform/mdb_cell_save.h"
-#include "platform/mdb_cell_updater.h"
-#include "platform/mdb_file_header.h"
+#include "platform/access/mdb_cell_save.h"
+#include "platform/access/mdb_cell_updater.h"
+#include "platform/access/mdb_file_header.h"
 
 #include <QDir>
 #include <QFile>

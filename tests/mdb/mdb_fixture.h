@@ -1,7 +1,7 @@
 #pragma once
 
 #include "jet4writer/database_spec.h"
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // value, NULL and row place as written.
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
 #include "platform/error.h"
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

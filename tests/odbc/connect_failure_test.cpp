@@ -1,4 +1,4 @@
-#include "platform/odbc.h"
+#include "platform/odbc/odbc.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

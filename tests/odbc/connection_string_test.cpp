@@ -1,5 +1,5 @@
-#include "platform/odbc.h"
-#include "platform/odbc_connection_string.h"
+#include "platform/odbc/odbc.h"
+#include "platform/odbc/connection_string.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/odbc.h"
+#include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 
 #include <gtest/gtest.h>

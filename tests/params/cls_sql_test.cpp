@@ -1,4 +1,4 @@
-#include "params/cls_sql.h"
+#include "logic/params/cls_sql.h"
 #include "platform/error.h"
 
 #include <gtest/gtest.h>

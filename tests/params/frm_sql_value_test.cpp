@@ -1,8 +1,8 @@
 #include "package_fixture.h"
-#include "params/date_text.h"
-#include "params/flex_grid.h"
-#include "params/frm_sql_value.h"
-#include "params/ini_values.h"
+#include "logic/params/date_text.h"
+#include "windows/params/flex_grid.h"
+#include "windows/params/frm_sql_value.h"
+#include "logic/params/ini_values.h"
 
 #include <QDateEdit>
 #include <QFile>

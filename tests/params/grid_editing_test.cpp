@@ -1,7 +1,7 @@
-#include "params/flex_grid.h"
-#include "params/grid_color.h"
-#include "params/grid_editing.h"
-#include "platform/twips.h"
+#include "windows/params/flex_grid.h"
+#include "windows/params/grid_color.h"
+#include "windows/params/grid_editing.h"
+#include "platform/ui/twips.h"
 #include "platform/error.h"
 
 #include <QDateEdit>

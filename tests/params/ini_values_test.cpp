@@ -1,7 +1,7 @@
 #include "package_fixture.h"
-#include "params/ini_values.h"
-#include "params/params_globals.h"
-#include "platform/codepage.h"
+#include "logic/params/ini_values.h"
+#include "logic/params/params_globals.h"
+#include "platform/text/codepage.h"
 #include "platform/error.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "package_fixture.h"
 
-#include "params/params_globals.h"
-#include "platform/codepage.h"
+#include "logic/params/params_globals.h"
+#include "platform/text/codepage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "package_fixture.h"
-#include "params/package_list.h"
-#include "params/params_globals.h"
-#include "params/script_configs.h"
+#include "logic/params/package_list.h"
+#include "logic/params/params_globals.h"
+#include "logic/params/script_configs.h"
 #include "platform/error.h"
 
 #include <QDir>

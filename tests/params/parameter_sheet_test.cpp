@@ -1,6 +1,6 @@
 #include "package_fixture.h"
-#include "params/parameter_sheet.h"
-#include "params/parameter_types.h"
+#include "logic/params/parameter_sheet.h"
+#include "logic/params/parameter_types.h"
 
 #include <gtest/gtest.h>
 

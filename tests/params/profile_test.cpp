@@ -1,7 +1,7 @@
 #include "package_fixture.h"
-#include "platform/codepage.h"
+#include "platform/text/codepage.h"
 #include "platform/error.h"
-#include "platform/profile.h"
+#include "platform/text/profile.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

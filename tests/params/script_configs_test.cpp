@@ -1,7 +1,7 @@
 #include "package_fixture.h"
-#include "params/ini_values.h"
-#include "params/params_globals.h"
-#include "params/script_configs.h"
+#include "logic/params/ini_values.h"
+#include "logic/params/params_globals.h"
+#include "logic/params/script_configs.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/dialogs.h"
+#include "platform/ui/dialogs.h"
 #include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>

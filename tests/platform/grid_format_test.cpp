@@ -1,4 +1,4 @@
-#include "platform/grid_format.h"
+#include "platform/ui/grid_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/windows_path.h"
+#include "platform/text/windows_path.h"
 
 #include <QDir>
 #include <QFile>

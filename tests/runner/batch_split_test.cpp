@@ -1,7 +1,7 @@
 // How a script is cut into batches: separator lines, line ends and the exact
 // text of each batch.
 #include "script_files.h"
-#include "workbench/script_batches.h"
+#include "logic/workbench/script_batches.h"
 
 #include <gtest/gtest.h>
 

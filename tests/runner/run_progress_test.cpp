@@ -4,9 +4,9 @@
 #include "script_files.h"
 #include "platform/error.h"
 #include "support/scripted_dialogs.h"
-#include "workbench/run_progress.h"
-#include "workbench/run_progress_dialog.h"
-#include "workbench/script_runner.h"
+#include "windows/workbench/run_progress.h"
+#include "windows/workbench/run_progress_dialog.h"
+#include "logic/workbench/script_runner.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "sandbox_account.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 
 namespace tallomar::test {
 

@@ -2,8 +2,8 @@
 // decoded exactly, bad bytes stop the reading at their line.
 #include "script_files.h"
 #include "platform/error.h"
-#include "workbench/script_batches.h"
-#include "workbench/script_text_reader.h"
+#include "logic/workbench/script_batches.h"
+#include "logic/workbench/script_text_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and what a failure leaves behind.
 #include "sandbox_account.h"
 #include "script_files.h"
-#include "app/globals.h"
-#include "workbench/script_runner.h"
+#include "session/globals.h"
+#include "logic/workbench/script_runner.h"
 
 #include <QElapsedTimer>
 #include <chrono>

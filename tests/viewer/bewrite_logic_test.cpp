@@ -1,4 +1,4 @@
-#include "viewer/bewrite_logic.h"
+#include "windows/viewer/bewrite_logic.h"
 
 #include "bewrite_table.h"
 #include "picture_files.h"

@@ -1,6 +1,6 @@
 #include "bewrite_package.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 #include "jet4writer/jet4_writer.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"

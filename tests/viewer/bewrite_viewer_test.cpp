@@ -1,10 +1,10 @@
-#include "viewer/bewrite_viewer.h"
+#include "windows/viewer/bewrite_viewer.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 #include "bewrite_package.h"
 #include "picture_files.h"
 #include "support/scripted_dialogs.h"
-#include "viewer/frm_bewrite.h"
+#include "windows/viewer/frm_bewrite.h"
 
 #include <QApplication>
 #include <QGroupBox>

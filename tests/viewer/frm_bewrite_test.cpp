@@ -1,4 +1,4 @@
-#include "viewer/frm_bewrite.h"
+#include "windows/viewer/frm_bewrite.h"
 
 #include "bewrite_table.h"
 #include "picture_files.h"

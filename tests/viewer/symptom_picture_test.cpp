@@ -1,4 +1,4 @@
-#include "viewer/symptom_picture.h"
+#include "windows/viewer/symptom_picture.h"
 
 #include "picture_files.h"
 

@@ -1,7 +1,7 @@
-#include "viewer/bewrite_viewer.h"
+#include "windows/viewer/bewrite_viewer.h"
 
 #include "bewrite_package.h"
-#include "viewer/frm_bewrite.h"
+#include "windows/viewer/frm_bewrite.h"
 
 #include <QDir>
 #include <QPainter>

@@ -2,9 +2,9 @@
 // line and the follow-up the project type offers.
 #include "workbench_fixture.h"
 
-#include "app/globals.h"
-#include "platform/odbc.h"
-#include "workbench/result_model.h"
+#include "session/globals.h"
+#include "platform/odbc/odbc.h"
+#include "logic/workbench/result_model.h"
 
 #include <QTableView>
 #include <cctype>

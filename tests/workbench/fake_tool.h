@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbench/workbench.h"
+#include "logic/workbench/workbench.h"
 
 #include <QMap>
 #include <QString>

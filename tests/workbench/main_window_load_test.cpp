@@ -1,7 +1,7 @@
 // What the main window offers when it opens, decided by the tool database.
 #include "workbench_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 
 #include <QLabel>
 

@@ -1,11 +1,11 @@
 // The result grid: column widths from header texts, NULL cells, copying and
 // CSV export.
 #include "platform/error.h"
-#include "workbench/column_fit.h"
-#include "workbench/result_arena.h"
-#include "workbench/result_chunk.h"
-#include "workbench/result_export.h"
-#include "workbench/result_model.h"
+#include "windows/workbench/column_fit.h"
+#include "logic/workbench/result_arena.h"
+#include "logic/workbench/result_chunk.h"
+#include "logic/workbench/result_export.h"
+#include "logic/workbench/result_model.h"
 
 #include <QFile>
 #include <QTableView>

@@ -3,7 +3,7 @@
 // grid view with findings, and the about box, to look at its artwork, fonts and layout.
 #include "workbench_fixture.h"
 
-#include "app/globals.h"
+#include "session/globals.h"
 
 #include <QDialog>
 #include <QDir>

@@ -2,8 +2,8 @@
 // and export, the viewer outliving the main window.
 #include "workbench_fixture.h"
 
-#include "app/globals.h"
-#include "workbench/window_drag.h"
+#include "session/globals.h"
+#include "windows/workbench/window_drag.h"
 
 #include <QApplication>
 #include <QClipboard>

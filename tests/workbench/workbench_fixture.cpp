@@ -1,7 +1,7 @@
 #include "workbench_fixture.h"
 
-#include "app/globals.h"
-#include "platform/odbc.h"
+#include "session/globals.h"
+#include "platform/odbc/odbc.h"
 
 #include <QFile>
 #include <QLabel>

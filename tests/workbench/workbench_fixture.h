@@ -3,7 +3,7 @@
 #include "fake_tool.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
-#include "workbench/frm_main.h"
+#include "windows/workbench/frm_main.h"
 
 #include <QPointer>
 #include <QPushButton>

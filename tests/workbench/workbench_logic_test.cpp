@@ -1,6 +1,6 @@
 // The workbench's rules free of any window: project types as numbers, the
 // follow-up they offer and the status texts of a check.
-#include "workbench/workbench.h"
+#include "logic/workbench/workbench.h"
 
 #include <gtest/gtest.h>
 

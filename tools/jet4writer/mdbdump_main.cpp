@@ -4,7 +4,7 @@
 // {"TABLE": [{"column": value, ...}, ...]}. NULL is null, OLE data base64.
 // Other readers' output is compared with it.
 #include "platform/error.h"
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

@@ -4,8 +4,8 @@
 // Changes one text or memo cell through the in-place cell updater. ROW is
 // the row's place (from 1) in file order, as tallomar-mdbdump lists it.
 #include "platform/error.h"
-#include "platform/mdb_cell_updater.h"
-#include "platform/mdb_reader.h"
+#include "platform/access/mdb_cell_updater.h"
+#include "platform/access/mdb_reader.h"
 
 #include <QCoreApplication>
 #include <cstdio>

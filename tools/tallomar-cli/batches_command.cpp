@@ -1,8 +1,8 @@
 #include "batches_command.h"
 
 #include "platform/error.h"
-#include "platform/windows_path.h"
-#include "workbench/script_batches.h"
+#include "platform/text/windows_path.h"
+#include "logic/workbench/script_batches.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

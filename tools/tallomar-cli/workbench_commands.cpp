@@ -1,13 +1,13 @@
 #include "workbench_commands.h"
 
-#include "app/globals.h"
-#include "login/server_connections.h"
+#include "session/globals.h"
+#include "logic/login/server_connections.h"
 #include "platform/error.h"
-#include "platform/odbc.h"
+#include "platform/odbc/odbc.h"
 #include "tooldb/tool_database.h"
-#include "workbench/result_export.h"
-#include "workbench/run_progress_context.h"
-#include "workbench/workbench.h"
+#include "logic/workbench/result_export.h"
+#include "logic/workbench/run_progress_context.h"
+#include "logic/workbench/workbench.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Opens the parameter window on the package list named on the command line.
-#include "params/frm_sql_value.h"
-#include "params/package_list.h"
-#include "platform/chinese_ui.h"
-#include "platform/dialogs.h"
+#include "windows/params/frm_sql_value.h"
+#include "logic/params/package_list.h"
+#include "platform/ui/chinese_ui.h"
+#include "platform/ui/dialogs.h"
 #include "platform/error.h"
 
 #include <QApplication>

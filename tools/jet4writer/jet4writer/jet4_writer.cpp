@@ -1,10 +1,10 @@
 #include "jet4writer/jet4_writer.h"
 
 #include "platform/error.h"
-#include "platform/jet4_data_page.h"
-#include "platform/jet4_format.h"
-#include "platform/jet4_row.h"
-#include "platform/mdb_file_header.h"
+#include "platform/access/jet4_data_page.h"
+#include "platform/access/jet4_format.h"
+#include "platform/access/jet4_row.h"
+#include "platform/access/mdb_file_header.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "logic/login/login_screen.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace tallomar {
+
+// The login window's behaviour without the window: the three cascading lists
+// (editions from the tool database, account sets and years from the server's
+// system database), the server box's handlers, the password entry and the
+// confirmed login that saves or resets the settings. The window draws
+// `screen()` after every call and forwards its events here.
+class LoginLogic {
+public:
+    // `dialogParent` owns the message and input boxes (may be null).
+    explicit LoginLogic(QWidget* dialogParent = nullptr);
+
+    LoginScreen& screen() { return screen_; }
+    const LoginScreen& screen() const { return screen_; }
+
+    // Lists
+    QString LoadLoginLists();
+    void SelectEdition(const QString& name);
+    void LoadAccountSets();
+    void LoadYears();
+
+    // Selection of an entry, by the operator or by the program.
+    void selectSoft(int index);
+    void selectAccount(int index);
+    void selectYear(int index);
+
+    // Server box: a key that reaches the box as a character (Enter is "\r",
+    // Backspace "\b"); and the box losing the focus to another control.
+    void txtServerNameKeyPress(QChar key);
+    void txtServerNameLostFocus();
+
+    void cmdPasswordClick();
+
+    enum class LoginOutcome { Stayed, LoggedIn };
+    // Tests the login, opens the account-set connection and saves or resets
+    // the settings. LoggedIn means the window is to close and the main window
+    // to open.
+    LoginOutcome cmdOKClick();
+
+private:
+    void cboSoftSelected();
+    void cboZTSelected();
+    bool ensureSystemConnection();
+    void saveSettings();
+    void showListFailure(const QString& description);
+
+    QWidget* dialogParent_;
+    LoginScreen screen_;
+    // The system database cnSystem was opened on; an edition change that
+    // needs another one reconnects before listing.
+    QString connectedSystemDatabase_;
+};
+
+}  // namespace tallomar

@@ -1,0 +1,236 @@
+#include "logic/workbench/workbench.h"
+
+#include "session/globals.h"
+#include "logic/login/server_select_value.h"
+#include "platform/error.h"
+#include "platform/odbc/odbc.h"
+#include "tooldb/tool_access.h"
+#include "logic/workbench/result_chunk.h"
+#include "logic/workbench/run_progress_context.h"
+#include "logic/workbench/script_runner.h"
+
+#include <cmath>
+
+namespace tallomar {
+
+namespace {
+
+const QString kCheckRowsSql = QStringLiteral("select * from File where cSign='校验' order by iOrder");
+const QString kCorrectionRowsSql = QStringLiteral("select * from File where cSign='订正' order by iOrder");
+const QString kReadingResult = QStringLiteral("读取检查结果");
+
+// Rows of a result set travel to the grid in blocks of this many.
+constexpr int kRowsPerChunk = 4096;
+
+// A step without a script: the marker "999", or no file name at all.
+bool hasScript(const QVariant& path) {
+    return !path.isNull() && path.toString() != u"999";
+}
+
+// The result table's name as a text value between apostrophes.
+QString quotedTextValue(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1String("'"), QLatin1String("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+// The result table's name as a bracketed identifier.
+QString bracketedName(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1String("]"), QLatin1String("]]"));
+    return QLatin1Char('[') + doubled + QLatin1Char(']');
+}
+
+bool resultTableExists(const QString& name) {
+    if (!cnAccount) return false;
+    return !SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
+                        QStringLiteral("name=") + quotedTextValue(name), *cnAccount)
+                .isEmpty();
+}
+
+// Streams the result table to the receiver; returns the number of rows, or
+// throws odbc::Error. Stops early (returning -1) when the run is cancelled.
+qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunContext& run) {
+    odbc::Statement statement(*cnAccount);
+    RunContext::StatementScope scope(&run, statement);
+    statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
+    statement.execute(QStringLiteral("select * from tempdb..") + bracketedName(name));
+    while (statement.columnCount() == 0) {
+        if (!statement.nextResult()) throw Error(QStringLiteral("结果表 %1 没有返回记录集").arg(name));
+    }
+    const int columnCount = statement.columnCount();
+    QStringList columns;
+    for (int c = 0; c < columnCount; ++c) columns << statement.columnName(c);
+    receiver.columns(columns);
+
+    qint64 total = 0;
+    std::vector<std::optional<QStringView>> cells(static_cast<std::size_t>(columnCount));
+    ResultChunk filling(columnCount);
+    while (statement.fetch()) {
+        for (int c = 0; c < columnCount; ++c) cells[static_cast<std::size_t>(c)] = statement.textView(c);
+        filling.appendRow(cells);
+        ++total;
+        if (filling.rowCount() == kRowsPerChunk) {
+            if (run.cancelRequested()) return -1;
+            receiver.rows(filling.rows());
+            filling.clear();
+        }
+    }
+    receiver.rows(filling.rows());
+    return total;
+}
+
+}  // namespace
+
+ToolReads ToolReads::toolDatabase() {
+    return {
+        [](const QString& field, const QString& table, const QString& condition) {
+            return SelectValue(field, table, condition);
+        },
+        [](const QString& sql) {
+            if (!cnTool) throw Error(QStringLiteral("工具数据库没有打开"));
+            return OpenRecordset(sql, *cnTool);
+        },
+    };
+}
+
+Workbench::Workbench(ToolReads reads, LongRun longRun)
+    : reads_(std::move(reads)), longRun_(std::move(longRun)) {}
+
+ToolOffer Workbench::loadTool() const {
+    ToolOffer offer;
+    offer.check = !reads_.selectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                      QStringLiteral("cSign='校验' and cType='sql'"))
+                       .isEmpty();
+    if (!offer.check) {
+        offer.runCaptioned = true;
+        offer.run = !reads_.selectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                        QStringLiteral("cSign='订正' and cType='sql'"))
+                         .isEmpty();
+    }
+    offer.bewrite = !reads_.selectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString()).isEmpty();
+    offer.projectType = reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+                                           QStringLiteral("cName='ProjectType'"));
+    offer.title = gToolName.isEmpty() ? texts::kFallbackTitle : gToolName;
+    return offer;
+}
+
+QString Workbench::readme() const {
+    return reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+                              QStringLiteral("cSys='TDB' and cName='Readme'"));
+}
+
+QString Workbench::solution() const {
+    return reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+                              QStringLiteral("cSys='TDB' and cName='ProjectDes'"));
+}
+
+CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
+    CheckOutcome outcome;
+    tooldb::Recordset rows;
+    try {
+        rows = reads_.openRecordset(kCheckRowsSql);
+    } catch (const Error& error) {
+        outcome.failure = error.message();
+        return outcome;
+    }
+    const QString resultTable =
+        rows.rows.empty() ? QString() : rows.value(rows.rows.size() - 1, QStringLiteral("cResult")).toString();
+
+    auto work = [&](RunContext& run) -> QString {
+        for (std::size_t row = 0; row < rows.rows.size(); ++row) {
+            const QVariant path = rows.value(row, QStringLiteral("cPath"));
+            if (!hasScript(path)) continue;
+            if (run.cancelRequested()) return RunContext::cancelledText();
+            const QString failure = RunScriptFile(path.toString(), gToolFolder, run);
+            if (!failure.isEmpty()) return failure;
+        }
+        run.showScript(kReadingResult);
+        if (resultTable.isEmpty() || !resultTableExists(resultTable)) {
+            outcome.kind = CheckOutcome::Kind::NoResultTable;
+            return QString();
+        }
+        try {
+            const qint64 findings = fetchResult(resultTable, receiver, run);
+            if (findings < 0) return RunContext::cancelledText();
+            outcome.kind = CheckOutcome::Kind::Finished;
+            outcome.findings = findings;
+            return QString();
+        } catch (const Error& error) {
+            return error.message();
+        }
+    };
+    try {
+        outcome.failure = longRun_(texts::kCheckTitle, work);
+    } catch (const Error& error) {
+        outcome.failure = error.message();
+    }
+    if (!outcome.failure.isEmpty()) outcome.kind = CheckOutcome::Kind::Failed;
+    return outcome;
+}
+
+CorrectionOutcome Workbench::correct(const QString& projectType) const {
+    CorrectionOutcome outcome;
+    if (projectTypeNumber(projectType) != 0.0) return outcome;
+    tooldb::Recordset rows;
+    try {
+        rows = reads_.openRecordset(kCorrectionRowsSql);
+    } catch (const Error& error) {
+        outcome.kind = CorrectionOutcome::Kind::Failed;
+        outcome.failure = error.message();
+        return outcome;
+    }
+    auto work = [&](RunContext& run) -> QString {
+        QString runErrors;
+        for (std::size_t row = 0; row < rows.rows.size() && runErrors.isEmpty(); ++row) {
+            const QVariant path = rows.value(row, QStringLiteral("cPath"));
+            if (!hasScript(path)) continue;
+            runErrors += run.cancelRequested() ? RunContext::cancelledText()
+                                               : RunScriptFile(path.toString(), gToolFolder, run);
+        }
+        return runErrors;
+    };
+    outcome.kind = CorrectionOutcome::Kind::Finished;
+    try {
+        outcome.runErrors = longRun_(texts::kCorrectionTitle, work);
+    } catch (const Error& error) {
+        outcome.runErrors = error.message();
+    }
+    return outcome;
+}
+
+std::optional<double> Workbench::projectTypeNumber(const QString& projectType) {
+    if (projectType.trimmed().isEmpty()) return 0.0;
+    bool ok = false;
+    const double number = projectType.toDouble(&ok);
+    if (!ok || !std::isfinite(number)) return std::nullopt;
+    return number;
+}
+
+FollowUp Workbench::followUp(const QString& projectType, qint64 findings) {
+    if (findings <= 0) return FollowUp::None;
+    const std::optional<double> number = projectTypeNumber(projectType);
+    if (number == 0.0) return FollowUp::Correction;
+    if (number == 1.0) return FollowUp::Solution;
+    return FollowUp::None;
+}
+
+QString Workbench::checkStatus(const CheckOutcome& outcome) {
+    switch (outcome.kind) {
+    case CheckOutcome::Kind::NoResultTable: return texts::kStatusNoResultTable;
+    case CheckOutcome::Kind::Finished:
+        return outcome.findings > 0 ? texts::findingsStatus(outcome.findings) : texts::kStatusNoFindings;
+    case CheckOutcome::Kind::Failed: break;
+    }
+    return outcome.failure;
+}
+
+QString texts::runErrorsReport(const QString& runErrors) {
+    return kReportRunErrors + QStringLiteral("\r\n") + runErrors;
+}
+
+QString texts::findingsStatus(qint64 count) {
+    return QStringLiteral("共找到[") + QString::number(count) + QStringLiteral("]条记录");
+}
+
+}  // namespace tallomar

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "tooldb/tool_database.h"
+#include "logic/workbench/result_block.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace tallomar {
+
+class RunContext;
+
+// The tool-database reads of the workbench; toolDatabase() reads cnTool.
+struct ToolReads {
+    // One value or empty text, never failing visibly (SelectValue).
+    std::function<QString(const QString& field, const QString& table, const QString& condition)> selectValue;
+    // Rows of a SELECT; failures reach the caller as Error.
+    std::function<tooldb::Recordset(const QString& sql)> openRecordset;
+
+    static ToolReads toolDatabase();
+};
+
+// Runs long work (scripts, the result fetch) and returns what the work
+// returns: the window runs it behind its progress dialog, the command line
+// on its own thread.
+using LongRun = std::function<QString(const QString& title, const std::function<QString(RunContext&)>& work)>;
+
+// Where the rows of the check result go, on the thread doing the work: the
+// column names once, then the rows block by block. A block is valid during
+// the call only; ResultBlock::copyInto keeps it.
+struct ResultReceiver {
+    std::function<void(const QStringList& columns)> columns;
+    std::function<void(const ResultBlock& rows)> rows;
+};
+
+// What the tool offers when the main window opens.
+struct ToolOffer {
+    QString title;        // the tool name, or the fallback title
+    bool check = false;
+    bool run = false;
+    bool runCaptioned = false;  // the run button reads "执行(&R)" (no check scripts)
+    bool bewrite = false;
+    QString projectType;
+};
+
+struct CheckOutcome {
+    enum class Kind {
+        Failed,         // a script, the tool database or the server failed: `failure` says how
+        NoResultTable,  // the result table named by the last check row does not exist
+        Finished,       // the result was delivered: `findings` records
+    };
+    Kind kind = Kind::Failed;
+    QString failure;
+    qint64 findings = 0;
+};
+
+struct CorrectionOutcome {
+    enum class Kind {
+        NotOffered,  // the project type offers no correction run: nothing ran
+        Failed,      // the correction rows could not be read: `failure` says why, nothing ran
+        Finished,    // every script ran when `runErrors` is empty
+    };
+    Kind kind = Kind::NotOffered;
+    QString failure;
+    QString runErrors;
+};
+
+// The follow-up a check with findings offers.
+enum class FollowUp { None, Correction, Solution };
+
+// The check run, the correction run and the tool's texts, free of any
+// window: the main window and the command line both drive this class.
+class Workbench {
+public:
+    Workbench(ToolReads reads, LongRun longRun);
+
+    ToolOffer loadTool() const;
+    QString readme() const;
+    QString solution() const;
+
+    // Runs every check script in order, then delivers the result table the
+    // last check row names. Table names reach SQL quoted, so no name can
+    // change the statements.
+    CheckOutcome check(const ResultReceiver& receiver) const;
+    // Runs the correction scripts in order, stopping at the first failure.
+    CorrectionOutcome correct(const QString& projectType) const;
+
+    // The project type as a number, an empty text counting as 0; none for a
+    // text that is not a number.
+    static std::optional<double> projectTypeNumber(const QString& projectType);
+    static FollowUp followUp(const QString& projectType, qint64 findings);
+
+    // The status line after a check run.
+    static QString checkStatus(const CheckOutcome& outcome);
+
+private:
+    ToolReads reads_;
+    LongRun longRun_;
+};
+
+// Texts of the workbench.
+namespace texts {
+inline const QString kFallbackTitle = QStringLiteral("TallomarV3.0");
+inline const QString kRunCaption = QStringLiteral("执行(&R)");
+inline const QString kStatusDescription = QStringLiteral("状态：工具说明");
+inline const QString kStatusReadme = QStringLiteral("状态：使用说明");
+inline const QString kStatusSolution = QStringLiteral("执行结果参考方案");
+inline const QString kStatusNoFindings = QStringLiteral("恭喜您，没有发现问题!");
+inline const QString kStatusNoResultTable = QStringLiteral("检错过程遇到未知错误，请与管理员联系！");
+inline const QString kStatusRepaired = QStringLiteral("恭喜您，成功修复!");
+inline const QString kReportRepaired = QStringLiteral("成功执行！");
+inline const QString kReportRunErrors = QStringLiteral("有未知的错误，可能原因如下：");
+inline const QString kCheckTitle = QStringLiteral("检查");
+inline const QString kCorrectionTitle = QStringLiteral("修复");
+// The report of a failed correction run: the heading, CR LF, the failures.
+QString runErrorsReport(const QString& runErrors);
+// "共找到[" + count + "]条记录"
+QString findingsStatus(qint64 count);
+}  // namespace texts
+
+}  // namespace tallomar

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/access/mdb_cell_updater.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace tallomar::mdb {
+
+// The two steps of saveCellChanges. Construction checks the file and the
+// changes, writes the changed copy beside the file and reads it back;
+// commit() keeps the old file as <name>.bak and renames the copy over the
+// file. Destroyed without commit() (or when commit() fails), it removes the
+// copy and leaves the file as it was: the state a crash before the rename
+// leaves behind.
+class CellSave {
+public:
+    CellSave(const QString& path, const std::vector<CellChange>& changes);
+    ~CellSave();
+    CellSave(const CellSave&) = delete;
+    CellSave& operator=(const CellSave&) = delete;
+
+    const QString& copyPath() const { return copyPath_; }
+    void commit();
+
+private:
+    void checkNoAccessLock() const;
+    void lockFile();
+    void applyChange(const std::vector<Table>& tables, const CellChange& change);
+    void writeCopy();
+    void verifyCopy(const std::vector<Table>& before, const std::vector<CellChange>& changes) const;
+
+    QString path_;
+    QString name_;
+    QString copyPath_;
+    int fd_ = -1;
+    unsigned mode_ = 0644;
+    QByteArray original_;
+    QByteArray changed_;
+    bool committed_ = false;
+};
+
+}  // namespace tallomar::mdb

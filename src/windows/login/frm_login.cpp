@@ -1,0 +1,152 @@
+#include "windows/login/frm_login.h"
+
+#include "platform/ui/chinese_ui.h"
+#include "ui_frm_login.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
+// Resources of a static library register only when asked for by name, and
+// the call must stand outside any namespace.
+static void registerLoginResources() {
+    Q_INIT_RESOURCE(login);
+}
+
+namespace tallomar {
+
+namespace {
+
+// The caption labels and the server box use 宋体 at 10.5 points.
+void useSongTypeface(QWidget* widget) {
+    UseSongTypeface(widget);
+    QFont font = widget->font();
+    font.setPointSizeF(10.5);
+    widget->setFont(font);
+}
+
+void showList(QComboBox* combo, const ComboList& list) {
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+    if (shown != list.items) {
+        combo->clear();
+        combo->addItems(list.items);
+    }
+    combo->setCurrentIndex(list.current);
+}
+
+// The character a key press gives the server box; null for keys that give none
+// (arrows, function keys, Delete) and for Tab, which moves the focus: the
+// box's key handler never sees those. Escape and Ctrl with a letter (Ctrl+V
+// pastes) give control characters and count as typed.
+QChar typedCharacter(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return QLatin1Char('\r');
+    case Qt::Key_Backspace: return QLatin1Char('\b');
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete: return {};
+    default: break;
+    }
+    const QString text = key.text();
+    if (text.isEmpty()) return {};
+    const QChar character = text.at(0);
+    return character.isPrint() || character.unicode() < 0x20 ? character : QChar();
+}
+
+}  // namespace
+
+FrmLogin::FrmLogin(std::function<void()> openMainWindow, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frmLogin>()), logic_(this),
+      openMainWindow_(std::move(openMainWindow)) {
+    static const bool registered = (registerLoginResources(), true);
+    Q_UNUSED(registered);
+    ui_->setupUi(this);
+    setFixedSize(size());
+    for (QWidget* widget : {static_cast<QWidget*>(ui_->Label1), static_cast<QWidget*>(ui_->Label6),
+                            static_cast<QWidget*>(ui_->Label5), static_cast<QWidget*>(ui_->labYear),
+                            static_cast<QWidget*>(ui_->txtServerName)})
+        useSongTypeface(widget);
+    for (QLabel* label : {ui_->Label1, ui_->Label6, ui_->Label5, ui_->labYear}) label->adjustSize();
+    ui_->cmdCancel->setFocus();
+
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->cmdPassword, &QPushButton::clicked, this, [this] { handle([this] { logic_.cmdPasswordClick(); }); });
+    connect(ui_->cmdOK, &QPushButton::clicked, this, &FrmLogin::cmdOK_Click);
+    connect(ui_->cboSoft, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectSoft(index); }); });
+    connect(ui_->cboZT, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectAccount(index); }); });
+    connect(ui_->cboYear, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectYear(index); }); });
+    ui_->txtServerName->installEventFilter(this);
+
+    Form_Load();
+}
+
+FrmLogin::~FrmLogin() = default;
+
+void FrmLogin::Form_Load() {
+    handle([this] { logic_.LoadLoginLists(); });
+}
+
+void FrmLogin::cmdOK_Click() {
+    LoginLogic::LoginOutcome outcome = LoginLogic::LoginOutcome::Stayed;
+    handle([&] { outcome = logic_.cmdOKClick(); });
+    if (outcome != LoginLogic::LoginOutcome::LoggedIn) return;
+    // The main window is shown before this one closes, so the program never
+    // sees a moment without a window and keeps running.
+    if (openMainWindow_) openMainWindow_();
+    close();
+}
+
+template <typename Handler>
+void FrmLogin::handle(Handler&& handler) {
+    LoginScreen& screen = logic_.screen();
+    screen.serverText = ui_->txtServerName->text();
+    screen.saveSettings = ui_->chkSave->isChecked();
+    handler();
+    render();
+}
+
+void FrmLogin::render() {
+    const LoginScreen& screen = logic_.screen();
+    const QSignalBlocker blockSoft(ui_->cboSoft), blockZT(ui_->cboZT), blockYear(ui_->cboYear);
+    if (ui_->txtServerName->text() != screen.serverText) ui_->txtServerName->setText(screen.serverText);
+    ui_->cmdPassword->setVisible(screen.passwordButtonVisible);
+    showList(ui_->cboSoft, screen.soft);
+    showList(ui_->cboZT, screen.account);
+    showList(ui_->cboYear, screen.year);
+    ui_->labYear->setVisible(screen.yearVisible);
+    ui_->cboYear->setVisible(screen.yearVisible);
+    ui_->cmdOK->setEnabled(screen.okEnabled);
+    ui_->chkSave->setChecked(screen.saveSettings);
+    ui_->labReport->setText(screen.report);
+    ui_->labReport->adjustSize();
+}
+
+bool FrmLogin::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ui_->txtServerName) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const QChar key = typedCharacter(*static_cast<QKeyEvent*>(event));
+        if (!key.isNull()) handle([&] { logic_.txtServerNameKeyPress(key); });
+        break;
+    }
+    case QEvent::InputMethod:
+        // Text composed by an input method arrives as characters typed.
+        for (const QChar key : static_cast<QInputMethodEvent*>(event)->commitString())
+            handle([&] { logic_.txtServerNameKeyPress(key); });
+        break;
+    case QEvent::FocusOut: {
+        // Only focus moving to another control of this window counts: a
+        // message box or another application taking the focus does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            handle([this] { logic_.txtServerNameLostFocus(); });
+        break;
+    }
+    default: break;
+    }
+    return false;
+}
+
+}  // namespace tallomar

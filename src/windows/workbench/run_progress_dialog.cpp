@@ -1,0 +1,51 @@
+#include "windows/workbench/run_progress_dialog.h"
+
+#include "ui_run_progress_dialog.h"
+#include "logic/workbench/run_progress_context.h"
+
+#include <QTime>
+
+namespace tallomar {
+
+namespace {
+
+// Often enough to look live, rare enough to cost nothing beside a fast run.
+constexpr int kRefreshMilliseconds = 200;
+
+}  // namespace
+
+RunProgressDialog::RunProgressDialog(RunContext& context, const QString& title, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::frmRunProgress>()), context_(context) {
+    ui_->setupUi(this);
+    setWindowTitle(title);
+    connect(ui_->cmdCancel, &QPushButton::clicked, this, &RunProgressDialog::reject);
+    connect(&refreshTimer_, &QTimer::timeout, this, &RunProgressDialog::refresh);
+    elapsed_.start();
+    refreshTimer_.start(kRefreshMilliseconds);
+    refresh();
+}
+
+RunProgressDialog::~RunProgressDialog() = default;
+
+void RunProgressDialog::reject() {
+    context_.cancel();
+    ui_->cmdCancel->setEnabled(false);
+    ui_->cmdCancel->setText(QStringLiteral("正在取消…"));
+}
+
+void RunProgressDialog::workFinished() {
+    refreshTimer_.stop();
+    refresh();
+    accept();
+}
+
+void RunProgressDialog::refresh() {
+    const RunContext::Progress progress = context_.progress();
+    ui_->labScript->setText(QStringLiteral("脚本：%1").arg(progress.script));
+    ui_->labBatch->setText(progress.batch > 0 ? QStringLiteral("批次：第 %1 批").arg(progress.batch)
+                                              : QStringLiteral("批次："));
+    ui_->labElapsed->setText(
+        QStringLiteral("已用时间：%1").arg(QTime(0, 0).addMSecs(elapsed_.elapsed()).toString(QStringLiteral("HH:mm:ss"))));
+}
+
+}  // namespace tallomar
