@@ -11,7 +11,6 @@
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
 #include "measure.h"
-#include "session/globals.h"
 #include "platform/odbc/odbc.h"
 #include "windows/workbench/frm_main.h"
 #include "logic/workbench/result_model.h"
@@ -109,7 +108,7 @@ private:
 // Opens a main window whose one check step names table big, then times the
 // press of cmdCheck; returns the rows in the grid and counts the repaints on
 // the way.
-qint64 gridFetch(QElapsedTimer& timer, int& paints) {
+qint64 gridFetch(std::shared_ptr<tallomar::Session> session, QElapsedTimer& timer, int& paints) {
     using namespace tallomar;
     ToolReads reads{
         [](const QString&, const QString&, const QString&) { return QString(); },
@@ -120,7 +119,7 @@ qint64 gridFetch(QElapsedTimer& timer, int& paints) {
             return rows;
         },
     };
-    FrmMain window(reads);
+    FrmMain window(std::move(session), reads);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QCoreApplication::processEvents();
@@ -137,16 +136,17 @@ qint64 gridFetch(QElapsedTimer& timer, int& paints) {
 }
 
 int runOnce(const QString& mode, quint16 port) {
-    tallomar::cnAccount = connect(port);
-    tallomar::gDatabaseName = QStringLiteral("tempdb");
+    auto session = std::make_shared<tallomar::Session>();
+    session->cnAccount = connect(port);
+    session->gDatabaseName = QStringLiteral("tempdb");
     QElapsedTimer timer;
     int paints = 0;
     qint64 result = 0;
     if (mode == u"bare") {
         timer.start();
-        result = bareFetch(*tallomar::cnAccount);
+        result = bareFetch(*session->cnAccount);
     } else {
-        result = gridFetch(timer, paints);
+        result = gridFetch(session, timer, paints);
     }
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("%.3f %ld %lld %d\n", seconds, bench::peakResidentKib(), static_cast<long long>(result), paints);

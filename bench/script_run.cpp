@@ -2,7 +2,6 @@
 // against bsqldb (FreeTDS's batch client) running the same file against the
 // same server. Both times include logging in.
 #include "measure.h"
-#include "session/globals.h"
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 #include "logic/workbench/script_runner.h"
@@ -56,10 +55,10 @@ int main(int argc, char** argv) {
         scriptRun.connection = connection.get();
         scriptRun.databaseName = QStringLiteral("shop");
         scriptRun.path = script;
-        const QString failure = tallomar::runScript(scriptRun);
+        const tallomar::RunOutcome outcome = tallomar::runScript(scriptRun);
         runner.push_back(double(clock.nsecsElapsed()) / 1e9);
-        if (!failure.isEmpty()) {
-            std::fprintf(stderr, "runner failed: %s\n", failure.toUtf8().constData());
+        if (!outcome.succeeded()) {
+            std::fprintf(stderr, "runner failed: %s\n", outcome.message.toUtf8().constData());
             return 1;
         }
         std::printf("runner run %d: %.2f s\n", run + 1, runner.back());

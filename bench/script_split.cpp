@@ -48,7 +48,7 @@ int main() {
         qint64 batches = 0, characters = 0;
         QElapsedTimer timer;
         timer.start();
-        tallomar::forEachBatch(path, [&](const QString& batch) {
+        tallomar::forEachBatch(path, [&](const QString& batch, qint64) {
             ++batches;
             characters += batch.size();
         });

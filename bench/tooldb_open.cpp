@@ -52,6 +52,7 @@ int main() {
     jet4::writeDatabase(largeToolDatabase(), path);
     std::printf("tool database: %.1f MB, %d descriptions\n", QFileInfo(path).size() / 1e6, kDescriptions);
 
+    std::unique_ptr<tooldb::ToolDatabase> cnTool;
     std::vector<double> openMs;
     for (int run = 0; run < kOpenRuns; ++run) {
         QElapsedTimer timer;
@@ -70,13 +71,13 @@ int main() {
         timer.start();
         qsizetype total = 0;
         for (int call = 0; call < kSelectCalls; ++call)
-            total += SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), names[call % names.size()]).size();
+            total += SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), names[call % names.size()], *cnTool)
+                         .size();
         perCallUs.push_back(timer.nsecsElapsed() / 1e3 / kSelectCalls);
         if (total == 0) std::printf("no values read\n");
     }
-    const QString firstId = SelectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString());
+    const QString firstId = SelectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString(), *cnTool);
     std::printf("SelectValue: median %.2f us per call over 5 runs of %d calls (first Bewrite ID %s)\n",
                 bench::median(perCallUs), kSelectCalls, qPrintable(firstId));
-    cnTool.reset();
     return 0;
 }

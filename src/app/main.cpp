@@ -1,19 +1,20 @@
 // Start-up: one running copy at a time, the tool package beside the
-// executable, the saved settings, then the login window, which hands over
-// to the main window after a confirmed login.
-#include "session/globals.h"
+// executable, the saved settings, then the login window, which hands the
+// session over to the main window after a confirmed login.
 #include "app/single_instance.h"
 #include "app/start_up.h"
-#include "windows/login/frm_login.h"
 #include "platform/ui/chinese_ui.h"
+#include "windows/login/frm_login.h"
 #include "windows/workbench/frm_main.h"
 
 #include <QApplication>
 
 namespace {
 
-// The main window deletes itself when closed.
-void openMainWindow() { (new tallomar::FrmMain())->show(); }
+// The main window owns the session and deletes itself when closed.
+void openMainWindow(std::unique_ptr<tallomar::Session> session) {
+    (new tallomar::FrmMain(std::move(session)))->show();
+}
 
 }  // namespace
 
@@ -25,10 +26,11 @@ int main(int argc, char** argv) {
     if (!instance.acquire()) return 0;
 
     tallomar::InstallChineseTranslation(app);
-    tallomar::InitPaths();
-    if (!tallomar::OpenToolDatabase(tallomar::gToolDbPath)) return 0;
+    auto session = std::make_unique<tallomar::Session>();
+    tallomar::InitPaths(*session);
+    if (!tallomar::OpenToolDatabase(*session, session->gToolDbPath)) return 0;
 
-    auto* login = new tallomar::FrmLogin(openMainWindow);
+    auto* login = new tallomar::FrmLogin(std::move(session), openMainWindow);
     login->setAttribute(Qt::WA_DeleteOnClose);
     login->show();
     return app.exec();

@@ -1,6 +1,5 @@
 #include "app/start_up.h"
 
-#include "session/globals.h"
 #include "platform/text/blanks.h"
 #include "platform/ui/dialogs.h"
 #include "platform/error.h"
@@ -12,39 +11,39 @@ namespace tallomar {
 
 namespace {
 
-QString loadSetting(const char* name) {
+QString loadSetting(const tooldb::ToolDatabase& database, const char* name) {
     return TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
-                                  QStringLiteral("cName='%1'").arg(QLatin1String(name))));
+                                  QStringLiteral("cName='%1'").arg(QLatin1String(name)), database));
 }
 
 }  // namespace
 
-void InitPaths(const QString& applicationFolder) {
-    gToolFolder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
-    gToolDbPath = resolvePackagePath(gToolFolder, QStringLiteral("ZOL.mdb"));
-    gToolDbPassword.clear();
+void InitPaths(Session& session, const QString& applicationFolder) {
+    session.gToolFolder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
+    session.gToolDbPath = resolvePackagePath(session.gToolFolder, QStringLiteral("ZOL.mdb"));
 }
 
-bool OpenToolDatabase(const QString& path) {
+bool OpenToolDatabase(Session& session, const QString& path) {
     if (!FileExists(path)) {
         showMessage(nullptr, MessageIcon::Exclamation,
                     QStringLiteral("找不到系统数据库,请与供应商联系!"));
         return false;
     }
     try {
-        cnTool = tooldb::ToolDatabase::open(path);
+        session.cnTool = tooldb::ToolDatabase::open(path);
     } catch (const Error& error) {
         showMessage(nullptr, MessageIcon::Exclamation,
                     QStringLiteral("无法打开系统数据库 %1：%2").arg(path, error.message()));
         return false;
     }
-    gServerName = loadSetting("ServerName");
-    gUserName = loadSetting("UserName");
-    gPassWord = loadSetting("PassWord");
-    gZTName = loadSetting("ZTName");
-    gYear = loadSetting("Year");
-    gSoft = loadSetting("Soft");
-    gToolName = loadSetting("ToolName");
+    const tooldb::ToolDatabase& database = *session.cnTool;
+    session.gServerName = loadSetting(database, "ServerName");
+    session.gUserName = loadSetting(database, "UserName");
+    session.gPassWord = loadSetting(database, "PassWord");
+    session.gZTName = loadSetting(database, "ZTName");
+    session.gYear = loadSetting(database, "Year");
+    session.gSoft = loadSetting(database, "Soft");
+    session.gToolName = loadSetting(database, "ToolName");
     return true;
 }
 

@@ -4,17 +4,10 @@
 
 namespace tallomar {
 
-std::unique_ptr<tooldb::ToolDatabase> cnTool;
-
 QString selectValueStatement(const QString& field, const QString& table, const QString& condition) {
     QString statement = QStringLiteral("select ") + field + QStringLiteral(" from ") + table;
     if (condition.isEmpty()) return statement + QStringLiteral(" where 1=1 ");
     return statement + QStringLiteral(" where 1=1 and ") + condition;
-}
-
-QString SelectValue(const QString& field, const QString& table, const QString& condition) {
-    if (!cnTool) return {};
-    return SelectValue(field, table, condition, *cnTool);
 }
 
 QString SelectValue(const QString& field, const QString& table, const QString& condition,
@@ -34,9 +27,8 @@ tooldb::Recordset OpenRecordset(const QString& sql, const tooldb::ToolDatabase& 
     return database.query(sql);
 }
 
-bool ExecuteToolSQL(const QString& sql) {
-    if (!cnTool) throw Error(QStringLiteral("%1: the tool database is not open").arg(sql));
-    cnTool->execute(sql);
+bool ExecuteToolSQL(tooldb::ToolDatabase& database, const QString& sql) {
+    database.execute(sql);
     return true;
 }
 

@@ -3,13 +3,9 @@
 #include "tooldb/tool_database.h"
 
 #include <QString>
-#include <memory>
 
 // The read and write helpers through which all tool-database access goes.
 namespace tallomar {
-
-// The tool database of the process; null until start-up opens it.
-extern std::unique_ptr<tooldb::ToolDatabase> cnTool;
 
 // "select " + field + " from " + table + " where 1=1 and " + condition, or
 // " where 1=1 " when the condition is empty. Shared with the server form of
@@ -17,17 +13,16 @@ extern std::unique_ptr<tooldb::ToolDatabase> cnTool;
 QString selectValueStatement(const QString& field, const QString& table, const QString& condition);
 
 // One value as text: the first row's `field`, or empty text for no row, a
-// NULL or any failure. Never fails visibly. Without a database it reads cnTool.
-QString SelectValue(const QString& field, const QString& table, const QString& condition);
+// NULL or any failure. Never fails visibly.
 QString SelectValue(const QString& field, const QString& table, const QString& condition,
                     const tooldb::ToolDatabase& database);
 
 // Runs a SELECT on the tool database; failures reach the caller as Error.
 tooldb::Recordset OpenRecordset(const QString& sql, const tooldb::ToolDatabase& database);
 
-// Runs a statement on cnTool; failures (including a failed save) reach the
-// caller as Error. Returns true.
-bool ExecuteToolSQL(const QString& sql);
+// Runs a statement on the tool database; failures (including a failed save)
+// reach the caller as Error. Returns true.
+bool ExecuteToolSQL(tooldb::ToolDatabase& database, const QString& sql);
 
 // A text value as it goes between the apostrophes of an Access SQL statement:
 // each apostrophe doubled.

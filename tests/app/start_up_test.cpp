@@ -1,4 +1,3 @@
-#include "session/globals.h"
 #include "app/start_up.h"
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
@@ -12,18 +11,17 @@ using namespace tallomar;
 
 class StartUp : public ::testing::Test {
 protected:
-    void TearDown() override { ResetProcessValues(); }
     QTemporaryDir appFolder;
+    Session session;
 };
 
 TEST_F(StartUp, ToolFolderIsTheFileFolderBesideTheExecutable) {
-    InitPaths(appFolder.path());
-    EXPECT_EQ(gToolFolder, appFolder.path() + QStringLiteral("/file"));
-    EXPECT_EQ(gToolDbPath, appFolder.path() + QStringLiteral("/file/ZOL.mdb"));
-    EXPECT_TRUE(gToolDbPassword.isEmpty());
+    InitPaths(session, appFolder.path());
+    EXPECT_EQ(session.gToolFolder, appFolder.path() + QStringLiteral("/file"));
+    EXPECT_EQ(session.gToolDbPath, appFolder.path() + QStringLiteral("/file/ZOL.mdb"));
 
-    InitPaths(QStringLiteral("/"));
-    EXPECT_EQ(gToolFolder, QStringLiteral("/file"));
+    InitPaths(session, QStringLiteral("/"));
+    EXPECT_EQ(session.gToolFolder, QStringLiteral("/file"));
 }
 
 TEST_F(StartUp, PackageWrittenInOtherLetterCaseIsFound) {
@@ -32,20 +30,20 @@ TEST_F(StartUp, PackageWrittenInOtherLetterCaseIsFound) {
     ASSERT_TRUE(database.open(QIODevice::WriteOnly));
     database.close();
 
-    InitPaths(appFolder.path());
-    EXPECT_EQ(gToolDbPath, appFolder.filePath(QStringLiteral("File/zol.MDB")));
+    InitPaths(session, appFolder.path());
+    EXPECT_EQ(session.gToolDbPath, appFolder.filePath(QStringLiteral("File/zol.MDB")));
 }
 
 TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
     test::ScriptedDialogs dialogs;
     dialogs.acceptMessage();
-    InitPaths(appFolder.path());
+    InitPaths(session, appFolder.path());
 
-    EXPECT_FALSE(OpenToolDatabase(gToolDbPath));
+    EXPECT_FALSE(OpenToolDatabase(session, session.gToolDbPath));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("找不到系统数据库,请与供应商联系!"));
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(cnTool, nullptr);
+    EXPECT_EQ(session.cnTool, nullptr);
 }
 
 TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
@@ -56,13 +54,13 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
     text.close();
     test::ScriptedDialogs dialogs;
     dialogs.acceptMessage();
-    InitPaths(appFolder.path());
+    InitPaths(session, appFolder.path());
 
-    EXPECT_FALSE(OpenToolDatabase(gToolDbPath));
+    EXPECT_FALSE(OpenToolDatabase(session, session.gToolDbPath));
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_TRUE(dialogs.shown()[0].text.contains(gToolDbPath));
-    EXPECT_GT(dialogs.shown()[0].text.size(), gToolDbPath.size() + 10);
-    EXPECT_EQ(cnTool, nullptr);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(session.gToolDbPath));
+    EXPECT_GT(dialogs.shown()[0].text.size(), session.gToolDbPath.size() + 10);
+    EXPECT_EQ(session.cnTool, nullptr);
 }
 
 TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {
@@ -75,15 +73,15 @@ TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {
         {QStringLiteral("Soft"), QStringLiteral("R6 财务标准版")},
         {QStringLiteral("ToolName"), QStringLiteral("　凭证检查工具 ")},
     }));
-    ASSERT_TRUE(OpenToolDatabase(file.path()));
-    EXPECT_EQ(gServerName, QStringLiteral("db1,1433"));
-    EXPECT_EQ(gUserName, QStringLiteral("\tsa\t"));
-    EXPECT_EQ(gPassWord, QString());
-    EXPECT_EQ(gZTName, QStringLiteral("[001]华北机械"));
-    EXPECT_EQ(gYear, QStringLiteral("2008\r\n"));
-    EXPECT_EQ(gSoft, QStringLiteral("R6 财务标准版"));
+    ASSERT_TRUE(OpenToolDatabase(session, file.path()));
+    EXPECT_EQ(session.gServerName, QStringLiteral("db1,1433"));
+    EXPECT_EQ(session.gUserName, QStringLiteral("\tsa\t"));
+    EXPECT_EQ(session.gPassWord, QString());
+    EXPECT_EQ(session.gZTName, QStringLiteral("[001]华北机械"));
+    EXPECT_EQ(session.gYear, QStringLiteral("2008\r\n"));
+    EXPECT_EQ(session.gSoft, QStringLiteral("R6 财务标准版"));
     // A full-width space is text, not a blank.
-    EXPECT_EQ(gToolName, QStringLiteral("　凭证检查工具"));
+    EXPECT_EQ(session.gToolName, QStringLiteral("　凭证检查工具"));
 }
 
 TEST_F(StartUp, MissingOrNullSettingsAreEmpty) {
@@ -91,9 +89,9 @@ TEST_F(StartUp, MissingOrNullSettingsAreEmpty) {
         {QStringLiteral("ServerName"), QVariant()},
         {QStringLiteral("UserName"), QStringLiteral("sa")},
     }));
-    ASSERT_TRUE(OpenToolDatabase(file.path()));
-    EXPECT_EQ(gServerName, QString());
-    EXPECT_EQ(gUserName, QStringLiteral("sa"));
-    EXPECT_EQ(gToolName, QString());
-    EXPECT_EQ(gSoft, QString());
+    ASSERT_TRUE(OpenToolDatabase(session, file.path()));
+    EXPECT_EQ(session.gServerName, QString());
+    EXPECT_EQ(session.gUserName, QStringLiteral("sa"));
+    EXPECT_EQ(session.gToolName, QString());
+    EXPECT_EQ(session.gSoft, QString());
 }

@@ -1,6 +1,5 @@
 #include "logic/login/server_connections.h"
 
-#include <QComboBox>
 #include <gtest/gtest.h>
 
 using tallomar::ComboContains;
@@ -49,16 +48,6 @@ TEST(ComboContains, ExactAndCaseSensitive) {
     EXPECT_FALSE(ComboContains(entries, QStringLiteral("[ABC]Shop")));
     EXPECT_FALSE(ComboContains(entries, QStringLiteral("[abc]Shop ")));
     EXPECT_FALSE(ComboContains(QStringList(), QString()));
-}
-
-TEST(ComboContains, OnAComboBoxList) {
-    QComboBox combo;
-    EXPECT_FALSE(ComboContains(combo, QString()));
-    combo.addItems({QStringLiteral("QV标准版"), QStringLiteral("R3")});
-    combo.setCurrentIndex(0);
-    EXPECT_TRUE(ComboContains(combo, QStringLiteral("R3")));
-    EXPECT_FALSE(ComboContains(combo, QStringLiteral("r3")));
-    EXPECT_FALSE(ComboContains(combo, QStringLiteral("qv标准版")));
 }
 
 TEST(AccountId, FromTheEntryUpToTheFirstBracket) {

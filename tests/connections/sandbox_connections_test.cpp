@@ -1,5 +1,5 @@
-#include "session/globals.h"
 #include "logic/login/server_connections.h"
+#include "windows/dialog_prompts.h"
 #include "logic/login/server_select_value.h"
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
@@ -23,12 +23,12 @@ protected:
         sandbox_ = nullptr;
     }
     void SetUp() override {
-        ResetProcessValues();
-        gServerName = sandbox_->serverName();
-        gUserName = QString::fromLatin1(test::SandboxServer::User);
-        gPassWord = QString::fromLatin1(test::SandboxServer::Password);
+        session.gServerName = sandbox_->serverName();
+        session.gUserName = QString::fromLatin1(test::SandboxServer::User);
+        session.gPassWord = QString::fromLatin1(test::SandboxServer::Password);
     }
-    void TearDown() override { ResetProcessValues(); }
+    Session session;
+    DialogPrompts prompts{nullptr};
 
     static QString databaseOf(odbc::Connection& connection) {
         return SelectValue(QStringLiteral("db_name()"), QStringLiteral("master..sub_list"), QString(), connection);
@@ -40,99 +40,99 @@ protected:
 };
 
 TEST_F(SandboxConnections, LoginTestAcceptsTheTestLogin) {
-    EXPECT_TRUE(TestLogin(sandbox_->serverName()));
+    EXPECT_TRUE(TestLogin(session, sandbox_->serverName()));
 }
 
 TEST_F(SandboxConnections, LoginTestRefusesAWrongPassword) {
-    gPassWord = QStringLiteral("wrong");
-    EXPECT_FALSE(TestLogin(sandbox_->serverName()));
+    session.gPassWord = QStringLiteral("wrong");
+    EXPECT_FALSE(TestLogin(session, sandbox_->serverName()));
 }
 
 TEST_F(SandboxConnections, LoginTestUsesTheServerBoxNotTheSavedName) {
-    gServerName = QStringLiteral("127.0.0.1,1");
-    EXPECT_TRUE(TestLogin(sandbox_->serverName()));
-    EXPECT_FALSE(TestLogin(QStringLiteral("127.0.0.1,1")));
+    session.gServerName = QStringLiteral("127.0.0.1,1");
+    EXPECT_TRUE(TestLogin(session, sandbox_->serverName()));
+    EXPECT_FALSE(TestLogin(session, QStringLiteral("127.0.0.1,1")));
 }
 
 TEST_F(SandboxConnections, SystemConnectionOnTheEditionsSystemDatabase) {
-    gSystemDatabase = EditionRulesFor(QStringLiteral("R3"))->systemDatabase;
-    ASSERT_EQ(ConnectSystemDatabase(), QString());
-    ASSERT_NE(cnSystem, nullptr);
+    session.gSystemDatabase = EditionRulesFor(QStringLiteral("R3"))->systemDatabase;
+    ASSERT_EQ(ConnectSystemDatabase(session), QString());
+    ASSERT_NE(session.cnSystem, nullptr);
     EXPECT_EQ(SelectValue(QStringLiteral("cAcc_ID"), QStringLiteral("UA_Account"), QStringLiteral("cAcc_ID='001'"),
-                          *cnSystem),
+                          *session.cnSystem),
               QStringLiteral("001"));
 }
 
 TEST_F(SandboxConnections, FailedSystemConnectionIsAbsentAndTheNextCallTriesAgain) {
-    gSystemDatabase = QStringLiteral("QVSystem");
-    ASSERT_EQ(ConnectSystemDatabase(), QString());
-    gPassWord = QStringLiteral("wrong");
-    EXPECT_EQ(ConnectSystemDatabase(), QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
-    EXPECT_EQ(cnSystem, nullptr);
-    gPassWord = QString::fromLatin1(test::SandboxServer::Password);
-    EXPECT_EQ(ConnectSystemDatabase(), QString());
-    EXPECT_NE(cnSystem, nullptr);
+    session.gSystemDatabase = QStringLiteral("QVSystem");
+    ASSERT_EQ(ConnectSystemDatabase(session), QString());
+    session.gPassWord = QStringLiteral("wrong");
+    EXPECT_EQ(ConnectSystemDatabase(session), QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
+    EXPECT_EQ(session.cnSystem, nullptr);
+    session.gPassWord = QString::fromLatin1(test::SandboxServer::Password);
+    EXPECT_EQ(ConnectSystemDatabase(session), QString());
+    EXPECT_NE(session.cnSystem, nullptr);
 }
 
 TEST_F(SandboxConnections, SingleCompanyEditionUsesTheIdAsTheDatabase) {
-    gSoft = QStringLiteral("QM单机版");
-    EXPECT_EQ(ConnectAccountDatabase(QStringLiteral("[abc]Shop"), QString(), nullptr), AccountConnection::Connected);
-    EXPECT_EQ(gZTName, QStringLiteral("abc"));
-    EXPECT_EQ(gDatabaseName, QStringLiteral("abc"));
-    ASSERT_NE(cnAccount, nullptr);
-    EXPECT_EQ(databaseOf(*cnAccount), QStringLiteral("abc"));
+    session.gSoft = QStringLiteral("QM单机版");
+    EXPECT_EQ(ConnectAccountDatabase(session, QStringLiteral("[abc]Shop"), QString(), prompts), AccountConnection::Connected);
+    EXPECT_EQ(session.gZTName, QStringLiteral("abc"));
+    EXPECT_EQ(session.gDatabaseName, QStringLiteral("abc"));
+    ASSERT_NE(session.cnAccount, nullptr);
+    EXPECT_EQ(databaseOf(*session.cnAccount), QStringLiteral("abc"));
 }
 
 TEST_F(SandboxConnections, NetworkEditionNamesTheDatabaseByIdAndYear) {
-    gSoft = QStringLiteral("QV标准版");
-    EXPECT_EQ(ConnectAccountDatabase(QStringLiteral("[001]Demo"), QStringLiteral("2008"), nullptr),
+    session.gSoft = QStringLiteral("QV标准版");
+    EXPECT_EQ(ConnectAccountDatabase(session, QStringLiteral("[001]Demo"), QStringLiteral("2008"), prompts),
               AccountConnection::Connected);
-    EXPECT_EQ(gZTName, QStringLiteral("001"));
-    EXPECT_EQ(gDatabaseName, QStringLiteral("qvdata_001_2008"));
-    ASSERT_NE(cnAccount, nullptr);
-    EXPECT_EQ(databaseOf(*cnAccount), QStringLiteral("qvdata_001_2008"));
+    EXPECT_EQ(session.gZTName, QStringLiteral("001"));
+    EXPECT_EQ(session.gDatabaseName, QStringLiteral("qvdata_001_2008"));
+    ASSERT_NE(session.cnAccount, nullptr);
+    EXPECT_EQ(databaseOf(*session.cnAccount), QStringLiteral("qvdata_001_2008"));
 }
 
 TEST_F(SandboxConnections, MissingAccountSetDatabaseWarnsAndLeavesNoConnection) {
-    gSoft = QStringLiteral("R6");
+    session.gSoft = QStringLiteral("R6");
     dialogs_.acceptMessage();
-    EXPECT_EQ(ConnectAccountDatabase(QStringLiteral("[001]Demo"), QStringLiteral("1999"), nullptr),
+    EXPECT_EQ(ConnectAccountDatabase(session, QStringLiteral("[001]Demo"), QStringLiteral("1999"), prompts),
               AccountConnection::Failed);
     EXPECT_EQ(dialogs_.shown().size(), 1u);
-    EXPECT_EQ(gDatabaseName, QStringLiteral("qvdata_001_1999"));
-    EXPECT_EQ(cnAccount, nullptr);
+    EXPECT_EQ(session.gDatabaseName, QStringLiteral("qvdata_001_1999"));
+    EXPECT_EQ(session.cnAccount, nullptr);
 }
 
 TEST_F(SandboxConnections, ResultTableInTempdbIsFound) {
-    gSoft = QStringLiteral("QV标准版");
-    ASSERT_EQ(ConnectAccountDatabase(QStringLiteral("[001]Demo"), QStringLiteral("2008"), nullptr),
+    session.gSoft = QStringLiteral("QV标准版");
+    ASSERT_EQ(ConnectAccountDatabase(session, QStringLiteral("[001]Demo"), QStringLiteral("2008"), prompts),
               AccountConnection::Connected);
     {
-        odbc::Statement statement(*cnAccount);
+        odbc::Statement statement(*session.cnAccount);
         statement.execute(QStringLiteral("create table tempdb..check_result (cCode nvarchar(20))"));
         statement.discardResults();
     }
     EXPECT_EQ(SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                          QStringLiteral("name='check_result'"), *cnAccount),
+                          QStringLiteral("name='check_result'"), *session.cnAccount),
               QStringLiteral("check_result"));
     EXPECT_EQ(SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                          QStringLiteral("name='no_result'"), *cnAccount),
+                          QStringLiteral("name='no_result'"), *session.cnAccount),
               QString());
 }
 
 TEST_F(SandboxConnections, ServerSelectValueSendsTheSharedStatementAndHidesFailures) {
-    gSystemDatabase = QStringLiteral("master");
-    ASSERT_EQ(ConnectSystemDatabase(), QString());
+    session.gSystemDatabase = QStringLiteral("master");
+    ASSERT_EQ(ConnectSystemDatabase(session), QString());
     sandbox_->server().clearReceivedBatches();
     EXPECT_EQ(SelectValue(QStringLiteral("ZTName"), QStringLiteral("sub_list"),
-                          QStringLiteral("DBName='qvdata_002_2008'"), *cnSystem),
+                          QStringLiteral("DBName='qvdata_002_2008'"), *session.cnSystem),
               QStringLiteral("江南食品贸易有限公司"));
     const auto batches = sandbox_->server().receivedBatches();
     ASSERT_FALSE(batches.empty());
     EXPECT_EQ(QString::fromStdString(batches.back()),
               QStringLiteral("select ZTName from sub_list where 1=1 and DBName='qvdata_002_2008'"));
-    EXPECT_EQ(SelectValue(QStringLiteral("x"), QStringLiteral("no_table"), QString(), *cnSystem), QString());
-    EXPECT_EQ(SelectValue(QStringLiteral("ZTName"), QStringLiteral("sub_list"), QStringLiteral("1=0"), *cnSystem),
+    EXPECT_EQ(SelectValue(QStringLiteral("x"), QStringLiteral("no_table"), QString(), *session.cnSystem), QString());
+    EXPECT_EQ(SelectValue(QStringLiteral("ZTName"), QStringLiteral("sub_list"), QStringLiteral("1=0"), *session.cnSystem),
               QString());
-    EXPECT_EQ(SelectValue(QStringLiteral("null"), QStringLiteral("sub_list"), QString(), *cnSystem), QString());
+    EXPECT_EQ(SelectValue(QStringLiteral("null"), QStringLiteral("sub_list"), QString(), *session.cnSystem), QString());
 }

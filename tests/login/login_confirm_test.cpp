@@ -3,7 +3,6 @@
 // the main window.
 #include "login_fixture.h"
 
-#include "session/globals.h"
 #include "app/start_up.h"
 
 #include <QFile>
@@ -38,8 +37,8 @@ TEST_F(LoginConfirm, UnchangedConfirmWritesBackTheLoadedSettingsAndOpensTheMainW
     EXPECT_TRUE(handOvers[0].accountConnected);
     EXPECT_EQ(handOvers[0].databaseName, QStringLiteral("qvdata_001_2008"));
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(gZTName, QStringLiteral("001"));
-    EXPECT_EQ(gSoft, QStringLiteral("R6 财务标准版"));
+    EXPECT_EQ(session().gZTName, QStringLiteral("001"));
+    EXPECT_EQ(session().gSoft, QStringLiteral("R6 财务标准版"));
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -49,7 +48,7 @@ TEST_F(LoginConfirm, CancelClosesTheWindowWithoutLoggingIn) {
 
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(handOvers.empty());
-    EXPECT_EQ(cnAccount, nullptr);
+    EXPECT_EQ(session().cnAccount, nullptr);
     EXPECT_EQ(savedSettings(), initialSettings());
 }
 
@@ -86,16 +85,14 @@ TEST_F(LoginConfirm, SaveUncheckedResetsTheSettingsForTheNextStart) {
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_EQ(handOvers[0].databaseName, QStringLiteral("qvdata_002_2008"));
 
-    window.reset();
-    ResetProcessValues();
-    ASSERT_TRUE(OpenToolDatabase(packageFolder() + QStringLiteral("/ZOL.mdb")));
-    EXPECT_EQ(gServerName, QStringLiteral("(local)"));
-    EXPECT_EQ(gUserName, QStringLiteral("sa"));
-    EXPECT_EQ(gPassWord, QString());
-    EXPECT_EQ(gZTName, QString());
-    EXPECT_EQ(gYear, QString());
-    EXPECT_EQ(gSoft, QString());
-    EXPECT_EQ(gToolName, QStringLiteral("凭证检查工具"));
+    const Session saved = savedSession();
+    EXPECT_EQ(saved.gServerName, QStringLiteral("(local)"));
+    EXPECT_EQ(saved.gUserName, QStringLiteral("sa"));
+    EXPECT_EQ(saved.gPassWord, QString());
+    EXPECT_EQ(saved.gZTName, QString());
+    EXPECT_EQ(saved.gYear, QString());
+    EXPECT_EQ(saved.gSoft, QString());
+    EXPECT_EQ(saved.gToolName, QStringLiteral("凭证检查工具"));
 }
 
 TEST_F(LoginConfirm, SingleCompanyEditionStoresABlankYear) {
@@ -110,7 +107,7 @@ TEST_F(LoginConfirm, SingleCompanyEditionStoresABlankYear) {
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);
     EXPECT_EQ(handOvers[0].databaseName, QStringLiteral("qvdata_002_2008"));
-    EXPECT_EQ(gZTName, QStringLiteral("qvdata_002_2008"));
+    EXPECT_EQ(session().gZTName, QStringLiteral("qvdata_002_2008"));
 }
 
 TEST_F(LoginConfirm, ApostrophesInSavedValuesAreStoredWholeAndPreselectedAtTheNextStart) {
@@ -134,10 +131,7 @@ TEST_F(LoginConfirm, ApostrophesInSavedValuesAreStoredWholeAndPreselectedAtTheNe
     EXPECT_TRUE(handOvers[0].accountConnected);
 
     // The next start logs in with them and preselects the account set.
-    window.reset();
-    ResetProcessValues();
-    ASSERT_TRUE(OpenToolDatabase(packageFolder() + QStringLiteral("/ZOL.mdb")));
-    window = std::make_unique<FrmLogin>(nullptr);
+    reopenWindow();
     EXPECT_EQ(label("labReport").text(), QString());
     EXPECT_EQ(combo("cboZT").currentText(), QStringLiteral("[004]O'Neil 商行"));
     EXPECT_EQ(combo("cboYear").currentText(), QStringLiteral("2010"));
@@ -156,11 +150,11 @@ TEST_F(LoginConfirm, LeavingTheServerBoxForTheConfirmButtonRunsBeforeTheLogin) {
     // Typed but not yet taken: only leaving the box reloads the lists from
     // this server, and the login needs those lists.
     typeServerName(sandbox().serverName());
-    ASSERT_EQ(gServerName, kNoServer);
+    ASSERT_EQ(session().gServerName, kNoServer);
     click(button("cmdOK"));
 
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(gServerName, sandbox().serverName());
+    EXPECT_EQ(session().gServerName, sandbox().serverName());
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);
     EXPECT_EQ(handOvers[0].databaseName, QStringLiteral("qvdata_001_2008"));
@@ -191,7 +185,7 @@ TEST_F(LoginConfirm, RejectedLoginShowsTheMessageAndKeepsTheWindowOpen) {
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Question);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(handOvers.empty());
-    EXPECT_EQ(cnAccount, nullptr);
+    EXPECT_EQ(session().cnAccount, nullptr);
     EXPECT_EQ(savedSettings(), initialSettings());
     EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
 }

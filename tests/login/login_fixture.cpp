@@ -1,6 +1,5 @@
 #include "login_fixture.h"
 
-#include "session/globals.h"
 #include "app/start_up.h"
 #include "tooldb/tool_database.h"
 
@@ -26,7 +25,6 @@ jet4::TableSpec versionTable(const std::vector<Edition>& editions) {
 }  // namespace
 
 void LoginTest::SetUp() {
-    ResetProcessValues();
     // The demo data holds the account-set databases of the demo account sets.
     sandbox_ = std::make_unique<SandboxServer>();
 
@@ -48,7 +46,6 @@ void LoginTest::SetUp() {
 
 void LoginTest::TearDown() {
     window.reset();
-    ResetProcessValues();
     EXPECT_EQ(dialogs.pending(), 0u) << "a queued answer found no box";
 }
 
@@ -67,15 +64,31 @@ FrmLogin& LoginTest::openWindow() {
     for (jet4::TableSpec& table : spec.tables)
         if (table.name == u"Version") table = versionTable(editions);
     package_ = std::make_unique<ToolDatabaseFile>(spec);
-    EXPECT_TRUE(OpenToolDatabase(package_->path()));
-
-    window = std::make_unique<FrmLogin>([this] {
-        handOvers.push_back({cnAccount != nullptr, gDatabaseName});
-    });
+    openWindowOnPackage();
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return *window;
+}
+
+FrmLogin& LoginTest::openWindowOnPackage() {
+    window.reset();
+    auto session = std::make_unique<Session>();
+    session_ = session.get();
+    EXPECT_TRUE(OpenToolDatabase(*session, package_->path()));
+    window = std::make_unique<FrmLogin>(std::move(session), [this](std::unique_ptr<Session> loggedIn) {
+        handOvers.push_back({loggedIn->cnAccount != nullptr, loggedIn->gDatabaseName});
+        handedOver_ = std::move(loggedIn);
+    });
+    return *window;
+}
+
+FrmLogin& LoginTest::reopenWindow() { return openWindowOnPackage(); }
+
+Session LoginTest::savedSession() const {
+    Session saved;
+    EXPECT_TRUE(OpenToolDatabase(saved, package_->path()));
+    return saved;
 }
 
 QComboBox& LoginTest::combo(const char* name) {

@@ -64,6 +64,13 @@ protected:
     // opens the login window, shown and active. Boxes the window shows while
     // loading must be queued on `dialogs` first.
     FrmLogin& openWindow();
+    // Opens the package as written by now, as the next start does, and a
+    // new login window on it (not shown).
+    FrmLogin& reopenWindow();
+    // The settings the package holds by now, as the next start loads them.
+    Session savedSession() const;
+    // The session the window works in; after a login, the one handed over.
+    Session& session() { return *session_; }
 
     QComboBox& combo(const char* name);
     QPushButton& button(const char* name);
@@ -103,7 +110,11 @@ protected:
     std::vector<HandOver> handOvers;
 
 private:
+    FrmLogin& openWindowOnPackage();
+
     std::unique_ptr<SandboxServer> sandbox_;
+    Session* session_ = nullptr;
+    std::unique_ptr<Session> handedOver_;
     std::vector<std::pair<QString, QVariant>> settings_;
     std::unique_ptr<ToolDatabaseFile> package_;
 };

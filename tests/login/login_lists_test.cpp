@@ -3,7 +3,6 @@
 // preselected, and each change refreshing the lists after it.
 #include "login_fixture.h"
 
-#include "session/globals.h"
 
 namespace tallomar::test {
 namespace {
@@ -152,7 +151,7 @@ TEST_F(LoginLists, ChangingBetweenNetworkEditionsRelistsOnTheOpenConnection) {
     // system connection would now be refused.
     serverBox().setFocus(Qt::TabFocusReason);
     QTest::keyClick(&serverBox(), Qt::Key_Return);
-    ASSERT_EQ(gPassWord, QString());
+    ASSERT_EQ(session().gPassWord, QString());
     clearReceived();
 
     choose(combo("cboSoft"), QStringLiteral("R3 财务普及版"));

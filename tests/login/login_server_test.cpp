@@ -3,7 +3,6 @@
 // the server box that forget the password and reload the lists.
 #include "login_fixture.h"
 
-#include "session/globals.h"
 
 #include <QInputDialog>
 
@@ -20,7 +19,7 @@ protected:
         EXPECT_EQ(combo("cboSoft").count(), 0);
         EXPECT_EQ(combo("cboZT").count(), 0);
         EXPECT_EQ(combo("cboYear").count(), 0);
-        EXPECT_EQ(gPassWord, QString());
+        EXPECT_EQ(session().gPassWord, QString());
     }
     void expectConnectedWindow() {
         EXPECT_EQ(label("labReport").text(), QString());
@@ -64,7 +63,7 @@ TEST_F(NotConnected, PasswordEnteredThroughThePasswordButtonReloadsTheLists) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("请输入SA口令"));
     EXPECT_EQ(dialogs.shown()[0].title, QString());
-    EXPECT_EQ(gPassWord, sandboxPassword());
+    EXPECT_EQ(session().gPassWord, sandboxPassword());
     expectConnectedWindow();
 }
 
@@ -91,7 +90,7 @@ TEST_F(NotConnected, CancelledPasswordBoxReloadsWithAnEmptyPassword) {
     dialogs.cancelInput();
     click(button("cmdPassword"));
     EXPECT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(gPassWord, QString());
+    EXPECT_EQ(session().gPassWord, QString());
     expectConnectedWindow();
 }
 
@@ -104,18 +103,18 @@ TEST_F(LoginServer, EveryCharacterKeyInTheServerBoxForgetsThePassword) {
 
     // Enter first, while the name is still the same (a changed name reloads).
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace, Qt::Key_X}) {
-        gPassWord = sandboxPassword();
+        session().gPassWord = sandboxPassword();
         QTest::keyClick(&serverBox(), key);
-        EXPECT_EQ(gPassWord, QString()) << "key " << int(key);
+        EXPECT_EQ(session().gPassWord, QString()) << "key " << int(key);
     }
     // Backspace and X reached the box; nothing was reloaded.
     EXPECT_EQ(serverBox().text(), name.chopped(1) + QStringLiteral("x"));
-    EXPECT_EQ(gServerName, sandbox().serverName());
+    EXPECT_EQ(session().gServerName, sandbox().serverName());
     EXPECT_TRUE(sandbox().server().receivedBatches().empty());
 
-    gPassWord = sandboxPassword();
+    session().gPassWord = sandboxPassword();
     QTest::keyClick(&serverBox(), Qt::Key_Left);
-    EXPECT_EQ(gPassWord, sandboxPassword()) << "an arrow key gives no character";
+    EXPECT_EQ(session().gPassWord, sandboxPassword()) << "an arrow key gives no character";
 }
 
 TEST_F(LoginServer, EscapeAndControlKeysAreTypedCharactersButDeleteIsNot) {
@@ -125,17 +124,17 @@ TEST_F(LoginServer, EscapeAndControlKeysAreTypedCharactersButDeleteIsNot) {
     const QString name = serverBox().text();
 
     // The texts the platform gives these keys.
-    gPassWord = sandboxPassword();
+    session().gPassWord = sandboxPassword();
     QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_Escape, QStringLiteral("\x1b"), Qt::NoModifier);
-    EXPECT_EQ(gPassWord, QString()) << "Escape";
+    EXPECT_EQ(session().gPassWord, QString()) << "Escape";
 
-    gPassWord = sandboxPassword();
+    session().gPassWord = sandboxPassword();
     QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
-    EXPECT_EQ(gPassWord, QString()) << "Ctrl+C";
+    EXPECT_EQ(session().gPassWord, QString()) << "Ctrl+C";
 
-    gPassWord = sandboxPassword();
+    session().gPassWord = sandboxPassword();
     QTest::sendKeyEvent(QTest::Click, &serverBox(), Qt::Key_Delete, QStringLiteral("\x7f"), Qt::NoModifier);
-    EXPECT_EQ(gPassWord, sandboxPassword()) << "Delete gives no character";
+    EXPECT_EQ(session().gPassWord, sandboxPassword()) << "Delete gives no character";
     EXPECT_EQ(serverBox().text(), name);
 }
 
@@ -149,17 +148,17 @@ TEST_F(LoginServer, EnterAfterTheSameNameDoesNotReload) {
     EXPECT_EQ(serverBox().text(), QStringLiteral("  ") + sandbox().serverName() + QStringLiteral(" "));
     EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
     EXPECT_EQ(label("labReport").text(), QString());
-    EXPECT_EQ(gPassWord, QString());
+    EXPECT_EQ(session().gPassWord, QString());
 }
 
 TEST_F(LoginServer, EnterAfterAnotherNameReloadsTheListsFromThatServer) {
     openWindow();
     typeServerName(QStringLiteral(" ") + kNoServer + QStringLiteral(" "));
-    EXPECT_EQ(gServerName, sandbox().serverName()) << "no reload before Enter";
+    EXPECT_EQ(session().gServerName, sandbox().serverName()) << "no reload before Enter";
     EXPECT_EQ(combo("cboZT").count(), 3);
 
     QTest::keyClick(&serverBox(), Qt::Key_Return);
-    EXPECT_EQ(gServerName, kNoServer);
+    EXPECT_EQ(session().gServerName, kNoServer);
     EXPECT_EQ(serverBox().text(), kNoServer);
     EXPECT_EQ(label("labReport").text(), kConnectionFailed);
     EXPECT_FALSE(button("cmdPassword").isHidden());
@@ -171,14 +170,14 @@ TEST_F(LoginServer, LeavingTheBoxForgetsThePasswordAndReloadsOnlyOnAChange) {
     serverBox().setFocus(Qt::TabFocusReason);
     clearReceived();
     saveBox().setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(gPassWord, QString());
+    EXPECT_EQ(session().gPassWord, QString());
     EXPECT_TRUE(sandbox().server().receivedBatches().empty());
     EXPECT_EQ(combo("cboZT").count(), 3);
 
     typeServerName(kNoServer);
     QTest::keyClick(&serverBox(), Qt::Key_Tab);
     EXPECT_FALSE(serverBox().hasFocus());
-    EXPECT_EQ(gServerName, kNoServer);
+    EXPECT_EQ(session().gServerName, kNoServer);
     EXPECT_EQ(label("labReport").text(), kConnectionFailed);
     EXPECT_EQ(combo("cboZT").count(), 0);
 }

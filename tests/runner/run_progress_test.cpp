@@ -36,15 +36,17 @@ void clickCancel(QDialog& dialog) {
 }
 
 // Waits off the user-interface thread until the operator cancels.
-QString waitForCancel(RunContext& run) {
+RunOutcome waitForCancel(RunContext& run) {
     while (!run.cancelRequested()) std::this_thread::sleep_for(5ms);
-    return RunContext::cancelledText();
+    return RunOutcome::cancelled();
 }
 
 TEST(RunProgress, ReturnsWhatTheWorkReturnsAndClosesItself) {
     test::ScriptedDialogs dialogs;
     dialogs.runForReal();
-    EXPECT_EQ(runWithProgress(nullptr, QStringLiteral("检查"), [](RunContext&) { return QStringLiteral("done"); }),
+    EXPECT_EQ(runWithProgress(nullptr, QStringLiteral("检查"),
+                              [](RunContext&) { return RunOutcome::failed(QStringLiteral("done")); })
+                  .message,
               QStringLiteral("done"));
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("检查"));
@@ -55,9 +57,9 @@ TEST(RunProgress, WorkRunsOffTheUserInterfaceThread) {
     dialogs.runForReal();
     const auto uiThread = std::this_thread::get_id();
     std::thread::id workThread;
-    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext&) {
+    (void)runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext&) {
         workThread = std::this_thread::get_id();
-        return QString();
+        return RunOutcome();
     });
     EXPECT_NE(workThread, uiThread);
 }
@@ -74,7 +76,7 @@ TEST(RunProgress, ShowsScriptAndBatchAndIsModal) {
         clickCancel(dialog);
         return dialog.exec();
     });
-    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [](RunContext& run) {
+    const RunOutcome result = runWithProgress(nullptr, QStringLiteral("检查"), [](RunContext& run) {
         run.showScript(QStringLiteral("check\\a.sql"));
         run.showBatch(7);
         return waitForCancel(run);
@@ -82,7 +84,7 @@ TEST(RunProgress, ShowsScriptAndBatchAndIsModal) {
     EXPECT_TRUE(modal);
     EXPECT_EQ(script, QStringLiteral("脚本：check\\a.sql"));
     EXPECT_EQ(batch, QStringLiteral("批次：第 7 批"));
-    EXPECT_EQ(result, RunContext::cancelledText());
+    EXPECT_EQ(result.kind, RunOutcome::Kind::Cancelled);
 }
 
 TEST(RunProgress, ElapsedTimeAdvances) {
@@ -104,11 +106,11 @@ TEST(RunProgress, ClosingTheBoxCancelsButWaitsForTheWork) {
         });
         return dialog.exec();
     });
-    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
-        waitForCancel(run);
+    (void)runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        (void)waitForCancel(run);
         std::this_thread::sleep_for(100ms);
         workEnded = true;
-        return QString();
+        return RunOutcome();
     });
     EXPECT_TRUE(openAfterClose);
     EXPECT_TRUE(workEnded);
@@ -118,10 +120,10 @@ TEST(RunProgress, BoxEndedUnexpectedlyStopsAndAwaitsTheWork) {
     test::ScriptedDialogs dialogs;
     dialogs.answer([](QDialog&) { return int(QDialog::Rejected); });
     std::atomic<bool> sawCancel = false;
-    runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
-        waitForCancel(run);
+    (void)runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        (void)waitForCancel(run);
         sawCancel = true;
-        return QString();
+        return RunOutcome();
     });
     EXPECT_TRUE(sawCancel);
 }
@@ -130,8 +132,8 @@ TEST(RunProgress, FailureOfTheWorkIsThrownOnTheCallersThread) {
     test::ScriptedDialogs dialogs;
     dialogs.runForReal();
     try {
-        runWithProgress(nullptr, QStringLiteral("检查"),
-                        [](RunContext&) -> QString { throw Error(QStringLiteral("work failed")); });
+        (void)runWithProgress(nullptr, QStringLiteral("检查"),
+                        [](RunContext&) -> RunOutcome { throw Error(QStringLiteral("work failed")); });
         FAIL() << "the failure was lost";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), QStringLiteral("work failed"));
@@ -155,11 +157,14 @@ TEST_F(ScriptRunProgress, CancelInterruptsTheRunningBatch) {
     });
     QElapsedTimer clock;
     clock.start();
-    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
-        return RunScriptFile(QStringLiteral("s.sql"), folder.path(), run);
+    session.gToolFolder = folder.path();
+    const RunOutcome result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+        return RunScriptFile(session, QStringLiteral("s.sql"), &run);
     });
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(result, RunContext::cancelledText());
+    EXPECT_EQ(result.kind, RunOutcome::Kind::Cancelled);
+    EXPECT_EQ(result.message, RunContext::cancelledText());
+    EXPECT_EQ(result.batch, 2);
     const QStringList sent = received();
     EXPECT_EQ(sent.size(), 3) << sent.join(u'|').toStdString();
     EXPECT_EQ(tableValues(), QStringList{"1"});
@@ -169,7 +174,8 @@ TEST_F(ScriptRunProgress, RunCancelledBeforeItStartsSendsNothing) {
     folder.write(QStringLiteral("s.sql"), "insert into t values(1)\r\n");
     RunContext run;
     run.cancel();
-    EXPECT_EQ(RunScriptFile(QStringLiteral("s.sql"), folder.path(), run), RunContext::cancelledText());
+    session.gToolFolder = folder.path();
+    EXPECT_EQ(RunScriptFile(session, QStringLiteral("s.sql"), &run).kind, RunOutcome::Kind::Cancelled);
     EXPECT_TRUE(received().isEmpty()) << received().join(u'|').toStdString();
 }
 
@@ -178,15 +184,19 @@ TEST_F(ScriptRunProgress, SeveralScriptsInOneBox) {
     folder.write(QStringLiteral("b.sql"), "insert into t values(2)\r\nGO\r\ninsert into t values(3)\r\n");
     test::ScriptedDialogs dialogs;
     dialogs.runForReal();
-    const QString result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
+    session.gToolFolder = folder.path();
+    RunContext::Progress progress;
+    const RunOutcome result = runWithProgress(nullptr, QStringLiteral("检查"), [&](RunContext& run) {
         for (const QString& name : {QStringLiteral("a.sql"), QStringLiteral("b.sql")}) {
-            const QString failure = RunScriptFile(name, folder.path(), run);
-            if (!failure.isEmpty()) return failure;
+            RunOutcome ran = RunScriptFile(session, name, &run);
+            if (!ran.succeeded()) return ran;
         }
-        const RunContext::Progress progress = run.progress();
-        return progress.script + QLatin1Char('#') + QString::number(progress.batch);
+        progress = run.progress();
+        return RunOutcome();
     });
-    EXPECT_EQ(result, QStringLiteral("b.sql#2"));
+    EXPECT_TRUE(result.succeeded()) << result.message.toStdString();
+    EXPECT_EQ(progress.script, QStringLiteral("b.sql"));
+    EXPECT_EQ(progress.batch, 2);
     EXPECT_EQ(tableValues(), QStringList({"1", "2", "3"}));
 }
 

@@ -1,6 +1,5 @@
 #include "sandbox_account.h"
 
-#include "session/globals.h"
 
 namespace tallomar::test {
 
@@ -16,9 +15,9 @@ void SandboxAccount::TearDownTestSuite() {
 
 void SandboxAccount::SetUp() {
     server().clearFaults();
-    cnAccount = connect();
-    gDatabaseName = QStringLiteral("shop");
-    odbc::Statement statement(*cnAccount);
+    session.cnAccount = connect();
+    session.gDatabaseName = QStringLiteral("shop");
+    odbc::Statement statement(*session.cnAccount);
     statement.execute(QStringLiteral("delete from shop..t"));
     statement.discardResults();
     server().clearReceivedBatches();
@@ -26,7 +25,6 @@ void SandboxAccount::SetUp() {
 
 void SandboxAccount::TearDown() {
     server().clearFaults();
-    ResetProcessValues();
 }
 
 std::unique_ptr<odbc::Connection> SandboxAccount::connect() {

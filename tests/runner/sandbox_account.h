@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/odbc/odbc.h"
+#include "session/session.h"
 #include "support/sandbox_server.h"
 
 #include <QString>
@@ -11,8 +12,9 @@
 namespace tallomar::test {
 
 // One sandbox server per test suite with the account-set database "shop"
-// (table t(a int)); each test gets cnAccount connected to master (the runner
-// switches to gDatabaseName itself), an empty table and no faults.
+// (table t(a int)); each test gets a session whose cnAccount is connected to
+// master (the runner switches to gDatabaseName itself), an empty table and
+// no faults.
 class SandboxAccount : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -26,6 +28,8 @@ protected:
     static QStringList received();
     // The values of shop..t, in ascending order.
     static QStringList tableValues();
+
+    Session session;
 
 private:
     static inline SandboxServer* sandbox_ = nullptr;

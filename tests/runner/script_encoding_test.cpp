@@ -23,7 +23,7 @@ struct Outcome {
 Outcome readAll(const QString& path) {
     Outcome outcome;
     try {
-        forEachBatch(path, [&](const QString& batch) { outcome.batches << batch; });
+        forEachBatch(path, [&](const QString& batch, qint64) { outcome.batches << batch; });
     } catch (const Error& error) {
         outcome.failure = error.message();
     }

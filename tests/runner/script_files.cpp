@@ -25,7 +25,7 @@ QString ScriptFolder::write(const QString& name, const QByteArray& bytes) const 
 
 QStringList batchesOf(const QString& path) {
     QStringList batches;
-    forEachBatch(path, [&](const QString& batch) { batches << batch; });
+    forEachBatch(path, [&](const QString& batch, qint64) { batches << batch; });
     return batches;
 }
 

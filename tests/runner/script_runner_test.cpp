@@ -2,7 +2,6 @@
 // and what a failure leaves behind.
 #include "sandbox_account.h"
 #include "script_files.h"
-#include "session/globals.h"
 #include "logic/workbench/script_runner.h"
 
 #include <QElapsedTimer>
@@ -17,10 +16,18 @@ using test::gbk;
 
 class ScriptRunner : public test::SandboxAccount {
 protected:
+    // The runner's outcome for the script, keeping the last one.
     QString run(const QByteArray& script) {
         folder.write(QStringLiteral("s.sql"), script);
-        return RunScriptFile(QStringLiteral("s.sql"), folder.path());
+        return runFile(QStringLiteral("s.sql"));
     }
+    QString runFile(const QString& name) {
+        session.gToolFolder = folder.path();
+        outcome = RunScriptFile(session, name);
+        EXPECT_EQ(outcome.succeeded(), outcome.message.isEmpty());
+        return outcome.message;
+    }
+    RunOutcome outcome;
     const QString use = QStringLiteral("Use shop");
     test::ScriptFolder folder;
 };
@@ -53,15 +60,19 @@ TEST_F(ScriptRunner, ChineseTextReachesTheServerIntact) {
 
 TEST_F(ScriptRunner, WindowsStyleNameFindsTheFile) {
     folder.write(QStringLiteral("check/First.sql"), "select 1\r\n");
-    EXPECT_EQ(RunScriptFile(QStringLiteral("CHECK\\first.SQL"), folder.path()), QString());
+    EXPECT_EQ(runFile(QStringLiteral("CHECK\\first.SQL")), QString());
     EXPECT_EQ(received(), QStringList({use, QStringLiteral("select 1 \r\n")}));
 }
 
-TEST_F(ScriptRunner, ThirdOfFiveFailingKeepsTheFirstTwo) {
+TEST_F(ScriptRunner, ThirdOfFiveFailingKeepsTheFirstTwoAndSaysWhere) {
     server().armFault(Fault::failBatch(1, 50000, "batch three refused").whenBatchContains("values(3)"));
     const QString result = run(fiveInserts());
     const QStringList sent = received();
     EXPECT_TRUE(result.endsWith(QStringLiteral("batch three refused"))) << result.toStdString();
+    EXPECT_EQ(outcome.kind, RunOutcome::Kind::Failed);
+    EXPECT_EQ(outcome.script, QStringLiteral("s.sql"));
+    EXPECT_EQ(outcome.batch, 3);
+    EXPECT_EQ(outcome.line, 5);
     EXPECT_EQ(sent.size(), 4) << sent.join(u'|').toStdString();
     EXPECT_TRUE(sent.last().contains(QStringLiteral("values(3)")));
     EXPECT_EQ(tableValues(), QStringList({"1", "2"}));
@@ -75,22 +86,23 @@ TEST_F(ScriptRunner, ErrorInALaterResultOfTheBatchFailsIt) {
 }
 
 TEST_F(ScriptRunner, MissingFileAfterTheSwitchRan) {
-    EXPECT_EQ(RunScriptFile(QStringLiteral("none.sql"), folder.path()), QStringLiteral("No such file or directory"));
+    EXPECT_EQ(runFile(QStringLiteral("none.sql")), QStringLiteral("No such file or directory"));
+    EXPECT_EQ(outcome.batch, 0);
     EXPECT_EQ(received(), QStringList{use});
 }
 
 // The switch comes first: with the connection absent its failure is the
 // result even though the file is missing too, so the file was never opened.
 TEST_F(ScriptRunner, AbsentConnectionFailsTheSwitchBeforeTheFile) {
-    cnAccount.reset();
-    const QString result = RunScriptFile(QStringLiteral("none.sql"), folder.path());
+    session.cnAccount.reset();
+    const QString result = runFile(QStringLiteral("none.sql"));
     EXPECT_TRUE(result.contains(QStringLiteral("Use shop"))) << result.toStdString();
     EXPECT_TRUE(received().isEmpty());
 }
 
 TEST_F(ScriptRunner, FailedSwitchStopsBeforeTheFile) {
-    gDatabaseName = QStringLiteral("no_such_db");
-    const QString result = RunScriptFile(QStringLiteral("none.sql"), folder.path());
+    session.gDatabaseName = QStringLiteral("no_such_db");
+    const QString result = runFile(QStringLiteral("none.sql"));
     EXPECT_TRUE(result.contains(QStringLiteral("no_such_db"))) << result.toStdString();
     EXPECT_NE(result, QStringLiteral("No such file or directory"));
     EXPECT_EQ(received(), QStringList{QStringLiteral("Use no_such_db")});
@@ -108,15 +120,16 @@ TEST_F(ScriptRunner, InvalidBytesStopTheRunBeforeTheirBatch) {
 TEST_F(ScriptRunner, BatchPastTheTimeoutFails) {
     server().armFault(Fault::delayBatch(1, 4000ms).whenBatchContains("values(2)"));
     ScriptRun run;
-    run.connection = cnAccount.get();
-    run.databaseName = gDatabaseName;
+    run.connection = session.cnAccount.get();
+    run.databaseName = session.gDatabaseName;
     run.path = folder.write(QStringLiteral("s.sql"), fiveInserts());
     run.queryTimeoutSeconds = 1;
     QElapsedTimer clock;
     clock.start();
-    const QString result = runScript(run);
+    const RunOutcome result = runScript(run);
     EXPECT_LT(clock.elapsed(), 3500);
-    EXPECT_FALSE(result.isEmpty());
+    EXPECT_EQ(result.kind, RunOutcome::Kind::Failed);
+    EXPECT_EQ(result.batch, 2);
     EXPECT_EQ(received().size(), 3) << received().join(u'|').toStdString();
     EXPECT_EQ(tableValues(), QStringList{"1"});
 }
@@ -125,6 +138,8 @@ TEST_F(ScriptRunner, DroppedConnectionEndsTheRunWithAFailure) {
     server().armFault(Fault::dropAtBatch(1).whenBatchContains("values(3)"));
     const QString result = run(fiveInserts());
     EXPECT_FALSE(result.isEmpty());
+    EXPECT_EQ(outcome.kind, RunOutcome::Kind::ConnectionLost);
+    EXPECT_EQ(outcome.batch, 3);
     EXPECT_EQ(received().size(), 4) << received().join(u'|').toStdString();
     EXPECT_EQ(tableValues(), QStringList({"1", "2"}));
     // A later run on the lost connection fails cleanly too.

@@ -20,8 +20,11 @@ TEST(SelectValueStatement, EmptyConditionKeepsTheTrailingBlank) {
 class SelectValueOnCnTool : public ::testing::Test {
 protected:
     void SetUp() override { cnTool = tooldb::ToolDatabase::open(file.path()); }
-    void TearDown() override { cnTool.reset(); }
+    QString SelectValue(const QString& field, const QString& table, const QString& condition) const {
+        return tallomar::SelectValue(field, table, condition, *cnTool);
+    }
     test::ToolDatabaseFile file;
+    std::unique_ptr<tooldb::ToolDatabase> cnTool;
 };
 
 TEST_F(SelectValueOnCnTool, FirstRowOfTheField) {
@@ -56,11 +59,6 @@ TEST(SelectValueOnEmptyTable, GivesEmptyText) {
     const test::ToolDatabaseFile file(spec);
     const auto database = tooldb::ToolDatabase::open(file.path());
     EXPECT_EQ(SelectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString(), *database), QString());
-}
-
-TEST(SelectValueWithoutDatabase, GivesEmptyText) {
-    cnTool.reset();
-    EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QString()), QString());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "bewrite_package.h"
 
-#include "session/globals.h"
 #include "jet4writer/jet4_writer.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
@@ -47,16 +46,12 @@ BewritePackage::BewritePackage() {
     QDir(root_.path()).mkpath(QStringLiteral("file"));
 }
 
-BewritePackage::~BewritePackage() { ResetProcessValues(); }
-
 QString BewritePackage::toolFolder() const { return root_.filePath(QStringLiteral("file")); }
 
 void BewritePackage::open(const std::vector<Description>& descriptions) {
     const QString database = toolFolder() + QStringLiteral("/ZOL.mdb");
     jet4::writeDatabase(toolDatabase(descriptions), database);
-    cnTool = tooldb::ToolDatabase::open(database);
-    gToolFolder = toolFolder();
-    gToolDbPath = database;
+    tool_ = tooldb::ToolDatabase::open(database);
 }
 
 }  // namespace tallomar::test

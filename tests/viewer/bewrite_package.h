@@ -1,16 +1,17 @@
 #pragma once
 
+#include "tooldb/tool_database.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <memory>
 #include <vector>
 
 namespace tallomar::test {
 
 // A tool package in a temporary folder: the folder `file` with a ZOL.mdb
-// whose table Bewrite holds the given descriptions. Opening it makes it
-// cnTool and its folder gToolFolder; the destructor puts every process-wide
-// value back.
+// whose table Bewrite holds the given descriptions, opened as tool().
 class BewritePackage {
 public:
     struct Description {
@@ -21,16 +22,17 @@ public:
     };
 
     BewritePackage();
-    ~BewritePackage();
 
     QString toolFolder() const;
     QString path(const QString& relative) const { return root_.filePath(relative); }
 
-    // Writes file/ZOL.mdb with `descriptions` in table Bewrite and opens it as cnTool.
+    // Writes file/ZOL.mdb with `descriptions` in table Bewrite and opens it.
     void open(const std::vector<Description>& descriptions);
+    const std::shared_ptr<tooldb::ToolDatabase>& tool() const { return tool_; }
 
 private:
     QTemporaryDir root_;
+    std::shared_ptr<tooldb::ToolDatabase> tool_;
 };
 
 }  // namespace tallomar::test

@@ -1,6 +1,5 @@
 #include "windows/viewer/bewrite_viewer.h"
 
-#include "session/globals.h"
 #include "bewrite_package.h"
 #include "picture_files.h"
 #include "support/scripted_dialogs.h"
@@ -31,8 +30,10 @@ protected:
         EXPECT_TRUE(viewer.isNull()) << "a closed viewer is deleted";
     }
 
-    FrmBewrite* show() {
-        viewer = ShowBewriteViewer();
+    // Asks for the viewer of `from` (the test's package when none is given).
+    FrmBewrite* show(const BewritePackage* from = nullptr) {
+        if (!from) from = &package;
+        ShowBewriteViewer(viewer, from->tool(), from->toolFolder());
         EXPECT_TRUE(QTest::qWaitForWindowExposed(viewer.data()));
         return viewer;
     }
@@ -129,7 +130,7 @@ TEST_F(BewriteViewerTest, SecondRequestShowsTheSameWindowWithoutReloading) {
     BewritePackage other;
     other.open({{5, QStringLiteral("另一个"), QStringLiteral("另一个"), QVariant()},
                 {6, QStringLiteral("再一个"), QStringLiteral("再一个"), QVariant()}});
-    EXPECT_EQ(show(), first);
+    EXPECT_EQ(show(&other), first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(grid()->rowCount(), 1);
     EXPECT_EQ(label("labOperate"), QStringLiteral("操作步骤：凭证审核"));
@@ -138,7 +139,7 @@ TEST_F(BewriteViewerTest, SecondRequestShowsTheSameWindowWithoutReloading) {
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(viewer.isNull());
-    show();
+    show(&other);
     EXPECT_EQ(grid()->rowCount(), 2);
     EXPECT_EQ(label("labOperate"), QStringLiteral("操作步骤：另一个"));
 }

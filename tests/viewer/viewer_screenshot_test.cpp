@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,7 +42,8 @@ TEST(ViewerScreenshot, SavesTheViewerWithDescriptionsAndAPicture) {
                   {2, QStringLiteral("月末结账"), QStringLiteral("有未记账凭证"), QVariant()},
                   {3, QStringLiteral("打开明细账"), QStringLiteral("数据库连接失败"), QVariant()}});
 
-    FrmBewrite* viewer = ShowBewriteViewer();
+    QPointer<FrmBewrite> slot;
+    FrmBewrite* viewer = ShowBewriteViewer(slot, package.tool(), package.toolFolder());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
     const QPixmap shot = viewer->grab();
     EXPECT_EQ(shot.size() / shot.devicePixelRatio(), viewer->size());

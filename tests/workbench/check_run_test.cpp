@@ -2,7 +2,6 @@
 // line and the follow-up the project type offers.
 #include "workbench_fixture.h"
 
-#include "session/globals.h"
 #include "platform/odbc/odbc.h"
 #include "logic/workbench/result_model.h"
 
@@ -190,7 +189,7 @@ TEST_F(CheckRun, SecondCheckShowsTheSecondResult) {
 
 TEST_F(CheckRun, WithoutAccountConnectionFirstScriptFails) {
     addStandardCheck();
-    cnAccount.reset();
+    session->cnAccount.reset();
     openWindow();
     dialogs.runForReal();
     dialogs.acceptMessage();

@@ -114,7 +114,7 @@ namespace tallomar::test {
 namespace {
 
 TEST(CorrectionReport, HeadingThenCrLfThenFailures) {
-    EXPECT_EQ(texts::runErrorsReport(QStringLiteral("[FreeTDS][SQL Server]x")),
+    EXPECT_EQ(texts::runErrorsReport(RunOutcome::failed(QStringLiteral("[FreeTDS][SQL Server]x"))),
               QStringLiteral("有未知的错误，可能原因如下：\r\n[FreeTDS][SQL Server]x"));
 }
 

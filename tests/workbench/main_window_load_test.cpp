@@ -1,7 +1,6 @@
 // What the main window offers when it opens, decided by the tool database.
 #include "workbench_fixture.h"
 
-#include "session/globals.h"
 
 #include <QLabel>
 
@@ -55,7 +54,7 @@ TEST_F(MainWindowLoad, TitleFallsBackWhenToolNameIsEmpty) {
     openWindow();
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("labFrmCaption"))->text(), QStringLiteral("TallomarV3.0"));
     delete window.data();
-    gToolName = QStringLiteral("科目余额检查工具");
+    session->gToolName = QStringLiteral("科目余额检查工具");
     openWindow();
     EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("labFrmCaption"))->text(), QStringLiteral("科目余额检查工具"));
 }

@@ -3,7 +3,6 @@
 // grid view with findings, and the about box, to look at its artwork, fonts and layout.
 #include "workbench_fixture.h"
 
-#include "session/globals.h"
 
 #include <QDialog>
 #include <QDir>
@@ -17,7 +16,7 @@ using MainWindowScreenshot = WorkbenchTest;
 TEST_F(MainWindowScreenshot, SavesReportViewAndGridView) {
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
     if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
-    gToolName = QStringLiteral("科目余额检查工具");
+    session->gToolName = QStringLiteral("科目余额检查工具");
     tool.bewriteId = QStringLiteral("1");
     addStandardCheck();
     openWindow();

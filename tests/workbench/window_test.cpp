@@ -2,7 +2,6 @@
 // and export, the viewer outliving the main window.
 #include "workbench_fixture.h"
 
-#include "session/globals.h"
 #include "windows/workbench/window_drag.h"
 
 #include <QApplication>

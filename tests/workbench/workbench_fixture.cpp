@@ -1,6 +1,5 @@
 #include "workbench_fixture.h"
 
-#include "session/globals.h"
 #include "platform/odbc/odbc.h"
 
 #include <QFile>
@@ -31,19 +30,16 @@ void WorkbenchTest::SetUp() {
     server().clearFaults();
     server().seedDatabase("acct", kLedger);
     server().seedDatabase("tempdb", "DROP TABLE IF EXISTS check_result; DROP TABLE IF EXISTS other_result;");
-    cnAccount = odbc::Connection::open(sandbox_->odbcConnectionString(), 5);
-    gDatabaseName = QStringLiteral("acct");
-    gToolFolder = folder.path();
+    session->cnAccount = odbc::Connection::open(sandbox_->odbcConnectionString(), 5);
+    session->gDatabaseName = QStringLiteral("acct");
+    session->gToolFolder = folder.path();
     server().clearReceivedBatches();
     tool.settings[QStringLiteral("Readme")] = QStringLiteral("本工具检查科目余额是否平衡。");
     tool.settings[QStringLiteral("ProjectDes")] = QStringLiteral("请按参考方案手工调整凭证。");
     tool.settings[QStringLiteral("ProjectType")] = QStringLiteral("0");
 }
 
-void WorkbenchTest::TearDown() {
-    delete window.data();
-    ResetProcessValues();
-}
+void WorkbenchTest::TearDown() { delete window.data(); }
 
 void WorkbenchTest::writeScript(const QString& name, const QString& text) {
     QFile file(folder.filePath(name));
@@ -79,7 +75,7 @@ void WorkbenchTest::addStandardCheck() {
 }
 
 FrmMain& WorkbenchTest::openWindow() {
-    window = new FrmMain(tool.reads());
+    window = new FrmMain(session, tool.reads());
     return *window;
 }
 

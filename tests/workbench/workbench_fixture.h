@@ -13,8 +13,8 @@
 namespace tallomar::test {
 
 // A sandbox server holding the account-set database "acct" with a ledger of
-// three faulty and two sound records, a package folder for scripts, and a
-// main window over a FakeTool. The check script kCheckScript leaves the
+// three faulty and two sound records, a package folder for scripts, a
+// session on both, and a main window over a FakeTool. The check script kCheckScript leaves the
 // faulty records in tempdb..check_result; kRepairScript repairs them.
 class WorkbenchTest : public ::testing::Test {
 protected:
@@ -53,6 +53,8 @@ protected:
     ScriptedDialogs dialogs;
     QTemporaryDir folder;
     QPointer<FrmMain> window;
+    // The session the windows work in.
+    std::shared_ptr<Session> session = std::make_shared<Session>();
 
 private:
     static inline SandboxServer* sandbox_ = nullptr;

@@ -40,15 +40,17 @@ TEST(CheckStatus, TextsOfEachOutcome) {
 TEST(CorrectionOffer, NotOfferedProjectTypeRunsNothing) {
     int reads = 0;
     int runs = 0;
+    const Session session;
     const Workbench workbench(
+        session,
         {[](const QString&, const QString&, const QString&) { return QString(); },
          [&](const QString&) {
              ++reads;
              return tooldb::Recordset();
          }},
-        [&](const QString&, const std::function<QString(RunContext&)>&) {
+        [&](const QString&, const RunWork&) {
             ++runs;
-            return QString();
+            return RunOutcome();
         });
     EXPECT_EQ(workbench.correct(QStringLiteral("1")).kind, CorrectionOutcome::Kind::NotOffered);
     EXPECT_EQ(workbench.correct(QStringLiteral("x")).kind, CorrectionOutcome::Kind::NotOffered);

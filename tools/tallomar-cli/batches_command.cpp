@@ -28,7 +28,7 @@ int batchesCommand(const QStringList& arguments) {
     }
     const QString path = resolveWindowsPath(arguments.first());
     try {
-        forEachBatch(path, [](const QString& batch) {
+        forEachBatch(path, [](const QString& batch, qint64) {
             const QByteArray line = jsonString(batch) + '\n';
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         });

@@ -1,10 +1,10 @@
 #include "workbench_commands.h"
 
-#include "session/globals.h"
 #include "logic/login/server_connections.h"
 #include "platform/error.h"
+#include "platform/text/blanks.h"
 #include "platform/odbc/odbc.h"
-#include "tooldb/tool_database.h"
+#include "tooldb/tool_access.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
@@ -49,20 +49,23 @@ QString required(const QCommandLineParser& parser, const QString& name) {
     return value;
 }
 
-// The account-set database named the way the login names it from the edition.
-QString databaseName(const QCommandLineParser& parser) {
+// The account-set database named the way the login names it from the
+// edition, account set and year, which the session records.
+void chooseDatabase(const QCommandLineParser& parser, Session& session) {
     if (parser.isSet(QStringLiteral("database"))) {
         if (parser.isSet(QStringLiteral("edition")))
             throw CommandFailure{QStringLiteral("give either --database or --edition, not both")};
-        return required(parser, QStringLiteral("database"));
+        session.gDatabaseName = required(parser, QStringLiteral("database"));
+        return;
     }
-    gSoft = required(parser, QStringLiteral("edition"));
-    const QString code = EditionCode(gSoft);
+    session.gSoft = required(parser, QStringLiteral("edition"));
+    const QString code = EditionCode(session.gSoft);
     const auto rules = EditionRulesFor(code);
-    if (!rules) throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(gSoft)};
-    const QString account = required(parser, QStringLiteral("account"));
-    const QString year = rules->hasYears ? required(parser, QStringLiteral("year")) : QString();
-    return AccountDatabaseName(code, account, year).value();
+    if (!rules)
+        throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(session.gSoft)};
+    session.gZTName = required(parser, QStringLiteral("account"));
+    session.gYear = rules->hasYears ? required(parser, QStringLiteral("year")) : QString();
+    session.gDatabaseName = AccountDatabaseName(code, session.gZTName, session.gYear).value();
 }
 
 QString readPassword() {
@@ -72,26 +75,29 @@ QString readPassword() {
     return QString::fromStdString(line);
 }
 
-// Opens the package's tool database and the account-set connection.
-void openConnections(const QCommandLineParser& parser) {
+// A session on the package's tool database and the account-set connection.
+std::unique_ptr<Session> openSession(const QCommandLineParser& parser) {
+    auto session = std::make_unique<Session>();
     const QString package = required(parser, QStringLiteral("package"));
-    gServerName = required(parser, QStringLiteral("server"));
-    gUserName = required(parser, QStringLiteral("user"));
-    gDatabaseName = databaseName(parser);
-    gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
-    gToolFolder = QDir(package).absolutePath();
-    gToolDbPath = QDir(gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
-    cnTool = tooldb::ToolDatabase::open(gToolDbPath);
-    cnAccount = odbc::Connection::open(odbc::driverConnectionString(accountConnectionText()),
-                                       kLoginTimeoutSeconds);
+    session->gServerName = required(parser, QStringLiteral("server"));
+    session->gUserName = required(parser, QStringLiteral("user"));
+    chooseDatabase(parser, *session);
+    session->gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
+    session->gToolFolder = QDir(package).absolutePath();
+    session->gToolDbPath = QDir(session->gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
+    session->cnTool = tooldb::ToolDatabase::open(session->gToolDbPath);
+    session->gToolName = TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
+                                                QStringLiteral("cName='ToolName'"), *session->cnTool));
+    session->cnAccount = odbc::Connection::open(odbc::driverConnectionString(accountConnectionText(*session)),
+                                                kLoginTimeoutSeconds);
+    return session;
 }
 
-Workbench commandLineWorkbench() {
-    return Workbench(ToolReads::toolDatabase(),
-                     [](const QString&, const std::function<QString(RunContext&)>& work) {
-                         RunContext context;
-                         return work(context);
-                     });
+Workbench commandLineWorkbench(const Session& session) {
+    return Workbench(session, [](const QString&, const RunWork& work) {
+        RunContext context;
+        return work(context);
+    });
 }
 
 bool parse(QCommandLineParser& parser, const QStringList& arguments, const QString& name) {
@@ -143,7 +149,7 @@ int checkCommand(const QStringList& arguments) {
     parser.addOption({QStringLiteral("out"), QStringLiteral("write the findings to this CSV file"), QStringLiteral("FILE")});
     if (!parse(parser, arguments, QStringLiteral("check"))) return kFailure;
     return guarded(QStringLiteral("check"), [&] {
-        openConnections(parser);
+        const std::unique_ptr<Session> session = openSession(parser);
         // Findings stream out as they are read; a file appears only when complete.
         QSaveFile file(parser.value(QStringLiteral("out")));
         QFile standardOutput;
@@ -156,7 +162,7 @@ int checkCommand(const QStringList& arguments) {
         } else if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
             throw CommandFailure{QStringLiteral("cannot write to stdout")};
         }
-        const CheckOutcome outcome = commandLineWorkbench().check({
+        const CheckOutcome outcome = commandLineWorkbench(*session).check({
             [&](const QStringList& columns) { out->write(csvRecord(columns).toUtf8()); },
             [&](const ResultBlock& rows) { writeRows(*out, rows); },
         });
@@ -177,17 +183,17 @@ int correctCommand(const QStringList& arguments) {
     addConnectionOptions(parser);
     if (!parse(parser, arguments, QStringLiteral("correct"))) return kFailure;
     return guarded(QStringLiteral("correct"), [&] {
-        openConnections(parser);
-        const Workbench workbench = commandLineWorkbench();
+        const std::unique_ptr<Session> session = openSession(parser);
+        const Workbench workbench = commandLineWorkbench(*session);
         const QString projectType = workbench.loadTool().projectType;
         const CorrectionOutcome outcome = workbench.correct(projectType);
         switch (outcome.kind) {
         case CorrectionOutcome::Kind::NotOffered:
             throw CommandFailure{QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType)};
-        case CorrectionOutcome::Kind::Failed: throw CommandFailure{outcome.failure};
+        case CorrectionOutcome::Kind::Failed: throw CommandFailure{outcome.run.message};
         case CorrectionOutcome::Kind::Finished: break;
         }
-        if (!outcome.runErrors.isEmpty()) throw CommandFailure{texts::runErrorsReport(outcome.runErrors)};
+        if (!outcome.run.succeeded()) throw CommandFailure{texts::runErrorsReport(outcome.run)};
         std::fprintf(stdout, "%s\n", texts::kReportRepaired.toUtf8().constData());
         return 0;
     });

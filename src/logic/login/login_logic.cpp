@@ -1,9 +1,7 @@
 #include "logic/login/login_logic.h"
 
-#include "session/globals.h"
 #include "logic/login/server_connections.h"
 #include "platform/text/blanks.h"
-#include "platform/ui/dialogs.h"
 #include "platform/odbc/odbc.h"
 #include "tooldb/tool_access.h"
 
@@ -15,15 +13,15 @@ const QString kNoAccountSets = QStringLiteral("没有可供导入的帐套，请
 const QString kNoYears = QStringLiteral("没有可供选择的年度...");
 const QString kLoginRejected = QStringLiteral("输入数据库用户名或密码有误,请重新输入！");
 
-tooldb::Recordset offeredEditions() {
+tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
     // An unreadable Version table offers nothing, like an empty one: the
     // edition list then keeps the entries it has.
     try {
         tooldb::Recordset editions = OpenRecordset(
-            QStringLiteral("select cItem from Version where iGrade=1 and bsign=-1 order by ID"), *cnTool);
+            QStringLiteral("select cItem from Version where iGrade=1 and bsign=-1 order by ID"), tool);
         if (!editions.rows.empty()) return editions;
         return OpenRecordset(
-            QStringLiteral("select cItem from Version where iGrade>1 and bsign=-1 order by ID"), *cnTool);
+            QStringLiteral("select cItem from Version where iGrade>1 and bsign=-1 order by ID"), tool);
     } catch (const Error&) {
         return {};
     }
@@ -37,9 +35,9 @@ int columnNamed(const odbc::Statement& statement, const QString& name) {
 
 // Runs `sql` on the system connection and gives the text of the named
 // columns of every row.
-QList<QStringList> systemRows(const QString& sql, const QStringList& names) {
-    if (!cnSystem) throw Error(QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
-    odbc::Statement statement(*cnSystem);
+QList<QStringList> systemRows(odbc::Connection* system, const QString& sql, const QStringList& names) {
+    if (!system) throw Error(QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
+    odbc::Statement statement(*system);
     statement.execute(sql);
     QList<int> columns;
     for (const QString& name : names) columns << columnNamed(statement, name);
@@ -58,34 +56,34 @@ QList<QStringList> systemRows(const QString& sql, const QStringList& names) {
 
 }  // namespace
 
-LoginLogic::LoginLogic(QWidget* dialogParent) : dialogParent_(dialogParent) {}
+LoginLogic::LoginLogic(Session& session, Prompts& prompts) : session_(session), prompts_(prompts) {}
 
 QString LoginLogic::LoadLoginLists() {
     // While the account-set query is empty the edition handler stays inert,
     // so the selections below do not start a second load.
-    gAccountListSQL.clear();
+    session_.gAccountListSQL.clear();
 
-    const tooldb::Recordset editions = offeredEditions();
+    const tooldb::Recordset editions = offeredEditions(*session_.cnTool);
     if (!editions.rows.empty()) {
         screen_.soft.clear();
         for (const auto& row : editions.rows) screen_.soft.items << row.front().toString();
     }
     if (!screen_.soft.items.isEmpty()) selectSoft(0);
-    if (ComboContains(screen_.soft.items, gSoft)) selectSoft(int(screen_.soft.items.indexOf(gSoft)));
+    if (ComboContains(screen_.soft.items, session_.gSoft)) selectSoft(int(screen_.soft.items.indexOf(session_.gSoft)));
     SelectEdition(screen_.soft.text());
 
-    screen_.serverText = gServerName;
+    screen_.serverText = session_.gServerName;
     screen_.passwordButtonVisible = false;
 
-    const QString failure = ConnectSystemDatabase();
-    connectedSystemDatabase_ = gSystemDatabase;
+    const QString failure = ConnectSystemDatabase(session_);
+    connectedSystemDatabase_ = session_.gSystemDatabase;
     if (!failure.isEmpty()) {
         screen_.report = failure;
         screen_.passwordButtonVisible = true;
         screen_.soft.clear();
         screen_.account.clear();
         screen_.year.clear();
-        gPassWord.clear();
+        session_.gPassWord.clear();
         return failure;
     }
     LoadAccountSets();
@@ -95,13 +93,13 @@ QString LoginLogic::LoadLoginLists() {
 void LoginLogic::SelectEdition(const QString& name) {
     const auto rules = EditionRulesFor(EditionCode(name));
     if (!rules) return;
-    gSystemDatabase = rules->systemDatabase;
-    gAccountListSQL = rules->accountListSql;
+    session_.gSystemDatabase = rules->systemDatabase;
+    session_.gAccountListSQL = rules->accountListSql;
     screen_.yearVisible = rules->hasYears;
 }
 
 void LoginLogic::LoadAccountSets() {
-    if (gAccountListSQL.isEmpty()) {
+    if (session_.gAccountListSQL.isEmpty()) {
         screen_.account.clear();
         screen_.report = QStringLiteral("无法识别版本“%1”，不能列出帐套").arg(screen_.soft.text());
         return;
@@ -110,7 +108,7 @@ void LoginLogic::LoadAccountSets() {
 
     QList<QStringList> rows;
     try {
-        rows = systemRows(gAccountListSQL, {QStringLiteral("cAcc_ID"), QStringLiteral("cAcc_Name")});
+        rows = systemRows(session_.cnSystem.get(), session_.gAccountListSQL, {QStringLiteral("cAcc_ID"), QStringLiteral("cAcc_Name")});
     } catch (const Error& error) {
         showListFailure(error.message());
         return;
@@ -122,8 +120,8 @@ void LoginLogic::LoadAccountSets() {
     }
     for (const QStringList& row : rows)
         screen_.account.items << QStringLiteral("[%1]%2").arg(row[0], row[1]);
-    const qsizetype saved = ComboContains(screen_.account.items, gZTName)
-                                ? screen_.account.items.indexOf(gZTName) : 0;
+    const qsizetype saved = ComboContains(screen_.account.items, session_.gZTName)
+                                ? screen_.account.items.indexOf(session_.gZTName) : 0;
     selectAccount(int(saved));
     screen_.report.clear();
 }
@@ -135,20 +133,20 @@ void LoginLogic::LoadYears() {
     screen_.year.clear();
     QList<QStringList> rows;
     try {
-        rows = systemRows(sql, {QStringLiteral("iYear")});
+        rows = systemRows(session_.cnSystem.get(), sql, {QStringLiteral("iYear")});
     } catch (const Error& error) {
         showListFailure(error.message());
         return;
     }
     if (rows.isEmpty()) {
-        showMessage(dialogParent_, MessageIcon::None, kNoYears);
+        prompts_.message(MessageIcon::None, kNoYears);
         screen_.okEnabled = false;
     } else {
         for (const QStringList& row : rows) screen_.year.items << row[0];
         selectYear(0);
         screen_.okEnabled = true;
     }
-    if (ComboContains(screen_.year.items, gYear)) selectYear(int(screen_.year.items.indexOf(gYear)));
+    if (ComboContains(screen_.year.items, session_.gYear)) selectYear(int(screen_.year.items.indexOf(session_.gYear)));
 }
 
 void LoginLogic::selectSoft(int index) {
@@ -164,21 +162,21 @@ void LoginLogic::selectAccount(int index) {
 void LoginLogic::selectYear(int index) { screen_.year.current = index; }
 
 void LoginLogic::cboSoftSelected() {
-    if (gAccountListSQL.isEmpty()) return;
+    if (session_.gAccountListSQL.isEmpty()) return;
     SelectEdition(screen_.soft.text());
     LoadAccountSets();
 }
 
 void LoginLogic::cboZTSelected() {
-    if (gSystemDatabase == QLatin1String("QVSystem") && !screen_.account.text().isEmpty()) LoadYears();
+    if (session_.gSystemDatabase == QLatin1String("QVSystem") && !screen_.account.text().isEmpty()) LoadYears();
 }
 
 bool LoginLogic::ensureSystemConnection() {
     // An edition of another family lists its account sets from another system
     // database (master or QVSystem): reconnect before listing.
-    if (cnSystem && gSystemDatabase == connectedSystemDatabase_) return true;
-    const QString failure = ConnectSystemDatabase();
-    connectedSystemDatabase_ = gSystemDatabase;
+    if (session_.cnSystem && session_.gSystemDatabase == connectedSystemDatabase_) return true;
+    const QString failure = ConnectSystemDatabase(session_);
+    connectedSystemDatabase_ = session_.gSystemDatabase;
     if (failure.isEmpty()) return true;
     screen_.report = failure;
     screen_.passwordButtonVisible = true;
@@ -194,36 +192,36 @@ void LoginLogic::showListFailure(const QString& description) {
 }
 
 void LoginLogic::txtServerNameKeyPress(QChar key) {
-    gPassWord.clear();
+    session_.gPassWord.clear();
     const QString name = TrimBlanks(screen_.serverText);
-    if (key == QLatin1Char('\r') && name != gServerName) {
-        gServerName = name;
+    if (key == QLatin1Char('\r') && name != session_.gServerName) {
+        session_.gServerName = name;
         LoadLoginLists();
     }
 }
 
 void LoginLogic::txtServerNameLostFocus() {
-    gPassWord.clear();
+    session_.gPassWord.clear();
     const QString name = TrimBlanks(screen_.serverText);
-    if (name != gServerName) {
-        gServerName = name;
+    if (name != session_.gServerName) {
+        session_.gServerName = name;
         LoadLoginLists();
     }
 }
 
 void LoginLogic::cmdPasswordClick() {
-    gPassWord = askText(dialogParent_, QStringLiteral("请输入SA口令"), QString(), QString(), Echo::Secret)
+    session_.gPassWord = prompts_.askSecret(QStringLiteral("请输入SA口令"))
                     .value_or(QString());
     LoadLoginLists();
 }
 
 LoginLogic::LoginOutcome LoginLogic::cmdOKClick() {
-    gSoft = screen_.soft.text();
-    if (!TestLogin(screen_.serverText)) {
-        showMessage(dialogParent_, MessageIcon::Question, kLoginRejected);
+    session_.gSoft = screen_.soft.text();
+    if (!TestLogin(session_, screen_.serverText)) {
+        prompts_.message(MessageIcon::Question, kLoginRejected);
         return LoginOutcome::Stayed;
     }
-    if (ConnectAccountDatabase(screen_.account.text(), screen_.year.text(), dialogParent_) ==
+    if (ConnectAccountDatabase(session_, screen_.account.text(), screen_.year.text(), prompts_) ==
         AccountConnection::Refused)
         return LoginOutcome::Stayed;
     saveSettings();
@@ -235,8 +233,8 @@ void LoginLogic::saveSettings() {
     const QList<std::pair<QString, QString>> settings =
         screen_.saveSettings
             ? QList<std::pair<QString, QString>>{{QStringLiteral("ServerName"), screen_.serverText},
-                                                  {QStringLiteral("UserName"), gUserName},
-                                                  {QStringLiteral("PassWord"), orBlank(gPassWord)},
+                                                  {QStringLiteral("UserName"), session_.gUserName},
+                                                  {QStringLiteral("PassWord"), orBlank(session_.gPassWord)},
                                                   {QStringLiteral("ZTName"), screen_.account.text()},
                                                   {QStringLiteral("Year"), orBlank(screen_.year.text())},
                                                   {QStringLiteral("Soft"), screen_.soft.text()}}
@@ -248,11 +246,11 @@ void LoginLogic::saveSettings() {
                                                   {QStringLiteral("Soft"), QStringLiteral(" ")}};
     try {
         for (const auto& [name, value] : settings)
-            ExecuteToolSQL(QStringLiteral("Update ZOL set cValue='%1' where cName='%2'")
+            ExecuteToolSQL(*session_.cnTool, QStringLiteral("Update ZOL set cValue='%1' where cName='%2'")
                                .arg(sqlTextValue(value), name));
     } catch (const Error& error) {
         // The login itself is good: the operator goes on to the main window.
-        showMessage(dialogParent_, MessageIcon::Exclamation,
+        prompts_.message(MessageIcon::Exclamation,
                     QStringLiteral("登录继续进行，但设置未能保存：%1").arg(error.message()));
     }
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "logic/login/login_screen.h"
+#include "logic/prompts.h"
+#include "session/session.h"
 
 #include <QString>
-
-class QWidget;
 
 namespace tallomar {
 
@@ -15,8 +15,9 @@ namespace tallomar {
 // `screen()` after every call and forwards its events here.
 class LoginLogic {
 public:
-    // `dialogParent` owns the message and input boxes (may be null).
-    explicit LoginLogic(QWidget* dialogParent = nullptr);
+    // Fills `session` (whose tool database start-up has opened) with the
+    // login's outcome; asks the operator through `prompts`.
+    LoginLogic(Session& session, Prompts& prompts);
 
     LoginScreen& screen() { return screen_; }
     const LoginScreen& screen() const { return screen_; }
@@ -52,7 +53,8 @@ private:
     void saveSettings();
     void showListFailure(const QString& description);
 
-    QWidget* dialogParent_;
+    Session& session_;
+    Prompts& prompts_;
     LoginScreen screen_;
     // The system database cnSystem was opened on; an edition change that
     // needs another one reconnects before listing.

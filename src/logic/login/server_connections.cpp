@@ -1,10 +1,6 @@
 #include "logic/login/server_connections.h"
 
-#include "session/globals.h"
-#include "platform/ui/dialogs.h"
 #include "platform/odbc/odbc.h"
-
-#include <QComboBox>
 
 namespace tallomar {
 
@@ -46,49 +42,45 @@ bool ComboContains(const QStringList& entries, const QString& text) {
     return entries.contains(text, Qt::CaseSensitive);
 }
 
-bool ComboContains(const QComboBox& combo, const QString& text) {
-    for (int index = 0; index < combo.count(); ++index)
-        if (combo.itemText(index) == text) return true;
-    return false;
-}
-
 QString AccountIdOf(const QString& accountEntry) {
     const qsizetype close = accountEntry.indexOf(QLatin1Char(']'));
     if (close < 0) return {};
     return accountEntry.mid(1, close - 1);
 }
 
-QString systemConnectionText() {
-    return QStringLiteral("Driver={SQL Server};Server=") + gServerName + QStringLiteral(";Uid=") + gUserName +
-           QStringLiteral(";Pwd=") + gPassWord + QStringLiteral(";Database=") + gSystemDatabase;
+QString systemConnectionText(const Session& session) {
+    return QStringLiteral("Driver={SQL Server};Server=") + session.gServerName + QStringLiteral(";Uid=") +
+           session.gUserName + QStringLiteral(";Pwd=") + session.gPassWord + QStringLiteral(";Database=") +
+           session.gSystemDatabase;
 }
 
-QString accountConnectionText() {
-    return QStringLiteral("Provider=SQLOLEDB;") + QStringLiteral("Server=") + gServerName + QStringLiteral(";") +
-           QStringLiteral("Database=") + gDatabaseName + QStringLiteral(";") + QStringLiteral("Uid=") +
-           gUserName + QStringLiteral(";") + QStringLiteral("Pwd=") + gPassWord + QStringLiteral(";");
+QString accountConnectionText(const Session& session) {
+    return QStringLiteral("Provider=SQLOLEDB;") + QStringLiteral("Server=") + session.gServerName +
+           QStringLiteral(";") + QStringLiteral("Database=") + session.gDatabaseName + QStringLiteral(";") +
+           QStringLiteral("Uid=") + session.gUserName + QStringLiteral(";") + QStringLiteral("Pwd=") +
+           session.gPassWord + QStringLiteral(";");
 }
 
-QString loginTestConnectionText(const QString& serverText) {
-    return QStringLiteral("Driver={SQL Server};Server=") + serverText + QStringLiteral(";Uid=") + gUserName +
-           QStringLiteral(";Pwd=") + gPassWord;
+QString loginTestConnectionText(const Session& session, const QString& serverText) {
+    return QStringLiteral("Driver={SQL Server};Server=") + serverText + QStringLiteral(";Uid=") +
+           session.gUserName + QStringLiteral(";Pwd=") + session.gPassWord;
 }
 
-QString ConnectSystemDatabase() {
+QString ConnectSystemDatabase(Session& session) {
     // The previous connection goes before the new one is tried, so a failed
     // attempt leaves none behind.
-    cnSystem.reset();
+    session.cnSystem.reset();
     try {
-        cnSystem = connect(systemConnectionText());
+        session.cnSystem = connect(systemConnectionText(session));
         return {};
     } catch (const Error&) {
         return kConnectionFailed;
     }
 }
 
-bool TestLogin(const QString& serverText) {
+bool TestLogin(const Session& session, const QString& serverText) {
     try {
-        connect(loginTestConnectionText(serverText));
+        connect(loginTestConnectionText(session, serverText));
         return true;
     } catch (const Error&) {
         return false;
@@ -103,23 +95,24 @@ std::optional<QString> AccountDatabaseName(const QString& editionCode, const QSt
     return std::nullopt;
 }
 
-AccountConnection ConnectAccountDatabase(const QString& accountEntry, const QString& year,
-                                         QWidget* dialogParent) {
+AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
+                                         Prompts& prompts) {
     // Without an account-set entry there is no database to name; opening the
     // login's default database instead would let scripts run in the wrong place.
     if (!accountEntry.contains(QLatin1Char(']'))) {
-        showMessage(dialogParent, MessageIcon::Exclamation, kNoAccountSet);
+        prompts.message(MessageIcon::Exclamation, kNoAccountSet);
         return AccountConnection::Refused;
     }
-    gZTName = AccountIdOf(accountEntry);
-    if (const auto database = AccountDatabaseName(EditionCode(gSoft), gZTName, year)) gDatabaseName = *database;
+    session.gZTName = AccountIdOf(accountEntry);
+    if (const auto database = AccountDatabaseName(EditionCode(session.gSoft), session.gZTName, year))
+        session.gDatabaseName = *database;
 
-    cnAccount.reset();
+    session.cnAccount.reset();
     try {
-        cnAccount = connect(accountConnectionText());
+        session.cnAccount = connect(accountConnectionText(session));
         return AccountConnection::Connected;
     } catch (const Error&) {
-        showMessage(dialogParent, MessageIcon::Exclamation, kConnectionFailed, kConnectionFailedTitle);
+        prompts.message(MessageIcon::Exclamation, kConnectionFailed, kConnectionFailedTitle);
         return AccountConnection::Failed;
     }
 }

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "logic/prompts.h"
+#include "session/session.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-class QComboBox;
-class QWidget;
-
 // The edition rules and the three ways the program reaches the server: the
-// login test, the system connection cnSystem (login lists) and the
-// account-set connection cnAccount (every script runs there).
+// login test, the session's system connection cnSystem (login lists) and
+// its account-set connection cnAccount (every script runs there).
 namespace tallomar {
 
 // "R1", "R3", "R6" or empty, from the first two characters of a software
@@ -29,7 +29,6 @@ std::optional<EditionRules> EditionRulesFor(const QString& editionCode);
 
 // True when one of the entries equals `text` exactly (case-sensitively).
 bool ComboContains(const QStringList& entries, const QString& text);
-bool ComboContains(const QComboBox& combo, const QString& text);
 
 // The account-set id of an account-set entry "[id]name": the characters from
 // the second up to the first "]"; empty when the entry has no "]".
@@ -41,23 +40,23 @@ QString AccountIdOf(const QString& accountEntry);
 std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
                                            const QString& year);
 
-// The connection texts in their Windows form, built from the process-wide
+// The connection texts in their Windows form, built from the session's
 // values; odbc::driverConnectionString turns them into what the installed
 // driver reads.
-QString systemConnectionText();
-QString accountConnectionText();
-QString loginTestConnectionText(const QString& serverText);
+QString systemConnectionText(const Session& session);
+QString accountConnectionText(const Session& session);
+QString loginTestConnectionText(const Session& session, const QString& serverText);
 
 // Seconds a connection attempt waits for the server before giving up.
 inline constexpr int kLoginTimeoutSeconds = 15;
 
 // Makes cnSystem on gSystemDatabase. Empty text on success; otherwise the
 // failure text for the login window's status line, and cnSystem is absent.
-QString ConnectSystemDatabase();
+QString ConnectSystemDatabase(Session& session);
 
 // True when the server named by the server box's text accepts gUserName and
 // gPassWord. The test connection is closed at once.
-bool TestLogin(const QString& serverText);
+bool TestLogin(const Session& session, const QString& serverText);
 
 enum class AccountConnection {
     Connected,  // cnAccount is open on gDatabaseName
@@ -65,9 +64,9 @@ enum class AccountConnection {
     Refused,    // no account set is selected: a message was shown, nothing changed, the login stops
 };
 // Sets gZTName and gDatabaseName from the selected account-set entry and year
-// (by the edition of gSoft) and makes cnAccount. Message boxes are owned by
-// `dialogParent`.
-AccountConnection ConnectAccountDatabase(const QString& accountEntry, const QString& year,
-                                         QWidget* dialogParent);
+// (by the edition of gSoft) and makes cnAccount, telling the operator through
+// `prompts` what went wrong.
+AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
+                                         Prompts& prompts);
 
 }  // namespace tallomar

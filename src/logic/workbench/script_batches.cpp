@@ -12,6 +12,7 @@ bool isSeparatorLine(QStringView line) {
 }
 
 bool BatchCollector::addLine(QStringView line) {
+    ++linesSeen_;
     if (!isSeparatorLine(line)) {
         collecting_.append(line);
         collecting_.append(u" \r\n");
@@ -20,7 +21,9 @@ bool BatchCollector::addLine(QStringView line) {
     // Every collected line ends in CR LF, so only a separator that follows
     // another separator (or opens the file) finds nothing to send; a batch of
     // empty lines is still sent.
-    return finish();
+    const bool closed = finish();
+    collectingFirstLine_ = linesSeen_ + 1;
+    return closed;
 }
 
 bool BatchCollector::finish() {
@@ -28,17 +31,18 @@ bool BatchCollector::finish() {
     // Swapping keeps both buffers' room, so batch after batch reuses memory.
     ready_.swap(collecting_);
     collecting_.resize(0);
+    readyFirstLine_ = collectingFirstLine_;
     return true;
 }
 
-void forEachBatch(const QString& path, const std::function<void(const QString& batch)>& send) {
+void forEachBatch(const QString& path, const std::function<void(const QString& batch, qint64 firstLine)>& send) {
     ScriptTextReader reader(path);
     BatchCollector collector;
     QStringView line;
     while (reader.nextLine(line)) {
-        if (collector.addLine(line)) send(collector.batch());
+        if (collector.addLine(line)) send(collector.batch(), collector.batchFirstLine());
     }
-    if (collector.finish()) send(collector.batch());
+    if (collector.finish()) send(collector.batch(), collector.batchFirstLine());
 }
 
 }  // namespace tallomar

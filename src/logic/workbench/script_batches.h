@@ -25,17 +25,23 @@ public:
     // At the end of the file: true when a batch is left, in batch().
     bool finish();
     const QString& batch() const { return ready_; }
+    // The line of the file (from 1) where batch() starts.
+    qint64 batchFirstLine() const { return readyFirstLine_; }
 
 private:
     QString collecting_;
     QString ready_;
+    qint64 linesSeen_ = 0;
+    qint64 collectingFirstLine_ = 1;
+    qint64 readyFirstLine_ = 0;
 };
 
-// Reads the script file at `path` as a stream and hands each batch to `send`,
-// in file order, as soon as it is complete; a batch is handed out only after
-// every line of it has been read and decoded. Throws tallomar::Error when the
-// file cannot be opened or read, or holds bytes not valid in its encoding
-// (see ScriptTextReader); whatever `send` throws ends the reading at once.
-void forEachBatch(const QString& path, const std::function<void(const QString& batch)>& send);
+// Reads the script file at `path` as a stream and hands each batch to `send`
+// with the line of the file (from 1) where it starts, in file order, as soon
+// as it is complete; a batch is handed out only after every line of it has
+// been read and decoded. Throws tallomar::Error when the file cannot be
+// opened or read, or holds bytes not valid in its encoding (see
+// ScriptTextReader); whatever `send` throws ends the reading at once.
+void forEachBatch(const QString& path, const std::function<void(const QString& batch, qint64 firstLine)>& send);
 
 }  // namespace tallomar

@@ -1,10 +1,9 @@
 #include "logic/workbench/script_runner.h"
 
-#include "session/globals.h"
-#include "platform/odbc/odbc.h"
-#include "platform/text/windows_path.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_batches.h"
+#include "platform/odbc/odbc.h"
+#include "platform/text/windows_path.h"
 
 namespace tallomar {
 
@@ -22,53 +21,54 @@ struct Cancelled {};
 
 }  // namespace
 
-QString runScript(const ScriptRun& run) {
-    if (!run.connection) return QStringLiteral("账套数据库连接未打开，无法执行“Use %1”。").arg(run.databaseName);
+RunOutcome runScript(const ScriptRun& run) {
+    RunOutcome outcome{RunOutcome::Kind::Succeeded, run.script, 0, 0, {}};
+    if (!run.connection) {
+        outcome.kind = RunOutcome::Kind::Failed;
+        outcome.message = QStringLiteral("账套数据库连接未打开，无法执行“Use %1”。").arg(run.databaseName);
+        return outcome;
+    }
     RunContext* const context = run.context;
     try {
         odbc::Statement statement(*run.connection);
         statement.setQueryTimeout(run.queryTimeoutSeconds);
         const RunContext::StatementScope scope(context, statement);
+        // A failing switch is no batch of the script: it stays batch 0.
         send(statement, QStringLiteral("Use ") + run.databaseName);
-        int number = 0;
-        forEachBatch(run.path, [&](const QString& batch) {
-            if (context) {
-                if (context->cancelRequested()) throw Cancelled{};
-                context->showBatch(++number);
-            }
+        forEachBatch(run.path, [&](const QString& batch, qint64 firstLine) {
+            if (context && context->cancelRequested()) throw Cancelled{};
+            ++outcome.batch;
+            outcome.line = firstLine;
+            if (context) context->showBatch(outcome.batch);
             send(statement, batch);
         });
-        return {};
+        return outcome;
     } catch (const Cancelled&) {
-        return RunContext::cancelledText();
-    } catch (const Error& error) {
+        outcome.kind = RunOutcome::Kind::Cancelled;
+        outcome.message = RunContext::cancelledText();
+    } catch (const odbc::Error& error) {
         // A batch interrupted by Cancel fails with the driver's words for it;
         // the operator is told in the program's own.
-        if (context && context->cancelRequested()) return RunContext::cancelledText();
-        return error.message();
+        outcome.kind = context && context->cancelRequested() ? RunOutcome::Kind::Cancelled
+                       : error.connectionLost()              ? RunOutcome::Kind::ConnectionLost
+                                                             : RunOutcome::Kind::Failed;
+        outcome.message = outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
+                                                                      : error.message();
+    } catch (const Error& error) {
+        // The file could not be read; its message names the file and line.
+        outcome = {RunOutcome::Kind::Failed, run.script, 0, 0, error.message()};
     }
+    return outcome;
 }
 
-namespace {
-
-ScriptRun packageScriptRun(const QString& fileName, const QString& folder) {
+RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context) {
     ScriptRun run;
-    run.connection = cnAccount.get();
-    run.databaseName = gDatabaseName;
-    run.path = resolvePackagePath(folder, fileName);
-    return run;
-}
-
-}  // namespace
-
-QString RunScriptFile(const QString& fileName, const QString& folder) {
-    return runScript(packageScriptRun(fileName, folder));
-}
-
-QString RunScriptFile(const QString& fileName, const QString& folder, RunContext& context) {
-    ScriptRun run = packageScriptRun(fileName, folder);
-    run.context = &context;
-    context.showScript(fileName);
+    run.connection = session.cnAccount.get();
+    run.databaseName = session.gDatabaseName;
+    run.path = resolvePackagePath(session.gToolFolder, fileName);
+    run.script = fileName;
+    run.context = context;
+    if (context) context->showScript(fileName);
     return runScript(run);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "logic/workbench/run_outcome.h"
+#include "session/session.h"
+
 #include <QString>
 
 namespace tallomar {
@@ -15,23 +18,21 @@ struct ScriptRun {
     odbc::Connection* connection = nullptr;  // null: absent, the database switch fails
     QString databaseName;                    // switched to with "Use " + name first
     QString path;                            // the script file on this file system
+    QString script;                          // the script as the package names it, for the outcome
     int queryTimeoutSeconds = kScriptQueryTimeoutSeconds;
     RunContext* context = nullptr;           // progress and Cancel, when run behind a dialog
 };
 
 // Switches the connection to the database, then reads the script as a stream
 // and sends its batches in file order on the same statement, reading every
-// result of each batch through. Returns the empty text when the whole script
-// ran, else the description of the failure that stopped it, as the server or
-// the file system gives it (or RunContext::cancelledText()). Batches sent
-// before a failure stay applied; nothing is read or sent after it.
-QString runScript(const ScriptRun& run);
+// result of each batch through. Batches sent before a failure stay applied;
+// nothing is read or sent after it.
+RunOutcome runScript(const ScriptRun& run);
 
 // Runs the package script `fileName` (as stored in the tool database: "\"
-// between folders, any letter case) of the package folder `folder` in
-// gDatabaseName on cnAccount, on the calling thread.
-QString RunScriptFile(const QString& fileName, const QString& folder);
-// The same, reporting progress to and stopping on the Cancel of `context`.
-QString RunScriptFile(const QString& fileName, const QString& folder, RunContext& context);
+// between folders, any letter case) of the session's package folder in its
+// gDatabaseName on its cnAccount, on the calling thread; with a context,
+// reporting progress to and stopping on the Cancel of `context`.
+RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context = nullptr);
 
 }  // namespace tallomar

@@ -1,6 +1,5 @@
 #include "logic/workbench/workbench.h"
 
-#include "session/globals.h"
 #include "logic/login/server_select_value.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
@@ -41,17 +40,18 @@ QString bracketedName(const QString& name) {
     return QLatin1Char('[') + doubled + QLatin1Char(']');
 }
 
-bool resultTableExists(const QString& name) {
-    if (!cnAccount) return false;
+bool resultTableExists(odbc::Connection* account, const QString& name) {
+    if (!account) return false;
     return !SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                        QStringLiteral("name=") + quotedTextValue(name), *cnAccount)
+                        QStringLiteral("name=") + quotedTextValue(name), *account)
                 .isEmpty();
 }
 
 // Streams the result table to the receiver; returns the number of rows, or
 // throws odbc::Error. Stops early (returning -1) when the run is cancelled.
-qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunContext& run) {
-    odbc::Statement statement(*cnAccount);
+qint64 fetchResult(odbc::Connection& account, const QString& name, const ResultReceiver& receiver,
+                   RunContext& run) {
+    odbc::Statement statement(account);
     RunContext::StatementScope scope(&run, statement);
     statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
     statement.execute(QStringLiteral("select * from tempdb..") + bracketedName(name));
@@ -82,20 +82,20 @@ qint64 fetchResult(const QString& name, const ResultReceiver& receiver, RunConte
 
 }  // namespace
 
-ToolReads ToolReads::toolDatabase() {
+ToolReads ToolReads::of(const tooldb::ToolDatabase& database) {
     return {
-        [](const QString& field, const QString& table, const QString& condition) {
-            return SelectValue(field, table, condition);
+        [&database](const QString& field, const QString& table, const QString& condition) {
+            return SelectValue(field, table, condition, database);
         },
-        [](const QString& sql) {
-            if (!cnTool) throw Error(QStringLiteral("工具数据库没有打开"));
-            return OpenRecordset(sql, *cnTool);
-        },
+        [&database](const QString& sql) { return OpenRecordset(sql, database); },
     };
 }
 
-Workbench::Workbench(ToolReads reads, LongRun longRun)
-    : reads_(std::move(reads)), longRun_(std::move(longRun)) {}
+Workbench::Workbench(const Session& session, LongRun longRun)
+    : Workbench(session, ToolReads::of(*session.cnTool), std::move(longRun)) {}
+
+Workbench::Workbench(const Session& session, ToolReads reads, LongRun longRun)
+    : session_(session), reads_(std::move(reads)), longRun_(std::move(longRun)) {}
 
 ToolOffer Workbench::loadTool() const {
     ToolOffer offer;
@@ -111,7 +111,7 @@ ToolOffer Workbench::loadTool() const {
     offer.bewrite = !reads_.selectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString()).isEmpty();
     offer.projectType = reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
                                            QStringLiteral("cName='ProjectType'"));
-    offer.title = gToolName.isEmpty() ? texts::kFallbackTitle : gToolName;
+    offer.title = session_.gToolName.isEmpty() ? texts::kFallbackTitle : session_.gToolName;
     return offer;
 }
 
@@ -131,41 +131,47 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
     try {
         rows = reads_.openRecordset(kCheckRowsSql);
     } catch (const Error& error) {
-        outcome.failure = error.message();
+        outcome.failure = RunOutcome::failed(error.message());
         return outcome;
     }
     const QString resultTable =
         rows.rows.empty() ? QString() : rows.value(rows.rows.size() - 1, QStringLiteral("cResult")).toString();
 
-    auto work = [&](RunContext& run) -> QString {
+    auto work = [&](RunContext& run) -> RunOutcome {
         for (std::size_t row = 0; row < rows.rows.size(); ++row) {
             const QVariant path = rows.value(row, QStringLiteral("cPath"));
             if (!hasScript(path)) continue;
-            if (run.cancelRequested()) return RunContext::cancelledText();
-            const QString failure = RunScriptFile(path.toString(), gToolFolder, run);
-            if (!failure.isEmpty()) return failure;
+            if (run.cancelRequested()) return RunOutcome::cancelled();
+            RunOutcome script = RunScriptFile(session_, path.toString(), &run);
+            if (!script.succeeded()) return script;
         }
         run.showScript(kReadingResult);
-        if (resultTable.isEmpty() || !resultTableExists(resultTable)) {
+        odbc::Connection* const account = session_.cnAccount.get();
+        if (resultTable.isEmpty() || !resultTableExists(account, resultTable)) {
             outcome.kind = CheckOutcome::Kind::NoResultTable;
-            return QString();
+            return {};
         }
         try {
-            const qint64 findings = fetchResult(resultTable, receiver, run);
-            if (findings < 0) return RunContext::cancelledText();
+            const qint64 findings = fetchResult(*account, resultTable, receiver, run);
+            if (findings < 0) return RunOutcome::cancelled();
             outcome.kind = CheckOutcome::Kind::Finished;
             outcome.findings = findings;
-            return QString();
+            return {};
+        } catch (const odbc::Error& error) {
+            if (run.cancelRequested()) return RunOutcome::cancelled();
+            RunOutcome failed = RunOutcome::failed(error.message());
+            if (error.connectionLost()) failed.kind = RunOutcome::Kind::ConnectionLost;
+            return failed;
         } catch (const Error& error) {
-            return error.message();
+            return RunOutcome::failed(error.message());
         }
     };
     try {
         outcome.failure = longRun_(texts::kCheckTitle, work);
     } catch (const Error& error) {
-        outcome.failure = error.message();
+        outcome.failure = RunOutcome::failed(error.message());
     }
-    if (!outcome.failure.isEmpty()) outcome.kind = CheckOutcome::Kind::Failed;
+    if (!outcome.failure.succeeded()) outcome.kind = CheckOutcome::Kind::Failed;
     return outcome;
 }
 
@@ -177,24 +183,24 @@ CorrectionOutcome Workbench::correct(const QString& projectType) const {
         rows = reads_.openRecordset(kCorrectionRowsSql);
     } catch (const Error& error) {
         outcome.kind = CorrectionOutcome::Kind::Failed;
-        outcome.failure = error.message();
+        outcome.run = RunOutcome::failed(error.message());
         return outcome;
     }
-    auto work = [&](RunContext& run) -> QString {
-        QString runErrors;
-        for (std::size_t row = 0; row < rows.rows.size() && runErrors.isEmpty(); ++row) {
+    auto work = [&](RunContext& run) -> RunOutcome {
+        for (std::size_t row = 0; row < rows.rows.size(); ++row) {
             const QVariant path = rows.value(row, QStringLiteral("cPath"));
             if (!hasScript(path)) continue;
-            runErrors += run.cancelRequested() ? RunContext::cancelledText()
-                                               : RunScriptFile(path.toString(), gToolFolder, run);
+            if (run.cancelRequested()) return RunOutcome::cancelled();
+            RunOutcome script = RunScriptFile(session_, path.toString(), &run);
+            if (!script.succeeded()) return script;
         }
-        return runErrors;
+        return {};
     };
     outcome.kind = CorrectionOutcome::Kind::Finished;
     try {
-        outcome.runErrors = longRun_(texts::kCorrectionTitle, work);
+        outcome.run = longRun_(texts::kCorrectionTitle, work);
     } catch (const Error& error) {
-        outcome.runErrors = error.message();
+        outcome.run = RunOutcome::failed(error.message());
     }
     return outcome;
 }
@@ -222,11 +228,11 @@ QString Workbench::checkStatus(const CheckOutcome& outcome) {
         return outcome.findings > 0 ? texts::findingsStatus(outcome.findings) : texts::kStatusNoFindings;
     case CheckOutcome::Kind::Failed: break;
     }
-    return outcome.failure;
+    return outcome.failure.message;
 }
 
-QString texts::runErrorsReport(const QString& runErrors) {
-    return kReportRunErrors + QStringLiteral("\r\n") + runErrors;
+QString texts::runErrorsReport(const RunOutcome& failure) {
+    return kReportRunErrors + QStringLiteral("\r\n") + failure.message;
 }
 
 QString texts::findingsStatus(qint64 count) {

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "tooldb/tool_database.h"
 #include "logic/workbench/result_block.h"
+#include "logic/workbench/run_outcome.h"
+#include "session/session.h"
+#include "tooldb/tool_database.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,20 +14,22 @@ namespace tallomar {
 
 class RunContext;
 
-// The tool-database reads of the workbench; toolDatabase() reads cnTool.
+// The tool-database reads of the workbench.
 struct ToolReads {
     // One value or empty text, never failing visibly (SelectValue).
     std::function<QString(const QString& field, const QString& table, const QString& condition)> selectValue;
     // Rows of a SELECT; failures reach the caller as Error.
     std::function<tooldb::Recordset(const QString& sql)> openRecordset;
 
-    static ToolReads toolDatabase();
+    // Reads from `database`, which must outlive the reads.
+    static ToolReads of(const tooldb::ToolDatabase& database);
 };
 
 // Runs long work (scripts, the result fetch) and returns what the work
 // returns: the window runs it behind its progress dialog, the command line
 // on its own thread.
-using LongRun = std::function<QString(const QString& title, const std::function<QString(RunContext&)>& work)>;
+using RunWork = std::function<RunOutcome(RunContext&)>;
+using LongRun = std::function<RunOutcome(const QString& title, const RunWork& work)>;
 
 // Where the rows of the check result go, on the thread doing the work: the
 // column names once, then the rows block by block. A block is valid during
@@ -45,36 +49,39 @@ struct ToolOffer {
     QString projectType;
 };
 
-struct CheckOutcome {
+struct [[nodiscard]] CheckOutcome {
     enum class Kind {
         Failed,         // a script, the tool database or the server failed: `failure` says how
         NoResultTable,  // the result table named by the last check row does not exist
         Finished,       // the result was delivered: `findings` records
     };
     Kind kind = Kind::Failed;
-    QString failure;
+    RunOutcome failure;
     qint64 findings = 0;
 };
 
-struct CorrectionOutcome {
+struct [[nodiscard]] CorrectionOutcome {
     enum class Kind {
         NotOffered,  // the project type offers no correction run: nothing ran
-        Failed,      // the correction rows could not be read: `failure` says why, nothing ran
-        Finished,    // every script ran when `runErrors` is empty
+        Failed,      // the correction rows could not be read: `run` says why, nothing ran
+        Finished,    // the scripts ran: every one of them when `run` succeeded
     };
     Kind kind = Kind::NotOffered;
-    QString failure;
-    QString runErrors;
+    RunOutcome run;
 };
 
 // The follow-up a check with findings offers.
 enum class FollowUp { None, Correction, Solution };
 
 // The check run, the correction run and the tool's texts, free of any
-// window: the main window and the command line both drive this class.
+// window: the main window and the command line both drive this class. The
+// scripts run in the session's account-set database; the session must
+// outlive the workbench.
 class Workbench {
 public:
-    Workbench(ToolReads reads, LongRun longRun);
+    // Reads the session's tool database.
+    Workbench(const Session& session, LongRun longRun);
+    Workbench(const Session& session, ToolReads reads, LongRun longRun);
 
     ToolOffer loadTool() const;
     QString readme() const;
@@ -96,6 +103,7 @@ public:
     static QString checkStatus(const CheckOutcome& outcome);
 
 private:
+    const Session& session_;
     ToolReads reads_;
     LongRun longRun_;
 };
@@ -114,8 +122,8 @@ inline const QString kReportRepaired = QStringLiteral("成功执行！");
 inline const QString kReportRunErrors = QStringLiteral("有未知的错误，可能原因如下：");
 inline const QString kCheckTitle = QStringLiteral("检查");
 inline const QString kCorrectionTitle = QStringLiteral("修复");
-// The report of a failed correction run: the heading, CR LF, the failures.
-QString runErrorsReport(const QString& runErrors);
+// The report of a failed correction run: the heading, CR LF, the failure.
+QString runErrorsReport(const RunOutcome& failure);
 // "共找到[" + count + "]条记录"
 QString findingsStatus(qint64 count);
 }  // namespace texts

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/message_icon.h"
+
 #include <QString>
 #include <optional>
 
@@ -23,8 +25,6 @@ public:
     // Installs `dialogs` (not owned); nullptr puts the default back.
     static void install(Dialogs* dialogs);
 };
-
-enum class MessageIcon { None, Information, Exclamation, Question, Critical };
 
 // A modal message box with an OK button. An empty title gives the
 // application's own title, as a message box without a title has.

@@ -57,9 +57,9 @@ QChar typedCharacter(const QKeyEvent& key) {
 
 }  // namespace
 
-FrmLogin::FrmLogin(std::function<void()> openMainWindow, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::frmLogin>()), logic_(this),
-      openMainWindow_(std::move(openMainWindow)) {
+FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::frmLogin>()), session_(std::move(session)), prompts_(this),
+      logic_(*session_, prompts_), openMainWindow_(std::move(openMainWindow)) {
     static const bool registered = (registerLoginResources(), true);
     Q_UNUSED(registered);
     ui_->setupUi(this);
@@ -93,13 +93,17 @@ void FrmLogin::cmdOK_Click() {
     handle([&] { outcome = logic_.cmdOKClick(); });
     if (outcome != LoginLogic::LoginOutcome::LoggedIn) return;
     // The main window is shown before this one closes, so the program never
-    // sees a moment without a window and keeps running.
-    if (openMainWindow_) openMainWindow_();
+    // sees a moment without a window and keeps running. The logic is not
+    // called again once the session has gone.
+    if (openMainWindow_) openMainWindow_(std::move(session_));
     close();
 }
 
 template <typename Handler>
 void FrmLogin::handle(Handler&& handler) {
+    // After the hand-over the session belongs to the main window: the focus
+    // leaving the server box while this window closes must not touch it.
+    if (!session_) return;
     LoginScreen& screen = logic_.screen();
     screen.serverText = ui_->txtServerName->text();
     screen.saveSettings = ui_->chkSave->isChecked();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logic/login/login_logic.h"
+#include "windows/dialog_prompts.h"
 
 #include <QWidget>
 #include <functional>
@@ -12,11 +13,15 @@ namespace tallomar {
 
 // The login window: draws the login logic's screen and forwards the
 // operator's actions to it. After a confirmed login it closes itself and
-// calls the hand-over given at construction (which opens the main window).
+// hands the session over to the function given at construction (which opens
+// the main window).
 class FrmLogin : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmLogin(std::function<void()> openMainWindow, QWidget* parent = nullptr);
+    using HandOver = std::function<void(std::unique_ptr<Session>)>;
+
+    // `session` holds the open tool database and the saved settings.
+    FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QWidget* parent = nullptr);
     ~FrmLogin() override;
 
     LoginLogic& logic() { return logic_; }
@@ -31,8 +36,10 @@ private:
     template <typename Handler> void handle(Handler&& handler);
 
     std::unique_ptr<Ui::frmLogin> ui_;
+    std::unique_ptr<Session> session_;
+    DialogPrompts prompts_;
     LoginLogic logic_;
-    std::function<void()> openMainWindow_;
+    HandOver openMainWindow_;
 };
 
 }  // namespace tallomar

@@ -1,25 +1,22 @@
 #include "windows/viewer/bewrite_viewer.h"
 
-#include "session/globals.h"
 #include "platform/error.h"
 #include "tooldb/tool_access.h"
 #include "windows/viewer/frm_bewrite.h"
 
-#include <QPointer>
-
 namespace tallomar {
 
-BewriteLogic::Query toolDatabaseQuery() {
-    return [](const QString& sql) {
-        if (!cnTool) throw Error(QStringLiteral("工具数据库没有打开"));
-        return OpenRecordset(sql, *cnTool);
+BewriteLogic::Query toolDatabaseQuery(std::shared_ptr<const tooldb::ToolDatabase> tool) {
+    return [tool = std::move(tool)](const QString& sql) {
+        if (!tool) throw Error(QStringLiteral("工具数据库没有打开"));
+        return OpenRecordset(sql, *tool);
     };
 }
 
-FrmBewrite* ShowBewriteViewer() {
-    static QPointer<FrmBewrite> viewer;
+FrmBewrite* ShowBewriteViewer(QPointer<FrmBewrite>& viewer, std::shared_ptr<const tooldb::ToolDatabase> tool,
+                              const QString& toolFolder) {
     if (!viewer) {
-        viewer = new FrmBewrite(toolDatabaseQuery(), gToolFolder);
+        viewer = new FrmBewrite(toolDatabaseQuery(std::move(tool)), toolFolder);
         viewer->setAttribute(Qt::WA_DeleteOnClose);
     }
     if (viewer->isMinimized()) viewer->showNormal();

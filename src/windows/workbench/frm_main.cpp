@@ -6,9 +6,8 @@
 #include "windows/viewer/bewrite_viewer.h"
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/frm_about.h"
-#include "logic/workbench/result_arena.h"
 #include "logic/workbench/result_export.h"
-#include "logic/workbench/result_inbox.h"
+#include "logic/workbench/result_feed.h"
 #include "logic/workbench/result_model.h"
 #include "windows/workbench/run_progress.h"
 #include "windows/workbench/window_drag.h"
@@ -22,17 +21,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <memory>
 
 namespace tallomar {
 
 namespace {
-
-// How often rows read by a check reach the grid: often enough to watch it
-// fill, rarely enough that laying out and repainting it costs little.
-constexpr int kArrivalsMilliseconds = 100;
 
 // The picture of each button: its artwork name.
 struct ButtonArt {
@@ -56,13 +50,12 @@ QString pictureButtonStyle(const QString& widget, const QString& art) {
 
 }  // namespace
 
-FrmMain::FrmMain() : FrmMain(ToolReads::toolDatabase()) {}
+FrmMain::FrmMain(std::shared_ptr<Session> session) : FrmMain(std::move(session), std::nullopt) {}
 
-FrmMain::FrmMain(ToolReads reads)
-    : ui_(std::make_unique<Ui::FrmMain>()),
-      workbench_(std::move(reads), [this](const QString& title, const std::function<QString(RunContext&)>& work) {
-          return runWithProgress(this, title, work);
-      }) {
+FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> reads)
+    : ui_(std::make_unique<Ui::FrmMain>()), session_(std::move(session)),
+      workbench_(*session_, reads ? std::move(*reads) : ToolReads::of(*session_->cnTool),
+                 [this](const QString& title, const RunWork& work) { return runWithProgress(this, title, work); }) {
     loadWorkbenchArt();
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -122,7 +115,7 @@ void FrmMain::LoadTool() {
         ui_->cmdRun->setProperty("captioned", true);
     }
     ui_->cmdBeWrite->setVisible(offer.bewrite);
-    mProjectType = offer.projectType;
+    projectType_ = offer.projectType;
     ui_->labFrmCaption->setText(offer.title);
 }
 
@@ -143,59 +136,34 @@ void FrmMain::showInGrid(ResultModel* model) {
     if (previous != ui_->grdCheck->selectionModel()) delete previous;
 }
 
-void FrmMain::setResult(ResultModel* model) {
-    if (model == result_) return;
-    showInGrid(model);
-    delete result_;
-    result_ = model;
-}
-
 void FrmMain::cmdCheck_Click() {
     // Rows arrive while the scripts' result is read; they go into a new model
     // shown at once, and the window goes back to how it was if the run fails.
-    ResultModel* const previous = result_;
     const bool wasGridView = !ui_->grdCheck->isHidden();
-    QPointer<ResultModel> incoming;
-    ResultInbox inbox;
-    const auto takeArrivedRows = [&incoming, &inbox] {
-        if (incoming) incoming->appendBlocks(inbox.takeAll());
-    };
-    QTimer arrivals;
-    connect(&arrivals, &QTimer::timeout, this, takeArrivedRows);
-    arrivals.start(kArrivalsMilliseconds);
-    ResultReceiver receiver{
-        [this, &incoming](const QStringList& columns) {
-            QMetaObject::invokeMethod(this, [this, &incoming, columns] {
-                incoming = new ResultModel(columns, this);
-                showInGrid(incoming);
-                showGridView();
-            }, Qt::QueuedConnection);
-        },
-        [&inbox, arena = std::make_shared<ResultArena>()](const ResultBlock& rows) {
-            inbox.put(rows.copyInto(arena));
-        },
-    };
-    const CheckOutcome outcome = workbench_.check(receiver);
-    arrivals.stop();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    takeArrivedRows();
+    ResultFeed feed;
+    connect(&feed, &ResultFeed::modelStarted, this, [this](ResultModel* model) {
+        showInGrid(model);
+        showGridView();
+    });
+    const CheckOutcome outcome = workbench_.check(feed.receiver());
+    std::unique_ptr<ResultModel> incoming = feed.finish();
 
     if (outcome.kind != CheckOutcome::Kind::Finished) {
-        showInGrid(previous);
-        delete incoming.data();
+        showInGrid(result_.get());
         if (!wasGridView) showReportView();
         if (outcome.kind == CheckOutcome::Kind::Failed)
-            showMessage(this, MessageIcon::Exclamation, outcome.failure);
+            showMessage(this, MessageIcon::Exclamation, outcome.failure.message);
         else
             ui_->labResult->setText(Workbench::checkStatus(outcome));
         return;
     }
-    setResult(incoming.data());
+    showInGrid(incoming.get());
+    result_ = std::move(incoming);
     FitColumnsToHeader(*ui_->grdCheck);
     ui_->labResult->setText(Workbench::checkStatus(outcome));
     ui_->cmdRun->hide();
     ui_->cmdSolution->hide();
-    switch (Workbench::followUp(mProjectType, outcome.findings)) {
+    switch (Workbench::followUp(projectType_, outcome.findings)) {
     case FollowUp::Correction: ui_->cmdRun->show(); break;
     case FollowUp::Solution: ui_->cmdSolution->show(); break;
     case FollowUp::None: break;
@@ -204,15 +172,15 @@ void FrmMain::cmdCheck_Click() {
 }
 
 void FrmMain::cmdRun_Click() {
-    const CorrectionOutcome outcome = workbench_.correct(mProjectType);
+    const CorrectionOutcome outcome = workbench_.correct(projectType_);
     switch (outcome.kind) {
     case CorrectionOutcome::Kind::NotOffered: break;
     case CorrectionOutcome::Kind::Failed:
-        showMessage(this, MessageIcon::Exclamation, outcome.failure);
+        showMessage(this, MessageIcon::Exclamation, outcome.run.message);
         return;
     case CorrectionOutcome::Kind::Finished:
-        if (!outcome.runErrors.isEmpty()) {
-            ui_->txtReport->setPlainText(texts::runErrorsReport(outcome.runErrors));
+        if (!outcome.run.succeeded()) {
+            ui_->txtReport->setPlainText(texts::runErrorsReport(outcome.run));
         } else {
             ui_->txtReport->setPlainText(texts::kReportRepaired);
             ui_->labResult->setText(texts::kStatusRepaired);
@@ -224,7 +192,7 @@ void FrmMain::cmdRun_Click() {
 }
 
 void FrmMain::cmdSolution_Click() {
-    if (Workbench::projectTypeNumber(mProjectType) != 1.0) return;
+    if (Workbench::projectTypeNumber(projectType_) != 1.0) return;
     ui_->labResult->setText(texts::kStatusSolution);
     ui_->txtReport->setPlainText(workbench_.solution());
     showReportView();
@@ -237,7 +205,7 @@ void FrmMain::cmdReadme_Click() {
 }
 
 void FrmMain::cmdBeWrite_Click() {
-    ShowBewriteViewer();
+    ShowBewriteViewer(viewer_, session_->cnTool, session_->gToolFolder);
 }
 
 void FrmMain::cmdAbout_Click() {

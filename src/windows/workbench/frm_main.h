@@ -1,16 +1,20 @@
 #pragma once
 
+#include "logic/workbench/result_model.h"
 #include "logic/workbench/workbench.h"
+#include "session/session.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace Ui { class FrmMain; }
 
 namespace tallomar {
 
-class ResultModel;
+class FrmBewrite;
 
 // The operator's workbench once the login has succeeded: the tool's title
 // and description, the check run with its result grid, the correction run,
@@ -20,14 +24,16 @@ class ResultModel;
 class FrmMain : public QWidget {
     Q_OBJECT
 public:
-    // Reads the tool database cnTool and runs scripts on cnAccount.
-    FrmMain();
-    // The same window over other tool-database reads.
-    explicit FrmMain(ToolReads reads);
+    // Keeps the session (the program gives it no other owner, so it ends
+    // with the window): reads its tool database cnTool and runs scripts on
+    // its cnAccount.
+    explicit FrmMain(std::shared_ptr<Session> session);
+    // The same window over other tool-database reads (none: the session's).
+    FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> reads);
     ~FrmMain() override;
 
     // The result grid's rows; null before the first check with a result.
-    const ResultModel* resultModel() const { return result_; }
+    const ResultModel* resultModel() const { return result_.get(); }
 
 public slots:
     void cmdCheck_Click();
@@ -51,13 +57,13 @@ private:
     void copySelection();
     void exportResult();
     void showInGrid(ResultModel* model);
-    // Puts a result model in the grid, deleting the one it replaces.
-    void setResult(ResultModel* model);
 
     std::unique_ptr<Ui::FrmMain> ui_;
+    std::shared_ptr<Session> session_;
     Workbench workbench_;
-    QString mProjectType;
-    ResultModel* result_ = nullptr;
+    QString projectType_;
+    std::unique_ptr<ResultModel> result_;
+    QPointer<FrmBewrite> viewer_;
     QPixmap background_;
 };
 

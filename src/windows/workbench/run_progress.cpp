@@ -10,11 +10,10 @@
 
 namespace tallomar {
 
-QString runWithProgress(QWidget* parent, const QString& title,
-                        const std::function<QString(RunContext&)>& work) {
+RunOutcome runWithProgress(QWidget* parent, const QString& title, const RunWork& work) {
     RunContext context;
     RunProgressDialog dialog(context, title, parent);
-    QString result;
+    RunOutcome result;
     std::exception_ptr failure;
     std::atomic<bool> finished = false;
     std::thread worker([&] {

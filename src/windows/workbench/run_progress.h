@@ -1,9 +1,8 @@
 #pragma once
 
-#include "logic/workbench/run_progress_context.h"
+#include "logic/workbench/workbench.h"
 
 #include <QString>
-#include <functional>
 
 class QWidget;
 
@@ -17,21 +16,20 @@ namespace tallomar {
 // repainting. `work` reports through the RunContext it is given and may run
 // any number of scripts, e.g. a check run:
 //
-//     QString failure = runWithProgress(this, QStringLiteral("检查"), [&](RunContext& run) {
+//     RunOutcome outcome = runWithProgress(this, QStringLiteral("检查"), [&](RunContext& run) {
 //         for (const QString& script : scripts) {
-//             if (run.cancelRequested()) return RunContext::cancelledText();
-//             QString text = RunScriptFile(script, gToolFolder, run);  // names the script, counts batches
-//             if (!text.isEmpty()) return text;
+//             if (run.cancelRequested()) return RunOutcome::cancelled();
+//             RunOutcome ran = RunScriptFile(session, script, &run);  // names the script, counts batches
+//             if (!ran.succeeded()) return ran;
 //         }
-//         return QString();
+//         return RunOutcome();
 //     });
 //
 // Cancel interrupts the batch running on the server; the runner then returns
-// RunContext::cancelledText(). `work` must not touch widgets: it runs off the
+// a cancelled outcome. `work` must not touch widgets: it runs off the
 // user-interface thread. The box closes itself when `work` returns; if the
 // box ends any other way, the work is cancelled and awaited before this
 // returns.
-QString runWithProgress(QWidget* parent, const QString& title,
-                        const std::function<QString(RunContext&)>& work);
+RunOutcome runWithProgress(QWidget* parent, const QString& title, const RunWork& work);
 
 }  // namespace tallomar
