@@ -17,6 +17,17 @@ using Top = BatchTest;
 using Functions = BatchTest;
 using Plus = BatchTest;
 using Case = BatchTest;
+using Division = BatchTest;
+
+TEST_F(Division, ByZeroIsAnErrorAndOtherwiseFollowsTheOperands) {
+    EXPECT_EQ(rows("select 7 / 2, 7 % 3, 7.0 / 2, 1 / nullif(0, 0)"), (Rows{{"3", "1", "3.5", std::nullopt}}));
+    for (const char* sql : {"select 1 / 0", "select 5 % 0", "select 1 / (2 - 2)", "select 1.5 / 0.0",
+                            "select count(*) / count(cAcc_ID) / 0 from UA_Account"}) {
+        const OdbcDiagnostic divided = error(sql);
+        EXPECT_EQ(divided.native, 8134) << sql;
+        EXPECT_EQ(divided.text, "Divide by zero error encountered.") << sql;
+    }
+}
 
 TEST_F(Literals, NationalTextTravelsBothWaysAndFindsRows) {
     const OdbcBatch batch = ok("select N'记账凭证' as 名称");

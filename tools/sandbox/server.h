@@ -4,6 +4,7 @@
 #include "sandbox/server_state.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <list>
@@ -30,6 +31,9 @@ struct ServerOptions {
     // Each NAME.sql file here seeds database NAME (SQLite dialect).
     std::filesystem::path dataFolder;
     std::vector<Fault> faults;
+    // Each LOGIN7 is answered only after this long, as by a server still
+    // starting up; other connections go on meanwhile.
+    std::chrono::milliseconds loginDelay{0};
 };
 
 class Session;
