@@ -134,39 +134,46 @@ TEST_F(DemoPackage, ACodeThatNoTrimmingRepairsStaysForManualWork) {
     EXPECT_EQ(correction[0].results.at(0).rowCount, 0);
 }
 
-TEST(DatabaseCapacity, TheDemoDataLeavesRoomForTheDatabasesTestsAdd) {
-    const sandbox::DatabaseFolder demo(TALLOMAR_SANDBOX_DEMO_DATA);
-    // Tests add up to two databases of their own to the demo data.
-    EXPECT_LE(demo.names().size() + 2, sandbox::DatabaseFolder::capacity());
+TEST(DatabaseCapacity, OneStatementReachesEveryDemoDatabase) {
+    SandboxServer sandbox;
+    const auto names = sandbox::DatabaseFolder(TALLOMAR_SANDBOX_DEMO_DATA).names();
+    ASSERT_LE(names.size(), sandbox::DatabaseFolder::attachLimit() + 1);
+    std::string counting = "select 0";
+    for (const auto& name : names) counting += " + (select count(*) from " + name + "..sysobjects)";
+    OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("master")).toStdString());
+    ASSERT_TRUE(client.connected()) << client.error();
+    const OdbcBatch batch = client.run(counting);
+    EXPECT_FALSE(batch.failed()) << batch.firstError();
 }
 
-TEST(DatabaseCapacity, AServerFillsUpToTheLimitWithEveryDatabaseReachableThenRefusesClearly) {
+TEST(DatabaseCapacity, AServerHoldsMoreDatabasesThanOneStatementReachesAndSaysWhenOneIsTooMany) {
     SandboxServer sandbox;
-    const std::size_t demoCount = sandbox::DatabaseFolder(TALLOMAR_SANDBOX_DEMO_DATA).names().size();
-    std::string last;
-    for (std::size_t n = demoCount; n < sandbox::DatabaseFolder::capacity(); ++n) {
-        last = "extra_" + std::to_string(n);
-        ASSERT_NO_THROW(sandbox.server().seedDatabase(last, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (1);"));
+    const std::size_t limit = sandbox::DatabaseFolder::attachLimit();
+    for (std::size_t n = 0; n <= limit + 1; ++n) {
+        const std::string name = "extra_" + std::to_string(n);
+        ASSERT_NO_THROW(sandbox.server().seedDatabase(name, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (" +
+                                                                std::to_string(n) + ");"));
     }
-    ASSERT_FALSE(last.empty());
-    OdbcClient client(sandbox.odbcConnectionString(QString::fromStdString(last)).toStdString());
+    OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("extra_0")).toStdString());
     ASSERT_TRUE(client.connected()) << client.error();
-    const OdbcBatch batch = client.run("select count(*) from marker\r\nselect count(*) from master..sub_list\r\n"
-                                       "select count(*) from qvdata_001_2008..ledger_account");
-    EXPECT_FALSE(batch.failed()) << batch.firstError();
-
-    try {
-        sandbox.server().seedDatabase("one_too_many", "CREATE TABLE marker(a INT);");
-        ADD_FAILURE() << "a database beyond the limit was created";
-    } catch (const std::runtime_error& error) {
-        EXPECT_NE(std::string(error.what()).find("cannot create database 'one_too_many': the sandbox holds at most " +
-                                                 std::to_string(sandbox::DatabaseFolder::capacity()) + " databases"),
-                  std::string::npos)
-            << error.what();
+    // One database after another: each statement has room for its own.
+    std::string oneByOne = "select count(*) from master..sub_list\r\nselect count(*) from qvdata_001_2008..ledger_account";
+    std::string allAtOnce = "select sum(a) from (select a from marker";
+    for (std::size_t n = 1; n <= limit + 1; ++n) {
+        const std::string marker = "extra_" + std::to_string(n) + "..marker";
+        oneByOne += "\r\nselect a from " + marker;
+        allAtOnce += " union all select a from " + marker;
     }
-    // Seeding a database that exists is still allowed.
-    EXPECT_NO_THROW(sandbox.server().seedDatabase(last, "INSERT INTO marker VALUES (2);"));
-    EXPECT_EQ(client.run("select count(*) from marker").results.at(0).rows, (Rows{{"2"}}));
+    const OdbcBatch batch = client.run(oneByOne);
+    ASSERT_FALSE(batch.failed()) << batch.firstError();
+    EXPECT_EQ(batch.results.back().rows, (Rows{{std::to_string(limit + 1)}}));
+
+    const std::string tooMany = client.run(allAtOnce + ") x").firstError();
+    EXPECT_NE(tooMany.find("The sandbox server reaches at most " + std::to_string(limit) +
+                           " other databases from one statement; 'extra_"),
+              std::string::npos)
+        << tooMany;
+    EXPECT_EQ(client.run("select count(*) from marker").results.at(0).rows, (Rows{{"1"}}));
 }
 
 }  // namespace

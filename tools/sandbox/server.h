@@ -51,8 +51,7 @@ public:
 
     void addLogin(Login login) { state_.addLogin(std::move(login)); }
     // Creates the database when missing and runs SQLite statements in it;
-    // throws std::runtime_error when they fail or the server is full (see
-    // DatabaseFolder::capacity()).
+    // throws std::runtime_error when they fail.
     void seedDatabase(const std::string& name, const std::string& sqliteStatements) {
         state_.databases.seed(name, sqliteStatements);
     }

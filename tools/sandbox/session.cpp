@@ -345,7 +345,7 @@ void Session::fail(const ServerMessage& message, std::uint16_t command) {
 }
 
 void Session::runSql(const TsqlStatement& statement) {
-    sqlite3* db = connection();
+    sqlite3* db = connectionFor(statement);
     const PreparedStatement prepared(db, bindDatabases(statement.sql, database_));
     if (!prepared.ok()) {
         if (!prepared.extra().empty())
@@ -393,7 +393,7 @@ int Session::step(sqlite3_stmt* statement, const TsqlStatement& source) {
 }
 
 std::optional<std::string> Session::singleValue(const TsqlStatement& statement) {
-    sqlite3* db = connection();
+    sqlite3* db = connectionFor(statement);
     const PreparedStatement prepared(db, bindDatabases(statement.sql, database_));
     if (!prepared.ok()) fail(serverMessageFor(sqlite3_errmsg(db), statement));
     if (step(prepared.get(), statement) != SQLITE_ROW || sqlite3_column_type(prepared.get(), 0) == SQLITE_NULL)
@@ -476,12 +476,6 @@ int Session::onProgress(void* session) {
 
 sqlite3* Session::connection() {
     if (transactionDb_) return transactionDb_;
-    // A database added since the connections were opened must be attached.
-    const std::size_t known = state_.databases.names().size();
-    if (known != connectionsFor_) {
-        closeConnections();
-        connectionsFor_ = known;
-    }
     const std::string key = upperAscii(database_);
     const auto found = connections_.find(key);
     if (found != connections_.end()) return found->second;
@@ -498,10 +492,55 @@ sqlite3* Session::connection() {
     return db;
 }
 
+// SQLite attaches only so many databases to one connection: the ones a
+// statement names are attached as it comes, the least recently used one
+// making room outside a transaction.
+sqlite3* Session::connectionFor(const TsqlStatement& statement) {
+    sqlite3* db = connection();
+    auto& attached = attached_[db];
+    std::vector<std::string> needed;
+    for (const auto& written : referencedDatabases(statement.sql)) {
+        const auto name = state_.databases.find(written);
+        if (name && upperAscii(*name) != upperAscii(database_)) needed.push_back(*name);
+    }
+    const auto isNeeded = [&needed](const std::string& key) {
+        return std::any_of(needed.begin(), needed.end(), [&](const std::string& name) { return upperAscii(name) == key; });
+    };
+    for (const auto& name : needed) {
+        const std::string key = upperAscii(name);
+        if (const auto at = std::find(attached.begin(), attached.end(), key); at != attached.end()) {
+            attached.erase(at);
+            attached.push_back(key);
+            continue;
+        }
+        if (attached.size() >= DatabaseFolder::attachLimit()) {
+            const auto spare = std::find_if_not(attached.begin(), attached.end(), isNeeded);
+            if (tranCount_ > 0 || spare == attached.end())
+                fail({50000, 16, 1,
+                      "The sandbox server reaches at most " + std::to_string(DatabaseFolder::attachLimit()) +
+                          " other databases from one " + (tranCount_ > 0 ? "transaction" : "statement") + "; '" +
+                          name + "' is one too many.",
+                      statement.line},
+                     statement.command);
+            sqlite3_exec(db, ("DETACH DATABASE \"" + *spare + "\"").c_str(), nullptr, nullptr, nullptr);
+            attached.erase(spare);
+        }
+        try {
+            state_.databases.attach(db, name);
+        } catch (const std::exception& error) {
+            fail({50000, 16, 1, std::string("The sandbox server could not open the database: ") + error.what(), statement.line},
+                 statement.command);
+        }
+        attached.push_back(key);
+    }
+    return db;
+}
+
 void Session::closeConnections() {
     rollbackTransaction();
     for (auto& [name, db] : connections_) sqlite3_close_v2(db);
     connections_.clear();
+    attached_.clear();
 }
 
 // Local temporary tables end with the session that made them.

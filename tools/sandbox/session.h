@@ -68,6 +68,8 @@ private:
     [[noreturn]] void fail(const ServerMessage& message, std::uint16_t command = 0);
 
     sqlite3* connection();
+    // The connection with every database the statement names attached.
+    sqlite3* connectionFor(const TsqlStatement& statement);
     void closeConnections();
     void dropTempTables();
     int step(sqlite3_stmt* statement, const TsqlStatement& source);
@@ -100,7 +102,9 @@ private:
     std::string transactionName_;
     std::vector<std::string> savepoints_;
     std::map<std::string, sqlite3*> connections_;  // by upper-case database name
-    std::size_t connectionsFor_ = 0;                 // number of databases they attach
+    // Per connection, the upper-case names of the databases attached to it,
+    // the least recently used first.
+    std::map<sqlite3*, std::vector<std::string>> attached_;
 };
 
 }  // namespace tallomar::sandbox

@@ -1094,6 +1094,17 @@ std::vector<TsqlStatement> translateBatch(std::string_view batch, const Translat
     return Translator(std::move(tokens), context).run();
 }
 
+std::vector<std::string> referencedDatabases(std::string_view sql) {
+    std::vector<std::string> names;
+    for (std::size_t open = sql.find(PlaceholderOpen); open != std::string_view::npos;
+         open = sql.find(PlaceholderOpen, open + 1)) {
+        const std::size_t close = sql.find(PlaceholderClose, open);
+        if (close == std::string_view::npos) break;
+        names.emplace_back(sql.substr(open + 1, close - open - 1));
+    }
+    return names;
+}
+
 std::string bindDatabases(std::string_view sql, std::string_view currentDatabase) {
     std::string bound;
     bound.reserve(sql.size());

@@ -78,6 +78,10 @@ std::vector<TsqlStatement> translateBatch(std::string_view batch, const Translat
 // database is SQLite's "main", every other one its attached schema.
 std::string bindDatabases(std::string_view sql, std::string_view currentDatabase);
 
+// The databases translated SQL names (as written), the current one among
+// them when it is named.
+std::vector<std::string> referencedDatabases(std::string_view sql);
+
 // The name a local temporary table #name has in tempdb for one session.
 std::string tempTableName(std::string_view name, std::uint64_t sessionId);
 
