@@ -1,13 +1,16 @@
 // The sandbox's own demo data: an account-set database for every account
 // set and year the system databases list, ledgers with the faults their
-// seed files promise, the demo package's scripts finding and repairing
-// theirs, and room left for the databases tests add.
+// seed files promise, and the demo package's scripts over all of them:
+// findings in some, none in others, a check that fails in one, and a
+// correction that leaves one finding in the year 2007.
 #include "batch_fixture.h"
 #include "sandbox/database_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+
+#include <map>
 
 namespace tallomar::test {
 namespace {
@@ -19,13 +22,16 @@ TEST_F(DemoData, EveryAccountSetDatabaseTheSystemDatabasesListExists) {
     for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear"))
         databases.push_back("qvdata_" + row[0].value_or("") + "_" + row[1].value_or(""));
     for (const auto& row : rows("select DBName from master..sub_list")) databases.push_back(row[0].value_or(""));
-    ASSERT_FALSE(databases.empty());
+    EXPECT_EQ(databases.size(), 8u);  // six account-set years, two of them also single-company
     for (const auto& database : databases) {
         auto account = connect(database);
         ASSERT_TRUE(account->connected()) << database << ": " << account->error();
         EXPECT_NE(value("select count(*) from ledger_entry", account.get()), "0") << database;
         EXPECT_NE(value("select count(*) from ledger_voucher", account.get()), "0") << database;
-        EXPECT_NE(value("select count(*) from ledger_account", account.get()), "0") << database;
+        // The one account set restored without its chart of accounts.
+        EXPECT_EQ(value("select count(*) from sysobjects where name = 'ledger_account'", account.get()),
+                  database == "qvdata_006_2008" ? "0" : "1")
+            << database;
     }
 }
 
@@ -77,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                                    {{"11"}},
                                    {}},
                       LedgerFaults{"qvdata_001_2007", {{"2", "1", "1131"}}, {}, {}, {}, {{"3"}}},
-                      LedgerFaults{"qvdata_002_2008", {{"4", "2", "１００２"}}, {{"5"}}, {}, {}, {}}),
+                      LedgerFaults{"qvdata_002_2008", {{"4", "2", "１００２"}}, {{"5"}}, {}, {}, {}},
+                      LedgerFaults{"qvdata_005_2008", {}, {}, {}, {}, {}},
+                      LedgerFaults{"qvdata_005_2009", {{"1", "2", " 1122"}, {"3", "1", " 6602"}}, {}, {}, {}, {}}),
     [](const ::testing::TestParamInfo<LedgerFaults>& info) { return std::string(info.param.database); });
 
 // The demo package's scripts, cut at GO lines, as the script runner sends
@@ -132,6 +140,35 @@ TEST_F(DemoPackage, ACodeThatNoTrimmingRepairsStaysForManualWork) {
     runScript("correct_voucher.sql", "qvdata_001_2007", &correction);
     ASSERT_EQ(correction.size(), 1u);
     EXPECT_EQ(correction[0].results.at(0).rowCount, 0);
+    // The re-check after the correction still shows it.
+    runScript("check_prepare.sql", "qvdata_001_2007");
+    runScript("check_voucher.sql", "qvdata_001_2007");
+    EXPECT_EQ(findings(), (Rows{{"2", "1", "1131"}}));
+}
+
+TEST_F(DemoPackage, ASweepOverEveryAccountSetFindsSomeCleanOnesAndOneWhereTheCheckFails) {
+    QFile file(QStringLiteral(TALLOMAR_DEMO_SOURCE "/scripts/check_voucher.sql"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString checkScript = QString::fromUtf8(file.readAll()).remove(QRegularExpression(QStringLiteral("(?m)^GO\\s*$")));
+    std::map<std::string, std::size_t> found;
+    for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear")) {
+        const std::string database = "qvdata_" + row[0].value_or("") + "_" + row[1].value_or("");
+        runScript("check_prepare.sql", database);
+        ok("Use " + database);
+        const OdbcBatch check = client->run(checkScript.toStdString());
+        if (check.failed()) {
+            EXPECT_EQ(errorsOf(check), (std::vector<std::string>{"Invalid object name 'ledger_account'."})) << database;
+            found[database] = 999;
+            continue;
+        }
+        found[database] = std::stoul(value("select count(*) from tempdb..demo_check").value_or("0"));
+    }
+    EXPECT_EQ(found, (std::map<std::string, std::size_t>{{"qvdata_001_2007", 1},
+                                                         {"qvdata_001_2008", 3},
+                                                         {"qvdata_002_2008", 1},
+                                                         {"qvdata_005_2008", 0},
+                                                         {"qvdata_005_2009", 2},
+                                                         {"qvdata_006_2008", 999}}));
 }
 
 TEST(DatabaseCapacity, OneStatementReachesEveryDemoDatabase) {
