@@ -26,7 +26,7 @@ protected:
         EXPECT_EQ(label("labReport").text(), QString());
         EXPECT_TRUE(button("cmdPassword").isHidden());
         EXPECT_EQ(combo("cboSoft").currentText(), QStringLiteral("R6 财务标准版"));
-        EXPECT_EQ(combo("cboZT").count(), 3);
+        EXPECT_EQ(combo("cboZT").count(), 5);
         EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
         EXPECT_EQ(combo("cboYear").currentText(), QStringLiteral("2008"));
     }
@@ -156,7 +156,7 @@ TEST_F(LoginServer, EnterAfterAnotherNameReloadsTheListsFromThatServer) {
     openWindow();
     typeServerName(QStringLiteral(" ") + kNoServer + QStringLiteral(" "));
     EXPECT_EQ(gServerName, sandbox().serverName()) << "no reload before Enter";
-    EXPECT_EQ(combo("cboZT").count(), 3);
+    EXPECT_EQ(combo("cboZT").count(), 5);
 
     QTest::keyClick(&serverBox(), Qt::Key_Return);
     EXPECT_EQ(gServerName, kNoServer);
@@ -173,7 +173,7 @@ TEST_F(LoginServer, LeavingTheBoxForgetsThePasswordAndReloadsOnlyOnAChange) {
     saveBox().setFocus(Qt::TabFocusReason);
     EXPECT_EQ(gPassWord, QString());
     EXPECT_TRUE(sandbox().server().receivedBatches().empty());
-    EXPECT_EQ(combo("cboZT").count(), 3);
+    EXPECT_EQ(combo("cboZT").count(), 5);
 
     typeServerName(kNoServer);
     QTest::keyClick(&serverBox(), Qt::Key_Tab);

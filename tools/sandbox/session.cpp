@@ -44,6 +44,13 @@ private:
     std::string extra_;
 };
 
+// A name for SQLite text: in double quotes, inner ones doubled.
+std::string quotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
 std::string batchText(const std::vector<unsigned char>& payload) {
     // TDS 7.2 and later put ALL_HEADERS (its total length first) before
     // the text.
@@ -263,11 +270,6 @@ void Session::runStatement(const TsqlStatement& statement) {
 void Session::transaction(const TsqlStatement& statement) {
     using Verb = TsqlStatement::TransactionVerb;
     const auto sameName = [](std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); };
-    const auto quoted = [](const std::string& name) {
-        std::string text = "\"";
-        for (char c : name) text += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return text + "\"";
-    };
     switch (statement.transaction) {
     case Verb::Begin:
         if (tranCount_ == 0) {
@@ -297,7 +299,7 @@ void Session::transaction(const TsqlStatement& statement) {
             if (savepoint == savepoints_.rend())
                 fail({6401, 16, 1, "Cannot roll back " + statement.name + ". No transaction or savepoint of that name was found.",
                       statement.line});
-            execute(transactionDb_, "ROLLBACK TO " + quoted(*savepoint), statement);
+            execute(transactionDb_, "ROLLBACK TO " + quotedName(*savepoint), statement);
             savepoints_.erase(savepoint.base(), savepoints_.end());
             return;
         }
@@ -306,7 +308,7 @@ void Session::transaction(const TsqlStatement& statement) {
     case Verb::Save:
         if (tranCount_ == 0)
             fail({628, 16, 0, "Cannot issue SAVE TRANSACTION when there is no active transaction.", statement.line});
-        execute(transactionDb_, "SAVEPOINT " + quoted(statement.name), statement);
+        execute(transactionDb_, "SAVEPOINT " + quotedName(statement.name), statement);
         savepoints_.push_back(statement.name);
         return;
     }
@@ -522,7 +524,7 @@ sqlite3* Session::connectionFor(const TsqlStatement& statement) {
                           name + "' is one too many.",
                       statement.line},
                      statement.command);
-            sqlite3_exec(db, ("DETACH DATABASE \"" + *spare + "\"").c_str(), nullptr, nullptr, nullptr);
+            sqlite3_exec(db, ("DETACH DATABASE " + quotedName(*spare)).c_str(), nullptr, nullptr, nullptr);
             attached.erase(spare);
         }
         try {
@@ -557,11 +559,7 @@ void Session::dropTempTables() {
             }
         }
         sqlite3_finalize(list);
-        for (const auto& name : names) {
-            std::string quoted = "\"";
-            for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-            sqlite3_exec(db, ("DROP TABLE " + quoted + "\"").c_str(), nullptr, nullptr, nullptr);
-        }
+        for (const auto& name : names) sqlite3_exec(db, ("DROP TABLE " + quotedName(name)).c_str(), nullptr, nullptr, nullptr);
         sqlite3_close_v2(db);
     } catch (const std::exception&) {
         // The data folder goes away with the server anyway.
