@@ -24,6 +24,8 @@ const Refusal kRefusals[] = {
     {"MarkedTransactions", "begin tran t with mark", "The sandbox server does not understand BEGIN TRANSACTION ... WITH."},
     {"AlterDatabase", "alter database QVSystem set recovery simple",
      "The sandbox server does not understand ALTER DATABASE."},
+    {"ImplicitTransactions", "set implicit_transactions on",
+     "The sandbox server does not understand SET IMPLICIT_TRANSACTIONS ON."},
     {"WaitForTime", "waitfor time '23:00'", "The sandbox server does not understand WAITFOR other than WAITFOR DELAY."},
     {"TryCatch", "begin try select 1 end try begin catch select 2 end catch",
      "The sandbox server does not understand BEGIN TRY."},

@@ -154,6 +154,7 @@ void Session::serveBatch(const std::vector<unsigned char>& payload) {
     attention_ = false;
     pendingDone_.reset();
     batchFailed_ = false;
+    failedNumber_ = 0;
     if (!applyFault(text)) return;
     try {
         TranslationContext context;

@@ -293,6 +293,9 @@ private:
         if (option == "ROWCOUNT" && !(peek().kind == Kind::Number && peek().text == "0"))
             notUnderstood("SET ROWCOUNT other than 0", set.line);
         if (!harmless.count(option)) notUnderstood("SET " + option, set.line);
+        // Transactions begun by themselves would commit here at once,
+        // silently unlike SQL Server.
+        if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON")) notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
         set.kind = TsqlStatement::Kind::Ignored;
         pos_ = simpleStatementEnd(pos_);
         return set;
