@@ -93,6 +93,8 @@ TEST_F(Transactions, CommitOrRollbackWithoutATransactionAndStatementsATransactio
               "CREATE DATABASE statement not allowed within multi-statement transaction.");
     EXPECT_EQ(error("drop database QVSystem").native, 226);
     EXPECT_EQ(value("select @@trancount"), "1");  // a statement error leaves it open
+    ok("use QVSystem");
+    EXPECT_EQ(error("use master").native, 50000);  // unqualified names stay with the transaction's database
     ok("rollback");
 }
 
@@ -115,6 +117,18 @@ TEST_F(Transactions, ADroppedConnectionRollsBackAndOthersWaitForItsLocksMeanwhil
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(600));
 
     EXPECT_EQ(rows("select cAcc_ID from UA_Account where cAcc_ID in ('016', '017')"), (Rows{{"017"}}));
+}
+
+TEST_F(Transactions, ATransactionThatReadBeforeAnotherWroteIsTheDeadlockVictim) {
+    auto holder = connect();
+    ok("begin tran\r\nselect count(*) from UA_Account_sub");
+    ok("begin tran\r\ndelete from UA_Account_sub where cAcc_ID = '003'", holder.get());
+    const OdbcDiagnostic victim = error("delete from UA_Account_sub where cAcc_ID = '006'");
+    EXPECT_EQ(victim.native, 1205);
+    EXPECT_EQ(value("select @@trancount"), "0");
+    ok("commit", holder.get());
+    EXPECT_EQ(rows("select cAcc_ID, count(*) from UA_Account_sub where cAcc_ID in ('003', '006') group by cAcc_ID"),
+              (Rows{{"006", "2"}}));
 }
 
 TEST_F(Transactions, AWaitForLockEndsWhenTheClientCancels) {
