@@ -11,7 +11,9 @@ using LoginLists = LoginTest;
 
 const QStringList kNetworkAccounts = {QStringLiteral("[001]华北机械制造有限公司"),
                                       QStringLiteral("[002]江南食品贸易有限公司"),
-                                      QStringLiteral("[003]东海物流服务有限公司")};
+                                      QStringLiteral("[003]东海物流服务有限公司"),
+                                      QStringLiteral("[005]西山建材有限公司"),
+                                      QStringLiteral("[006]南岭电子科技有限公司")};
 const QStringList kSingleCompanyAccounts = {QStringLiteral("[qvdata_001_2008]华北机械制造有限公司"),
                                             QStringLiteral("[qvdata_002_2008]江南食品贸易有限公司")};
 

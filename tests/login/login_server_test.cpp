@@ -25,7 +25,7 @@ protected:
         EXPECT_EQ(label("labReport").text(), QString());
         EXPECT_TRUE(button("cmdPassword").isHidden());
         EXPECT_EQ(combo("cboSoft").currentText(), QStringLiteral("R6 财务标准版"));
-        EXPECT_EQ(combo("cboZT").count(), 3);
+        EXPECT_EQ(combo("cboZT").count(), 5);
         EXPECT_EQ(combo("cboZT").currentText(), kAccount001);
         EXPECT_EQ(combo("cboYear").currentText(), QStringLiteral("2008"));
     }
@@ -155,7 +155,7 @@ TEST_F(LoginServer, EnterAfterAnotherNameReloadsTheListsFromThatServer) {
     openWindow();
     typeServerName(QStringLiteral(" ") + kNoServer + QStringLiteral(" "));
     EXPECT_EQ(session().gServerName, sandbox().serverName()) << "no reload before Enter";
-    EXPECT_EQ(combo("cboZT").count(), 3);
+    EXPECT_EQ(combo("cboZT").count(), 5);
 
     QTest::keyClick(&serverBox(), Qt::Key_Return);
     EXPECT_EQ(session().gServerName, kNoServer);
@@ -172,7 +172,7 @@ TEST_F(LoginServer, LeavingTheBoxForgetsThePasswordAndReloadsOnlyOnAChange) {
     saveBox().setFocus(Qt::TabFocusReason);
     EXPECT_EQ(session().gPassWord, QString());
     EXPECT_TRUE(sandbox().server().receivedBatches().empty());
-    EXPECT_EQ(combo("cboZT").count(), 3);
+    EXPECT_EQ(combo("cboZT").count(), 5);
 
     typeServerName(kNoServer);
     QTest::keyClick(&serverBox(), Qt::Key_Tab);

@@ -1,13 +1,16 @@
 // The sandbox's own demo data: an account-set database for every account
 // set and year the system databases list, ledgers with the faults their
-// seed files promise, the demo package's scripts finding and repairing
-// theirs, and room left for the databases tests add.
+// seed files promise, and the demo package's scripts over all of them:
+// findings in some, none in others, a check that fails in one, and a
+// correction that leaves one finding in the year 2007.
 #include "batch_fixture.h"
 #include "sandbox/database_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+
+#include <map>
 
 namespace tallomar::test {
 namespace {
@@ -19,13 +22,16 @@ TEST_F(DemoData, EveryAccountSetDatabaseTheSystemDatabasesListExists) {
     for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear"))
         databases.push_back("qvdata_" + row[0].value_or("") + "_" + row[1].value_or(""));
     for (const auto& row : rows("select DBName from master..sub_list")) databases.push_back(row[0].value_or(""));
-    ASSERT_FALSE(databases.empty());
+    EXPECT_EQ(databases.size(), 8u);  // six account-set years, two of them also single-company
     for (const auto& database : databases) {
         auto account = connect(database);
         ASSERT_TRUE(account->connected()) << database << ": " << account->error();
         EXPECT_NE(value("select count(*) from ledger_entry", account.get()), "0") << database;
         EXPECT_NE(value("select count(*) from ledger_voucher", account.get()), "0") << database;
-        EXPECT_NE(value("select count(*) from ledger_account", account.get()), "0") << database;
+        // The one account set restored without its chart of accounts.
+        EXPECT_EQ(value("select count(*) from sysobjects where name = 'ledger_account'", account.get()),
+                  database == "qvdata_006_2008" ? "0" : "1")
+            << database;
     }
 }
 
@@ -77,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                                    {{"11"}},
                                    {}},
                       LedgerFaults{"qvdata_001_2007", {{"2", "1", "1131"}}, {}, {}, {}, {{"3"}}},
-                      LedgerFaults{"qvdata_002_2008", {{"4", "2", "１００２"}}, {{"5"}}, {}, {}, {}}),
+                      LedgerFaults{"qvdata_002_2008", {{"4", "2", "１００２"}}, {{"5"}}, {}, {}, {}},
+                      LedgerFaults{"qvdata_005_2008", {}, {}, {}, {}, {}},
+                      LedgerFaults{"qvdata_005_2009", {{"1", "2", " 1122"}, {"3", "1", " 6602"}}, {}, {}, {}, {}}),
     [](const ::testing::TestParamInfo<LedgerFaults>& info) { return std::string(info.param.database); });
 
 // The demo package's scripts, cut at GO lines, as the script runner sends
@@ -132,41 +140,77 @@ TEST_F(DemoPackage, ACodeThatNoTrimmingRepairsStaysForManualWork) {
     runScript("correct_voucher.sql", "qvdata_001_2007", &correction);
     ASSERT_EQ(correction.size(), 1u);
     EXPECT_EQ(correction[0].results.at(0).rowCount, 0);
+    // The re-check after the correction still shows it.
+    runScript("check_prepare.sql", "qvdata_001_2007");
+    runScript("check_voucher.sql", "qvdata_001_2007");
+    EXPECT_EQ(findings(), (Rows{{"2", "1", "1131"}}));
 }
 
-TEST(DatabaseCapacity, TheDemoDataLeavesRoomForTheDatabasesTestsAdd) {
-    const sandbox::DatabaseFolder demo(TALLOMAR_SANDBOX_DEMO_DATA);
-    // Tests add up to two databases of their own to the demo data.
-    EXPECT_LE(demo.names().size() + 2, sandbox::DatabaseFolder::capacity());
+TEST_F(DemoPackage, ASweepOverEveryAccountSetFindsSomeCleanOnesAndOneWhereTheCheckFails) {
+    QFile file(QStringLiteral(TALLOMAR_DEMO_SOURCE "/scripts/check_voucher.sql"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString checkScript = QString::fromUtf8(file.readAll()).remove(QRegularExpression(QStringLiteral("(?m)^GO\\s*$")));
+    std::map<std::string, std::size_t> found;
+    for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear")) {
+        const std::string database = "qvdata_" + row[0].value_or("") + "_" + row[1].value_or("");
+        runScript("check_prepare.sql", database);
+        ok("Use " + database);
+        const OdbcBatch check = client->run(checkScript.toStdString());
+        if (check.failed()) {
+            EXPECT_EQ(errorsOf(check), (std::vector<std::string>{"Invalid object name 'ledger_account'."})) << database;
+            found[database] = 999;
+            continue;
+        }
+        found[database] = std::stoul(value("select count(*) from tempdb..demo_check").value_or("0"));
+    }
+    EXPECT_EQ(found, (std::map<std::string, std::size_t>{{"qvdata_001_2007", 1},
+                                                         {"qvdata_001_2008", 3},
+                                                         {"qvdata_002_2008", 1},
+                                                         {"qvdata_005_2008", 0},
+                                                         {"qvdata_005_2009", 2},
+                                                         {"qvdata_006_2008", 999}}));
 }
 
-TEST(DatabaseCapacity, AServerFillsUpToTheLimitWithEveryDatabaseReachableThenRefusesClearly) {
+TEST(DatabaseCapacity, OneStatementReachesEveryDemoDatabase) {
     SandboxServer sandbox;
-    const std::size_t demoCount = sandbox::DatabaseFolder(TALLOMAR_SANDBOX_DEMO_DATA).names().size();
-    std::string last;
-    for (std::size_t n = demoCount; n < sandbox::DatabaseFolder::capacity(); ++n) {
-        last = "extra_" + std::to_string(n);
-        ASSERT_NO_THROW(sandbox.server().seedDatabase(last, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (1);"));
-    }
-    ASSERT_FALSE(last.empty());
-    OdbcClient client(sandbox.odbcConnectionString(QString::fromStdString(last)).toStdString());
+    const auto names = sandbox::DatabaseFolder(TALLOMAR_SANDBOX_DEMO_DATA).names();
+    ASSERT_LE(names.size(), sandbox::DatabaseFolder::attachLimit() + 1);
+    std::string counting = "select 0";
+    for (const auto& name : names) counting += " + (select count(*) from " + name + "..sysobjects)";
+    OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("master")).toStdString());
     ASSERT_TRUE(client.connected()) << client.error();
-    const OdbcBatch batch = client.run("select count(*) from marker\r\nselect count(*) from master..sub_list\r\n"
-                                       "select count(*) from qvdata_001_2008..ledger_account");
+    const OdbcBatch batch = client.run(counting);
     EXPECT_FALSE(batch.failed()) << batch.firstError();
+}
 
-    try {
-        sandbox.server().seedDatabase("one_too_many", "CREATE TABLE marker(a INT);");
-        ADD_FAILURE() << "a database beyond the limit was created";
-    } catch (const std::runtime_error& error) {
-        EXPECT_NE(std::string(error.what()).find("cannot create database 'one_too_many': the sandbox holds at most " +
-                                                 std::to_string(sandbox::DatabaseFolder::capacity()) + " databases"),
-                  std::string::npos)
-            << error.what();
+TEST(DatabaseCapacity, AServerHoldsMoreDatabasesThanOneStatementReachesAndSaysWhenOneIsTooMany) {
+    SandboxServer sandbox;
+    const std::size_t limit = sandbox::DatabaseFolder::attachLimit();
+    for (std::size_t n = 0; n <= limit + 1; ++n) {
+        const std::string name = "extra_" + std::to_string(n);
+        ASSERT_NO_THROW(sandbox.server().seedDatabase(name, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (" +
+                                                                std::to_string(n) + ");"));
     }
-    // Seeding a database that exists is still allowed.
-    EXPECT_NO_THROW(sandbox.server().seedDatabase(last, "INSERT INTO marker VALUES (2);"));
-    EXPECT_EQ(client.run("select count(*) from marker").results.at(0).rows, (Rows{{"2"}}));
+    OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("extra_0")).toStdString());
+    ASSERT_TRUE(client.connected()) << client.error();
+    // One database after another: each statement has room for its own.
+    std::string oneByOne = "select count(*) from master..sub_list\r\nselect count(*) from qvdata_001_2008..ledger_account";
+    std::string allAtOnce = "select sum(a) from (select a from marker";
+    for (std::size_t n = 1; n <= limit + 1; ++n) {
+        const std::string marker = "extra_" + std::to_string(n) + "..marker";
+        oneByOne += "\r\nselect a from " + marker;
+        allAtOnce += " union all select a from " + marker;
+    }
+    const OdbcBatch batch = client.run(oneByOne);
+    ASSERT_FALSE(batch.failed()) << batch.firstError();
+    EXPECT_EQ(batch.results.back().rows, (Rows{{std::to_string(limit + 1)}}));
+
+    const std::string tooMany = client.run(allAtOnce + ") x").firstError();
+    EXPECT_NE(tooMany.find("The sandbox server reaches at most " + std::to_string(limit) +
+                           " other databases from one statement; 'extra_"),
+              std::string::npos)
+        << tooMany;
+    EXPECT_EQ(client.run("select count(*) from marker").results.at(0).rows, (Rows{{"1"}}));
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(SandboxLogin, AcceptsTheConfiguredLoginAndStartsInTheRequestedDatabase) {
     const auto batch = client.run("select cAcc_ID, cAcc_Name from UA_Account order by cAcc_ID");
     ASSERT_FALSE(batch.failed()) << batch.firstError();
     ASSERT_EQ(batch.results.size(), 1u);
-    ASSERT_EQ(batch.results[0].rows.size(), 3u);
+    ASSERT_EQ(batch.results[0].rows.size(), 5u);
     EXPECT_EQ(batch.results[0].rows[0][0], "001");
     EXPECT_EQ(batch.results[0].rows[0][1], "华北机械制造有限公司");
 }
@@ -68,7 +68,7 @@ TEST(SandboxLogin, ServesSeveralConnectionsAtOnce) {
     OdbcClient first(sandbox.odbcConnectionString(QStringLiteral("QVSystem")).toStdString());
     OdbcClient second(sandbox.odbcConnectionString(QStringLiteral("master")).toStdString());
     ASSERT_TRUE(first.connected() && second.connected());
-    EXPECT_EQ(first.run("select count(*) from UA_Account").results[0].rows[0][0], "3");
+    EXPECT_EQ(first.run("select count(*) from UA_Account").results[0].rows[0][0], "5");
     EXPECT_EQ(second.run("select count(*) from sub_list").results[0].rows[0][0], "2");
     EXPECT_EQ(sandbox.server().openConnections(), 2);
 }

@@ -87,7 +87,7 @@ TEST_F(Use, AMissingDatabaseIsAnErrorThatStopsTheBatch) {
 TEST_F(ThreePartNames, ReadAnotherDatabaseWithOrWithoutItsOwner) {
     EXPECT_EQ(value("select count(*) from master..sub_list"), "2");
     EXPECT_EQ(value("select count(*) from master.dbo.sub_list"), "2");
-    EXPECT_EQ(value("select count(*) from qvsystem..ua_account"), "3");
+    EXPECT_EQ(value("select count(*) from qvsystem..ua_account"), "5");
     EXPECT_EQ(rows("select s.DBName from UA_Account a join master..sub_list s on s.ZTName = a.cAcc_Name "
                    "where a.cAcc_ID = '002'"),
               (Rows{{"qvdata_002_2008"}}));

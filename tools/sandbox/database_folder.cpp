@@ -34,13 +34,13 @@ std::string readFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::size_t DatabaseFolder::capacity() {
+std::size_t DatabaseFolder::attachLimit() {
     static const std::size_t databases = [] {
         sqlite3* db = nullptr;
         sqlite3_open(":memory:", &db);
         const int attached = sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, -1);
         sqlite3_close(db);
-        return static_cast<std::size_t>(attached) + 1;
+        return static_cast<std::size_t>(attached);
     }();
     return databases;
 }
@@ -104,15 +104,6 @@ std::vector<std::string> DatabaseFolder::names() const {
 void DatabaseFolder::seed(const std::string& name, const std::string& sqliteStatements) {
     if (name.empty() || name.find_first_of("/\\\"'\x01\x02\x03") != std::string::npos)
         throw std::runtime_error("unusable database name '" + name + "'");
-    {
-        std::lock_guard lock(mutex_);
-        if (!names_.count(upperAscii(name)) && names_.size() >= capacity())
-            throw std::runtime_error("cannot create database '" + name + "': the sandbox holds at most " +
-                                     std::to_string(capacity()) +
-                                     " databases, master and tempdb included (a session attaches every "
-                                     "database beside its current one, and SQLite attaches at most " +
-                                     std::to_string(capacity() - 1) + ")");
-    }
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(fileOf(name).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     try {
@@ -140,22 +131,22 @@ sqlite3* DatabaseFolder::open(const std::string& name) const {
     try {
         check(opened, db, "opening database " + name);
         prepareConnection(db);
-        for (const auto& other : names()) {
-            if (upperAscii(other) == upperAscii(name)) continue;
-            sqlite3_stmt* attach = nullptr;
-            check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS ?2", -1, &attach, nullptr), db, "attaching " + other);
-            sqlite3_bind_text(attach, 1, fileOf(other).c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(attach, 2, other.c_str(), -1, SQLITE_TRANSIENT);
-            const int attached = sqlite3_step(attach);
-            sqlite3_finalize(attach);
-            if (attached != SQLITE_DONE) check(attached, db, "attaching " + other);
-            sqlite3_exec(db, ("PRAGMA \"" + other + "\".synchronous=OFF").c_str(), nullptr, nullptr, nullptr);
-        }
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
     }
     return db;
+}
+
+void DatabaseFolder::attach(sqlite3* db, const std::string& name) const {
+    sqlite3_stmt* attach = nullptr;
+    check(sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS ?2", -1, &attach, nullptr), db, "attaching " + name);
+    sqlite3_bind_text(attach, 1, fileOf(name).c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(attach, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+    const int attached = sqlite3_step(attach);
+    sqlite3_finalize(attach);
+    if (attached != SQLITE_DONE) check(attached, db, "attaching " + name);
+    sqlite3_exec(db, ("PRAGMA \"" + name + "\".synchronous=OFF").c_str(), nullptr, nullptr, nullptr);
 }
 
 }  // namespace tallomar::sandbox

@@ -13,7 +13,7 @@ struct sqlite3;
 // The server's databases: one SQLite file each, in a private folder that
 // lives as long as the server. Sessions open their own SQLite connections on
 // these files (write-ahead log, so a long read never blocks another
-// session's writes).
+// session's writes) and attach the other databases as statements name them.
 namespace tallomar::sandbox {
 
 class DatabaseFolder {
@@ -31,18 +31,18 @@ public:
     std::optional<std::string> find(std::string_view name) const;
     std::vector<std::string> names() const;
 
-    // How many databases a server can hold, master and tempdb included: a
-    // connection attaches all of them beside its main one, and SQLite
-    // attaches at most 10 (as it is usually built).
-    static std::size_t capacity();
+    // How many other databases one connection can have attached at once
+    // (SQLite attaches at most 10, as it is usually built).
+    static std::size_t attachLimit();
 
     // Creates the database when missing, then runs SQLite statements in it.
-    // Throws std::runtime_error when a new database would exceed capacity().
     void seed(const std::string& name, const std::string& sqliteStatements);
 
-    // A new connection with `name` as its main schema and every other
-    // database attached under its own name. The caller closes it.
+    // A new connection with `name` as its main schema. The caller closes it.
     sqlite3* open(const std::string& name) const;
+    // Attaches database `name` (as created) to a connection under its own
+    // name; throws std::runtime_error when SQLite refuses.
+    void attach(sqlite3* db, const std::string& name) const;
 
 private:
     std::filesystem::path fileOf(const std::string& name) const;

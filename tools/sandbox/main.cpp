@@ -2,17 +2,29 @@
 // demo and for checks with other clients. Runs until interrupted.
 #include "sandbox/server.h"
 
+#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <string>
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: tallomar-sandbox [--port N] [--login USER:PASSWORD]... [--data DIR]\n"
-                 "                        [--fail-batch N:NUMBER:MESSAGE] [--delay-batch N:SECONDS]\n"
-                 "                        [--drop-batch N]\n"
-                 "Batches are counted over all connections from the start, the first being 1.\n";
+void usage(std::ostream& out) {
+    out << "usage: tallomar-sandbox [--port N] [--login USER:PASSWORD]... [--data DIR]\n"
+           "                        [--fail-batch N:NUMBER:MESSAGE] [--delay-batch N:SECONDS]\n"
+           "                        [--drop-batch N] [--delay-login SECONDS]\n"
+           "       tallomar-sandbox --help | --version\n"
+           "\n"
+           "  --port N                    TCP port on 127.0.0.1 (0, the default: a free one)\n"
+           "  --login USER:PASSWORD       a login the server accepts (at least one; repeatable)\n"
+           "  --data DIR                  each NAME.sql file in DIR seeds database NAME\n"
+           "  --fail-batch N:NUMBER:MESSAGE  answer the Nth batch with error NUMBER and MESSAGE\n"
+           "  --delay-batch N:SECONDS     wait before running the Nth batch\n"
+           "  --drop-batch N              close the connection when the Nth batch arrives\n"
+           "  --delay-login SECONDS       answer each login only after SECONDS (may be fractional)\n"
+           "  --help                      print this text and exit\n"
+           "  --version                   print the version and exit\n"
+           "Batches are counted over all connections from the start, the first being 1.\n";
 }
 
 int number(const std::string& text, const std::string& option) {
@@ -26,6 +38,18 @@ int number(const std::string& text, const std::string& option) {
     return value;
 }
 
+std::chrono::milliseconds seconds(const std::string& text, const std::string& option) {
+    std::size_t used = 0;
+    double value = -1;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+    }
+    if (used != text.size() || !(value >= 0 && value <= 86400))
+        throw std::invalid_argument(option + ": '" + text + "' is not a number of seconds");
+    return std::chrono::milliseconds(static_cast<long long>(value * 1000));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,7 +59,11 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i) {
             const std::string option = argv[i];
             if (option == "--help" || option == "-h") {
-                usage();
+                usage(std::cout);
+                return 0;
+            }
+            if (option == "--version") {
+                std::cout << "tallomar-sandbox " << TALLOMAR_VERSION << "\n";
                 return 0;
             }
             if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
@@ -60,6 +88,8 @@ int main(int argc, char** argv) {
                 if (colon == std::string::npos) throw std::invalid_argument("--delay-batch wants N:SECONDS");
                 options.faults.push_back(Fault::delayBatch(number(value.substr(0, colon), option),
                                                            std::chrono::seconds(number(value.substr(colon + 1), option))));
+            } else if (option == "--delay-login") {
+                options.loginDelay = seconds(value, option);
             } else if (option == "--drop-batch") {
                 options.faults.push_back(Fault::dropAtBatch(number(value, option)));
             } else {
@@ -69,7 +99,7 @@ int main(int argc, char** argv) {
         if (options.logins.empty()) throw std::invalid_argument("give at least one --login USER:PASSWORD");
     } catch (const std::exception& error) {
         std::cerr << "tallomar-sandbox: " << error.what() << "\n";
-        usage();
+        usage(std::cerr);
         return 2;
     }
 

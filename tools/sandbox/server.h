@@ -4,6 +4,7 @@
 #include "sandbox/server_state.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <list>
@@ -30,6 +31,9 @@ struct ServerOptions {
     // Each NAME.sql file here seeds database NAME (SQLite dialect).
     std::filesystem::path dataFolder;
     std::vector<Fault> faults;
+    // Each LOGIN7 is answered only after this long, as by a server still
+    // starting up; other connections go on meanwhile.
+    std::chrono::milliseconds loginDelay{0};
 };
 
 class Session;
@@ -47,8 +51,7 @@ public:
 
     void addLogin(Login login) { state_.addLogin(std::move(login)); }
     // Creates the database when missing and runs SQLite statements in it;
-    // throws std::runtime_error when they fail or the server is full (see
-    // DatabaseFolder::capacity()).
+    // throws std::runtime_error when they fail.
     void seedDatabase(const std::string& name, const std::string& sqliteStatements) {
         state_.databases.seed(name, sqliteStatements);
     }

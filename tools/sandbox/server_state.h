@@ -3,6 +3,7 @@
 #include "sandbox/database_folder.h"
 #include "sandbox/faults.h"
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ public:
 
     DatabaseFolder databases;
     FaultPlan faults;
+    std::chrono::milliseconds loginDelay{0};  // before each LOGIN7 is answered
 
     void addLogin(Login login);
     // The login for this user (names match without regard to case,

@@ -44,6 +44,13 @@ private:
     std::string extra_;
 };
 
+// A name for SQLite text: in double quotes, inner ones doubled.
+std::string quotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
 std::string batchText(const std::vector<unsigned char>& payload) {
     // TDS 7.2 and later put ALL_HEADERS (its total length first) before
     // the text.
@@ -61,8 +68,9 @@ std::string batchText(const std::vector<unsigned char>& payload) {
 Session::Session(int socket, ServerState& state, std::uint64_t id) : channel_(socket), state_(state), id_(id) {}
 
 Session::~Session() {
-    dropTempTables();
+    // Closing rolls back an open transaction first, which may hold tempdb.
     closeConnections();
+    dropTempTables();
 }
 
 void Session::run() {
@@ -72,7 +80,9 @@ void Session::run() {
             writePreLoginAnswer(channel_);
             message = channel_.readMessage();
         }
-        if (!message || message->type != tds::Login7 || !login(message->payload)) return;
+        if (!message || message->type != tds::Login7) return;
+        if (state_.loginDelay.count() > 0) waitForAttention(state_.loginDelay);
+        if (!login(message->payload)) return;
         while ((message = channel_.readMessage())) {
             switch (message->type) {
             case tds::SqlBatch:
@@ -97,7 +107,10 @@ void Session::run() {
         // A malformed message ends the session, as it does on SQL Server.
     }
     channel_.shutdown();
-    // Gone as soon as the session ends, not when the server reaps its thread.
+    // Gone as soon as the session ends, not when the server reaps its
+    // thread: the open transaction (rolled back on closing) and the local
+    // temporary tables.
+    closeConnections();
     dropTempTables();
 }
 
@@ -141,18 +154,28 @@ void Session::serveBatch(const std::vector<unsigned char>& payload) {
     attention_ = false;
     pendingDone_.reset();
     batchFailed_ = false;
+    failedNumber_ = 0;
     if (!applyFault(text)) return;
     try {
         TranslationContext context;
         context.databaseExists = [this](std::string_view name) { return state_.databases.find(name).has_value(); };
         context.sessionId = id_;
+        context.inTransaction = tranCount_ > 0;
         std::vector<TsqlStatement> statements;
         try {
             statements = translateBatch(text, context);
         } catch (const TsqlError& error) {
             fail(error.message);
         }
-        runStatements(statements);
+        try {
+            runStatements(statements);
+        } catch (const BatchAborted&) {
+            settleTransaction(xactAbort_ || failedNumber_ == 1205);
+            throw;
+        } catch (const Cancelled&) {
+            settleTransaction(xactAbort_);
+            throw;
+        }
     } catch (const BatchAborted&) {
     } catch (const Cancelled&) {
         // Whatever was written of the batch is discarded by the client up
@@ -178,20 +201,22 @@ bool Session::applyFault(const std::string& text) {
         writeDone(channel_, tds::DoneError, 0, 0);
         channel_.endMessage();
         return false;
-    case Fault::Action::Delay: {
-        const auto until = std::chrono::steady_clock::now() + fault->delay;
-        for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return true;
-            if (channel_.attentionArrived(static_cast<int>(std::min<long long>(left.count(), 1000)))) {
-                writeDone(channel_, tds::DoneAttention, 0, 0);
-                channel_.endMessage();
-                return false;
-            }
-        }
-    }
+    case Fault::Action::Delay:
+        if (!waitForAttention(fault->delay)) return true;
+        writeDone(channel_, tds::DoneAttention, 0, 0);
+        channel_.endMessage();
+        return false;
     }
     return true;
+}
+
+bool Session::waitForAttention(std::chrono::milliseconds duration) {
+    const auto until = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        if (channel_.attentionArrived(static_cast<int>(std::min<long long>(left.count(), 1000)))) return true;
+    }
 }
 
 void Session::runStatements(const std::vector<TsqlStatement>& statements) {
@@ -223,7 +248,94 @@ void Session::runStatement(const TsqlStatement& statement) {
         return;
     case TsqlStatement::Kind::Block:
         return runStatements(statement.body);
+    case TsqlStatement::Kind::Transaction:
+        return transaction(statement);
+    case TsqlStatement::Kind::XactAbort:
+        xactAbort_ = statement.flag;
+        return;
+    case TsqlStatement::Kind::WaitFor:
+        if (waitForAttention(statement.delay)) {
+            attention_ = true;
+            throw Cancelled();
+        }
+        return;
+    case TsqlStatement::Kind::NotInTransaction:
+        if (tranCount_ > 0) fail(statement.message);
+        fail({102, 15, 1, "The sandbox server does not understand " + statement.name + ".", statement.line});
     }
+}
+
+// Nesting as on SQL Server: only the outermost BEGIN starts a transaction
+// and only the outermost COMMIT commits it; ROLLBACK ends it whatever the
+// depth, unless it names a savepoint.
+void Session::transaction(const TsqlStatement& statement) {
+    using Verb = TsqlStatement::TransactionVerb;
+    const auto sameName = [](std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); };
+    switch (statement.transaction) {
+    case Verb::Begin:
+        if (tranCount_ == 0) {
+            sqlite3* db = connection();
+            execute(db, "BEGIN", statement);
+            transactionDb_ = db;
+            transactionName_ = statement.name;
+        }
+        ++tranCount_;
+        return;
+    case Verb::Commit:
+        if (tranCount_ == 0)
+            fail({3902, 16, 1, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.", statement.line});
+        if (tranCount_ > 1) {
+            --tranCount_;
+            return;
+        }
+        execute(transactionDb_, "COMMIT", statement);
+        endTransaction();
+        return;
+    case Verb::Rollback:
+        if (tranCount_ == 0)
+            fail({3903, 16, 1, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.", statement.line});
+        if (!statement.name.empty() && !sameName(statement.name, transactionName_)) {
+            const auto savepoint = std::find_if(savepoints_.rbegin(), savepoints_.rend(),
+                                                [&](const std::string& name) { return sameName(name, statement.name); });
+            if (savepoint == savepoints_.rend())
+                fail({6401, 16, 1, "Cannot roll back " + statement.name + ". No transaction or savepoint of that name was found.",
+                      statement.line});
+            execute(transactionDb_, "ROLLBACK TO " + quotedName(*savepoint), statement);
+            savepoints_.erase(savepoint.base(), savepoints_.end());
+            return;
+        }
+        rollbackTransaction();
+        return;
+    case Verb::Save:
+        if (tranCount_ == 0)
+            fail({628, 16, 0, "Cannot issue SAVE TRANSACTION when there is no active transaction.", statement.line});
+        execute(transactionDb_, "SAVEPOINT " + quotedName(statement.name), statement);
+        savepoints_.push_back(statement.name);
+        return;
+    }
+}
+
+void Session::execute(sqlite3* db, const std::string& sql, const TsqlStatement& source) {
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(serverMessageFor(sqlite3_errmsg(db), source), source.command);
+}
+
+void Session::rollbackTransaction() {
+    if (transactionDb_ && !sqlite3_get_autocommit(transactionDb_))
+        sqlite3_exec(transactionDb_, "ROLLBACK", nullptr, nullptr, nullptr);
+    endTransaction();
+}
+
+void Session::endTransaction() {
+    tranCount_ = 0;
+    transactionDb_ = nullptr;
+    transactionName_.clear();
+    savepoints_.clear();
+}
+
+void Session::settleTransaction(bool errorEndsTransaction) {
+    if (tranCount_ == 0) return;
+    if (errorEndsTransaction || sqlite3_get_autocommit(transactionDb_)) rollbackTransaction();
 }
 
 void Session::fail(const ServerMessage& message, std::uint16_t command) {
@@ -231,11 +343,12 @@ void Session::fail(const ServerMessage& message, std::uint16_t command) {
     writeMessage(channel_, message);
     done(tds::DoneError, command, 0);
     batchFailed_ = true;
+    failedNumber_ = message.number;
     throw BatchAborted();
 }
 
 void Session::runSql(const TsqlStatement& statement) {
-    sqlite3* db = connection();
+    sqlite3* db = connectionFor(statement);
     const PreparedStatement prepared(db, bindDatabases(statement.sql, database_));
     if (!prepared.ok()) {
         if (!prepared.extra().empty())
@@ -278,12 +391,12 @@ void Session::runSql(const TsqlStatement& statement) {
 int Session::step(sqlite3_stmt* statement, const TsqlStatement& source) {
     const int code = sqlite3_step(statement);
     if (code == SQLITE_ROW || code == SQLITE_DONE) return code;
-    if (code == SQLITE_INTERRUPT && attention_) throw Cancelled();
+    if ((code == SQLITE_INTERRUPT || code == SQLITE_BUSY) && attention_) throw Cancelled();
     fail(serverMessageFor(sqlite3_errmsg(sqlite3_db_handle(statement)), source), source.command);
 }
 
 std::optional<std::string> Session::singleValue(const TsqlStatement& statement) {
-    sqlite3* db = connection();
+    sqlite3* db = connectionFor(statement);
     const PreparedStatement prepared(db, bindDatabases(statement.sql, database_));
     if (!prepared.ok()) fail(serverMessageFor(sqlite3_errmsg(db), statement));
     if (step(prepared.get(), statement) != SQLITE_ROW || sqlite3_column_type(prepared.get(), 0) == SQLITE_NULL)
@@ -303,6 +416,13 @@ void Session::use(const TsqlStatement& statement) {
     const auto database = state_.databases.find(statement.database);
     if (!database)
         fail({911, 16, 1, "Database '" + statement.database + "' does not exist. Make sure that the name is entered correctly.", statement.line});
+    // Unqualified names mean the current database, which is the main one of
+    // the SQLite connection the transaction is bound to.
+    if (tranCount_ > 0 && upperAscii(*database) != upperAscii(database_))
+        fail({50000, 16, 1,
+              "The sandbox server does not change the database inside a transaction; use '" + *database +
+                  "' before BEGIN TRANSACTION, or name its tables as " + *database + "..table.",
+              statement.line});
     beginTokens();
     writeDatabaseChange(channel_, *database, database_);
     writeMessage(channel_, {5701, 0, 1, "Changed database context to '" + *database + "'.", statement.line});
@@ -332,6 +452,20 @@ bool Session::attentionPending() {
     return attention_;
 }
 
+int Session::onBusy(void* session, int) {
+    auto* self = static_cast<Session*>(session);
+    try {
+        if (!self->attention_ && self->channel_.attentionArrived(20)) self->attention_ = true;
+    } catch (const ConnectionClosed&) {
+        self->attention_ = true;
+    }
+    return self->attention_ ? 0 : 1;
+}
+
+void Session::tranCountFunction(sqlite3_context* context, int, sqlite3_value**) {
+    sqlite3_result_int(context, static_cast<Session*>(sqlite3_user_data(context))->tranCount_);
+}
+
 int Session::onProgress(void* session) {
     auto* self = static_cast<Session*>(session);
     try {
@@ -344,12 +478,7 @@ int Session::onProgress(void* session) {
 }
 
 sqlite3* Session::connection() {
-    // A database added since the connections were opened must be attached.
-    const std::size_t known = state_.databases.names().size();
-    if (known != connectionsFor_) {
-        closeConnections();
-        connectionsFor_ = known;
-    }
+    if (transactionDb_) return transactionDb_;
     const std::string key = upperAscii(database_);
     const auto found = connections_.find(key);
     if (found != connections_.end()) return found->second;
@@ -360,13 +489,61 @@ sqlite3* Session::connection() {
         fail({50000, 16, 1, std::string("The sandbox server could not open the database: ") + error.what(), 1});
     }
     sqlite3_progress_handler(db, ProgressInterval, &Session::onProgress, this);
+    sqlite3_busy_handler(db, &Session::onBusy, this);
+    sqlite3_create_function(db, "tsql_trancount", 0, SQLITE_UTF8, this, &Session::tranCountFunction, nullptr, nullptr);
     connections_.emplace(key, db);
     return db;
 }
 
+// SQLite attaches only so many databases to one connection: the ones a
+// statement names are attached as it comes, the least recently used one
+// making room outside a transaction.
+sqlite3* Session::connectionFor(const TsqlStatement& statement) {
+    sqlite3* db = connection();
+    auto& attached = attached_[db];
+    std::vector<std::string> needed;
+    for (const auto& written : referencedDatabases(statement.sql)) {
+        const auto name = state_.databases.find(written);
+        if (name && upperAscii(*name) != upperAscii(database_)) needed.push_back(*name);
+    }
+    const auto isNeeded = [&needed](const std::string& key) {
+        return std::any_of(needed.begin(), needed.end(), [&](const std::string& name) { return upperAscii(name) == key; });
+    };
+    for (const auto& name : needed) {
+        const std::string key = upperAscii(name);
+        if (const auto at = std::find(attached.begin(), attached.end(), key); at != attached.end()) {
+            attached.erase(at);
+            attached.push_back(key);
+            continue;
+        }
+        if (attached.size() >= DatabaseFolder::attachLimit()) {
+            const auto spare = std::find_if_not(attached.begin(), attached.end(), isNeeded);
+            if (tranCount_ > 0 || spare == attached.end())
+                fail({50000, 16, 1,
+                      "The sandbox server reaches at most " + std::to_string(DatabaseFolder::attachLimit()) +
+                          " other databases from one " + (tranCount_ > 0 ? "transaction" : "statement") + "; '" +
+                          name + "' is one too many.",
+                      statement.line},
+                     statement.command);
+            sqlite3_exec(db, ("DETACH DATABASE " + quotedName(*spare)).c_str(), nullptr, nullptr, nullptr);
+            attached.erase(spare);
+        }
+        try {
+            state_.databases.attach(db, name);
+        } catch (const std::exception& error) {
+            fail({50000, 16, 1, std::string("The sandbox server could not open the database: ") + error.what(), statement.line},
+                 statement.command);
+        }
+        attached.push_back(key);
+    }
+    return db;
+}
+
 void Session::closeConnections() {
+    rollbackTransaction();
     for (auto& [name, db] : connections_) sqlite3_close_v2(db);
     connections_.clear();
+    attached_.clear();
 }
 
 // Local temporary tables end with the session that made them.
@@ -383,11 +560,7 @@ void Session::dropTempTables() {
             }
         }
         sqlite3_finalize(list);
-        for (const auto& name : names) {
-            std::string quoted = "\"";
-            for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-            sqlite3_exec(db, ("DROP TABLE " + quoted + "\"").c_str(), nullptr, nullptr, nullptr);
-        }
+        for (const auto& name : names) sqlite3_exec(db, ("DROP TABLE " + quotedName(name)).c_str(), nullptr, nullptr, nullptr);
         sqlite3_close_v2(db);
     } catch (const std::exception&) {
         // The data folder goes away with the server anyway.

@@ -62,6 +62,14 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
         return {515, 16, 2, "Cannot insert the value NULL into column '" + column + "'; column does not allow nulls.", line};
     }
     if (startsWith(m, "Conversion failed")) return {245, 16, 1, m, line};
+    if (m == "Divide by zero error encountered.") return {8134, 16, 1, m, line};
+    if (startsWith(m, "database is locked") || startsWith(m, "database table is locked"))
+        // Another session wrote what this transaction had read before: SQL
+        // Server resolves such a lock cycle by choosing a victim.
+        return {1205, 13, 51,
+                "Transaction was deadlocked on lock resources with another process and has been chosen as the "
+                "deadlock victim. Rerun the transaction.",
+                line};
     if (startsWith(m, "Arithmetic overflow")) return {8115, 16, 2, m, line};
     if (startsWith(m, "no such index: ")) {
         std::string name = m.substr(15);

@@ -4,6 +4,7 @@
 #include "sandbox/tsql_lexer.h"
 
 #include <cstdio>
+#include <regex>
 #include <set>
 
 namespace tallomar::sandbox {
@@ -21,7 +22,7 @@ const std::set<std::string> statementStarts = {
     "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",
     "USE", "SET", "PRINT", "RAISERROR", "IF", "BEGIN", "END", "ELSE", "DECLARE",
     "EXEC", "EXECUTE", "WHILE", "RETURN", "GOTO", "MERGE", "GRANT", "REVOKE", "DENY",
-    "COMMIT", "ROLLBACK", "SAVE", "BREAK", "CONTINUE", "WAITFOR", "WITH"};
+    "COMMIT", "ROLLBACK", "SAVE", "BREAK", "CONTINUE", "WAITFOR", "WITH", "BACKUP", "RESTORE"};
 
 // Words that separate operands: an addition never reaches across them.
 const std::set<std::string> keywords = {
@@ -109,7 +110,7 @@ struct CaseNesting {
 class Translator {
 public:
     Translator(std::vector<TsqlToken> tokens, const TranslationContext& context)
-        : tokens_(std::move(tokens)), context_(context) {}
+        : tokens_(std::move(tokens)), context_(context), transactionMayBeOpen_(context.inTransaction) {}
 
     std::vector<TsqlStatement> run() {
         std::vector<TsqlStatement> statements;
@@ -151,7 +152,13 @@ private:
         if (word == "PRINT") return printStatement();
         if (word == "RAISERROR") return raiseErrorStatement();
         if (word == "IF") return ifStatement();
+        if (word == "BEGIN" && (peek(1).isWord("TRAN") || peek(1).isWord("TRANSACTION"))) return transactionStatement();
         if (word == "BEGIN") return blockStatement();
+        if (word == "COMMIT" || word == "ROLLBACK" || word == "SAVE") return transactionStatement();
+        if (word == "WAITFOR") return waitForStatement();
+        if ((word == "CREATE" || word == "ALTER" || word == "DROP") && peek(1).isWord("DATABASE"))
+            return notInTransactionStatement(word + " DATABASE", 226);
+        if (word == "BACKUP" || word == "RESTORE") return notInTransactionStatement(word, 3021);
         if (word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" ||
             word == "CREATE" || word == "DROP" || word == "TRUNCATE" || word == "ALTER" ||
             word == "WITH")
@@ -175,6 +182,79 @@ private:
         return use;
     }
 
+    // BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] [name] | WORK],
+    // ROLLBACK [TRAN[SACTION] [name] | WORK], SAVE TRAN[SACTION] name.
+    TsqlStatement transactionStatement() {
+        using Verb = TsqlStatement::TransactionVerb;
+        TsqlStatement transaction;
+        transaction.kind = TsqlStatement::Kind::Transaction;
+        transaction.line = peek().line;
+        const std::string verb = upperAscii(peek().text);
+        transaction.transaction = verb == "BEGIN"    ? Verb::Begin
+                                  : verb == "COMMIT" ? Verb::Commit
+                                  : verb == "SAVE"   ? Verb::Save
+                                                     : Verb::Rollback;
+        ++pos_;
+        const bool namable = peek().isWord("TRAN") || peek().isWord("TRANSACTION");
+        if (namable) ++pos_;
+        else if (verb == "SAVE") syntaxErrorAt(pos_);
+        else if (peek().isWord("WORK")) ++pos_;
+        if (namable && peek().kind == Kind::Variable) notUnderstood("transaction names in variables", transaction.line);
+        if (namable && (peek().kind == Kind::QuotedName || (peek().kind == Kind::Word && !startsStatement(pos_)))) {
+            transaction.name = peek().text;
+            ++pos_;
+        }
+        if (verb == "SAVE" && transaction.name.empty()) syntaxErrorAt(pos_);
+        if (peek().isWord("WITH")) notUnderstood(verb + " TRANSACTION ... WITH", transaction.line);
+        if (transaction.transaction == Verb::Begin) transactionMayBeOpen_ = true;
+        return transaction;
+    }
+
+    // WAITFOR DELAY 'hh:mm[:ss[.fff]]'.
+    TsqlStatement waitForStatement() {
+        TsqlStatement wait;
+        wait.kind = TsqlStatement::Kind::WaitFor;
+        wait.line = peek().line;
+        ++pos_;
+        if (!peek().isWord("DELAY")) notUnderstood("WAITFOR other than WAITFOR DELAY", wait.line);
+        ++pos_;
+        if (peek().kind != Kind::String) notUnderstood("WAITFOR DELAY other than a constant time", wait.line);
+        static const std::regex time(R"(\s*(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3}))?)?\s*)");
+        std::smatch parts;
+        const std::string text = peek().text;
+        const bool matched = std::regex_match(text, parts, time);
+        const int hours = matched ? std::stoi(parts[1]) : 0;
+        const int minutes = matched ? std::stoi(parts[2]) : 0;
+        const int seconds = matched && parts[3].matched ? std::stoi(parts[3]) : 0;
+        if (!matched || hours > 23 || minutes > 59 || seconds > 59)
+            throw TsqlError({148, 15, 1, "Incorrect time syntax in time string '" + text + "' used with WAITFOR.", wait.line});
+        std::string fraction = parts[4].matched ? parts[4].str() : "";
+        fraction.append(3 - fraction.size(), '0');
+        wait.delay = std::chrono::hours(hours) + std::chrono::minutes(minutes) + std::chrono::seconds(seconds) +
+                     std::chrono::milliseconds(std::stoi(fraction));
+        ++pos_;
+        return wait;
+    }
+
+    // ALTER/CREATE/DROP DATABASE, BACKUP, RESTORE: not run here at all, but
+    // inside a transaction they fail as SQL Server fails them there.
+    TsqlStatement notInTransactionStatement(const std::string& name, int number) {
+        const int line = peek().line;
+        if (!transactionMayBeOpen_) notUnderstood(name, line);
+        TsqlStatement refused;
+        refused.kind = TsqlStatement::Kind::NotInTransaction;
+        refused.line = line;
+        refused.name = name;
+        refused.message = number == 226
+                              ? ServerMessage{226, 16, 6, name + " statement not allowed within multi-statement transaction.", line}
+                              : ServerMessage{number, 16, 1, "Cannot perform a backup or restore operation within a transaction.", line};
+        // Its options (ALTER DATABASE d SET ...) belong to it: it ends at a
+        // semicolon or at a statement on a later line.
+        ++pos_;
+        while (!atEnd() && !peek().isSymbol(";") && !(peek().line > line && startsStatement(pos_))) ++pos_;
+        return refused;
+    }
+
     // End of a statement whose extent is not given by its grammar: the next
     // statement keyword, a semicolon or the end of the batch.
     std::size_t simpleStatementEnd(std::size_t from) const {
@@ -194,7 +274,7 @@ private:
         static const std::set<std::string> harmless = {
             "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "ANSI_NULL_DFLT_ON",
             "QUOTED_IDENTIFIER", "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "TEXTSIZE",
-            "XACT_ABORT", "LOCK_TIMEOUT", "DATEFORMAT", "DATEFIRST", "LANGUAGE",
+            "LOCK_TIMEOUT", "DATEFORMAT", "DATEFIRST", "LANGUAGE",
             "IMPLICIT_TRANSACTIONS", "CURSOR_CLOSE_ON_COMMIT", "NUMERIC_ROUNDABORT",
             "TRANSACTION", "DEADLOCK_PRIORITY", "ROWCOUNT"};
         TsqlStatement set;
@@ -203,8 +283,8 @@ private:
         const std::string option = upperAscii(peek().text);
         if (atEnd() || peek().kind != Kind::Word) syntaxErrorAt(pos_);
         ++pos_;
-        if (option == "NOCOUNT") {
-            set.kind = TsqlStatement::Kind::NoCount;
+        if (option == "NOCOUNT" || option == "XACT_ABORT") {
+            set.kind = option == "NOCOUNT" ? TsqlStatement::Kind::NoCount : TsqlStatement::Kind::XactAbort;
             if (peek().isWord("ON")) set.flag = true;
             else if (!peek().isWord("OFF")) syntaxErrorAt(pos_);
             ++pos_;
@@ -213,6 +293,9 @@ private:
         if (option == "ROWCOUNT" && !(peek().kind == Kind::Number && peek().text == "0"))
             notUnderstood("SET ROWCOUNT other than 0", set.line);
         if (!harmless.count(option)) notUnderstood("SET " + option, set.line);
+        // Transactions begun by themselves would commit here at once,
+        // silently unlike SQL Server.
+        if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON")) notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
         set.kind = TsqlStatement::Kind::Ignored;
         pos_ = simpleStatementEnd(pos_);
         return set;
@@ -320,8 +403,7 @@ private:
         block.kind = TsqlStatement::Kind::Block;
         block.line = peek().line;
         ++pos_;
-        if (peek().isWord("TRAN") || peek().isWord("TRANSACTION") || peek().isWord("TRY") ||
-            peek().isWord("DISTRIBUTED"))
+        if (peek().isWord("TRY") || peek().isWord("DISTRIBUTED"))
             notUnderstood("BEGIN " + upperAscii(peek().text), block.line);
         for (;;) {
             while (peek().isSymbol(";")) ++pos_;
@@ -892,6 +974,10 @@ private:
                 items.push_back({token.text, Item::Role::Operand});
                 break;
             case Kind::Variable:
+                if (upperAscii(token.text) == "@@TRANCOUNT") {
+                    items.push_back({"tsql_trancount()", Item::Role::Operand});
+                    break;
+                }
                 notUnderstood("variables such as " + token.text, token.line);
             case Kind::Word:
                 items.push_back({token.text, upperAscii(token.text) == "NULL" ? Item::Role::Operand : Item::Role::Boundary});
@@ -921,7 +1007,9 @@ private:
     }
 
     // Emits the items; within each run of operands, a binary + becomes
-    // tsql_add(), which adds numbers and joins strings as SQL Server does.
+    // tsql_add(), which adds numbers and joins strings as SQL Server does,
+    // and the right operand of / and % goes through tsql_divisor(), which
+    // refuses a zero as SQL Server does (SQLite would answer NULL).
     static std::string joinWithAddition(const std::vector<Item>& items) {
         std::string sql;
         const auto append = [&sql](const std::string& piece) {
@@ -951,7 +1039,9 @@ private:
                 } else {
                     std::string& term = terms.back();
                     if (!term.empty() && item.sql != "." && term.back() != '.') term += ' ';
-                    term += item.sql;
+                    const bool divisor = item.role == Item::Role::Operand && k > i && items[k - 1].role == Item::Role::Tight &&
+                                         (items[k - 1].sql == "/" || items[k - 1].sql == "%");
+                    term += divisor ? "tsql_divisor(" + item.sql + ")" : item.sql;
                 }
             }
             if (addition) {
@@ -975,6 +1065,7 @@ private:
     const TranslationContext& context_;
     std::size_t pos_ = 0;
     bool definitions_ = false;
+    bool transactionMayBeOpen_;
     std::map<std::string, std::string>* names_ = nullptr;
 };
 
@@ -1004,6 +1095,17 @@ std::vector<TsqlStatement> translateBatch(std::string_view batch, const Translat
         throw TsqlError({error.number, 15, 1, error.what(), error.line});
     }
     return Translator(std::move(tokens), context).run();
+}
+
+std::vector<std::string> referencedDatabases(std::string_view sql) {
+    std::vector<std::string> names;
+    for (std::size_t open = sql.find(PlaceholderOpen); open != std::string_view::npos;
+         open = sql.find(PlaceholderOpen, open + 1)) {
+        const std::size_t close = sql.find(PlaceholderClose, open);
+        if (close == std::string_view::npos) break;
+        names.emplace_back(sql.substr(open + 1, close - open - 1));
+    }
+    return names;
 }
 
 std::string bindDatabases(std::string_view sql, std::string_view currentDatabase) {

@@ -2,6 +2,7 @@
 
 #include "sandbox/tds_tokens.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -11,7 +12,8 @@
 #include <vector>
 
 // Turns a T-SQL batch into statements the session can run: control
-// statements (USE, SET, PRINT, RAISERROR, IF, BEGIN...END) and SQL
+// statements (USE, SET, PRINT, RAISERROR, IF, BEGIN...END, transactions,
+// WAITFOR DELAY) and SQL
 // statements translated into SQLite's dialect. Whatever is not understood is
 // refused here, before anything of the batch runs, as SQL Server refuses a
 // batch that does not compile.
@@ -27,7 +29,15 @@ struct TsqlStatement {
         RaiseError, // `message`
         If,         // `sql` yields 1 or 0; body[0] then, body[1] else
         Block,      // BEGIN ... END: body
+        Transaction,  // `transaction` with its optional `name`
+        XactAbort,    // `flag`: SET XACT_ABORT ON (true) / OFF
+        WaitFor,      // `delay`
+        // A statement SQL Server refuses inside a transaction and the
+        // sandbox does not run at all: `message` inside a transaction,
+        // "does not understand `name`" outside.
+        NotInTransaction,
     };
+    enum class TransactionVerb { Begin, Commit, Rollback, Save };
     Kind kind = Kind::Sql;
     int line = 1;
     std::string sql;        // SQLite text; database names as placeholders
@@ -37,6 +47,9 @@ struct TsqlStatement {
     std::string database;
     bool flag = false;
     ServerMessage message;
+    TransactionVerb transaction = TransactionVerb::Begin;
+    std::string name;  // of the transaction or savepoint; of the refused statement
+    std::chrono::milliseconds delay{0};
     std::vector<TsqlStatement> body;
     // Object names as written, keyed by lower-case "db.table" or "table",
     // so that errors quote what the client wrote.
@@ -54,6 +67,9 @@ public:
 struct TranslationContext {
     std::function<bool(std::string_view)> databaseExists;
     std::uint64_t sessionId = 0;  // makes local #temp names unique
+    // A transaction is open when the batch starts: statements refused only
+    // inside one must be kept for the run instead of refused at once.
+    bool inTransaction = false;
 };
 
 std::vector<TsqlStatement> translateBatch(std::string_view batch, const TranslationContext& context);
@@ -61,6 +77,10 @@ std::vector<TsqlStatement> translateBatch(std::string_view batch, const Translat
 // Replaces the database placeholders of translated SQL: the current
 // database is SQLite's "main", every other one its attached schema.
 std::string bindDatabases(std::string_view sql, std::string_view currentDatabase);
+
+// The databases translated SQL names (as written), the current one among
+// them when it is named.
+std::vector<std::string> referencedDatabases(std::string_view sql);
 
 // The name a local temporary table #name has in tempdb for one session.
 std::string tempTableName(std::string_view name, std::uint64_t sessionId);
