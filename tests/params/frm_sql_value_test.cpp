@@ -52,7 +52,7 @@ protected:
     }
 
     void openWindow() {
-        window = std::make_unique<FrmSQLValue>();
+        window = std::make_unique<FrmSQLValue>(package.list());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -217,7 +217,7 @@ TEST_F(ParameterWindow, TheDatePickerPutsTodayIntoAnEmptyCellAtOnceAndWritesItBa
     EXPECT_FALSE(datePicker().isVisible());
     EXPECT_EQ(parameters().row(), 2);
     EXPECT_EQ(fileValue(QStringLiteral("types.ini"), 1), today);
-    EXPECT_EQ(scripts().textMatrix(3, 1), QStringLiteral("×")) << "re-marked: parameter 3 is empty";
+    EXPECT_EQ(scripts().textMatrix(3, 1), QStringLiteral("√")) << "no required value is empty";
 
     QTest::keyClick(&parameters(), Qt::Key_Return);
     ASSERT_TRUE(datePicker().isVisible());
@@ -266,7 +266,7 @@ TEST_F(ParameterWindow, TheButtonsCloseTheWindowAndAnOpenEditIsKept) {
 TEST(ParameterWindowWithoutScripts, ShowsAnEmptyScriptGridAndSaysWhy) {
     test::PackageFixture package;
     package.writeList(QStringLiteral("1.1=a.sql\n1.2=missing.ini\n1.3=..\n2.1=b.txt\n"), 2);
-    FrmSQLValue window;
+    FrmSQLValue window(package.list());
     window.show();
     const auto& scripts = *window.findChild<FlexGrid*>(QStringLiteral("grdSQL"));
     auto& parameters = *window.findChild<FlexGrid*>(QStringLiteral("grdTable"));

@@ -5,6 +5,7 @@
 #include "platform/ui/twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace tallomar {
@@ -27,6 +28,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setWordWrap(false);
+    setTabKeyNavigation(false);
     setColumnCount(2);
     setRowCount(2);
 }
@@ -119,24 +121,11 @@ int FlexGrid::colWidthTwips(int col) const { return pixelsToTwips(columnWidth(co
 
 void FlexGrid::setColWidthTwips(int col, int twips) { setColumnWidth(col, twipsToPixels(twips)); }
 
-int FlexGrid::leftTwips() const { return pixelsToTwips(x()); }
-
-int FlexGrid::topTwips() const { return pixelsToTwips(y()); }
-
 int FlexGrid::widthTwips() const { return pixelsToTwips(width()); }
 
-QRect FlexGrid::currentCellRect() const {
-    const QRect inViewport = visualRect(currentIndex());
-    return inViewport.translated(viewport()->pos());
+QRect FlexGrid::currentCellGeometry() const {
+    return visualRect(currentIndex()).translated(viewport()->pos() + pos());
 }
-
-int FlexGrid::cellLeftTwips() const { return pixelsToTwips(currentCellRect().left()); }
-
-int FlexGrid::cellTopTwips() const { return pixelsToTwips(currentCellRect().top()); }
-
-int FlexGrid::cellWidthTwips() const { return pixelsToTwips(columnWidth(col())); }
-
-int FlexGrid::cellHeightTwips() const { return pixelsToTwips(rowHeight(row())); }
 
 // A press on a data cell makes it current, or the first cell that can be
 // current in its row when it lies in a fixed column; a press on a fixed row
@@ -162,6 +151,12 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FlexGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
+void FlexGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableWidget::keyPressEvent(event);
+    if (currentIndex() != before) emit RowColChange();
+}
 
 QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex next = QTableWidget::moveCursor(action, modifiers);
