@@ -5,6 +5,7 @@
 #include "logic/params/ini_values.h"
 
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -104,6 +105,10 @@ TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     // A required empty value gives ×; an optional empty one does not.
     EXPECT_EQ(column(scripts(), 1), (QStringList{"×", "√", "√", "√", "√", "√"}));
     EXPECT_EQ(scripts().row(), 1);
+    for (const int row : {0, 1}) {
+        const QRect mark = scripts().visualRect(scripts().model()->index(row, 1));
+        EXPECT_TRUE(scripts().viewport()->rect().contains(mark)) << "the header and the first mark are in view";
+    }
     EXPECT_EQ(scripts().item(1, 2)->background().color(), kPaleCyan);
     EXPECT_NE(scripts().item(2, 2)->background().color(), kPaleCyan);
 
@@ -276,4 +281,60 @@ TEST(ParameterWindowWithoutScripts, ShowsAnEmptyScriptGridAndSaysWhy) {
     parameters.setCurrentCell(1, 4);
     QTest::keyClick(&parameters, Qt::Key_Return);
     EXPECT_FALSE(window.findChild<QLineEdit*>(QStringLiteral("txtData"))->isVisible());
+}
+
+TEST_F(ParameterWindow, TheKeyboardReachesTheScriptGridAndMovesTheSelectedScript) {
+    QWidget& exitButton = *window->findChild<QPushButton*>(QStringLiteral("cmdExit"));
+    exitButton.setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(&exitButton, Qt::Key_Tab);
+    ASSERT_TRUE(scripts().hasFocus()) << "Tab goes round from the last button to the script grid";
+
+    QTest::keyClick(&scripts(), Qt::Key_Down);
+    EXPECT_EQ(scripts().row(), 2);
+    EXPECT_EQ(scripts().item(2, 2)->background().color(), kPaleCyan);
+    EXPECT_NE(scripts().item(1, 2)->background().color(), kPaleCyan);
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"2026", ""})) << "the second script's parameters";
+    QTest::keyClick(&scripts(), Qt::Key_Down);
+    QTest::keyClick(&scripts(), Qt::Key_Up);
+    EXPECT_EQ(scripts().row(), 2);
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"2026", ""}));
+
+    QTest::keyClick(&scripts(), Qt::Key_Tab);
+    EXPECT_TRUE(parameters().hasFocus()) << "Tab leaves the grid for the next control";
+    QTest::keyClick(&parameters(), Qt::Key_Return);
+    EXPECT_TRUE(textBox().isVisible()) << "and the keyboard edits a value there";
+}
+
+TEST_F(ParameterWindow, EachEditorCoversItsValueCellExactly) {
+    const auto cellRect = [this](int row) {
+        const QModelIndex index = parameters().model()->index(row, 4);
+        return parameters().visualRect(index).translated(parameters().viewport()->pos() + parameters().pos());
+    };
+    openEditor(2);
+    ASSERT_TRUE(textBox().isVisible());
+    EXPECT_EQ(textBox().geometry(), cellRect(2));
+    EXPECT_EQ(textBox().height(), parameters().rowHeight(2) - 1) << "the row's height less its grid line";
+
+    clickCell(scripts(), 3, 2);
+    openEditor(2);
+    ASSERT_TRUE(datePicker().isVisible());
+    EXPECT_EQ(datePicker().geometry(), cellRect(2));
+}
+
+// Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
+// TALLOMAR_SCREENSHOT_DIR set, saves the window with the text editor and with
+// the date picker open, to look at how the editors sit in their cells.
+TEST_F(ParameterWindow, SavesTheWindowWithEachEditorOpen) {
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
+    openEditor(3);
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("备注 memo"));
+    QApplication::sendEvent(&textBox(), &typed);
+    QTest::qWait(50);
+    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
+    clickCell(scripts(), 3, 2);
+    openEditor(2);
+    QTest::qWait(50);
+    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
 }

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace tallomar {
 
@@ -151,6 +152,15 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FlexGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
+// The fixed rows stand above the first row that can be current, and the
+// fixed columns left of the first such column: scrolling to that row or
+// column shows them too, as they stay in view in the window layouts.
+void FlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableWidget::scrollTo(index, hint);
+    if (index.row() <= fixedRows_) verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    if (index.column() <= fixedCols_) horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+}
 
 void FlexGrid::keyPressEvent(QKeyEvent* event) {
     const QModelIndex before = currentIndex();

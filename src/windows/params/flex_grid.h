@@ -51,6 +51,9 @@ public:
     // The current cell's rectangle in the grid's parent: where an editor
     // that is a sibling of the grid covers the cell exactly.
     QRect currentCellGeometry() const;
+    // Scrolling to the first row or column that can be current brings the
+    // fixed rows or columns before it into view as well.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     // A mouse click on a cell (after the current cell followed it), and a

@@ -16,6 +16,7 @@ namespace {
 const QString kNormalColour = QStringLiteral("&H80000005");
 const QString kHighlightColour = QStringLiteral("&HFFFFC0");
 constexpr char16_t kEnter = 13;
+constexpr int kMarkColumn = 1;
 
 // The character a key press types, as the key filters see it; 0 for keys
 // that type nothing (arrows, Delete, ...), which no filter looks at.
@@ -126,16 +127,25 @@ void FrmSQLValue::drawScripts() {
     const ParameterScreen& screen = logic_.screen();
     FlexGrid& grid = *ui_->grdSQL;
     const int rows = static_cast<int>(screen.scripts.size());
-    if (grid.rows() != rows + 1) grid.setRows(rows + 1);
+    const bool rowsChanged = grid.rows() != rows + 1;
+    if (rowsChanged) grid.setRows(rows + 1);
     for (int row = 1; row <= rows; ++row) {
         const ScriptRow& script = screen.script(row);
         setCellText(grid, row, 0, QString::number(script.tableRow));
         setCellText(grid, row, 1, script.doneMark);
         setCellText(grid, row, 2, script.functionText);
     }
-    if (screen.scriptRow < 1) return;
+    // Painting the selection moves the current cell and so scrolls the grid:
+    // done only when the selection changed, a click that ends an edit lands
+    // on the row it was aimed at.
+    if (screen.scriptRow < 1 || (screen.scriptRow == drawnScriptRow_ && !rowsChanged)) return;
+    drawnScriptRow_ = screen.scriptRow;
     grid.setRow(screen.scriptRow);
     HighlightRow(grid, kNormalColour, kHighlightColour, 1, 0);
+    // The row painter leaves the last column current, which scrolls the
+    // done marks out of sight when the function column is wider than the
+    // grid's view; the mark column is where the script grid stands.
+    grid.setCol(kMarkColumn);
 }
 
 void FrmSQLValue::drawParameters() {

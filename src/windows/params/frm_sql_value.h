@@ -54,6 +54,7 @@ private:
     std::unique_ptr<Ui::FrmSQLValue> ui_;
     ParameterLogic logic_;
     DrawnEditor drawnEditor_;
+    int drawnScriptRow_ = 0;  // the script row last painted as selected
     bool rendering_ = false;  // the widgets' own reactions to drawing are no operator actions
 };
 
