@@ -3,6 +3,7 @@
 #include "windows/params/flex_grid.h"
 #include "windows/params/frm_sql_value.h"
 #include "logic/params/ini_values.h"
+#include "logic/params/package_list.h"
 
 #include <QDateEdit>
 #include <QDir>
@@ -322,19 +323,32 @@ TEST_F(ParameterWindow, EachEditorCoversItsValueCellExactly) {
 }
 
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
-// TALLOMAR_SCREENSHOT_DIR set, saves the window with the text editor and with
-// the date picker open, to look at how the editors sit in their cells.
-TEST_F(ParameterWindow, SavesTheWindowWithEachEditorOpen) {
+// TALLOMAR_SCREENSHOT_DIR set, saves the window on a copy of the demo package
+// with the text editor and with the date picker open, to look at how the
+// editors sit in their cells.
+TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
     if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
-    openEditor(3);
-    QInputMethodEvent typed;
-    typed.setCommitString(QStringLiteral("备注 memo"));
-    QApplication::sendEvent(&textBox(), &typed);
-    QTest::qWait(50);
-    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
-    clickCell(scripts(), 3, 2);
+    test::PackageFixture package;
+    const QDir demo(QStringLiteral(TALLOMAR_PARAMS_EXAMPLE));
+    for (const QString& file : {QStringLiteral("package-list.ini"), QStringLiteral("Config/YearEnd.ini"),
+                                QStringLiteral("Config/voucher.ini"), QStringLiteral("Config/balance.ini")}) {
+        QFile source(demo.filePath(file));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << file.toStdString();
+        package.writeBytes(file, source.readAll());
+    }
+    FrmSQLValue window(OpenPackageList(package.path(QStringLiteral("package-list.ini"))));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto& parameters = *window.findChild<FlexGrid*>(QStringLiteral("grdTable"));
+    const auto openEditor = [&](int row) {
+        parameters.setCurrentCell(row, 4);
+        QTest::keyClick(&parameters, Qt::Key_Return);
+        QTest::qWait(50);
+    };
+    openEditor(1);
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtData")), QStringLiteral("2027"));
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
     openEditor(2);
-    QTest::qWait(50);
-    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
 }
