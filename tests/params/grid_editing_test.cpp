@@ -26,9 +26,8 @@ protected:
         grid->setFixedCols(4);
         const int widths[] = {0, 1500, 1000, 800, 1700};
         for (int col = 0; col < 5; ++col) grid->setColWidthTwips(col, widths[col]);
-        grid->setRows(1);
-        grid->addItem(QStringLiteral("year\t年度\t整数\t否\t2026"), 1);
-        grid->addItem(QStringLiteral("day\t日期\t短日期\t否\t"), 2);
+        grid->setRows(3);
+        grid->setTextMatrix(1, 4, QStringLiteral("2026"));
         textBox = new QLineEdit(&window);
         datePicker = new QDateEdit(&window);
         datePicker->setGeometry(360, 152, 113, 20);
@@ -81,8 +80,8 @@ TEST(HighlightRow, PaintsTheCurrentRowAndRepaintsEveryOtherCell) {
     FlexGrid grid;
     grid.setFormatString(QStringLiteral("<数组编号|<完成|^功能"));
     grid.setColWidthTwips(0, 0);
-    grid.setRows(1);
-    for (int i = 1; i <= 3; ++i) grid.addItem(QStringLiteral("%1\t×\tscript %1").arg(i), i);
+    grid.setRows(4);
+    for (int i = 1; i <= 3; ++i) grid.setTextMatrix(i, 2, QStringLiteral("script %1").arg(i));
     const QColor normal = gridColor(QStringLiteral("&H80000005"), grid);
     const QColor fixed = gridColor(QStringLiteral("&H8000000F"), grid);
 
@@ -118,16 +117,14 @@ TEST(GridColours, PlatformNotationIsBlueGreenRedOrASystemColour) {
     EXPECT_THROW(gridColor(QStringLiteral("&H80000063"), grid), Error);
 }
 
-TEST(FlexGridRows, TabsInATextSpillIntoTheNextColumnsAndFixedColumnsAreNeverCurrent) {
+TEST(FlexGridRows, ColumnsAlignAsFormattedAndFixedColumnsAreNeverCurrent) {
     FlexGrid grid;
     grid.setFormatString(QStringLiteral("<a|^b|^c"));
     grid.setFixedCols(2);
-    grid.setRows(1);
-    grid.addItem(QStringLiteral("x\ty1\ty2\tdropped"), 1);
-    grid.addItem(QStringLiteral("only"), 2);
+    grid.setRows(3);
+    grid.setTextMatrix(1, 2, QStringLiteral("y2"));
     EXPECT_EQ(grid.textMatrix(0, 1), QStringLiteral("b"));
     EXPECT_EQ(grid.textMatrix(1, 2), QStringLiteral("y2"));
-    EXPECT_EQ(grid.textMatrix(2, 0), QStringLiteral("only"));
     EXPECT_EQ(grid.textMatrix(2, 1), QString());
     EXPECT_EQ(grid.item(1, 2)->textAlignment() & Qt::AlignHorizontal_Mask, static_cast<int>(Qt::AlignHCenter));
 

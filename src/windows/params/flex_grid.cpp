@@ -63,16 +63,6 @@ void FlexGrid::setRows(int rows) {
     paintFixedCells();
 }
 
-void FlexGrid::addItem(const QString& text, int index) {
-    insertRow(index);
-    const QStringList parts = text.split(QLatin1Char('\t'));
-    for (int col = 0; col < columnCount(); ++col)
-        setTextMatrix(index, col, col < parts.size() ? parts[col] : QString());
-    paintFixedCells();
-}
-
-void FlexGrid::removeItem(int index) { removeRow(index); }
-
 QTableWidgetItem* FlexGrid::cell(int row, int col) {
     QTableWidgetItem* found = item(row, col);
     if (!found) {
@@ -107,8 +97,6 @@ void FlexGrid::setRow(int row) { setCurrentCell(row, std::max(currentColumn(), f
 void FlexGrid::setCol(int col) { setCurrentCell(std::max(currentRow(), fixedRows_), col); }
 
 QString FlexGrid::text() const { return textMatrix(row(), col()); }
-
-void FlexGrid::setText(const QString& text) { setTextMatrix(row(), col(), text); }
 
 QColor FlexGrid::cellBackColor() const {
     const QTableWidgetItem* found = item(row(), col());

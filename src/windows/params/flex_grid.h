@@ -7,10 +7,9 @@ namespace tallomar {
 // A table laid out like the flexible grids of the window layouts: row 0 holds
 // the column headers as an ordinary row, the first fixedRows() rows and
 // fixedCols() columns are fixed (painted as buttons, never the current cell),
-// and the current cell is the grid's row() and col(). Rows are added from
-// tab-separated texts, as such grids take them: a tab inside a value moves
-// the rest of the text one column on. Sizes are in twips. Tab leaves the
-// grid for the next control; the arrow keys move the current cell.
+// and the current cell is the grid's row() and col(). Sizes are in twips.
+// Tab leaves the grid for the next control; the arrow keys move the current
+// cell.
 class FlexGrid : public QTableWidget {
     Q_OBJECT
 
@@ -27,10 +26,6 @@ public:
 
     int rows() const { return rowCount(); }
     void setRows(int rows);
-    // Inserts a row at `index` whose cells are the tab-separated parts of
-    // `text`; parts beyond the last column are dropped.
-    void addItem(const QString& text, int index);
-    void removeItem(int index);
 
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
@@ -41,7 +36,6 @@ public:
     void setCol(int col);
     // The current cell's text and background.
     QString text() const;
-    void setText(const QString& text);
     QColor cellBackColor() const;
     void setCellBackColor(const QColor& colour);
 
