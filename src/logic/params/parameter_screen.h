@@ -36,7 +36,7 @@ struct ParameterScreen {
     ParameterEditor editor = ParameterEditor::None;  // txtData or dtpDate, when one is open
     int editRow = 0;                       // the grdTable row the editor was opened on
     QString editText;                      // txtData
-    QDate editDate;                        // dtpDate
+    QDate editDate = QDate::currentDate(); // dtpDate
     QString status;                        // labStatus
 
     ScriptRow& script(int row) { return scripts.at(static_cast<std::size_t>(row - 1)); }

@@ -21,8 +21,6 @@ public:
     explicit FrmSQLValue(PackageList list, QWidget* parent = nullptr);
     ~FrmSQLValue() override;
 
-    ParameterLogic& logic() { return logic_; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
