@@ -16,8 +16,8 @@ TEST(ClsSQLHead, TakesTheNamesAndEachDeclarationApart) {
     ClsSQL sql;
     sql.setPsSQLText(QStringLiteral("  ") + kTwoParameters + QStringLiteral("  "));
     EXPECT_EQ(sql.sqlText(), kTwoParameters);
-    EXPECT_EQ(sql.psNameE, QStringLiteral("Balance"));
-    EXPECT_EQ(sql.psNameC, QStringLiteral("余额检查"));
+    EXPECT_EQ(sql.englishName(), QStringLiteral("Balance"));
+    EXPECT_EQ(sql.chineseName(), QStringLiteral("余额检查"));
     ASSERT_EQ(sql.parameters().size(), 3u);
     EXPECT_EQ(sql.parameters()[0].name, QString());
     const SqlParameter& year = sql.parameters()[1];
@@ -35,8 +35,8 @@ TEST(ClsSQLHead, TakesTheNamesAndEachDeclarationApart) {
 TEST(ClsSQLHead, TheHeadEndsOneCharacterBeforeTheNextMarker) {
     ClsSQL sql;
     sql.setPsSQLText(QStringLiteral("@name, E , C X@1, a , b , c , -1 , v "));
-    EXPECT_EQ(sql.psNameE, QStringLiteral("E"));
-    EXPECT_EQ(sql.psNameC, QStringLiteral("C"));
+    EXPECT_EQ(sql.englishName(), QStringLiteral("E"));
+    EXPECT_EQ(sql.chineseName(), QStringLiteral("C"));
     EXPECT_EQ(sql.parameters()[1].name, QStringLiteral("a"));
     EXPECT_TRUE(sql.parameters()[1].required);
     EXPECT_EQ(sql.parameters()[1].value, QStringLiteral("v"));
@@ -51,7 +51,7 @@ TEST(ClsSQLHead, AnAtSignInAScriptNameIsTakenForTheLastMarker) {
 TEST(ClsSQLHead, AHeadWhoseLastMarkerIsNameDeclaresNoParameters) {
     ClsSQL sql;
     sql.setPsSQLText(QStringLiteral("@name,E,C;@name,again"));
-    EXPECT_EQ(sql.psNameE, QStringLiteral("E"));
+    EXPECT_EQ(sql.englishName(), QStringLiteral("E"));
     ASSERT_EQ(sql.parameters().size(), 1u);
     EXPECT_EQ(sql.parameters()[0].name, QString());
 }
@@ -59,16 +59,16 @@ TEST(ClsSQLHead, AHeadWhoseLastMarkerIsNameDeclaresNoParameters) {
 TEST(ClsSQLCheck, EmptyOrUnnamedTextsOnlyClearTheFlag) {
     ClsSQL sql;
     sql.setPsSQLText(kTwoParameters);
-    sql.bRight = true;
+    sql.setRight(true);
     sql.setPsSQLText(QStringLiteral("   "));
-    EXPECT_FALSE(sql.bRight);
-    EXPECT_EQ(sql.psNameE, QStringLiteral("Balance"));
+    EXPECT_FALSE(sql.isRight());
+    EXPECT_EQ(sql.englishName(), QStringLiteral("Balance"));
     EXPECT_EQ(sql.parameters().size(), 3u);
 
-    sql.bRight = true;
+    sql.setRight(true);
     sql.setPsSQLText(QStringLiteral("select 1 @1,a,b,c,1"));
-    EXPECT_FALSE(sql.bRight);
-    EXPECT_EQ(sql.psNameC, QStringLiteral("余额检查"));
+    EXPECT_FALSE(sql.isRight());
+    EXPECT_EQ(sql.chineseName(), QStringLiteral("余额检查"));
     EXPECT_EQ(sql.parameters()[1].name, QStringLiteral("year"));
     EXPECT_EQ(sql.sqlText(), QStringLiteral("select 1 @1,a,b,c,1"));
 }
@@ -100,22 +100,22 @@ TEST(ClsSQLFormatFaults, NoMarkerAfterTheHeadFailsAfterStoringTheText) {
     ClsSQL sql;
     EXPECT_THROW(sql.setPsSQLText(QStringLiteral("@name,E,C")), Error);
     EXPECT_EQ(sql.sqlText(), QStringLiteral("@name,E,C"));
-    EXPECT_EQ(sql.psNameE, QString());
+    EXPECT_EQ(sql.englishName(), QString());
 }
 
 TEST(ClsSQLFormatFaults, AHeadWithFewerThanTwoCommasFails) {
     ClsSQL sql;
     EXPECT_THROW(sql.setPsSQLText(QStringLiteral("@name,E;@1,a,b,c,1")), Error);
-    EXPECT_EQ(sql.psNameE, QString());
+    EXPECT_EQ(sql.englishName(), QString());
     // The second name fails after the first one is set: the first keeps it.
     EXPECT_THROW(sql.setPsSQLText(QStringLiteral("@name,Eng,@1,a,b,c,1")), Error);
-    EXPECT_EQ(sql.psNameE, QStringLiteral("Eng"));
+    EXPECT_EQ(sql.englishName(), QStringLiteral("Eng"));
 }
 
 TEST(ClsSQLFormatFaults, ADeclarationWithFewerThanFourCommasFails) {
     ClsSQL sql;
     EXPECT_THROW(sql.setPsSQLText(QStringLiteral("@name,E,C;@1,a,b,c,1,v;@2,a,b,c")), Error);
-    EXPECT_EQ(sql.psNameC, QStringLiteral("C"));
+    EXPECT_EQ(sql.chineseName(), QStringLiteral("C"));
     ASSERT_EQ(sql.parameters().size(), 3u);
     EXPECT_EQ(sql.parameters()[1].value, QStringLiteral("v")) << "records before the fault keep their values";
     EXPECT_THROW(sql.setPsSQLText(QStringLiteral("@name,E,C;@1,a,,c,1")), Error) << "every field needs a character";

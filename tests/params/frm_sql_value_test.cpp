@@ -3,8 +3,10 @@
 #include "windows/params/flex_grid.h"
 #include "windows/params/frm_sql_value.h"
 #include "logic/params/ini_values.h"
+#include "logic/params/package_list.h"
 
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -52,7 +54,7 @@ protected:
     }
 
     void openWindow() {
-        window = std::make_unique<FrmSQLValue>();
+        window = std::make_unique<FrmSQLValue>(package.list());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -104,6 +106,10 @@ TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     // A required empty value gives ×; an optional empty one does not.
     EXPECT_EQ(column(scripts(), 1), (QStringList{"×", "√", "√", "√", "√", "√"}));
     EXPECT_EQ(scripts().row(), 1);
+    for (const int row : {0, 1}) {
+        const QRect mark = scripts().visualRect(scripts().model()->index(row, 1));
+        EXPECT_TRUE(scripts().viewport()->rect().contains(mark)) << "the header and the first mark are in view";
+    }
     EXPECT_EQ(scripts().item(1, 2)->background().color(), kPaleCyan);
     EXPECT_NE(scripts().item(2, 2)->background().color(), kPaleCyan);
 
@@ -217,7 +223,7 @@ TEST_F(ParameterWindow, TheDatePickerPutsTodayIntoAnEmptyCellAtOnceAndWritesItBa
     EXPECT_FALSE(datePicker().isVisible());
     EXPECT_EQ(parameters().row(), 2);
     EXPECT_EQ(fileValue(QStringLiteral("types.ini"), 1), today);
-    EXPECT_EQ(scripts().textMatrix(3, 1), QStringLiteral("×")) << "re-marked: parameter 3 is empty";
+    EXPECT_EQ(scripts().textMatrix(3, 1), QStringLiteral("√")) << "no required value is empty";
 
     QTest::keyClick(&parameters(), Qt::Key_Return);
     ASSERT_TRUE(datePicker().isVisible());
@@ -266,7 +272,7 @@ TEST_F(ParameterWindow, TheButtonsCloseTheWindowAndAnOpenEditIsKept) {
 TEST(ParameterWindowWithoutScripts, ShowsAnEmptyScriptGridAndSaysWhy) {
     test::PackageFixture package;
     package.writeList(QStringLiteral("1.1=a.sql\n1.2=missing.ini\n1.3=..\n2.1=b.txt\n"), 2);
-    FrmSQLValue window;
+    FrmSQLValue window(package.list());
     window.show();
     const auto& scripts = *window.findChild<FlexGrid*>(QStringLiteral("grdSQL"));
     auto& parameters = *window.findChild<FlexGrid*>(QStringLiteral("grdTable"));
@@ -276,4 +282,73 @@ TEST(ParameterWindowWithoutScripts, ShowsAnEmptyScriptGridAndSaysWhy) {
     parameters.setCurrentCell(1, 4);
     QTest::keyClick(&parameters, Qt::Key_Return);
     EXPECT_FALSE(window.findChild<QLineEdit*>(QStringLiteral("txtData"))->isVisible());
+}
+
+TEST_F(ParameterWindow, TheKeyboardReachesTheScriptGridAndMovesTheSelectedScript) {
+    QWidget& exitButton = *window->findChild<QPushButton*>(QStringLiteral("cmdExit"));
+    exitButton.setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(&exitButton, Qt::Key_Tab);
+    ASSERT_TRUE(scripts().hasFocus()) << "Tab goes round from the last button to the script grid";
+
+    QTest::keyClick(&scripts(), Qt::Key_Down);
+    EXPECT_EQ(scripts().row(), 2);
+    EXPECT_EQ(scripts().item(2, 2)->background().color(), kPaleCyan);
+    EXPECT_NE(scripts().item(1, 2)->background().color(), kPaleCyan);
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"2026", ""})) << "the second script's parameters";
+    QTest::keyClick(&scripts(), Qt::Key_Down);
+    QTest::keyClick(&scripts(), Qt::Key_Up);
+    EXPECT_EQ(scripts().row(), 2);
+    EXPECT_EQ(column(parameters(), 4), (QStringList{"2026", ""}));
+
+    QTest::keyClick(&scripts(), Qt::Key_Tab);
+    EXPECT_TRUE(parameters().hasFocus()) << "Tab leaves the grid for the next control";
+    QTest::keyClick(&parameters(), Qt::Key_Return);
+    EXPECT_TRUE(textBox().isVisible()) << "and the keyboard edits a value there";
+}
+
+TEST_F(ParameterWindow, EachEditorCoversItsValueCellExactly) {
+    const auto cellRect = [this](int row) {
+        const QModelIndex index = parameters().model()->index(row, 4);
+        return parameters().visualRect(index).translated(parameters().viewport()->pos() + parameters().pos());
+    };
+    openEditor(2);
+    ASSERT_TRUE(textBox().isVisible());
+    EXPECT_EQ(textBox().geometry(), cellRect(2));
+    EXPECT_EQ(textBox().height(), parameters().rowHeight(2) - 1) << "the row's height less its grid line";
+
+    clickCell(scripts(), 3, 2);
+    openEditor(2);
+    ASSERT_TRUE(datePicker().isVisible());
+    EXPECT_EQ(datePicker().geometry(), cellRect(2));
+}
+
+// Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
+// TALLOMAR_SCREENSHOT_DIR set, saves the window on a copy of the demo package
+// with the text editor and with the date picker open, to look at how the
+// editors sit in their cells.
+TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
+    test::PackageFixture package;
+    const QDir demo(QStringLiteral(TALLOMAR_PARAMS_EXAMPLE));
+    for (const QString& file : {QStringLiteral("package-list.ini"), QStringLiteral("Config/YearEnd.ini"),
+                                QStringLiteral("Config/voucher.ini"), QStringLiteral("Config/balance.ini")}) {
+        QFile source(demo.filePath(file));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << file.toStdString();
+        package.writeBytes(file, source.readAll());
+    }
+    FrmSQLValue window(OpenPackageList(package.path(QStringLiteral("package-list.ini"))));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto& parameters = *window.findChild<FlexGrid*>(QStringLiteral("grdTable"));
+    const auto openEditor = [&](int row) {
+        parameters.setCurrentCell(row, 4);
+        QTest::keyClick(&parameters, Qt::Key_Return);
+        QTest::qWait(50);
+    };
+    openEditor(1);
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtData")), QStringLiteral("2027"));
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
+    openEditor(2);
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
 }

@@ -1,6 +1,5 @@
 #include "package_fixture.h"
 #include "logic/params/ini_values.h"
-#include "logic/params/params_globals.h"
 #include "platform/text/codepage.h"
 #include "platform/error.h"
 
@@ -30,13 +29,15 @@ TEST(ReadIniValueCommentRule, TextFromDoubleSlashOnIsACommentAndTakesOneCharacte
     EXPECT_EQ(readVar(file, QStringLiteral("6")), QStringLiteral("no comment"));
 }
 
-TEST(ReadIniValueDefaults, MissingValuesGiveTheDefaultAndAnEmptyFileNameMeansTheList) {
+TEST(ReadIniValueDefaults, MissingValuesAndFilesGiveTheDefault) {
     test::PackageFixture package;
     package.writeList(QStringLiteral("1.1=report.sql\n"), 1);
-    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QString(), QString()),
-              QStringLiteral("report.sql"));
-    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("9.1"), QStringLiteral(" fallback "), QString()),
+    const QString list = package.list().listFile;
+    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QString(), list), QStringLiteral("report.sql"));
+    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("9.1"), QStringLiteral(" fallback "), list),
               QStringLiteral("fallback"));
+    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QStringLiteral("none"), QString()),
+              QStringLiteral("none"));
     EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QStringLiteral("x"),
                            package.path(QStringLiteral("missing.ini"))),
               QStringLiteral("x"));
@@ -62,20 +63,24 @@ TEST(StripChar, RemovesEveryCharacterWithTheGivenAnsiCode) {
 
 TEST(ResolveSystemPathFolderWords, EachWordBecomesItsFolder) {
     test::PackageFixture package;
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("windows\\tools")), gBaseFolder + QStringLiteral("/windows\\tools"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("c:\\winnt\\cfg")), gBaseFolder + QStringLiteral("/windows\\cfg"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("c:\\system32\\cfg")),
-              gBaseFolder + QStringLiteral("/windows/system32\\cfg"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("..\\config")), gBaseFolder + QStringLiteral("\\config"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("d:\\tools\\config")), QStringLiteral("d:\\tools\\config"));
+    const PackageList& list = package.list();
+    const QString base = package.folder();
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("windows\\tools")), base + QStringLiteral("/windows\\tools"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("c:\\winnt\\cfg")), base + QStringLiteral("/windows\\cfg"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("c:\\system32\\cfg")),
+              base + QStringLiteral("/windows/system32\\cfg"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("..\\config")), base + QStringLiteral("\\config"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("d:\\tools\\config")), QStringLiteral("d:\\tools\\config"));
 }
 
 TEST(ResolveSystemPathFolderWords, WordsAreTriedInOrderAndLetterCaseCounts) {
     test::PackageFixture package;
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("c:\\winnt\\system32")), WindowsFolder() + QStringLiteral("\\system32"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("..\\a\\windows\\b")), WindowsFolder() + QStringLiteral("\\b"));
-    EXPECT_EQ(ResolveSystemPath(QStringLiteral("C:\\WINNT\\cfg")), QStringLiteral("C:\\WINNT\\cfg"));
-    EXPECT_EQ(SystemFolder(), WindowsFolder() + QStringLiteral("/system32"));
+    const PackageList& list = package.list();
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("c:\\winnt\\system32")),
+              WindowsFolder(list) + QStringLiteral("\\system32"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("..\\a\\windows\\b")), WindowsFolder(list) + QStringLiteral("\\b"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("C:\\WINNT\\cfg")), QStringLiteral("C:\\WINNT\\cfg"));
+    EXPECT_EQ(SystemFolder(list), WindowsFolder(list) + QStringLiteral("/system32"));
 }
 
 TEST(WriteIniValue, LeavesTheFileReadOnlyAndEveryOtherByteUnchanged) {
@@ -112,9 +117,11 @@ TEST(WriteIniValue, AFailedWriteKeepsTheOldContentAndSaysWhy) {
     EXPECT_FALSE(QFile::permissions(file).testFlag(QFileDevice::WriteOwner));
 }
 
-TEST(WriteIniValue, AnEmptyFileNameWritesTheList) {
-    test::PackageFixture package;
-    package.writeList(QStringLiteral("1.1=a.sql\n"), 1);
-    WriteIniValue(QStringLiteral("File"), QStringLiteral("1.2"), QStringLiteral("a.ini"), QString());
-    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.2"), QString(), gListFile), QStringLiteral("a.ini"));
+TEST(WriteIniValue, AnEmptyFileNameIsRefusedWithTheValue) {
+    try {
+        WriteIniValue(QStringLiteral("Var"), QStringLiteral("1.5"), QStringLiteral("2026"), QString());
+        FAIL() << "a value was written to no file";
+    } catch (const Error& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("[Var] 1.5=2026"))) << error.message().toStdString();
+    }
 }

@@ -1,6 +1,5 @@
 #include "package_fixture.h"
 
-#include "logic/params/params_globals.h"
 #include "platform/text/codepage.h"
 
 #include <QDir>
@@ -10,20 +9,13 @@
 
 namespace tallomar::test {
 
-PackageFixture::PackageFixture() {
-    gBaseFolder = dir_.path();
-    gListFile.clear();
-    gListCount = 0;
-}
+PackageFixture::PackageFixture() { list_.baseFolder = dir_.path(); }
 
 PackageFixture::~PackageFixture() {
     // Files left read-only must not keep the folder from being removed.
     QDir dir(dir_.path());
     for (const QFileInfo& entry : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
         QFile::setPermissions(entry.filePath(), entry.permissions() | QFileDevice::WriteOwner);
-    gBaseFolder.clear();
-    gListFile.clear();
-    gListCount = 0;
 }
 
 QString PackageFixture::path(const QString& relative) const { return dir_.filePath(relative); }
@@ -49,9 +41,9 @@ QByteArray PackageFixture::readBytes(const QString& relative) const {
     return file.readAll();
 }
 
-void PackageFixture::writeList(const QString& fileSection, int count) const {
-    gListFile = writeFile(QStringLiteral("list.ini"), QStringLiteral("[File]\n") + fileSection);
-    gListCount = static_cast<qint16>(count);
+void PackageFixture::writeList(const QString& fileSection, int count) {
+    list_.listFile = writeFile(QStringLiteral("list.ini"), QStringLiteral("[File]\n") + fileSection);
+    list_.listCount = static_cast<qint16>(count);
 }
 
 }  // namespace tallomar::test

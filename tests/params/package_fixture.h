@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/params/package_list.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -7,7 +9,7 @@
 namespace tallomar::test {
 
 // A package list and script configuration files in a temporary folder, which
-// is gBaseFolder while the fixture lives. Files are written in code page 936
+// is the list's base folder. Files are written in code page 936
 // with CR LF line breaks, as they come from Windows.
 class PackageFixture {
 public:
@@ -23,11 +25,13 @@ public:
     QByteArray readBytes(const QString& relative) const;
 
     // Writes the package list "list.ini" from its [File] lines and makes it
-    // gListFile with gListCount = `count`.
-    void writeList(const QString& fileSection, int count) const;
+    // list() with `count` entries.
+    void writeList(const QString& fileSection, int count);
+    const PackageList& list() const { return list_; }
 
 private:
     QTemporaryDir dir_;
+    PackageList list_;
 };
 
 }  // namespace tallomar::test

@@ -1,6 +1,5 @@
 #include "package_fixture.h"
 #include "logic/params/package_list.h"
-#include "logic/params/params_globals.h"
 #include "logic/params/script_configs.h"
 #include "platform/error.h"
 
@@ -12,18 +11,17 @@ using namespace tallomar;
 TEST(OpenPackageList, TheCountKeyGivesTheNumberOfEntries) {
     test::PackageFixture package;
     const QString list = package.writeFile(QStringLiteral("sub/List.ini"), QStringLiteral("[file]\ncount = 5\n1.1=a.sql\n"));
-    OpenPackageList(list);
-    EXPECT_EQ(gListCount, 5);
-    EXPECT_EQ(gListFile, list);
-    EXPECT_EQ(gBaseFolder, package.path(QStringLiteral("sub")));
+    const PackageList opened = OpenPackageList(list);
+    EXPECT_EQ(opened.listCount, 5);
+    EXPECT_EQ(opened.listFile, list);
+    EXPECT_EQ(opened.baseFolder, package.path(QStringLiteral("sub")));
 }
 
 TEST(OpenPackageList, WithoutACountTheConsecutiveEntriesAreCounted) {
     test::PackageFixture package;
     const QString list =
         package.writeFile(QStringLiteral("list.ini"), QStringLiteral("[File]\n1.1=a.sql\n2.1=b.sql\n3.2=x\n4.1=d.sql\n"));
-    OpenPackageList(list);
-    EXPECT_EQ(gListCount, 2);
+    EXPECT_EQ(OpenPackageList(list).listCount, 2);
 }
 
 TEST(OpenPackageList, AMissingOrBrokenListIsRefusedWithItsName) {
@@ -39,16 +37,14 @@ TEST(OpenPackageList, AMissingOrBrokenListIsRefusedWithItsName) {
     EXPECT_THROW(OpenPackageList(QString()), Error);
     const QString badCount = package.writeFile(QStringLiteral("bad.ini"), QStringLiteral("[File]\nCount=many\n"));
     EXPECT_THROW(OpenPackageList(badCount), Error);
-    EXPECT_EQ(gListFile, QString()) << "nothing is set for a refused list";
 }
 
 TEST(OpenPackageList, TheDemoListLoadsItsThreeScripts) {
-    test::PackageFixture package;
-    OpenPackageList(QStringLiteral(TALLOMAR_PARAMS_EXAMPLE "/package-list.ini"));
-    EXPECT_EQ(gListCount, 4);
+    const PackageList list = OpenPackageList(QStringLiteral(TALLOMAR_PARAMS_EXAMPLE "/package-list.ini"));
+    EXPECT_EQ(list.listCount, 4);
     qint16 count = 0;
     ScriptTable table;
-    EXPECT_EQ(LoadScriptConfigs(count, table), QString());
+    EXPECT_EQ(LoadScriptConfigs(list, count, table), QString());
     EXPECT_EQ(count, 3);
     EXPECT_EQ(table.row(1).displayName, QStringLiteral("年度结转"));
     EXPECT_TRUE(table.row(3).configPath.isEmpty());

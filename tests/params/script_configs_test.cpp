@@ -1,6 +1,5 @@
 #include "package_fixture.h"
 #include "logic/params/ini_values.h"
-#include "logic/params/params_globals.h"
 #include "logic/params/script_configs.h"
 
 #include <QDir>
@@ -16,9 +15,9 @@ struct Loaded {
     QString message;
 };
 
-Loaded load() {
+Loaded load(const PackageList& list) {
     Loaded loaded;
-    loaded.message = LoadScriptConfigs(loaded.count, loaded.table);
+    loaded.message = LoadScriptConfigs(list, loaded.count, loaded.table);
     return loaded;
 }
 
@@ -29,7 +28,7 @@ TEST(LoadScriptConfigs, FillsTheRowOfEachConfiguredScriptInLowerCase) {
     package.writeFile(QStringLiteral("Windows/Tools/Report.INI"),
                       QStringLiteral("[SQL]\nName=Year END 结转\nFunction=Moves THE balances\nVarNum=3\n"));
     package.writeList(QStringLiteral("1.1=report.SQL\n1.2=Report.ini\n1.3=windows\\tools\n"), 1);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.message, QString());
     EXPECT_EQ(loaded.count, 1);
     ASSERT_EQ(loaded.table.rowCount(), 1);
@@ -49,7 +48,7 @@ TEST(LoadScriptConfigs, SkipsEntriesThatAreNoConfiguredSqlScripts) {
                                      "4.1=nodot\n4.2=a.ini\n4.3=..\\cfg\n"
                                      "6.1=late.sql\n6.2=a.ini\n6.3=..\\cfg\n"),
                       6);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.message, QString());
     EXPECT_EQ(loaded.count, 2);
     ASSERT_EQ(loaded.table.rowCount(), 6);
@@ -62,7 +61,7 @@ TEST(LoadScriptConfigs, MissingValuesFallBackToTheScriptNameAndCountZero) {
     test::PackageFixture package;
     package.writeFile(QStringLiteral("b.ini"), QStringLiteral("[SQL]\nFunction=检查 //note\n"));
     package.writeList(QStringLiteral("1.1=Check.sql\n1.2=b.ini\n1.3=\n"), 1);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.count, 1);
     EXPECT_EQ(loaded.table.row(1).displayName, QStringLiteral("check.sql"));
     EXPECT_EQ(loaded.table.row(1).functionText, QStringLiteral("检查"));
@@ -73,7 +72,7 @@ TEST(LoadScriptConfigs, AMissingConfigurationNameFallsBackToTheExistingFolder) {
     test::PackageFixture package;
     QDir().mkpath(package.path(QStringLiteral("cfg")));
     package.writeList(QStringLiteral("1.1=x.sql\n1.3=..\\CFG\n"), 1);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.count, 1);
     EXPECT_EQ(loaded.table.row(1).displayName, QStringLiteral("x.sql"));
     EXPECT_EQ(loaded.table.row(1).parameterCount, QStringLiteral("0"));
@@ -86,7 +85,7 @@ TEST(LoadScriptConfigsMissingFiles, EachMissingFileGivesOneLineEndingInCrLf) {
                                      "2.1=c.sql\n2.2=c.ini\n2.3=..\n"
                                      "3.1=第三.sql\n3.2=also-gone.ini\n3.3=c:\\winnt\\system32\n"),
                       3);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.message, QStringLiteral("  脚本： first.sql 缺少配置文件\r\n  脚本： 第三.sql 缺少配置文件\r\n"));
     EXPECT_EQ(loaded.count, 1);
     EXPECT_TRUE(loaded.table.row(1).configPath.isEmpty());
@@ -99,7 +98,7 @@ TEST(LoadScriptConfigs, SystemFolderWordsFindFilesInTheirFolders) {
     package.writeList(QStringLiteral("1.1=s.sql\n1.2=s.ini\n1.3=C:\\WINNT\\System32\n"
                                      "2.1=t.sql\n2.2=S.INI\n2.3=system32\n"),
                       2);
-    const Loaded loaded = load();
+    const Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.message, QString());
     EXPECT_EQ(loaded.table.row(1).displayName, QStringLiteral("sys"));
     EXPECT_EQ(loaded.table.row(2).displayName, QStringLiteral("sys"));
@@ -108,11 +107,12 @@ TEST(LoadScriptConfigs, SystemFolderWordsFindFilesInTheirFolders) {
 TEST(LoadScriptConfigs, ACountBelowOneGivesAnEmptyTable) {
     test::PackageFixture package;
     package.writeList(QStringLiteral("1.1=a.sql\n"), 0);
-    Loaded loaded = load();
+    Loaded loaded = load(package.list());
     EXPECT_EQ(loaded.table.rowCount(), 0);
     EXPECT_EQ(loaded.count, 0);
-    gListCount = -3;
-    loaded = load();
+    PackageList negative = package.list();
+    negative.listCount = -3;
+    loaded = load(negative);
     EXPECT_EQ(loaded.table.rowCount(), 0);
     EXPECT_EQ(loaded.message, QString());
 }

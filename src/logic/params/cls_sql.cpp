@@ -89,7 +89,7 @@ QString ClsSQL::CheckSQLText() const {
 
 void ClsSQL::ParseSQLText() {
     if (!CheckSQLText().isEmpty()) {
-        bRight = false;
+        right_ = false;
         return;
     }
     const QString& text = sqlText_;
@@ -101,8 +101,8 @@ void ClsSQL::ParseSQLText() {
     const QString fewCommas = QStringLiteral("the head \"%1\" has fewer than two commas").arg(head);
     const qsizetype c = findFrom(1, head, QStringLiteral(","));
     const qsizetype d = findFrom(c + 1, head, QStringLiteral(","));
-    psNameE = TrimBlanks(piece(head, c + 1, d - c - 1, fewCommas));
-    psNameC = TrimBlanks(piece(head, d + 1, head.size() - d - 1, fewCommas));
+    englishName_ = TrimBlanks(piece(head, c + 1, d - c - 1, fewCommas));
+    chineseName_ = TrimBlanks(piece(head, d + 1, head.size() - d - 1, fewCommas));
 
     qsizetype last = a;
     for (qsizetype next = findFrom(last + 1, text, QStringLiteral("@")); next > 0;

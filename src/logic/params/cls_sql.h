@@ -16,7 +16,7 @@ struct SqlParameter {
 
 // A parameterised script text whose head describes the script and declares
 // its parameters in-line:
-//   @name,<psNameE>,<psNameC><end>@1,<name>,<display>,<type>,<required>[,<value>]<end>@2,...
+//   @name,<englishName>,<chineseName><end>@1,<name>,<display>,<type>,<required>[,<value>]<end>@2,...
 // The names in the script are written without "@": the last "@" of the text
 // must be the last declaration's marker.
 // Positions and searches follow the head's format exactly: the head ends one
@@ -25,12 +25,18 @@ struct SqlParameter {
 // matches the start of "@10"), so declarations must come in ascending order.
 class ClsSQL {
 public:
-    QString psNameE;
-    QString psNameC;
-    bool bRight = false;  // cleared when an assigned text is empty or has no "@name"
+    // The script's two names: the second and the third field of the head.
+    const QString& englishName() const { return englishName_; }
+    void setEnglishName(const QString& name) { englishName_ = name; }
+    const QString& chineseName() const { return chineseName_; }
+    void setChineseName(const QString& name) { chineseName_ = name; }
+    // Cleared when an assigned text is empty or has no "@name"; only the
+    // caller sets it.
+    bool isRight() const { return right_; }
+    void setRight(bool right) { right_ = right; }
 
     // Stores `vSQL` without leading and trailing blanks and takes its head
-    // apart. An empty text or one without "@name" only clears bRight. A text
+    // apart. An empty text or one without "@name" only clears isRight(). A text
     // that does not follow the format throws tallomar::Error; the text is
     // stored and the names and records set before the fault keep their values.
     void setPsSQLText(const QString& vSQL);
@@ -56,6 +62,9 @@ private:
     QString CheckSQLText() const;
     void ParseSQLText();
 
+    QString englishName_;
+    QString chineseName_;
+    bool right_ = false;
     std::vector<SqlParameter> parameters_;
     QString sqlText_;
 };

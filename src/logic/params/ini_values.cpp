@@ -1,7 +1,6 @@
 #include "logic/params/ini_values.h"
 
 #include "platform/text/blanks.h"
-#include "logic/params/params_globals.h"
 #include "platform/text/codepage.h"
 #include "platform/error.h"
 #include "platform/text/profile.h"
@@ -26,8 +25,6 @@ qint16 ansiCode(QChar c) {
     return static_cast<qint16>(static_cast<quint16>(byte(0) << 8 | byte(1)));
 }
 
-QString fileOrListFile(const QString& file) { return file.isEmpty() ? gListFile : file; }
-
 void setReadOnly(QFile& file, bool readOnly) {
     constexpr auto writeBits =
         QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
@@ -40,8 +37,8 @@ void setReadOnly(QFile& file, bool readOnly) {
 
 QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue,
                      const QString& file) {
-    const QString buffer = profile::readValue(fileOrListFile(file), section, key)
-                               .value_or(defaultValue)
+    const auto written = file.isEmpty() ? std::nullopt : profile::readValue(file, section, key);
+    const QString buffer = written.value_or(defaultValue)
                                .left(kValueLimit);
     QString value = buffer;
     const qsizetype comment = buffer.indexOf(QStringLiteral("//"));
@@ -53,7 +50,9 @@ QString ReadIniValue(const QString& section, const QString& key, const QString& 
 
 void WriteIniValue(const QString& section, const QString& key, const QString& value,
                    const QString& file) {
-    QFile target(fileOrListFile(file));
+    if (file.isEmpty())
+        throw Error(QStringLiteral("no file named to store [%1] %2=%3 in").arg(section, key, value));
+    QFile target(file);
     if (target.exists()) setReadOnly(target, false);
     try {
         profile::writeValue(target.fileName(), section, key, value);
@@ -64,16 +63,16 @@ void WriteIniValue(const QString& section, const QString& key, const QString& va
     setReadOnly(target, true);
 }
 
-QString WindowsFolder() { return gBaseFolder + QStringLiteral("/windows"); }
+QString WindowsFolder(const PackageList& list) { return list.baseFolder + QStringLiteral("/windows"); }
 
-QString SystemFolder() { return gBaseFolder + QStringLiteral("/windows/system32"); }
+QString SystemFolder(const PackageList& list) { return list.baseFolder + QStringLiteral("/windows/system32"); }
 
-QString ResolveSystemPath(const QString& path) {
+QString ResolveSystemPath(const PackageList& list, const QString& path) {
     const std::array<std::pair<QString, QString>, 4> words{{
-        {QStringLiteral("windows"), WindowsFolder()},
-        {QStringLiteral("winnt"), WindowsFolder()},
-        {QStringLiteral("system32"), SystemFolder()},
-        {QStringLiteral(".."), gBaseFolder},
+        {QStringLiteral("windows"), WindowsFolder(list)},
+        {QStringLiteral("winnt"), WindowsFolder(list)},
+        {QStringLiteral("system32"), SystemFolder(list)},
+        {QStringLiteral(".."), list.baseFolder},
     }};
     for (const auto& [word, folder] : words) {
         const qsizetype at = path.indexOf(word);

@@ -1,6 +1,5 @@
 #include "logic/params/package_list.h"
 
-#include "logic/params/params_globals.h"
 #include "platform/error.h"
 #include "platform/text/profile.h"
 
@@ -24,7 +23,7 @@ int countedEntries(const QString& file) {
 
 }  // namespace
 
-void OpenPackageList(const QString& path) {
+PackageList OpenPackageList(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         throw Error(QStringLiteral("找不到脚本列表文件：%1").arg(path));
@@ -47,9 +46,7 @@ void OpenPackageList(const QString& path) {
     } else {
         count = countedEntries(listFile);
     }
-    gListFile = listFile;
-    gBaseFolder = info.absolutePath();
-    gListCount = static_cast<qint16>(count);
+    return {listFile, static_cast<qint16>(count), info.absolutePath()};
 }
 
 }  // namespace tallomar

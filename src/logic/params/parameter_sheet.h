@@ -10,8 +10,7 @@ namespace tallomar {
 // as filled in.
 namespace parameter_sheet {
 
-// The parameter grid's cells of the value column and the allow-empty column.
-inline constexpr int kAllowEmptyColumn = 3;
+// The parameter grid's value column, the one that can hold the current cell.
 inline constexpr int kValueColumn = 4;
 inline const QString kRequired = QStringLiteral("否");
 inline const QString kOptional = QStringLiteral("是");

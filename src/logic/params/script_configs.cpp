@@ -1,7 +1,6 @@
 #include "logic/params/script_configs.h"
 
 #include "logic/params/ini_values.h"
-#include "logic/params/params_globals.h"
 #include "platform/text/windows_path.h"
 
 #include <QDir>
@@ -10,9 +9,9 @@ namespace tallomar {
 
 namespace {
 
-QString listValue(int entry, int field) {
+QString listValue(const PackageList& list, int entry, int field) {
     return ReadIniValue(QStringLiteral("File"), QStringLiteral("%1.%2").arg(entry).arg(field),
-                        QString(), QString())
+                        QString(), list.listFile)
         .toLower();
 }
 
@@ -22,25 +21,25 @@ QString configValue(const QString& key, const QString& configPath) {
 
 // The configuration file as a path of this system: folder + "\" + name, with
 // Windows separators, letter case and relative folders given their meaning here.
-QString configurationPath(const QString& folder, const QString& configName) {
-    const QString windowsPath = (folder.isEmpty() ? gBaseFolder : folder) + QLatin1Char('\\') + configName;
+QString configurationPath(const PackageList& list, const QString& folder, const QString& configName) {
+    const QString windowsPath = (folder.isEmpty() ? list.baseFolder : folder) + QLatin1Char('\\') + configName;
     const QString path = QString(windowsPath).replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (QDir::isAbsolutePath(path)) return resolveWindowsPath(windowsPath);
-    return resolvePackagePath(gBaseFolder, windowsPath);
+    return resolvePackagePath(list.baseFolder, windowsPath);
 }
 
 }  // namespace
 
-QString LoadScriptConfigs(qint16& scriptCount, ScriptTable& scriptTable) {
+QString LoadScriptConfigs(const PackageList& list, qint16& scriptCount, ScriptTable& scriptTable) {
     scriptCount = 0;
     QString message;
-    scriptTable = ScriptTable(std::max<int>(gListCount, 0));
-    for (int i = 1; i <= gListCount; ++i) {
-        const QString name = listValue(i, 1);
+    scriptTable = ScriptTable(std::max<int>(list.listCount, 0));
+    for (int i = 1; i <= list.listCount; ++i) {
+        const QString name = listValue(list, i, 1);
         if (name.section(QLatin1Char('.'), -1) != QLatin1String("sql")) continue;
-        const QString configName = listValue(i, 2);
+        const QString configName = listValue(list, i, 2);
         if (configName == QLatin1String("sql")) continue;
-        const QString configPath = configurationPath(ResolveSystemPath(listValue(i, 3)), configName);
+        const QString configPath = configurationPath(list, ResolveSystemPath(list, listValue(list, i, 3)), configName);
         if (!FileExists(configPath)) {
             message += QStringLiteral("  脚本： ") + name + QStringLiteral(" 缺少配置文件\r\n");
             continue;

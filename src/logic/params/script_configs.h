@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/params/package_list.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <vector>
@@ -29,15 +31,14 @@ private:
     std::vector<ScriptEntry> rows_;
 };
 
-// Reads entries 1 to gListCount of section "File" of the package list
-// gListFile and fills `scriptTable` (one row per entry, empty for skipped
+// Reads entries 1 to listCount of section "File" of the package list and fills `scriptTable` (one row per entry, empty for skipped
 // entries) and `scriptCount` (rows filled). Entries whose script is not a
 // ".sql" file, or whose configuration file name is "sql", are skipped. The
 // configuration file lies in the entry's folder (i.3) after folder words are
-// replaced (ResolveSystemPath); an empty folder means gBaseFolder and a
-// relative one lies in gBaseFolder; the Windows-written path is matched
+// replaced (ResolveSystemPath); an empty folder means the list's base folder
+// and a relative one lies in it; the Windows-written path is matched
 // without regard to letter case. Returns one line "  脚本： <script> 缺少配置文件"
 // plus CR LF per script whose configuration file is missing, or "" when none is.
-QString LoadScriptConfigs(qint16& scriptCount, ScriptTable& scriptTable);
+QString LoadScriptConfigs(const PackageList& list, qint16& scriptCount, ScriptTable& scriptTable);
 
 }  // namespace tallomar

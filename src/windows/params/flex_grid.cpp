@@ -5,7 +5,9 @@
 #include "platform/ui/twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace tallomar {
 
@@ -27,6 +29,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setWordWrap(false);
+    setTabKeyNavigation(false);
     setColumnCount(2);
     setRowCount(2);
 }
@@ -59,16 +62,6 @@ void FlexGrid::setRows(int rows) {
     setRowCount(rows);
     paintFixedCells();
 }
-
-void FlexGrid::addItem(const QString& text, int index) {
-    insertRow(index);
-    const QStringList parts = text.split(QLatin1Char('\t'));
-    for (int col = 0; col < columnCount(); ++col)
-        setTextMatrix(index, col, col < parts.size() ? parts[col] : QString());
-    paintFixedCells();
-}
-
-void FlexGrid::removeItem(int index) { removeRow(index); }
 
 QTableWidgetItem* FlexGrid::cell(int row, int col) {
     QTableWidgetItem* found = item(row, col);
@@ -105,8 +98,6 @@ void FlexGrid::setCol(int col) { setCurrentCell(std::max(currentRow(), fixedRows
 
 QString FlexGrid::text() const { return textMatrix(row(), col()); }
 
-void FlexGrid::setText(const QString& text) { setTextMatrix(row(), col(), text); }
-
 QColor FlexGrid::cellBackColor() const {
     const QTableWidgetItem* found = item(row(), col());
     if (!found || found->background().style() == Qt::NoBrush) return palette().color(QPalette::Base);
@@ -119,24 +110,11 @@ int FlexGrid::colWidthTwips(int col) const { return pixelsToTwips(columnWidth(co
 
 void FlexGrid::setColWidthTwips(int col, int twips) { setColumnWidth(col, twipsToPixels(twips)); }
 
-int FlexGrid::leftTwips() const { return pixelsToTwips(x()); }
-
-int FlexGrid::topTwips() const { return pixelsToTwips(y()); }
-
 int FlexGrid::widthTwips() const { return pixelsToTwips(width()); }
 
-QRect FlexGrid::currentCellRect() const {
-    const QRect inViewport = visualRect(currentIndex());
-    return inViewport.translated(viewport()->pos());
+QRect FlexGrid::currentCellGeometry() const {
+    return visualRect(currentIndex()).translated(viewport()->pos() + pos());
 }
-
-int FlexGrid::cellLeftTwips() const { return pixelsToTwips(currentCellRect().left()); }
-
-int FlexGrid::cellTopTwips() const { return pixelsToTwips(currentCellRect().top()); }
-
-int FlexGrid::cellWidthTwips() const { return pixelsToTwips(columnWidth(col())); }
-
-int FlexGrid::cellHeightTwips() const { return pixelsToTwips(rowHeight(row())); }
 
 // A press on a data cell makes it current, or the first cell that can be
 // current in its row when it lies in a fixed column; a press on a fixed row
@@ -162,6 +140,21 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void FlexGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
+// The fixed rows stand above the first row that can be current, and the
+// fixed columns left of the first such column: scrolling to that row or
+// column shows them too, as they stay in view in the window layouts.
+void FlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableWidget::scrollTo(index, hint);
+    if (index.row() <= fixedRows_) verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    if (index.column() <= fixedCols_) horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableWidget::keyPressEvent(event);
+    if (currentIndex() != before) emit RowColChange();
+}
 
 QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex next = QTableWidget::moveCursor(action, modifiers);

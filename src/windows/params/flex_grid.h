@@ -7,9 +7,9 @@ namespace tallomar {
 // A table laid out like the flexible grids of the window layouts: row 0 holds
 // the column headers as an ordinary row, the first fixedRows() rows and
 // fixedCols() columns are fixed (painted as buttons, never the current cell),
-// and the current cell is the grid's row() and col(). Rows are added from
-// tab-separated texts, as such grids take them: a tab inside a value moves
-// the rest of the text one column on. Sizes are in twips.
+// and the current cell is the grid's row() and col(). Sizes are in twips.
+// Tab leaves the grid for the next control; the arrow keys move the current
+// cell.
 class FlexGrid : public QTableWidget {
     Q_OBJECT
 
@@ -26,10 +26,6 @@ public:
 
     int rows() const { return rowCount(); }
     void setRows(int rows);
-    // Inserts a row at `index` whose cells are the tab-separated parts of
-    // `text`; parts beyond the last column are dropped.
-    void addItem(const QString& text, int index);
-    void removeItem(int index);
 
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
@@ -40,39 +36,39 @@ public:
     void setCol(int col);
     // The current cell's text and background.
     QString text() const;
-    void setText(const QString& text);
     QColor cellBackColor() const;
     void setCellBackColor(const QColor& colour);
 
     int colWidthTwips(int col) const;
     void setColWidthTwips(int col, int twips);
-    // The grid's place in its window and the current cell's place in the grid.
-    int leftTwips() const;
-    int topTwips() const;
     int widthTwips() const;
-    int cellLeftTwips() const;
-    int cellTopTwips() const;
-    int cellWidthTwips() const;
-    int cellHeightTwips() const;
+    // The current cell's rectangle in the grid's parent: where an editor
+    // that is a sibling of the grid covers the cell exactly.
+    QRect currentCellGeometry() const;
+    // Scrolling to the first row or column that can be current brings the
+    // fixed rows or columns before it into view as well.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     // A mouse click on a cell (after the current cell followed it), and a
     // double click.
     void Click();
     void DblClick();
+    // A key moved the current cell.
+    void RowColChange();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     QTableWidgetItem* cell(int row, int col);
     bool isFixed(int row, int col) const;
     void paintFixedCells();
-    QRect currentCellRect() const;
 
     int fixedRows_ = 1;
     int fixedCols_ = 0;

@@ -1,12 +1,7 @@
 #include "windows/params/frm_sql_value.h"
 
-#include "logic/params/date_text.h"
-#include "windows/params/grid_editing.h"
-#include "logic/params/ini_values.h"
 #include "logic/params/parameter_sheet.h"
-#include "logic/params/parameter_types.h"
-#include "platform/text/blanks.h"
-#include "platform/error.h"
+#include "windows/params/grid_editing.h"
 #include "ui_frm_sql_value.h"
 
 #include <QCloseEvent>
@@ -16,17 +11,14 @@
 
 namespace tallomar {
 
-using namespace parameter_sheet;
-
 namespace {
 
 const QString kNormalColour = QStringLiteral("&H80000005");
 const QString kHighlightColour = QStringLiteral("&HFFFFC0");
-constexpr int kMarkColumn = 1;
-constexpr int kTypeColumn = 2;
 constexpr char16_t kEnter = 13;
+constexpr int kMarkColumn = 1;
 
-// The character a key press types, as the key filter sees it; 0 for keys
+// The character a key press types, as the key filters see it; 0 for keys
 // that type nothing (arrows, Delete, ...), which no filter looks at.
 char16_t typedCode(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return kEnter;
@@ -39,44 +31,38 @@ bool editorLeft(const QFocusEvent& focus) {
     return focus.reason() != Qt::ActiveWindowFocusReason && focus.reason() != Qt::PopupFocusReason;
 }
 
+void setCellText(FlexGrid& grid, int row, int col, const QString& text) {
+    if (grid.textMatrix(row, col) != text) grid.setTextMatrix(row, col, text);
+}
+
 }  // namespace
 
-FrmSQLValue::FrmSQLValue(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::FrmSQLValue>()) {
-    ui->setupUi(this);
-    ui->txtData->installEventFilter(this);
-    ui->dtpDate->installEventFilter(this);
-    ui->grdTable->installEventFilter(this);
-    connect(ui->grdSQL, &FlexGrid::Click, this, &FrmSQLValue::grdSQL_Click);
-    connect(ui->grdTable, &FlexGrid::Click, this, &FrmSQLValue::grdTable_Click);
-    connect(ui->grdTable, &FlexGrid::DblClick, this, &FrmSQLValue::grdTable_DblClick);
-    connect(ui->txtData, &QLineEdit::textChanged, this, &FrmSQLValue::txtData_Change);
-    connect(ui->dtpDate, &QDateEdit::dateChanged, this, &FrmSQLValue::dtpDate_Change);
-    connect(ui->cmdOK, &QPushButton::clicked, this, &QWidget::close);
-    connect(ui->cmdExit, &QPushButton::clicked, this, &QWidget::close);
+FrmSQLValue::FrmSQLValue(PackageList list, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::FrmSQLValue>()), logic_(std::move(list)) {
+    ui_->setupUi(this);
+    ui_->txtData->installEventFilter(this);
+    ui_->dtpDate->installEventFilter(this);
+    ui_->grdTable->installEventFilter(this);
+    connect(ui_->grdSQL, &FlexGrid::Click, this, &FrmSQLValue::grdSQL_Click);
+    connect(ui_->grdSQL, &FlexGrid::RowColChange, this, &FrmSQLValue::grdSQL_Click);
+    connect(ui_->grdTable, &FlexGrid::Click, this, &FrmSQLValue::grdTable_Click);
+    connect(ui_->grdTable, &FlexGrid::DblClick, this, &FrmSQLValue::grdTable_DblClick);
+    connect(ui_->txtData, &QLineEdit::textChanged, this, &FrmSQLValue::txtData_Change);
+    connect(ui_->dtpDate, &QDateEdit::dateChanged, this, &FrmSQLValue::dtpDate_Change);
+    connect(ui_->cmdOK, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui_->cmdExit, &QPushButton::clicked, this, &QWidget::close);
     Form_Load();
 }
 
 FrmSQLValue::~FrmSQLValue() = default;
 
 void FrmSQLValue::Form_Load() {
-    LoadScriptConfigs(scriptCount, scriptTable);
     InitGrids();
-    FillScriptGrid();
-    if (ui->grdSQL->rows() <= ui->grdSQL->fixedRows()) {
-        ui->labStatus->setText(QStringLiteral("脚本列表中没有带配置文件的脚本"));
-        return;
-    }
-    for (int i = 1; i < ui->grdSQL->rows(); ++i) {
-        ui->grdSQL->setRow(i);
-        grdSQL_Click();
-        MarkScriptRow(i);
-    }
-    ui->grdSQL->setRow(1);
-    grdSQL_Click();
+    handle([this] { logic_.Form_Load(); });
 }
 
 void FrmSQLValue::InitGrids() {
-    FlexGrid& scripts = *ui->grdSQL;
+    FlexGrid& scripts = *ui_->grdSQL;
     scripts.setFormatString(QStringLiteral("<数组编号|<完成|^功能"));
     scripts.setFixedRows(1);
     scripts.setFixedCols(0);
@@ -84,7 +70,7 @@ void FrmSQLValue::InitGrids() {
     scripts.setColWidthTwips(1, 500);
     scripts.setColWidthTwips(2, scripts.widthTwips() - 533);
 
-    FlexGrid& parameters = *ui->grdTable;
+    FlexGrid& parameters = *ui_->grdTable;
     parameters.setFormatString(QStringLiteral("<脚本名|^名称|^类型|^允许空|^值"));
     parameters.setFixedRows(1);
     parameters.setFixedCols(4);
@@ -92,194 +78,162 @@ void FrmSQLValue::InitGrids() {
     for (int col = 0; col < 5; ++col) parameters.setColWidthTwips(col, widths[col]);
 }
 
-// Each script's row lands after the rows already filled, so entries of the
-// package list that were skipped leave no gap.
-void FrmSQLValue::FillScriptGrid() {
-    FlexGrid& scripts = *ui->grdSQL;
-    scripts.setRows(2);
-    for (int i = 1; i <= scriptTable.rowCount(); ++i) {
-        const ScriptEntry& entry = scriptTable.row(i);
-        if (entry.configPath.isEmpty()) continue;
-        scripts.addItem(QStringLiteral("%1\t%2\t%3").arg(i).arg(kNotDone, entry.functionText),
-                        std::min(i, scripts.rows() - 1));
-    }
-    scripts.removeItem(scripts.rows() - 1);
-}
-
-void FrmSQLValue::LoadParameters(int scriptRow) {
-    FlexGrid& parameters = *ui->grdTable;
-    parameters.setRows(1);
-    currentScript = ui->grdSQL->textMatrix(scriptRow, 0).toInt();
-    const ScriptEntry& entry = scriptTable.row(currentScript);
-    shownScriptRow_ = scriptRow;
-    shownParameterCount_ = parameterCount(entry.parameterCount);
-    for (const QString& row : parameterRows(entry.configPath, shownParameterCount_))
-        parameters.addItem(row, parameters.rows());
-    if (parameters.rows() == 1) parameters.addItem(QString(), 1);
-    parameters.setFixedRows(1);
-    parameters.setCurrentCell(1, kValueColumn);
-}
-
-bool FrmSQLValue::MarkScriptRow(int scriptRow) {
-    const FlexGrid& parameters = *ui->grdTable;
-    std::vector<LoadedRow> rows;
-    for (int r = 1; r < parameters.rows(); ++r)
-        rows.push_back({parameters.textMatrix(r, kAllowEmptyColumn), parameters.textMatrix(r, kValueColumn)});
-    const bool complete = completeAtLoad(rows);
-    ui->grdSQL->setTextMatrix(scriptRow, kMarkColumn, complete ? kDone : kNotDone);
-    return complete;
-}
-
-void FrmSQLValue::RefreshDoneMark() {
-    const FlexGrid& parameters = *ui->grdTable;
-    QStringList values;
-    for (int r = parameters.fixedRows(); r < parameters.rows(); ++r)
-        values << parameters.textMatrix(r, kValueColumn);
-    ui->grdSQL->setTextMatrix(shownScriptRow_, kMarkColumn, completeAfterEdit(values) ? kDone : kNotDone);
-}
-
-// The open edit belongs to the script shown so far: it is closed before
-// the newly chosen script's parameters replace it.
 void FrmSQLValue::grdSQL_Click() {
-    closeEditor();
-    LoadParameters(ui->grdSQL->row());
-    HighlightRow(*ui->grdSQL, kNormalColour, kHighlightColour, 1, 0);
-    hideEditors();
+    const int row = ui_->grdSQL->row();
+    handle([&] { logic_.grdSQL_Click(row); });
 }
 
-void FrmSQLValue::grdTable_Click() { hideEditors(); }
+void FrmSQLValue::grdTable_Click() {
+    handle([this] { logic_.grdTable_Click(); });
+}
 
 void FrmSQLValue::grdTable_DblClick() {
-    hideEditors();
-    FlexGrid& parameters = *ui->grdTable;
-    if (currentScript < 1 || parameters.row() < parameters.fixedRows()) return;
-    editRow = parameters.row();
-    if (isDateType(parameters.textMatrix(editRow, kTypeColumn))) {
-        ShowDateEditor(parameters, *ui->dtpDate);
-        openEditor_ = Editor::Date;
-    } else {
-        ShowTextEditor(parameters, *ui->txtData);
-        openEditor_ = Editor::Text;
-    }
+    handle([this] { logic_.grdTable_DblClick(); });
 }
 
 void FrmSQLValue::txtData_Change() {
-    if (ui->txtData->text() != ui->grdTable->text()) ui->grdTable->setText(ui->txtData->text());
-}
-
-bool FrmSQLValue::txtData_KeyPress(char16_t code) {
-    const QLineEdit& box = *ui->txtData;
-    const int selectionStart = box.hasSelectedText() ? box.selectionStart() : box.cursorPosition();
-    const auto selectionLength = static_cast<int>(box.selectedText().size());
-    const QString typeWord = ui->grdTable->textMatrix(ui->grdTable->row(), kTypeColumn);
-    if (!keyAccepted(code, typeWord, box.text(), selectionStart, selectionLength)) return true;
-    if (code != kEnter) return false;
-    leaveEditorDownwards(*ui->txtData);
-    return true;
+    const QString text = ui_->txtData->text();
+    handle([&] { logic_.txtData_Change(text); });
 }
 
 void FrmSQLValue::dtpDate_Change() {
-    const QString text = dateText(ui->dtpDate->date()).trimmed();
-    if (text != ui->grdTable->text()) ui->grdTable->setText(text);
+    const QDate date = ui_->dtpDate->date();
+    handle([&] { logic_.dtpDate_Change(date); });
 }
 
-bool FrmSQLValue::dtpDate_KeyPress(char16_t code) {
-    if (code != kEnter) return false;
-    leaveEditorDownwards(*ui->dtpDate);
-    return true;
+// The parameter grid's current row moves with the mouse and the arrow keys
+// between handlers; the logic sees where it stands before each.
+template <typename Handler>
+void FrmSQLValue::handle(Handler&& handler) {
+    if (rendering_) return;
+    if (ui_->grdTable->row() >= ui_->grdTable->fixedRows())
+        logic_.screen().parameterRow = ui_->grdTable->row();
+    handler();
+    render();
 }
 
-void FrmSQLValue::leaveEditorDownwards(QWidget& editor) {
-    closeEditor();
-    editor.hide();
-    FlexGrid& parameters = *ui->grdTable;
-    if (parameters.row() < parameters.rows() - 1) parameters.setRow(parameters.row() + 1);
-    parameters.setFocus(Qt::OtherFocusReason);
+void FrmSQLValue::render() {
+    rendering_ = true;
+    const QSignalBlocker blockScripts(ui_->grdSQL), blockParameters(ui_->grdTable), blockText(ui_->txtData),
+        blockDate(ui_->dtpDate);
+    drawScripts();
+    drawParameters();
+    drawEditor();
+    ui_->labStatus->setText(logic_.screen().status);
+    rendering_ = false;
 }
 
-void FrmSQLValue::hideEditors() {
-    closeEditor();
-    ui->txtData->hide();
-    ui->dtpDate->hide();
+void FrmSQLValue::drawScripts() {
+    const ParameterScreen& screen = logic_.screen();
+    FlexGrid& grid = *ui_->grdSQL;
+    const int rows = static_cast<int>(screen.scripts.size());
+    const bool rowsChanged = grid.rows() != rows + 1;
+    if (rowsChanged) grid.setRows(rows + 1);
+    for (int row = 1; row <= rows; ++row) {
+        const ScriptRow& script = screen.script(row);
+        setCellText(grid, row, 0, QString::number(script.tableRow));
+        setCellText(grid, row, 1, script.doneMark);
+        setCellText(grid, row, 2, script.functionText);
+    }
+    // Painting the selection moves the current cell and so scrolls the grid:
+    // done only when the selection changed, a click that ends an edit lands
+    // on the row it was aimed at.
+    if (screen.scriptRow < 1 || (screen.scriptRow == drawnScriptRow_ && !rowsChanged)) return;
+    drawnScriptRow_ = screen.scriptRow;
+    grid.setRow(screen.scriptRow);
+    HighlightRow(grid, kNormalColour, kHighlightColour, 1, 0);
+    // The row painter leaves the last column current, which scrolls the
+    // done marks out of sight when the function column is wider than the
+    // grid's view; the mark column is where the script grid stands.
+    grid.setCol(kMarkColumn);
 }
 
-void FrmSQLValue::closeEditor() {
-    const Editor editor = openEditor_;
-    if (editor == Editor::None) return;
-    openEditor_ = Editor::None;
-    writeBack(editor);
-    RefreshDoneMark();
+void FrmSQLValue::drawParameters() {
+    const ParameterScreen& screen = logic_.screen();
+    FlexGrid& grid = *ui_->grdTable;
+    const int rows = static_cast<int>(screen.parameters.size());
+    if (grid.rows() != rows + 1) grid.setRows(rows + 1);
+    for (int row = 1; row <= rows; ++row) {
+        const ParameterRow& parameter = screen.parameter(row);
+        const QString cells[] = {parameter.name, parameter.displayName, parameter.typeWord, parameter.allowEmpty,
+                                 parameter.value};
+        for (int col = 0; col < 5; ++col) setCellText(grid, row, col, cells[col]);
+    }
+    if (screen.parameterRow >= 1 && screen.parameterRow <= rows)
+        grid.setCurrentCell(screen.parameterRow, parameter_sheet::kValueColumn);
 }
 
-QString FrmSQLValue::editedValue(Editor editor) const {
-    return editor == Editor::Date ? dateText(ui->dtpDate->date()) : ui->txtData->text();
-}
-
-// A value goes into the file only when it differs from what the file holds,
-// so a value with a comment after "//" stays as written until it is changed.
-// The filler row of a script without parameters is no parameter.
-void FrmSQLValue::writeBack(Editor editor) {
-    if (currentScript < 1 || editRow < 1 || editRow > shownParameterCount_) return;
-    const QString value = editedValue(editor);
-    const QString configPath = scriptTable.row(currentScript).configPath;
-    const QString key = parameterKey(editRow, 5);
-    ui->grdTable->setTextMatrix(editRow, kValueColumn, value);
-    if (value == ReadIniValue(QStringLiteral("Var"), key, QString(), configPath)) return;
-    try {
-        WriteIniValue(QStringLiteral("Var"), key, value, configPath);
-        ui->labStatus->clear();
-    } catch (const Error& error) {
-        ui->labStatus->setText(QStringLiteral("参数值未能保存：") + error.message());
+void FrmSQLValue::drawEditor() {
+    const ParameterScreen& screen = logic_.screen();
+    QLineEdit& textBox = *ui_->txtData;
+    QDateEdit& datePicker = *ui_->dtpDate;
+    const DrawnEditor wanted{screen.editor, screen.editRow, screen.scriptRow};
+    if (wanted == drawnEditor_) {
+        if (screen.editor == ParameterEditor::Date && datePicker.date() != screen.editDate)
+            datePicker.setDate(screen.editDate);
+        return;
+    }
+    const bool editorHadFocus = textBox.hasFocus() || datePicker.hasFocus();
+    textBox.hide();
+    datePicker.hide();
+    drawnEditor_ = wanted;
+    switch (screen.editor) {
+    case ParameterEditor::Text: ShowTextEditor(*ui_->grdTable, textBox); break;
+    case ParameterEditor::Date:
+        datePicker.setDate(screen.editDate);
+        ShowDateEditor(*ui_->grdTable, datePicker);
+        break;
+    case ParameterEditor::None:
+        if (editorHadFocus) ui_->grdTable->setFocus(Qt::OtherFocusReason);
+        break;
     }
 }
 
 bool FrmSQLValue::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->grdTable) {
-        if (event->type() == QEvent::KeyPress && typedCode(static_cast<QKeyEvent&>(*event)) == kEnter) {
-            grdTable_DblClick();
-            return true;
-        }
-        return false;
-    }
-    const bool text = watched == ui->txtData;
-    const Editor editor = text ? Editor::Text : Editor::Date;
-    switch (event->type()) {
-    case QEvent::KeyPress: {
+    if (rendering_) return false;
+    if (watched == ui_->grdTable) {
+        if (event->type() != QEvent::KeyPress) return false;
         const char16_t code = typedCode(static_cast<QKeyEvent&>(*event));
+        if (code != kEnter) return false;
+        handle([&] { logic_.grdTable_KeyPress(code); });
+        return true;
+    }
+    return editorEvent(watched == ui_->txtData, *event);
+}
+
+// True when the event is consumed: a key the value's type does not take,
+// or Enter, which the logic handles.
+bool FrmSQLValue::editorEvent(bool textBox, QEvent& event) {
+    const QLineEdit& box = *ui_->txtData;
+    const int selectionStart = box.hasSelectedText() ? box.selectionStart() : box.cursorPosition();
+    const auto selectionLength = static_cast<int>(box.selectedText().size());
+    switch (event.type()) {
+    case QEvent::KeyPress: {
+        const char16_t code = typedCode(static_cast<QKeyEvent&>(event));
         if (code == 0) return false;
-        return text ? txtData_KeyPress(code) : dtpDate_KeyPress(code);
+        bool passOn = true;
+        if (textBox)
+            handle([&] { passOn = logic_.txtData_KeyPress(code, selectionStart, selectionLength); });
+        else
+            handle([&] { passOn = !logic_.dtpDate_KeyPress(code); });
+        return !passOn;
     }
-    case QEvent::InputMethod: {
-        // Text from an input method is typed character by character.
-        if (!text) return false;
-        const QLineEdit& box = *ui->txtData;
-        QString result = box.text();
-        int at = box.hasSelectedText() ? box.selectionStart() : box.cursorPosition();
-        int replaced = static_cast<int>(box.selectedText().size());
-        const QString typeWord = ui->grdTable->textMatrix(ui->grdTable->row(), kTypeColumn);
-        for (const QChar c : static_cast<QInputMethodEvent&>(*event).commitString()) {
-            if (!keyAccepted(c.unicode(), typeWord, result, at, replaced)) return true;
-            result.replace(at, replaced, c);
-            ++at;
-            replaced = 0;
-        }
-        return false;
-    }
+    case QEvent::InputMethod:
+        return textBox && !logic_.txtData_Compose(static_cast<QInputMethodEvent&>(event).commitString(),
+                                                   selectionStart, selectionLength);
     case QEvent::FocusIn:
-        if (!text) dtpDate_Change();
+        if (!textBox) handle([this] { logic_.dtpDate_GotFocus(); });
         return false;
     case QEvent::FocusOut:
-        if (openEditor_ == editor && editorLeft(static_cast<QFocusEvent&>(*event))) {
-            writeBack(editor);
-            RefreshDoneMark();
-        }
+        if (editorLeft(static_cast<QFocusEvent&>(event)))
+            handle([&] { textBox ? logic_.txtData_LostFocus() : logic_.dtpDate_LostFocus(); });
         return false;
     default: return false;
     }
 }
 
 void FrmSQLValue::closeEvent(QCloseEvent* event) {
-    hideEditors();
+    handle([this] { logic_.Form_Unload(); });
     event->accept();
 }
 

@@ -1,42 +1,23 @@
 #include "windows/params/grid_editing.h"
 
-#include "logic/params/date_text.h"
 #include "windows/params/flex_grid.h"
 #include "windows/params/grid_color.h"
-#include "platform/ui/twips.h"
 
 #include <QDateEdit>
 #include <QLineEdit>
 
 namespace tallomar {
 
-namespace {
-
-constexpr int kTextBoxShrinkTwips = 100;
-constexpr int kDatePickerGrowTwips = 30;
-
-}  // namespace
-
 void ShowTextEditor(FlexGrid& grid, QLineEdit& textBox) {
     textBox.setText(grid.text());
-    textBox.setGeometry(twipsToPixels(grid.leftTwips() + grid.cellLeftTwips()),
-                        twipsToPixels(grid.topTwips() + grid.cellTopTwips()),
-                        twipsToPixels(grid.cellWidthTwips()),
-                        twipsToPixels(grid.cellHeightTwips() - kTextBoxShrinkTwips));
+    textBox.setGeometry(grid.currentCellGeometry());
     textBox.show();
     textBox.setFocus(Qt::OtherFocusReason);
     textBox.setSelection(0, static_cast<int>(textBox.text().size()));
 }
 
 void ShowDateEditor(FlexGrid& grid, QDateEdit& datePicker) {
-    const QString text = grid.text();
-    if (text.isEmpty())
-        datePicker.setDate(QDate::currentDate());
-    else if (const auto date = dateFromText(text))
-        datePicker.setDate(*date);
-    datePicker.setGeometry(twipsToPixels(grid.leftTwips() + grid.cellLeftTwips()),
-                           twipsToPixels(grid.topTwips() + grid.cellTopTwips()), datePicker.width(),
-                           twipsToPixels(grid.cellHeightTwips() + kDatePickerGrowTwips));
+    datePicker.setGeometry(grid.currentCellGeometry());
     datePicker.show();
     datePicker.setFocus(Qt::OtherFocusReason);
 }

@@ -10,19 +10,16 @@ namespace tallomar {
 class FlexGrid;
 
 // In-place editing of grid cells. The editor widgets are siblings of the grid
-// in one window: the grid's place plus the cell's place in the grid give the
-// editor's place. The caller makes the cell to edit the grid's current cell
-// first, and hides the editors itself.
+// in one window and are laid exactly over the grid's current cell, so that
+// nothing of the cell shows around or beneath them. The caller makes the cell
+// to edit the grid's current cell first, and hides the editors itself.
 
-// Lays the text box over the current cell (140 twips high on a cell of 240:
-// the cell's height less 100), with the cell's text, focused and wholly
-// selected so that the first key typed replaces the old value.
+// Lays the text box over the current cell with the cell's text, focused and
+// wholly selected so that the first key typed replaces the old value.
 void ShowTextEditor(FlexGrid& grid, QLineEdit& textBox);
 
-// Lays the date picker over the current cell, keeping its width, 30 twips
-// higher than the cell, focused. Its date becomes the cell's date, or today
-// when the cell is empty; a cell text that is no date leaves the picker's
-// date as it was.
+// Lays the date picker over the current cell, focused; the caller has given
+// it its date.
 void ShowDateEditor(FlexGrid& grid, QDateEdit& datePicker);
 
 // Paints every non-fixed cell of the grid in `normalColour`, then the row

@@ -1,0 +1,224 @@
+#include "logic/params/parameter_logic.h"
+
+#include "logic/params/date_text.h"
+#include "logic/params/ini_values.h"
+#include "logic/params/parameter_sheet.h"
+#include "logic/params/parameter_types.h"
+#include "platform/error.h"
+
+#include <QStringList>
+
+namespace tallomar {
+
+using namespace parameter_sheet;
+
+namespace {
+
+constexpr char16_t kEnter = 13;
+const QString kVarSection = QStringLiteral("Var");
+
+// A parameter row the way the grid takes it, from one tab-separated text: a
+// tab inside a name or value moves the rest of the row one column on.
+ParameterRow rowFromGridText(const QString& text) {
+    QStringList cells = text.split(QLatin1Char('\t'));
+    while (cells.size() < 5) cells << QString();
+    return {cells[0], cells[1], cells[2], cells[3], cells[4]};
+}
+
+}  // namespace
+
+ParameterLogic::ParameterLogic(PackageList list) : list_(std::move(list)) {}
+
+void ParameterLogic::Form_Load() {
+    LoadScriptConfigs(list_, scriptCount_, scriptTable_);
+    FillScriptGrid();
+    if (screen_.scripts.empty()) {
+        screen_.status = QStringLiteral("脚本列表中没有带配置文件的脚本");
+        return;
+    }
+    for (int row = 1; row <= static_cast<int>(screen_.scripts.size()); ++row) {
+        grdSQL_Click(row);
+        MarkScriptRow(row);
+    }
+    grdSQL_Click(1);
+}
+
+// Each script's row lands after the rows already filled, so entries of the
+// package list that were skipped leave no gap.
+void ParameterLogic::FillScriptGrid() {
+    screen_.scripts.clear();
+    for (int i = 1; i <= scriptTable_.rowCount(); ++i) {
+        const ScriptEntry& entry = scriptTable_.row(i);
+        if (!entry.configPath.isEmpty()) screen_.scripts.push_back({i, kNotDone, entry.functionText});
+    }
+}
+
+void ParameterLogic::grdSQL_Click(int row) {
+    if (row < 1 || row > static_cast<int>(screen_.scripts.size())) return;
+    // The open edit belongs to the script shown so far: it is finished before
+    // the newly chosen script's parameters replace it.
+    hideEditors();
+    screen_.scriptRow = row;
+    LoadParameters(row);
+}
+
+void ParameterLogic::LoadParameters(int scriptRow) {
+    currentScript_ = screen_.script(scriptRow).tableRow;
+    const ScriptEntry& entry = scriptTable_.row(currentScript_);
+    shownParameterCount_ = parameterCount(entry.parameterCount);
+    screen_.parameters.clear();
+    for (const QString& text : parameterRows(entry.configPath, shownParameterCount_))
+        screen_.parameters.push_back(rowFromGridText(text));
+    if (screen_.parameters.empty()) screen_.parameters.emplace_back();
+    screen_.parameterRow = 1;
+}
+
+bool ParameterLogic::MarkScriptRow(int scriptRow) {
+    std::vector<LoadedRow> rows;
+    for (const ParameterRow& parameter : screen_.parameters) rows.push_back({parameter.allowEmpty, parameter.value});
+    const bool complete = completeAtLoad(rows);
+    screen_.script(scriptRow).doneMark = complete ? kDone : kNotDone;
+    return complete;
+}
+
+void ParameterLogic::RefreshDoneMark() {
+    QStringList values;
+    for (const ParameterRow& parameter : screen_.parameters) values << parameter.value;
+    screen_.script(screen_.scriptRow).doneMark = completeAfterEdit(values) ? kDone : kNotDone;
+}
+
+void ParameterLogic::grdTable_Click() { hideEditors(); }
+
+void ParameterLogic::grdTable_DblClick() {
+    hideEditors();
+    const int row = screen_.parameterRow;
+    if (currentScript_ < 1 || row < 1 || row > static_cast<int>(screen_.parameters.size())) return;
+    screen_.editRow = row;
+    const QString& value = screen_.parameter(row).value;
+    if (isDateType(screen_.parameter(row).typeWord)) {
+        // An empty cell opens on today; a text that is no date keeps the
+        // picker's previous date.
+        if (value.isEmpty())
+            screen_.editDate = QDate::currentDate();
+        else if (const auto date = dateFromText(value))
+            screen_.editDate = *date;
+        screen_.editor = ParameterEditor::Date;
+        // The picker takes the focus as it opens.
+        dtpDate_GotFocus();
+    } else {
+        screen_.editText = value;
+        screen_.editor = ParameterEditor::Text;
+    }
+}
+
+void ParameterLogic::grdTable_KeyPress(char16_t code) {
+    if (code == kEnter) grdTable_DblClick();
+}
+
+void ParameterLogic::txtData_Change(const QString& text) {
+    if (screen_.editor != ParameterEditor::Text) return;
+    screen_.editText = text;
+    screen_.parameter(screen_.editRow).value = text;
+}
+
+bool ParameterLogic::txtData_KeyPress(char16_t code, int selectionStart, int selectionLength) {
+    if (screen_.editor != ParameterEditor::Text) return true;
+    if (!keyAccepted(code, currentTypeWord(), screen_.editText, selectionStart, selectionLength)) return false;
+    if (code != kEnter) return true;
+    leaveEditorDownwards();
+    return false;
+}
+
+bool ParameterLogic::txtData_Compose(const QString& committed, int selectionStart, int selectionLength) const {
+    QString result = screen_.editText;
+    int at = selectionStart;
+    int replaced = selectionLength;
+    for (const QChar c : committed) {
+        if (!keyAccepted(c.unicode(), currentTypeWord(), result, at, replaced)) return false;
+        result.replace(at, replaced, c);
+        ++at;
+        replaced = 0;
+    }
+    return true;
+}
+
+void ParameterLogic::txtData_LostFocus() {
+    if (screen_.editor == ParameterEditor::Text) finishEdit();
+}
+
+void ParameterLogic::dtpDate_Change(const QDate& date) {
+    if (screen_.editor != ParameterEditor::Date) return;
+    screen_.editDate = date;
+    dtpDate_GotFocus();
+}
+
+void ParameterLogic::dtpDate_GotFocus() {
+    if (screen_.editor != ParameterEditor::Date) return;
+    screen_.parameter(screen_.editRow).value = editedValue();
+}
+
+bool ParameterLogic::dtpDate_KeyPress(char16_t code) {
+    if (screen_.editor != ParameterEditor::Date || code != kEnter) return false;
+    leaveEditorDownwards();
+    return true;
+}
+
+void ParameterLogic::dtpDate_LostFocus() {
+    if (screen_.editor == ParameterEditor::Date) finishEdit();
+}
+
+void ParameterLogic::Form_Unload() { hideEditors(); }
+
+void ParameterLogic::leaveEditorDownwards() {
+    hideEditors();
+    if (screen_.parameterRow < static_cast<int>(screen_.parameters.size())) ++screen_.parameterRow;
+}
+
+void ParameterLogic::hideEditors() {
+    if (screen_.editor == ParameterEditor::None) return;
+    finishEdit();
+    screen_.editor = ParameterEditor::None;
+}
+
+// A text edit marks the script by the rule for edited values: every value
+// counts, blanks are empty. A date edit leaves every other value as it was
+// loaded, so it marks the script by the rule of loading: the mark then is the
+// one the script shows when the window opens again.
+void ParameterLogic::finishEdit() {
+    writeBack();
+    if (screen_.editor == ParameterEditor::Date)
+        MarkScriptRow(screen_.scriptRow);
+    else
+        RefreshDoneMark();
+}
+
+QString ParameterLogic::editedValue() const {
+    return screen_.editor == ParameterEditor::Date ? dateText(screen_.editDate) : screen_.editText;
+}
+
+QString ParameterLogic::currentTypeWord() const {
+    const int row = screen_.parameterRow;
+    return row >= 1 && row <= static_cast<int>(screen_.parameters.size()) ? screen_.parameter(row).typeWord
+                                                                            : QString();
+}
+
+// A value goes into the file only when it differs from what the file holds,
+// so a value with a comment after "//" stays as written until it is changed.
+// The filler row of a script without parameters is no parameter.
+void ParameterLogic::writeBack() {
+    const int row = screen_.editRow;
+    if (currentScript_ < 1 || row < 1 || row > shownParameterCount_) return;
+    const QString value = editedValue();
+    screen_.parameter(row).value = value;
+    const QString configPath = scriptTable_.row(currentScript_).configPath;
+    const QString key = parameterKey(row, 5);
+    if (value == ReadIniValue(kVarSection, key, QString(), configPath)) return;
+    try {
+        WriteIniValue(kVarSection, key, value, configPath);
+        screen_.status.clear();
+    } catch (const Error& error) {
+        screen_.status = QStringLiteral("参数值未能保存：") + error.message();
+    }
+}
+
+}  // namespace tallomar
