@@ -19,8 +19,8 @@ QString loadSetting(const char* name) {
 
 }  // namespace
 
-void InitPaths(const QString& applicationFolder) {
-    gToolFolder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
+void InitPaths(const QString& packageFolder) {
+    gToolFolder = packageFolder;
     gToolDbPath = resolvePackagePath(gToolFolder, QStringLiteral("ZOL.mdb"));
     gToolDbPassword.clear();
 }

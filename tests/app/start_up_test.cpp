@@ -16,24 +16,20 @@ protected:
     QTemporaryDir appFolder;
 };
 
-TEST_F(StartUp, ToolFolderIsTheFileFolderBesideTheExecutable) {
+TEST_F(StartUp, ToolDatabaseIsZolMdbInThePackageFolder) {
     InitPaths(appFolder.path());
-    EXPECT_EQ(gToolFolder, appFolder.path() + QStringLiteral("/file"));
-    EXPECT_EQ(gToolDbPath, appFolder.path() + QStringLiteral("/file/ZOL.mdb"));
+    EXPECT_EQ(gToolFolder, appFolder.path());
+    EXPECT_EQ(gToolDbPath, appFolder.path() + QStringLiteral("/ZOL.mdb"));
     EXPECT_TRUE(gToolDbPassword.isEmpty());
-
-    InitPaths(QStringLiteral("/"));
-    EXPECT_EQ(gToolFolder, QStringLiteral("/file"));
 }
 
-TEST_F(StartUp, PackageWrittenInOtherLetterCaseIsFound) {
-    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("File")));
-    QFile database(appFolder.filePath(QStringLiteral("File/zol.MDB")));
+TEST_F(StartUp, ToolDatabaseWrittenInOtherLetterCaseIsFound) {
+    QFile database(appFolder.filePath(QStringLiteral("zol.MDB")));
     ASSERT_TRUE(database.open(QIODevice::WriteOnly));
     database.close();
 
     InitPaths(appFolder.path());
-    EXPECT_EQ(gToolDbPath, appFolder.filePath(QStringLiteral("File/zol.MDB")));
+    EXPECT_EQ(gToolDbPath, appFolder.filePath(QStringLiteral("zol.MDB")));
 }
 
 TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
@@ -49,8 +45,7 @@ TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
 }
 
 TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
-    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("file")));
-    QFile text(appFolder.filePath(QStringLiteral("file/ZOL.mdb")));
+    QFile text(appFolder.filePath(QStringLiteral("ZOL.mdb")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("this is a text file, not a tool database\n");
     text.close();
