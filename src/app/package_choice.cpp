@@ -5,6 +5,8 @@
 #include "platform/ui/dialogs.h"
 #include "windows/workbench/pick_folder.h"
 
+#include <QFileInfo>
+
 namespace tallomar {
 
 namespace {
@@ -26,7 +28,7 @@ QString demoPackage(const QString& applicationFolder) {
 }  // namespace
 
 QString ChoosePackageFolder(const StartRequest& request, const QString& applicationFolder) {
-    if (!request.packageFolder.isEmpty()) return request.packageFolder;
+    if (!request.packageFolder.isEmpty()) return QFileInfo(request.packageFolder).absoluteFilePath();
     if (request.demo) return demoPackage(applicationFolder);
     const QString bundled = bundledPackageFolder(applicationFolder);
     if (!bundled.isEmpty()) return bundled;

@@ -146,6 +146,8 @@ TEST_F(PackageLocation, NamedFolderOrDemoNeedsNoDialog) {
     installDemo();
     test::ScriptedDialogs dialogs;
     EXPECT_EQ(ChoosePackageFolder({path("a"), false}, path("usr/bin")), path("a"));
+    EXPECT_EQ(ChoosePackageFolder({QStringLiteral("relative/pkg"), false}, path("usr/bin")),
+              QDir::current().filePath(QStringLiteral("relative/pkg")));
     EXPECT_EQ(ChoosePackageFolder({QString(), true}, path("usr/bin")), path("data/tallomar/demo"));
     EXPECT_TRUE(dialogs.shown().empty());
 }
