@@ -1,7 +1,11 @@
-// Start-up: one running copy at a time, the tool package beside the
-// executable, the saved settings, then the login window, which hands the
-// session over to the main window after a confirmed login.
+// Start-up: one running copy at a time, the tool package (named on the
+// command line, beside the executable, or chosen), the saved settings, then
+// the login window, which hands the session over to the main window after a
+// confirmed login.
+#include "app/package_choice.h"
+#include "app/package_location.h"
 #include "app/single_instance.h"
+#include "app/start_request.h"
 #include "app/start_up.h"
 #include "platform/ui/chinese_ui.h"
 #include "windows/login/frm_login.h"
@@ -19,6 +23,9 @@ void openMainWindow(std::unique_ptr<tallomar::Session> session) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const auto request = tallomar::ReadStartRequest(argc, argv);
+    if (const int* status = std::get_if<int>(&request)) return *status;
+    tallomar::ProvideRuntimeFolder();
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
 
@@ -26,9 +33,13 @@ int main(int argc, char** argv) {
     if (!instance.acquire()) return 0;
 
     tallomar::InstallChineseTranslation(app);
+    const QString package =
+        tallomar::ChoosePackageFolder(std::get<tallomar::StartRequest>(request), QCoreApplication::applicationDirPath());
+    if (package.isEmpty()) return 0;
     auto session = std::make_unique<tallomar::Session>();
-    tallomar::InitPaths(*session);
+    tallomar::InitPaths(*session, package);
     if (!tallomar::OpenToolDatabase(*session, session->gToolDbPath)) return 0;
+    tallomar::rememberPackageFolder(package);
 
     auto* login = new tallomar::FrmLogin(std::move(session), openMainWindow);
     login->setAttribute(Qt::WA_DeleteOnClose);

@@ -18,8 +18,8 @@ QString loadSetting(const tooldb::ToolDatabase& database, const char* name) {
 
 }  // namespace
 
-void InitPaths(Session& session, const QString& applicationFolder) {
-    session.gToolFolder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
+void InitPaths(Session& session, const QString& packageFolder) {
+    session.gToolFolder = packageFolder;
     session.gToolDbPath = resolvePackagePath(session.gToolFolder, QStringLiteral("ZOL.mdb"));
 }
 

@@ -2,15 +2,13 @@
 
 #include "session/session.h"
 
-#include <QCoreApplication>
 #include <QString>
 
 namespace tallomar {
 
-// Sets the package paths of `session`: gToolFolder, the tool package folder
-// `file` inside the application folder (found without regard to letter
-// case), and gToolDbPath.
-void InitPaths(Session& session, const QString& applicationFolder = QCoreApplication::applicationDirPath());
+// Sets the package paths of `session`: gToolFolder, the tool package
+// folder, and gToolDbPath, its ZOL.mdb (found without regard to letter case).
+void InitPaths(Session& session, const QString& packageFolder);
 
 // Opens the tool database at `path` as the session's cnTool and loads the
 // saved settings into it, trimmed of blanks. False, after telling the

@@ -1,10 +1,12 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using tallomar::SingleInstance;
 
@@ -20,16 +22,15 @@ TEST(SingleInstance, OneHolderPerInstallation) {
 namespace {
 
 // A copy of the program in a folder of its own, without a tool package: it
-// shows its missing-package warning and waits there, holding its lock.
+// asks for the package folder and waits there, holding its lock.
 class ProgramCopy {
 public:
     ProgramCopy() {
         executable_ = folder_.filePath(QStringLiteral("tallomar"));
         EXPECT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_EXECUTABLE), executable_));
     }
-    std::unique_ptr<QProcess> start() const {
+    std::unique_ptr<QProcess> start(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) const {
         auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process->setProcessEnvironment(environment);
         process->start(executable_, {});
@@ -70,4 +71,30 @@ TEST(SingleInstance, LockOfAKilledCopyIsTakenOverAtOnce) {
     EXPECT_FALSE(next->waitForFinished(1500)) << "the next copy should take over the stale lock";
     next->kill();
     next->waitForFinished();
+}
+
+TEST(SingleInstance, WithoutRuntimeFolderTheLockIsPrivateAndQtDoesNotWarn) {
+    QTemporaryDir temp;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("TMPDIR"), temp.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), temp.path());
+    ProgramCopy program;
+    auto first = program.start(environment);
+    ASSERT_FALSE(first->waitForFinished(1500));
+    auto second = program.start(environment);
+    EXPECT_TRUE(second->waitForFinished(5000)) << "the second copy should find the lock and end";
+    first->kill();
+    first->waitForFinished();
+
+    const QFileInfo folder(temp.filePath(QStringLiteral("tallomar-%1").arg(::getuid())));
+    ASSERT_TRUE(folder.isDir());
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(folder.permissions() & others, QFileDevice::Permissions()) << "closed to others";
+    EXPECT_EQ(QDir(folder.filePath()).entryList({QStringLiteral("tallomar-*.lock")}, QDir::Files).size(), 1);
+    for (QProcess* process : {first.get(), second.get()}) {
+        const QByteArray errors = process->readAllStandardError();
+        EXPECT_FALSE(errors.contains("XDG_RUNTIME_DIR")) << errors.toStdString();
+    }
 }

@@ -15,23 +15,19 @@ protected:
     Session session;
 };
 
-TEST_F(StartUp, ToolFolderIsTheFileFolderBesideTheExecutable) {
+TEST_F(StartUp, ToolDatabaseIsZolMdbInThePackageFolder) {
     InitPaths(session, appFolder.path());
-    EXPECT_EQ(session.gToolFolder, appFolder.path() + QStringLiteral("/file"));
-    EXPECT_EQ(session.gToolDbPath, appFolder.path() + QStringLiteral("/file/ZOL.mdb"));
-
-    InitPaths(session, QStringLiteral("/"));
-    EXPECT_EQ(session.gToolFolder, QStringLiteral("/file"));
+    EXPECT_EQ(session.gToolFolder, appFolder.path());
+    EXPECT_EQ(session.gToolDbPath, appFolder.path() + QStringLiteral("/ZOL.mdb"));
 }
 
-TEST_F(StartUp, PackageWrittenInOtherLetterCaseIsFound) {
-    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("File")));
-    QFile database(appFolder.filePath(QStringLiteral("File/zol.MDB")));
+TEST_F(StartUp, ToolDatabaseWrittenInOtherLetterCaseIsFound) {
+    QFile database(appFolder.filePath(QStringLiteral("zol.MDB")));
     ASSERT_TRUE(database.open(QIODevice::WriteOnly));
     database.close();
 
     InitPaths(session, appFolder.path());
-    EXPECT_EQ(session.gToolDbPath, appFolder.filePath(QStringLiteral("File/zol.MDB")));
+    EXPECT_EQ(session.gToolDbPath, appFolder.filePath(QStringLiteral("zol.MDB")));
 }
 
 TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
@@ -47,8 +43,7 @@ TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
 }
 
 TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
-    ASSERT_TRUE(QDir(appFolder.path()).mkpath(QStringLiteral("file")));
-    QFile text(appFolder.filePath(QStringLiteral("file/ZOL.mdb")));
+    QFile text(appFolder.filePath(QStringLiteral("ZOL.mdb")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("this is a text file, not a tool database\n");
     text.close();

@@ -2,6 +2,8 @@
 
 #include "support/program_run.h"
 
+#include "platform/text/delimited_text.h"
+
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -54,7 +56,27 @@ TEST_F(ToolDbProgram, ErrorsGiveOneLineAndStatusOneAndChangeNothing) {
     }
     EXPECT_EQ(bytesOf(file.path()), before);
     EXPECT_EQ(runTooldb({file.folder() + QStringLiteral("/missing.mdb"), QStringLiteral("select 1")}).exitCode, 1);
-    EXPECT_EQ(runTooldb({file.path()}).exitCode, 1);
+}
+
+// A memo with line breaks, tabs and backslashes comes back whole from both
+// output forms: escaped on one line, and as a quoted CSV field.
+TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
+    const QString memo = QStringLiteral("第一行\r\n\t\"缩进\"\\路径\\n\r\n末行\t");
+    ASSERT_EQ(runTooldb({file.path(), QStringLiteral("update ZOL set cValue='%1' where cName='Readme'").arg(memo)}).exitCode, 0);
+    const QString select = QStringLiteral("select cName, cValue from ZOL where cName='Readme'");
+
+    const test::ProgramRun tabs = runTooldb({file.path(), select});
+    ASSERT_EQ(tabs.exitCode, 0) << tabs.err.toStdString();
+    const QStringList lines = tabs.outText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 3) << "one header, one row, the final line end";
+    EXPECT_EQ(lines[1], QStringLiteral("Readme\t第一行\\r\\n\\t\"缩进\"\\\\路径\\\\n\\r\\n末行\\t"));
+    EXPECT_EQ(splitTabSeparatedLine(lines[1]), (QStringList{QStringLiteral("Readme"), memo}));
+
+    const test::ProgramRun csv = runTooldb({QStringLiteral("--csv"), file.path(), select});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    QString quoted = memo;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    EXPECT_EQ(csv.outText(), QStringLiteral("cName,cValue\r\nReadme,\"%1\"\r\n").arg(quoted));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
 #include "platform/error.h"
+#include "platform/text/command_line.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,19 +16,24 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr,
-                     "usage: tallomar-mkmdb DESCRIPTION.json OUT.mdb\n"
-                     "Builds a Jet 4 test fixture from a JSON description. Readable through libmdb;\n"
-                     "whether Access opens it is unverified.\n");
-        return 2;
-    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Builds a Jet 4 (Access) file from a JSON description, for test fixtures and the\n"
+        "demo tool package. The file reads back through libmdb; whether Access opens it\n"
+        "is unverified.\n"
+        "\n"
+        "Exit status: 0 on success, 1 when the description or the output fails, 2 on bad usage."));
+    if (const auto status = tallomar::readCommandLine(
+            parser, QCoreApplication::arguments(),
+            {{QStringLiteral("DESCRIPTION.json"), QStringLiteral("The tables, columns and rows.")},
+             {QStringLiteral("OUT.mdb"), QStringLiteral("The file to write.")}})) return *status;
+
+    const QStringList args = parser.positionalArguments();
     try {
-        QFile description(args[1]);
+        QFile description(args[0]);
         if (!description.open(QIODevice::ReadOnly))
-            throw tallomar::Error(QStringLiteral("%1: %2").arg(args[1], description.errorString()));
-        tallomar::jet4::writeDatabase(tallomar::jet4::parseDescription(description.readAll(), args[1]), args[2]);
+            throw tallomar::Error(QStringLiteral("%1: %2").arg(args[0], description.errorString()));
+        tallomar::jet4::writeDatabase(tallomar::jet4::parseDescription(description.readAll(), args[0]), args[1]);
     } catch (const tallomar::Error& error) {
         std::fprintf(stderr, "tallomar-mkmdb: %s\n", error.what());
         return 1;

@@ -2,6 +2,8 @@
 // package's tool database can be inspected and mended without Access.
 
 #include "platform/error.h"
+#include "platform/text/command_line.h"
+#include "platform/text/delimited_text.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 
@@ -26,24 +28,28 @@ QString printable(const QVariant& value) {
     return value.toString();
 }
 
-void printLine(const QString& line) {
-    const QByteArray bytes = line.toUtf8();
+void print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
 }
 
-int run(const QString& path, const QString& statement) {
+// One output record: an escaped tab-separated line, or a CSV record.
+using RecordWriter = QString (*)(const QStringList& fields);
+
+QString tabSeparatedRecord(const QStringList& fields) { return tabSeparatedLine(fields) + QLatin1Char('\n'); }
+
+int run(const QString& path, const QString& statement, RecordWriter record) {
     const auto database = tooldb::ToolDatabase::open(path);
     if (statement.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive)) {
         const tooldb::Recordset result = OpenRecordset(statement, *database);
-        printLine(result.columns.join(QLatin1Char('\t')));
+        print(record(result.columns));
         for (const auto& row : result.rows) {
             QStringList fields;
             for (const QVariant& value : row) fields << printable(value);
-            printLine(fields.join(QLatin1Char('\t')));
+            print(record(fields));
         }
     } else {
-        printLine(QString::number(database->execute(statement)));
+        print(QString::number(database->execute(statement)) + QLatin1Char('\n'));
     }
     return 0;
 }
@@ -52,15 +58,30 @@ int run(const QString& path, const QString& statement) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    if (arguments.size() != 3) {
-        std::fputs("usage: tallomar-tooldb FILE.mdb \"STATEMENT\"\n", stderr);
-        return 1;
-    }
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs one SELECT or UPDATE statement on a tool database (ZOL.mdb) the way Tallomar does.\n"
+        "\n"
+        "A SELECT prints a header line with the column names, then one line per row, the\n"
+        "fields separated by tabs. Within a field a tab is written as \\t, a carriage return\n"
+        "as \\r, a line feed as \\n and a backslash as \\\\, so each row stays on one line.\n"
+        "With --csv the result is CSV instead (RFC 4180: fields with a comma, a quote or a\n"
+        "line break are quoted, quotes doubled, records end with CR LF). An UPDATE prints the\n"
+        "number of rows it changed and saves the file.\n"
+        "\n"
+        "Exit status: 0 on success, 1 when the file or the statement fails, 2 on bad usage."));
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Print a SELECT's result as CSV."));
+    parser.addOption(csv);
+    if (const auto status = readCommandLine(parser, QCoreApplication::arguments(),
+                                                {{QStringLiteral("FILE.mdb"), QStringLiteral("The tool database.")},
+                                                 {QStringLiteral("STATEMENT"), QStringLiteral("One SELECT or UPDATE statement.")}})) return *status;
+
+    const QStringList arguments = parser.positionalArguments();
     try {
-        return run(arguments[1], arguments[2]);
+        return run(arguments[0], arguments[1], parser.isSet(csv) ? csvRecord : tabSeparatedRecord);
     } catch (const tallomar::Error& error) {
-        std::fprintf(stderr, "%s\n", error.message().replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8().constData());
+        std::fprintf(stderr, "tallomar-tooldb: %s\n",
+                     error.message().replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8().constData());
         return 1;
     }
 }

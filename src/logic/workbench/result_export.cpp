@@ -10,15 +10,6 @@ namespace tallomar {
 
 namespace {
 
-QString csvField(const QString& value) {
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QStringList rowFields(const ResultModel& model, int row) {
     QStringList fields;
     for (int column = 0; column < model.columnCount(); ++column) fields << model.text(row, column);
@@ -26,12 +17,6 @@ QStringList rowFields(const ResultModel& model, int row) {
 }
 
 }  // namespace
-
-QString csvRecord(const QStringList& fields) {
-    QStringList quoted;
-    for (const QString& field : fields) quoted << csvField(field);
-    return quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
-}
 
 void writeResultCsv(const ResultModel& model, const QString& path) {
     QSaveFile file(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text/delimited_text.h"
+
 #include <QModelIndexList>
 #include <QString>
 #include <QStringList>
@@ -7,10 +9,6 @@
 namespace tallomar {
 
 class ResultModel;
-
-// One CSV record: fields holding a comma, a quote or a line break are quoted,
-// quotes doubled; the record ends with CR LF.
-QString csvRecord(const QStringList& fields);
 
 // The byte-order mark that tells spreadsheet programs a CSV file is UTF-8.
 inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";

@@ -4,6 +4,7 @@
 #include "platform/text/windows_path.h"
 
 #include <QDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -43,7 +44,8 @@ QString existingFolder(const QString& startFolder) {
 // folder, so every selection has a path the chooser can return.
 class FolderChooser : public QDialog {
 public:
-    FolderChooser(QWidget* owner, const QString& prompt, const QString& startFolder)
+    FolderChooser(QWidget* owner, const QString& prompt, const QString& startFolder,
+                  const QStringList& recentFolders)
         : QDialog(owner), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)),
           status_(new QLabel(this)), buttons_(new QDialogButtonBox(this)) {
         setWindowTitle(QStringLiteral("选择文件夹"));
@@ -78,6 +80,7 @@ public:
 
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(promptLabel);
+        if (!recentFolders.isEmpty()) layout->addWidget(recentList(recentFolders));
         layout->addWidget(tree_, 1);
         layout->addWidget(status_);
         layout->addWidget(buttons_);
@@ -94,6 +97,24 @@ public:
     QString chosenFolder() const { return pathOf(tree_->currentIndex()); }
 
 private:
+    // The recent folders under a heading that stays the list's first entry,
+    // so that choosing any folder, the first too, is a change of entry.
+    QComboBox* recentList(const QStringList& folders) {
+        auto* list = new QComboBox(this);
+        list->setObjectName(QStringLiteral("cboRecent"));
+        list->addItem(QStringLiteral("最近使用的文件夹"));
+        for (const QString& folder : folders) list->addItem(QDir::toNativeSeparators(folder), folder);
+        connect(list, &QComboBox::activated, this, [this, list](int entry) {
+            const QString folder = existingFolder(list->itemData(entry).toString());
+            if (folder.isEmpty()) return;
+            const QModelIndex index = model_->index(folder);
+            tree_->setCurrentIndex(index);
+            tree_->scrollTo(index);
+            keepInViewWhileListing(index);
+        });
+        return list;
+    }
+
     // Folders are listed in the background and sorted once listed: the start
     // folder finds its place in the view only then. The view follows it
     // until the operator selects another folder.
@@ -118,10 +139,11 @@ private:
 
 }  // namespace
 
-QString PickFolder(QWidget* owner, const QString& prompt, const QString& startFolder) {
+QString PickFolder(QWidget* owner, const QString& prompt, const QString& startFolder,
+                   const QStringList& recentFolders) {
     if (chooserOpen) return {};
     const ChooserOpenGuard guard;
-    FolderChooser chooser(owner, prompt, startFolder);
+    FolderChooser chooser(owner, prompt, startFolder, recentFolders);
     if (Dialogs::current().exec(chooser) != QDialog::Accepted) return {};
     return chooser.chosenFolder();
 }

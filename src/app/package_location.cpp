@@ -1,0 +1,85 @@
+#include "app/package_location.h"
+
+#include "platform/error.h"
+#include "platform/text/windows_path.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace tallomar {
+
+namespace {
+
+constexpr qsizetype kRecentFolders = 8;
+const QString kRecentKey = QStringLiteral("packages/recent");
+
+QString userSettingsPath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir(folder).filePath(QStringLiteral("tallomar/tallomar.ini"));
+}
+
+// Copies the files and subfolders of `from` into the existing folder `to`.
+void copyTree(const QString& from, const QString& to) {
+    const QDir source(from);
+    QDirIterator entries(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QFileInfo entry(entries.next());
+        const QString target = QDir(to).filePath(source.relativeFilePath(entry.filePath()));
+        const bool copied = entry.isDir() ? QDir().mkpath(target) : QFile::copy(entry.filePath(), target);
+        if (!copied)
+            throw Error(QStringLiteral("cannot copy %1 to %2").arg(entry.filePath(), target));
+    }
+}
+
+}  // namespace
+
+QString bundledPackageFolder(const QString& applicationFolder) {
+    const QString folder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString installedDemoPackage(const QString& applicationFolder) {
+    const QString folder =
+        QDir::cleanPath(QDir(applicationFolder).filePath(QStringLiteral("../share/tallomar/examples/demo")));
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+QString userDemoPackage(const QString& installedDemo) {
+    const QDir dataFolder(QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                              .filePath(QStringLiteral("tallomar")));
+    const QString copy = dataFolder.filePath(QStringLiteral("demo"));
+    if (QFileInfo(copy).isDir()) return copy;
+    if (!dataFolder.mkpath(QStringLiteral(".")))
+        throw Error(QStringLiteral("cannot make the folder %1").arg(dataFolder.path()));
+    // The copy is made beside its place and moved there whole.
+    QTemporaryDir staging(dataFolder.filePath(QStringLiteral(".demo-XXXXXX")));
+    if (!staging.isValid())
+        throw Error(QStringLiteral("cannot make a folder in %1: %2").arg(dataFolder.path(), staging.errorString()));
+    copyTree(installedDemo, staging.path());
+    if (!QDir().rename(staging.path(), copy))
+        throw Error(QStringLiteral("cannot move the copy of %1 to %2").arg(installedDemo, copy));
+    staging.setAutoRemove(false);
+    return copy;
+}
+
+QStringList recentPackageFolders() {
+    const QSettings settings(userSettingsPath(), QSettings::IniFormat);
+    QStringList folders = settings.value(kRecentKey).toStringList();
+    folders.removeIf([](const QString& folder) { return !QFileInfo(folder).isDir(); });
+    return folders;
+}
+
+void rememberPackageFolder(const QString& folder) {
+    const QString absolute = QFileInfo(folder).absoluteFilePath();
+    QStringList folders = recentPackageFolders();
+    folders.removeAll(absolute);
+    folders.prepend(absolute);
+    QSettings settings(userSettingsPath(), QSettings::IniFormat);
+    settings.setValue(kRecentKey, folders.mid(0, kRecentFolders));
+}
+
+}  // namespace tallomar
