@@ -300,6 +300,15 @@ TEST_F(CellUpdate, RefusesTextLongerThanTheColumn)
     expectRefused({change("File", 0, "cSign", repeated(QStringLiteral("长"), 11))}, "the column holds 10");
 }
 
+TEST_F(CellUpdate, RefusesTextHoldingUPlus0000)
+{
+    // Found by fuzzing: the value read back cut short and the save was
+    // refused without saying why.
+    const QString value = QString::fromUtf8(QByteArray::fromHex("040300010002000007020301"));
+    expectRefused({change("ZOL", 6, "cName", value)}, "U+0000");
+    expectRefused({change("ZOL", 0, "cValue", QStringLiteral("a") + QChar(0))}, "U+0000");
+}
+
 TEST_F(CellUpdate, RefusesAnUnknownRowTableOrColumn)
 {
     CellChange unknownRow = change("ZOL", 0, "cValue", QStringLiteral("x"));

@@ -207,6 +207,9 @@ void CellSave::applyRowChanges(const std::vector<Table>& tables, const std::vect
         if (!change.value.isNull() && change.value.typeId() != QMetaType::QString)
             throw Error(QStringLiteral("%1: the new value is not text").arg(where));
         const QString text = change.value.toString();
+        // libmdb hands text on as C strings: it would end the value there.
+        if (text.contains(QChar(0)))
+            throw Error(QStringLiteral("%1: the new value contains the character U+0000, which text cannot hold").arg(where));
         if (kind == ColumnKind::Text && text.size() * 2 > column->length)
             throw Error(QStringLiteral("%1: the new value has %2 characters, the column holds %3")
                             .arg(where).arg(text.size()).arg(column->length / 2));
