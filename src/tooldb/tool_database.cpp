@@ -3,18 +3,16 @@
 #include "platform/error.h"
 #include "platform/access/mdb_cell_updater.h"
 #include "tooldb/sqlite_mirror.h"
+#include "tooldb/update_statement.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <set>
 #include <utility>
 
 namespace tallomar::tooldb {
 
 namespace {
-
-bool isUpdate(const QString& sql) {
-    return sql.trimmed().startsWith(QLatin1String("update"), Qt::CaseInsensitive);
-}
 
 bool sameValue(const QVariant& stored, const QVariant& current) {
     if (!stored.isValid() || !current.isValid()) return stored.isValid() == current.isValid();
@@ -59,9 +57,8 @@ public:
     }
 
     int execute(const QString& sql) {
-        if (!isUpdate(sql))
-            throw Error(QStringLiteral("%1: the tool database accepts only UPDATE statements").arg(sql));
-        sqlite3_stmt* statement = mirror_.prepared(sql);
+        const PreparedUpdate update = prepareUpdate(mirror_.handle(), sql, tables_);
+        sqlite3_stmt* statement = update.get();
         touched_.clear();
         sqlite3_update_hook(mirror_.handle(), &Impl::recordUpdate, this);
         mirror_.run("BEGIN");
@@ -73,9 +70,10 @@ public:
             if (step != SQLITE_DONE) throw Error(QStringLiteral("%1: %2").arg(sql, reason));
             const int changed = sqlite3_changes(mirror_.handle());
             const std::vector<mdb::CellChange> changes = collectChanges(sql);
-            if (!changes.empty()) mdb::saveCellChanges(path_, changes);
+            const std::vector<mdb::RowMove> moves =
+                changes.empty() ? std::vector<mdb::RowMove>{} : mdb::saveCellChanges(path_, changes);
             mirror_.run("COMMIT");
-            applyToSaved(changes);
+            applyToSaved(changes, moves);
             return changed;
         } catch (...) {
             sqlite3_update_hook(mirror_.handle(), nullptr, nullptr);
@@ -105,6 +103,8 @@ private:
         for (const auto& [tableName, rowid] : touched_) {
             if (rowid < 1) throw Error(QStringLiteral("%1: rows cannot be added or removed").arg(sql));
             const mdb::Table& table = tableNamed(tableName);
+            if (static_cast<std::size_t>(rowid) > table.rows.size())
+                throw Error(QStringLiteral("%1: rows of %2 cannot be added or renumbered").arg(sql, table.name));
             const std::size_t row = static_cast<std::size_t>(rowid - 1);
             sqlite3_stmt* read = mirror_.prepared(
                 QStringLiteral("SELECT * FROM \"%1\" WHERE rowid=?").arg(table.name));
@@ -130,7 +130,7 @@ private:
         return changes;
     }
 
-    void applyToSaved(const std::vector<mdb::CellChange>& changes) {
+    void applyToSaved(const std::vector<mdb::CellChange>& changes, const std::vector<mdb::RowMove>& moves) {
         for (const mdb::CellChange& change : changes)
             for (mdb::Table& table : tables_) {
                 if (table.name != change.table) continue;
@@ -140,6 +140,12 @@ private:
                         if (table.columns[column].name == change.column)
                             table.rows[row][column] = change.value;
                 }
+            }
+        // A row that moved is found at its new place by the next save.
+        for (const mdb::RowMove& move : moves)
+            for (mdb::Table& table : tables_) {
+                if (table.name != move.table) continue;
+                std::replace(table.locations.begin(), table.locations.end(), move.from, move.to);
             }
     }
 };

@@ -73,6 +73,25 @@ jet4::DatabaseSpec toolDatabaseSpec()
     return spec;
 }
 
+jet4::DatabaseSpec crowdedPagesSpec(int rows)
+{
+    jet4::TableSpec zol{QStringLiteral("ZOL"),
+                        {{QStringLiteral("cName"), ColumnKind::Text, 255},
+                         {QStringLiteral("cValue"), ColumnKind::Memo},
+                         {QStringLiteral("cSys"), ColumnKind::Text, 10}},
+                        {}};
+    for (int moved = 0; moved < 2; ++moved) {
+        for (int i = 0; i < rows; ++i) {
+            jet4::RowSpec row{{QStringLiteral("%1%2").arg(moved ? QStringLiteral("M") : QStringLiteral("R")).arg(i)
+                                   + repeated(QStringLiteral("名"), 238),
+                               QStringLiteral("值%1").arg(i), QStringLiteral("TDB")}};
+            row.overflow = moved == 1;
+            zol.rows.push_back(row);
+        }
+    }
+    return jet4::DatabaseSpec{{zol}};
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);

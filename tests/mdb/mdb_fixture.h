@@ -13,6 +13,10 @@
 namespace tallomar::test {
 
 jet4::DatabaseSpec toolDatabaseSpec();
+// One table ZOL (cName text 255, cValue memo, cSys text 10) whose data page
+// and overflow page are both nearly full: `rows` ordinary rows, then as
+// many moved ones, each with a 240-character name.
+jet4::DatabaseSpec crowdedPagesSpec(int rows = 7);
 QString repeated(const QString& piece, int times);
 
 QByteArray fileBytes(const QString& path);

@@ -66,7 +66,7 @@ int DataPage::appendRow(const QByteArray& row, quint16 flags)
     const int count = rowCount();
     const int lowest = count == 0 ? kPageSize : rowStart(count - 1);
     const int start = lowest - static_cast<int>(row.size());
-    if (start < kRowOffsetsStart + 2 * (count + 1))
+    if (count >= kMostRowsPerPage || start < kRowOffsetsStart + 2 * (count + 1))
         return -1;
     std::memcpy(page_.data() + start, row.constData(), row.size());
     put16(page_, kRowOffsetsStart + 2 * count, static_cast<quint16>(start | flags));
@@ -75,7 +75,7 @@ int DataPage::appendRow(const QByteArray& row, quint16 flags)
     return count;
 }
 
-void DataPage::replaceRow(int row, const QByteArray& bytes)
+bool DataPage::replaceRow(int row, const QByteArray& bytes)
 {
     const int count = rowCount();
     const int oldStart = rowStart(row);
@@ -84,8 +84,7 @@ void DataPage::replaceRow(int row, const QByteArray& bytes)
     const int lowest = rowStart(count - 1);
     const int gap = lowest - (kRowOffsetsStart + 2 * count);
     if (delta > gap)
-        throw Error(QStringLiteral("%1: the changed row needs %2 more bytes but its page has %3 free")
-                        .arg(context_).arg(delta).arg(gap));
+        return false;
     // Rows after this one lie below it: move them as one block.
     std::memmove(page_.data() + lowest - delta, page_.constData() + lowest, oldStart - lowest);
     for (int later = row; later < count; ++later) {
@@ -97,6 +96,13 @@ void DataPage::replaceRow(int row, const QByteArray& bytes)
     if (delta < 0)
         std::memset(page_.data() + lowest, 0, -delta);
     setFreeSpace(freeSpace() - delta);
+    return true;
+}
+
+void DataPage::setRowFlags(int row, quint16 flags)
+{
+    const int at = kRowOffsetsStart + 2 * row;
+    put16(page_, at, static_cast<quint16>((get16(page_, at) & kRowOffsetMask) | flags));
 }
 
 }  // namespace tallomar::jet4

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/access/jet4_format.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,6 +10,11 @@
 // backwards. A row's length is implied by the offset of the row before it,
 // so rows keep the order of their offsets.
 namespace tallomar::jet4 {
+
+// The largest row a page can hold: all of it but the header and one offset.
+constexpr int kLargestRow = kPageSize - kRowOffsetsStart - 2;
+// A row pointer names the row by one byte.
+constexpr int kMostRowsPerPage = 256;
 
 class DataPage {
 public:
@@ -24,12 +31,14 @@ public:
     int freeSpace() const;
 
     // Adds a row at the end of the offset table; returns its index, or -1
-    // when it does not fit.
+    // when it does not fit or the page already has as many rows as a row
+    // pointer can name.
     int appendRow(const QByteArray& row, quint16 flags = 0);
     // Gives row `row` new bytes. Later rows move by the change in length,
-    // keeping their bytes, their index and their flags. Throws Error with
-    // the context when the page has no room for the longer row.
-    void replaceRow(int row, const QByteArray& bytes);
+    // keeping their bytes, their index and their flags. Returns false, and
+    // changes nothing, when the page has no room for the longer row.
+    bool replaceRow(int row, const QByteArray& bytes);
+    void setRowFlags(int row, quint16 flags);
 
     const QByteArray& bytes() const { return page_; }
 

@@ -13,6 +13,7 @@ TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& con
     TableDefinition table;
     table.maxColumns = get16(bytes, kTdefMaxColumnsOffset);
     table.varColumns = get16(bytes, kTdefVarColumnsOffset);
+    table.usedPagesMap = get32(bytes, kTdefUsedPagesOffset);
     const int columnCount = get16(bytes, kTdefColumnsOffset);
     const quint32 realIndexes = get32(bytes, kTdefRealIndexesOffset);
     if (realIndexes > 1000)

@@ -23,6 +23,7 @@ struct ColumnDefinition {
 struct TableDefinition {
     quint16 maxColumns = 0;
     quint16 varColumns = 0;
+    quint32 usedPagesMap = 0;  // row pointer to the usage map of the table's data pages
     std::vector<ColumnDefinition> columns;
 };
 

@@ -9,11 +9,11 @@
 namespace tallomar::mdb {
 
 // The two steps of saveCellChanges. Construction checks the file and the
-// changes, writes the changed copy beside the file and reads it back;
-// commit() keeps the old file as <name>.bak and renames the copy over the
-// file. Destroyed without commit() (or when commit() fails), it removes the
-// copy and leaves the file as it was: the state a crash before the rename
-// leaves behind.
+// changes, removes the copies an interrupted save left behind, writes the
+// changed copy beside the file and reads it back; commit() keeps the old
+// file as <name>.bak and renames the copy over the file. Destroyed without
+// commit() (or when commit() fails), it removes the copy and leaves the
+// file as it was: the state a crash before the rename leaves behind.
 class CellSave {
 public:
     CellSave(const QString& path, const std::vector<CellChange>& changes);
@@ -22,22 +22,24 @@ public:
     CellSave& operator=(const CellSave&) = delete;
 
     const QString& copyPath() const { return copyPath_; }
+    const std::vector<RowMove>& moves() const { return moves_; }
     void commit();
 
 private:
     void checkNoAccessLock() const;
     void lockFile();
-    void applyChange(const std::vector<Table>& tables, const CellChange& change);
+    void applyRowChanges(const std::vector<Table>& tables, const std::vector<CellChange>& changes);
     void writeCopy();
     void verifyCopy(const std::vector<Table>& before, const std::vector<CellChange>& changes) const;
 
-    QString path_;
-    QString name_;
+    QString path_;  // the regular file, symbolic links followed
+    QString name_;  // the name the caller gave, for messages
     QString copyPath_;
     int fd_ = -1;
     unsigned mode_ = 0644;
     QByteArray original_;
     QByteArray changed_;
+    std::vector<RowMove> moves_;
     bool committed_ = false;
 };
 

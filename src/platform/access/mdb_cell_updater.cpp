@@ -3,15 +3,20 @@
 #include "platform/error.h"
 #include "platform/access/jet4_data_page.h"
 #include "platform/access/jet4_format.h"
+#include "platform/access/jet4_long_value.h"
+#include "platform/access/jet4_page_file.h"
 #include "platform/access/jet4_row.h"
 #include "platform/access/jet4_table_definition.h"
+#include "platform/access/jet4_table_pages.h"
 #include "platform/access/mdb_cell_save.h"
 #include "platform/access/mdb_file_header.h"
+#include "platform/access/mdb_save_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -53,57 +58,46 @@ bool sameValue(const QVariant& a, const QVariant& b)
     return a.isNull() == b.isNull() && (a.isNull() || a == b);
 }
 
-void writeAll(int fd, const QByteArray& bytes, const QString& path)
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The changes of each row together, rows in the order they first appear.
+std::vector<std::vector<CellChange>> changesByRow(const std::vector<CellChange>& changes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw Error(QStringLiteral("%1: cannot write: %2").arg(path, systemError()));
-        done += n;
+    std::vector<std::vector<CellChange>> rows;
+    for (const CellChange& change : changes) {
+        const auto same = std::find_if(rows.begin(), rows.end(), [&](const std::vector<CellChange>& row) {
+            return sameName(row.front().table, change.table) && row.front().location == change.location;
+        });
+        if (same == rows.end())
+            rows.push_back({change});
+        else
+            same->push_back(change);
     }
-    if (::fsync(fd) != 0)
-        throw Error(QStringLiteral("%1: cannot flush to disk: %2").arg(path, systemError()));
+    return rows;
 }
 
-// A new file in `folder` holding `bytes`, flushed, with `mode`.
-QString writeTemporary(const QString& folder, const QString& stem, const QByteArray& bytes, unsigned mode)
+RowLocation placeAfterMoves(const std::vector<RowMove>& moves, const QString& table, const RowLocation& location)
 {
-    QByteArray pattern = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(stem)));
-    const int fd = ::mkstemp(pattern.data());
-    const QString path = QFile::decodeName(pattern);
-    if (fd < 0)
-        throw Error(QStringLiteral("%1: cannot create a file in the folder: %2").arg(folder, systemError()));
-    try {
-        if (::fchmod(fd, mode) != 0)
-            throw Error(QStringLiteral("%1: cannot set the file mode: %2").arg(path, systemError()));
-        writeAll(fd, bytes, path);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(pattern.constData());
-        throw;
-    }
-    ::close(fd);
-    return path;
+    const auto move = std::find_if(moves.begin(), moves.end(), [&](const RowMove& m) {
+        return sameName(m.table, table) && m.from == location;
+    });
+    return move == moves.end() ? location : move->to;
 }
 
-void syncFolder(const QString& folder)
+QByteArray pointerTo(const RowLocation& location)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    QByteArray stub;
+    jet4::append32(stub, jet4::rowPointer(location.page, static_cast<quint8>(location.row)));
+    return stub;
 }
 
 }  // namespace
 
 CellSave::CellSave(const QString& path, const std::vector<CellChange>& changes)
-    : path_(path), name_(QFileInfo(path).fileName())
+    : name_(QFileInfo(path).fileName())
 {
-    const FileHeader header = readFileHeader(path);
+    path_ = regularFileBehind(path, name_);
+    const FileHeader header = readFileHeader(path_);
     if (header.version != JetVersion::Jet4)
         throw Error(QStringLiteral("%1: changes are written only to Jet 4 files; this file has version byte %2")
                         .arg(name_).arg(header.rawVersion));
@@ -112,10 +106,12 @@ CellSave::CellSave(const QString& path, const std::vector<CellChange>& changes)
     checkNoAccessLock();
     try {
         lockFile();
-        const std::vector<Table> before = readTables(path);
+        const QFileInfo info(path_);
+        removeStaleCopies(info.absolutePath(), info.fileName());
+        const std::vector<Table> before = readTables(path_);
         changed_ = original_;
-        for (const CellChange& change : changes)
-            applyChange(before, change);
+        for (const std::vector<CellChange>& rowChanges : changesByRow(changes))
+            applyRowChanges(before, rowChanges);
         writeCopy();
         verifyCopy(before, changes);
     } catch (...) {
@@ -151,76 +147,110 @@ void CellSave::lockFile()
     fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         throw Error(QStringLiteral("%1: cannot open: %2").arg(name_, systemError()));
+    const QString busy = QStringLiteral("%1: the file is being changed by another process; nothing was saved").arg(name_);
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-        throw Error(QStringLiteral("%1: the file is being changed by another process; nothing was saved").arg(name_));
-    struct stat status {};
-    if (::fstat(fd_, &status) == 0)
-        mode_ = status.st_mode & 07777;
+        throw Error(busy);
+    // A save that renamed its copy over the file between our open and our
+    // lock leaves us holding the replaced file.
+    struct stat locked {};
+    struct stat named {};
+    if (::fstat(fd_, &locked) != 0 || ::stat(QFile::encodeName(path_).constData(), &named) != 0)
+        throw Error(QStringLiteral("%1: cannot look at the file: %2").arg(name_, systemError()));
+    if (locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
+        throw Error(busy);
+    mode_ = locked.st_mode & 07777;
     QFile file;
     if (!file.open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         throw Error(QStringLiteral("%1: cannot read: %2").arg(name_, file.errorString()));
     original_ = file.readAll();
 }
 
-void CellSave::applyChange(const std::vector<Table>& tables, const CellChange& change)
+void CellSave::applyRowChanges(const std::vector<Table>& tables, const std::vector<CellChange>& changes)
 {
-    const Table* table = findTable(tables, change.table);
+    const RowLocation location = changes.front().location;
+    const Table* table = findTable(tables, changes.front().table);
     if (!table)
-        throw Error(QStringLiteral("%1: no table %2").arg(name_, change.table));
-    const QString where = QStringLiteral("%1: table %2, column %3").arg(name_, table->name, change.column);
-    const int columnIndex = findColumn(*table, change.column);
-    if (columnIndex < 0)
-        throw Error(QStringLiteral("%1: no such column").arg(where));
-    const ColumnKind kind = table->columns[columnIndex].kind;
-    if (kind != ColumnKind::Text && kind != ColumnKind::Memo)
-        throw Error(QStringLiteral("%1: only text and memo cells can be changed").arg(where));
-    if (findRow(*table, change.location) < 0)
-        throw Error(QStringLiteral("%1: no row at page %2, row %3")
-                        .arg(where).arg(change.location.page).arg(change.location.row));
+        throw Error(QStringLiteral("%1: no table %2").arg(name_, changes.front().table));
+    const QString tableWhere = QStringLiteral("%1: table %2").arg(name_, table->name);
+    if (findRow(*table, location) < 0)
+        throw Error(QStringLiteral("%1: no row at page %2, row %3").arg(tableWhere).arg(location.page).arg(location.row));
 
-    const auto page = [this](quint32 number) {
-        if (qint64(number + 1) * jet4::kPageSize > changed_.size())
-            throw Error(QStringLiteral("%1: page %2 lies beyond the end of the file").arg(name_).arg(number));
-        return changed_.mid(qint64(number) * jet4::kPageSize, jet4::kPageSize);
-    };
-    const jet4::TableDefinition definition =
-        jet4::parseTableDefinition(jet4::tableDefinitionBytes(table->definitionPage, page), where);
-    const auto column = std::find_if(definition.columns.begin(), definition.columns.end(), [&](const auto& c) {
-        return c.name.compare(change.column, Qt::CaseInsensitive) == 0;
-    });
-    if (column == definition.columns.end() || column->fixed)
-        throw Error(QStringLiteral("%1: the column is not in the table definition").arg(where));
-    if (column->indexed)
-        throw Error(QStringLiteral("%1: the column is indexed; indexed cells cannot be changed in place").arg(where));
-    if (!change.value.isNull() && change.value.typeId() != QMetaType::QString)
-        throw Error(QStringLiteral("%1: the new value is not text").arg(where));
-    const QString text = change.value.toString();
-    if (kind == ColumnKind::Text && text.size() * 2 > column->length)
-        throw Error(QStringLiteral("%1: the new value has %2 characters, the column holds %3")
-                        .arg(where).arg(text.size()).arg(column->length / 2));
-
-    // libmdb lists a row that moved to another page (an overflow row) at
-    // its new place, whose offset carries the deleted bit alone; the stub
-    // left behind is skipped. Both flags together mark a deleted row.
-    const quint32 pageNumber = change.location.page;
-    const int rowIndex = change.location.row;
-    const QString context = QStringLiteral("%1, page %2").arg(where).arg(pageNumber);
-    jet4::DataPage data = jet4::DataPage::open(page(pageNumber), context);
-    if (rowIndex >= data.rowCount())
-        throw Error(QStringLiteral("%1: no row %2 on the page").arg(context).arg(rowIndex));
-    const quint16 flags = data.rowFlags(rowIndex);
+    jet4::PageFile file(changed_, name_);
+    const jet4::TableDefinition definition = jet4::parseTableDefinition(
+        jet4::tableDefinitionBytes(table->definitionPage, [&file](quint32 n) { return file.page(n); }), tableWhere);
+    const QString context = QStringLiteral("%1, page %2").arg(tableWhere).arg(location.page);
+    jet4::DataPage data = jet4::DataPage::open(file.page(location.page), context);
+    if (location.row >= data.rowCount())
+        throw Error(QStringLiteral("%1: no row %2 on the page").arg(context).arg(location.row));
+    // libmdb lists a moved row at its new place, whose offset carries the
+    // deleted bit alone; the stub left behind is skipped. Both flags
+    // together mark a deleted row.
+    const quint16 flags = data.rowFlags(location.row);
     if (flags & jet4::kRowOverflow)
-        throw Error(QStringLiteral("%1: row %2 is deleted or moved").arg(context).arg(rowIndex));
-    jet4::RawRow row = jet4::decodeRow(data.rowBytes(rowIndex), definition.varColumns > 0, context);
-    if (row.varValues.size() <= column->varIndex)
-        row.varValues.resize(column->varIndex + 1);
-    row.setPresent(column->number, !change.value.isNull());
-    QByteArray value;
-    if (!change.value.isNull())
-        value = kind == ColumnKind::Memo ? jet4::encodeInlineLongValue(jet4::encodeText(text)) : jet4::encodeText(text);
-    row.varValues[column->varIndex] = value;
-    data.replaceRow(rowIndex, jet4::encodeRow(row));
-    changed_.replace(qint64(pageNumber) * jet4::kPageSize, jet4::kPageSize, data.bytes());
+        throw Error(QStringLiteral("%1: row %2 is deleted or moved").arg(context).arg(location.row));
+    jet4::RawRow row = jet4::decodeRow(data.rowBytes(location.row), definition.varColumns > 0, context);
+
+    for (const CellChange& change : changes) {
+        const QString where = QStringLiteral("%1, column %2").arg(tableWhere, change.column);
+        const int columnIndex = findColumn(*table, change.column);
+        if (columnIndex < 0)
+            throw Error(QStringLiteral("%1: no such column").arg(where));
+        const ColumnKind kind = table->columns[columnIndex].kind;
+        if (kind != ColumnKind::Text && kind != ColumnKind::Memo)
+            throw Error(QStringLiteral("%1: only text and memo cells can be changed").arg(where));
+        const auto column = std::find_if(definition.columns.begin(), definition.columns.end(),
+                                         [&](const auto& c) { return sameName(c.name, change.column); });
+        if (column == definition.columns.end() || column->fixed)
+            throw Error(QStringLiteral("%1: the column is not in the table definition").arg(where));
+        if (column->indexed)
+            throw Error(QStringLiteral("%1: the column is indexed; indexed cells cannot be changed in place").arg(where));
+        if (!change.value.isNull() && change.value.typeId() != QMetaType::QString)
+            throw Error(QStringLiteral("%1: the new value is not text").arg(where));
+        const QString text = change.value.toString();
+        // libmdb hands text on as C strings: it would end the value there.
+        if (text.contains(QChar(0)))
+            throw Error(QStringLiteral("%1: the new value contains the character U+0000, which text cannot hold").arg(where));
+        if (kind == ColumnKind::Text && text.size() * 2 > column->length)
+            throw Error(QStringLiteral("%1: the new value has %2 characters, the column holds %3")
+                            .arg(where).arg(text.size()).arg(column->length / 2));
+        if (row.varValues.size() <= column->varIndex)
+            row.varValues.resize(column->varIndex + 1);
+        row.setPresent(column->number, !change.value.isNull());
+        QByteArray value;
+        if (!change.value.isNull() && kind == ColumnKind::Memo)
+            value = jet4::storeLongValue(jet4::encodeText(text), [&file](const QByteArray& page) { return file.appendPage(page); });
+        else if (!change.value.isNull())
+            value = jet4::encodeText(text);
+        row.varValues[column->varIndex] = value;
+    }
+
+    const QByteArray bytes = jet4::encodeRow(row);
+    if (bytes.size() > jet4::kLargestRow)
+        throw Error(QStringLiteral("%1: the changed row has %2 bytes; a page holds rows of at most %3 bytes")
+                        .arg(context).arg(bytes.size()).arg(jet4::kLargestRow));
+    if (data.replaceRow(location.row, bytes)) {
+        file.setPage(location.page, data.bytes());
+        return;
+    }
+
+    jet4::TablePages pages(file, table->definitionPage, definition.usedPagesMap, tableWhere);
+    const RowLocation moved = pages.placeMovedRow(bytes);
+    if (flags & jet4::kRowDeleted) {
+        // Moved before: the pointer at its first place now points further.
+        const std::optional<RowLocation> stub = pages.stubPointingTo(location);
+        if (!stub)
+            throw Error(QStringLiteral("%1: row %2 was moved here, but no pointer to it was found").arg(context).arg(location.row));
+        jet4::DataPage stubPage = jet4::DataPage::open(file.page(stub->page), context);
+        stubPage.replaceRow(stub->row, pointerTo(moved));
+        file.setPage(stub->page, stubPage.bytes());
+        data = jet4::DataPage::open(file.page(location.page), context);
+        data.setRowFlags(location.row, jet4::kRowDeleted | jet4::kRowOverflow);
+    } else {
+        data.replaceRow(location.row, pointerTo(moved));
+        data.setRowFlags(location.row, jet4::kRowOverflow);
+    }
+    file.setPage(location.page, data.bytes());
+    moves_.push_back({table->name, location, moved});
 }
 
 void CellSave::writeCopy()
@@ -241,18 +271,23 @@ void CellSave::verifyCopy(const std::vector<Table>& before, const std::vector<Ce
     for (size_t t = 0; t < before.size(); ++t) {
         const Table& old = before[t];
         const Table& now = after[t];
-        if (now.name != old.name || now.rows.size() != old.rows.size() || now.locations != old.locations
-            || now.columns.size() != old.columns.size())
+        if (now.name != old.name || now.rows.size() != old.rows.size() || now.columns.size() != old.columns.size())
             throw mismatch(QStringLiteral("table %1").arg(old.name));
         for (size_t r = 0; r < old.rows.size(); ++r) {
+            const RowLocation place = placeAfterMoves(moves_, old.name, old.locations[r]);
+            const auto found = std::find(now.locations.begin(), now.locations.end(), place);
+            if (found == now.locations.end())
+                throw mismatch(QStringLiteral("table %1, row %2 not found at page %3, row %4")
+                                   .arg(old.name).arg(r + 1).arg(place.page).arg(place.row));
+            const std::vector<QVariant>& values = now.rows[static_cast<size_t>(found - now.locations.begin())];
             for (size_t c = 0; c < old.columns.size(); ++c) {
                 QVariant expected = old.rows[r][c];
                 for (const CellChange& change : changes) {
-                    if (change.table.compare(old.name, Qt::CaseInsensitive) == 0 && change.location == old.locations[r]
-                        && change.column.compare(old.columns[c].name, Qt::CaseInsensitive) == 0)
+                    if (sameName(change.table, old.name) && change.location == old.locations[r]
+                        && sameName(change.column, old.columns[c].name))
                         expected = change.value;
                 }
-                if (!sameValue(expected, now.rows[r][c]))
+                if (!sameValue(expected, values[c]))
                     throw mismatch(QStringLiteral("table %1, row %2, column %3").arg(old.name).arg(r + 1).arg(old.columns[c].name));
             }
         }
@@ -276,9 +311,11 @@ void CellSave::commit()
     syncFolder(info.absolutePath());
 }
 
-void saveCellChanges(const QString& path, const std::vector<CellChange>& changes)
+std::vector<RowMove> saveCellChanges(const QString& path, const std::vector<CellChange>& changes)
 {
-    CellSave(path, changes).commit();
+    CellSave save(path, changes);
+    save.commit();
+    return save.moves();
 }
 
 }  // namespace tallomar::mdb

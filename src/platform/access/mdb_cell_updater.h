@@ -17,12 +17,23 @@ struct CellChange {
     QVariant value;
 };
 
+// A changed row that no longer fitted its page and moved to another page of
+// its table: it is read at `to` from then on.
+struct RowMove {
+    QString table;
+    RowLocation from;
+    RowLocation to;
+};
+
 // Writes the changes into the Jet 4 file in place, through a copy in the same
 // folder that replaces the file only once it reads back with exactly these
-// cells changed; the previous file is kept as <name>.bak. Throws Error naming
-// the file and the reason (Access lock file present, not Jet 4, encrypted,
-// indexed column, row no longer fits its page, ...); the file is then left
-// byte for byte as it was.
-void saveCellChanges(const QString& path, const std::vector<CellChange>& changes);
+// cells changed; the previous file is kept as <name>.bak. A path that is a
+// symbolic link saves the file it points to. Memo values too long for the
+// row go to LVAL pages; a row that outgrows its page moves to another page
+// of its table, leaving an overflow pointer in its place. Throws Error
+// naming the file and the reason (Access lock file present, not a regular
+// file, not Jet 4, encrypted, indexed column, ...); the file is then left
+// byte for byte as it was. Returns the rows that moved.
+std::vector<RowMove> saveCellChanges(const QString& path, const std::vector<CellChange>& changes);
 
 }  // namespace tallomar::mdb

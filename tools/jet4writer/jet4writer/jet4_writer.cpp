@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/access/jet4_data_page.h"
 #include "platform/access/jet4_format.h"
+#include "platform/access/jet4_long_value.h"
 #include "platform/access/jet4_row.h"
 #include "platform/access/mdb_file_header.h"
 
@@ -23,8 +24,6 @@ using mdb::ColumnKind;
 constexpr quint32 kHeaderPage = 0;
 constexpr quint32 kFirstMapPage = 1;
 constexpr quint32 kCataloguePage = 2;
-constexpr int kSinglePageCapacity = kPageSize - kRowOffsetsStart - 2;
-constexpr int kChainChunk = kSinglePageCapacity - 4;
 constexpr quint32 kSystemTableFlags = 0x80000002;
 constexpr quint16 kGeneralSortOrder = 0x0409;
 
@@ -187,28 +186,10 @@ private:
 
     QByteArray longValue(const QByteArray& data)
     {
-        if (data.size() <= kInlineLimit)
-            return encodeInlineLongValue(data);
-        const auto length = static_cast<quint32>(data.size());
-        if (data.size() <= kSinglePageCapacity) {
-            const quint32 number = newPage();
-            DataPage page = DataPage::create(0, true);
-            page.appendRow(data);
-            pages_[number] = page.bytes();
-            return encodeLongValuePointer(length, kLongValueSinglePage, rowPointer(number, 0));
-        }
-        std::vector<quint32> chain;
-        for (qsizetype at = 0; at < data.size(); at += kChainChunk)
-            chain.push_back(newPage());
-        for (size_t i = 0; i < chain.size(); ++i) {
-            QByteArray row;
-            append32(row, i + 1 < chain.size() ? rowPointer(chain[i + 1], 0) : 0);
-            row.append(data.mid(static_cast<qsizetype>(i) * kChainChunk, kChainChunk));
-            DataPage page = DataPage::create(0, true);
-            page.appendRow(row);
-            pages_[chain[i]] = page.bytes();
-        }
-        return encodeLongValuePointer(length, kLongValueChain, rowPointer(chain.front(), 0));
+        return storeLongValue(data, [this](const QByteArray& page) {
+            pages_.push_back(page);
+            return static_cast<quint32>(pages_.size() - 1);
+        });
     }
 
     QByteArray encode(const TableSpec& table, const TableLayout& layout, const RowSpec& spec)

@@ -13,12 +13,10 @@
 //
 // Supported column kinds: Boolean, Byte, Integer, LongInteger, Double,
 // DateTime (a double, days since 1899-12-30), Text, Memo, Ole. Text is
-// stored as uncompressed UCS-2. Memo and OLE values up to kInlineLimit
-// bytes stay in the row; longer ones go to one LVAL page, or a chain of
-// them when longer than a page.
+// stored as uncompressed UCS-2. Memo and OLE values are stored as the cell
+// updater stores them (platform/access/jet4_long_value.h): short ones in
+// the row, longer ones on one LVAL page, or a chain of them.
 namespace tallomar::jet4 {
-
-constexpr int kInlineLimit = 1024;
 
 // Throws Error when the description cannot be written (unsupported kind,
 // a row larger than a page, value count not matching the columns ...).
