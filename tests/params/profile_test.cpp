@@ -143,6 +143,25 @@ TEST(ProfileWriting, RefusesWhatTheFileCannotHoldAndLeavesItUntouched) {
     EXPECT_EQ(package.readBytes(QStringLiteral("a.ini")), before);
 }
 
+TEST(ProfileWriting, RefusesAUtf16FileEndingInHalfACharacter) {
+    test::PackageFixture package;
+    const QString text = QStringLiteral("[Var]\r\n1.5=旧");
+    QByteArray before("\xFF\xFE", 2);
+    before.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2).append('\0');
+    package.writeBytes(QStringLiteral("a.ini"), before);
+    const QString file = package.path(QStringLiteral("a.ini"));
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("Var"), QStringLiteral("1.5")), QStringLiteral("旧"));
+    for (const QString& section : {QStringLiteral("Var"), QStringLiteral("参数")}) {
+        try {
+            profile::writeValue(file, section, QStringLiteral("1.5"), QStringLiteral("新值"));
+            ADD_FAILURE() << "writing to [" << section.toStdString() << "] was not refused";
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().contains(QStringLiteral("half a character"))) << error.message().toStdString();
+        }
+    }
+    EXPECT_EQ(package.readBytes(QStringLiteral("a.ini")), before);
+}
+
 TEST(ProfileWriting, ReadOnlyFilesAreNotWrittenAndPermissionsAreKept) {
     test::PackageFixture package;
     package.writeBytes(QStringLiteral("a.ini"), "[Var]\r\n1.5=old\r\n");

@@ -13,9 +13,11 @@ using Kind = TsqlToken::Kind;
 
 // Placeholders for database names in translated SQL, bound per run because
 // USE changes which database is SQLite's "main" in the middle of a batch.
-constexpr char PlaceholderOpen = '\x01';
-constexpr char PlaceholderClose = '\x02';
-constexpr char CurrentDatabaseName = '\x03';
+// They are bytes that UTF-8 never uses, so that no text of the batch, not
+// even a control character in a string, is taken for one.
+constexpr char PlaceholderOpen = '\xFD';
+constexpr char PlaceholderClose = '\xFE';
+constexpr char CurrentDatabaseName = '\xFF';
 
 const std::set<std::string> statementStarts = {
     "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",

@@ -157,6 +157,9 @@ QByteArray Document::withValue(const QString& section, const QString& key,
         throw Error(QStringLiteral("\"%1\" cannot be the name of a key").arg(key));
     if (holdsLineBreak(value))
         throw Error(QStringLiteral("the value for key \"%1\" holds a line break").arg(key));
+    // Text added after half a character would be read a byte out of step.
+    if ((bytes_.size() - textStart_) % unitSize() != 0)
+        throw Error(QStringLiteral("the file is UTF-16 but ends in half a character"));
 
     QByteArray result = bytes_;
     const qsizetype entry = findEntry(sectionName, keyName);
