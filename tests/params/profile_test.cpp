@@ -61,6 +61,17 @@ TEST(ProfileReading, TheFirstOccurrenceOfANameCounts) {
               QByteArray("[S]\r\nk=new\r\nK=second\r\n[s]\r\nk=third\r\nonly=later\r\n"));
 }
 
+TEST(ProfileEncoding, ABadByteReadsAsAReplacementCharacterAlsoAtTheEndOfTheFile) {
+    test::PackageFixture package;
+    package.writeBytes(QStringLiteral("a.ini"), "[S]\r\nk=" + gbk(QStringLiteral("值")) + "\xBF");
+    const QString file = package.path(QStringLiteral("a.ini"));
+    const QString expected = QStringLiteral("值\uFFFD");
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("k")), expected);
+    profile::writeValue(file, QStringLiteral("T"), QStringLiteral("k"), QStringLiteral("1"));
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("k")), expected)
+        << "the line break added after it changes nothing";
+}
+
 TEST(ProfileEncoding, ByteOrderMarksChooseUtf8OrUtf16AndOtherwiseCodePage936) {
     test::PackageFixture package;
     const QString text = QStringLiteral("[SQL]\r\nName=应收账款\r\n");
