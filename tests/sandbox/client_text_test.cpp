@@ -20,5 +20,18 @@ TEST(ClientText, ControlCharactersAreNotTakenForDatabaseNames) {
     }
 }
 
+// RAISERROR's numbers take their whole part; one that does not fit an int
+// is out of range like any other, not a reason to drop the connection.
+TEST(ClientText, RaiserrorNumbersOfAnyShape) {
+    const auto raise = [](const std::string& arguments) {
+        return translateBatch("raiserror('x', " + arguments + ")", TranslationContext{}).at(0).message;
+    };
+    EXPECT_EQ(raise(".7, 1").severity, 0);
+    EXPECT_EQ(raise("16, 99999999999").state, 1);
+    EXPECT_EQ(raise("16, -99999999999").state, 1);
+    EXPECT_EQ(raise("16.9, 2.5").severity, 16);
+    EXPECT_THROW(raise("99999999999, 1"), TsqlError);
+}
+
 }  // namespace
 }  // namespace tallomar::sandbox
