@@ -72,6 +72,7 @@ struct TranslationContext {
     bool inTransaction = false;
 };
 
+// `batch` is UTF-8, as utf16ToUtf8 makes it.
 std::vector<TsqlStatement> translateBatch(std::string_view batch, const TranslationContext& context);
 
 // Replaces the database placeholders of translated SQL: the current
