@@ -1,11 +1,13 @@
 #include "libmdb_read.h"
 
 #include "platform/error.h"
+#include "platform/access/jet4_format.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -70,11 +72,41 @@ public:
         char type = 0;
         return file_.getChar(&type) && static_cast<unsigned char>(type) == kTableDefinitionPage;
     }
+    // libmdb reads a memo from whatever page its pointer names, a zeroed
+    // one included, and says nothing.
+    bool isLongValue(quint32 page, unsigned row)
+    {
+        if (page == 0 || page >= header_.pageCount)
+            return false;
+        if (header_.databaseKey != 0)
+            return true;
+        if (!file_.seek(qint64(page) * header_.pageSize))
+            return false;
+        const QByteArray start = file_.read(jet4::kRowOffsetsStart);
+        return start.size() == jet4::kRowOffsetsStart && static_cast<unsigned char>(start[0]) == jet4::kDataPage
+            && start.mid(jet4::kOwnerOffset, 4) == "LVAL" && row < jet4::get16(start, jet4::kRowCountOffset);
+    }
 
 private:
     QFile file_;
     FileHeader header_;
 };
+
+void checkLongValue(PageChecker& pages, const MdbField& field, const char* column, const QString& table,
+                    const QString& fileName)
+{
+    if (field.is_null || field.siz < jet4::kLongValueHeaderSize)
+        return;
+    const auto* header = static_cast<const unsigned char*>(field.value);
+    if (header[3] & jet4::kLongValueInline)
+        return;
+    const quint32 pointer = qFromLittleEndian<quint32>(header + 4);
+    if (!pages.isLongValue(pointer >> 8, pointer & 0xff))
+        throw Error(QStringLiteral("%1: the file is damaged: the long value of column %2 in table %3 should be on page %4, "
+                                   "which does not hold it")
+                        .arg(fileName, QString::fromUtf8(column), table)
+                        .arg(pointer >> 8));
+}
 
 void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const MdbField& field, const char* bound,
                  int length)
@@ -135,14 +167,16 @@ TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, co
 {
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
-        throw Error(QStringLiteral("%1: cannot read the definition of table %2 (damaged file)")
+        throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
                         .arg(fileName, QString::fromUtf8(entry->object_name)));
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
 
-void readTable(TableEncoder& out, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName)
+void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
+               const QString& fileName)
 {
+    const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();
 
@@ -158,6 +192,7 @@ void readTable(TableEncoder& out, MdbHandle* mdb, MdbCatalogEntry* entry, quint3
         mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
     }
 
+    quint32 rowsRead = 0;
     std::vector<MdbField> fields(columnCount);
     std::vector<const MdbField*> fieldOfColumn(columnCount);
     mdb_rewind_table(table);
@@ -169,20 +204,29 @@ void readTable(TableEncoder& out, MdbHandle* mdb, MdbCatalogEntry* entry, quint3
         size_t rowSize = 0;
         if (mdb_find_row(mdb, static_cast<int>(rowIndex), &rowStart, &rowSize) != 0
             || mdb_crack_row(table, rowStart & 0x1fff, rowSize, fields.data()) < 0)
-            throw Error(QStringLiteral("%1: damaged row in table %2").arg(fileName, QString::fromUtf8(entry->object_name)));
+            throw Error(QStringLiteral("%1: damaged row in table %2").arg(fileName, name));
         std::fill(fieldOfColumn.begin(), fieldOfColumn.end(), nullptr);
         for (const MdbField& field : fields)
             if (field.colnum >= 0 && static_cast<unsigned>(field.colnum) < columnCount)
                 fieldOfColumn[field.colnum] = &field;
 
         out.beginRow({table->cur_phys_pg, static_cast<quint16>(rowIndex)});
+        ++rowsRead;
         for (unsigned i = 0; i < columnCount; ++i) {
+            const int type = columns[i]->col_type;
+            if (fieldOfColumn[i] && (type == MDB_MEMO || type == MDB_OLE))
+                checkLongValue(pages, *fieldOfColumn[i], columns[i]->name, name, fileName);
             if (fieldOfColumn[i])
                 encodeValue(out, mdb, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i]);
             else
                 out.addNull();
         }
     }
+    // Access keeps each table's row count in its definition; rows that a
+    // damaged usage map hides from libmdb show up here.
+    if (rowsRead != table->num_rows)
+        throw Error(QStringLiteral("%1: the file is damaged: table %2 holds %3 rows by its definition, %4 could be read")
+                        .arg(fileName, name).arg(table->num_rows).arg(rowsRead));
 }
 
 }  // namespace
@@ -224,7 +268,7 @@ QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const Q
             throw Error(QStringLiteral("%1: table %2 points outside its table definition (damaged file)")
                             .arg(fileName, name));
         step(QStringLiteral("table %1").arg(name));
-        readTable(tables, mdb.get(), entry, header.pageCount, fileName);
+        readTable(tables, pages, mdb.get(), entry, header.pageCount, fileName);
     }
     return tables.bytes();
 }

@@ -28,7 +28,9 @@ namespace {
 
 // The helper's descriptors besides stdin, stdout and stderr.
 constexpr int kResultFd = 3;
-constexpr int kStepFd = 4;
+// Step notes go in the message stream, so that each message is put down to
+// the step it came in; no message starts with this byte.
+constexpr char kStepMark = '\x01';
 constexpr char kResultTag = 'R';
 constexpr char kFailureTag = 'E';
 constexpr int kOutOfMemoryExit = 3;
@@ -129,7 +131,27 @@ bool drain(int fd, QByteArray& buffer)
     return n > 0;
 }
 
-pid_t spawn(const QString& program, const QStringList& arguments, int result, int step, int messages)
+// Takes the step notes out of the messages; the step is the one the first
+// message came in, or the last one.
+void splitSteps(ContainedOutcome& outcome)
+{
+    QByteArray messages;
+    QByteArray step;
+    bool found = false;
+    for (const QByteArray& line : outcome.messages.split('\n')) {
+        if (line.startsWith(kStepMark)) {
+            if (!found)
+                step = line.mid(1);
+        } else if (!line.isEmpty()) {
+            found = true;
+            messages.append(line).append('\n');
+        }
+    }
+    outcome.messages = messages;
+    outcome.step = QString::fromUtf8(step);
+}
+
+pid_t spawn(const QString& program, const QStringList& arguments, int result, int messages)
 {
     const QByteArray path = QFile::encodeName(program);
     std::vector<QByteArray> storage{path};
@@ -146,7 +168,6 @@ pid_t spawn(const QString& program, const QStringList& arguments, int result, in
     posix_spawn_file_actions_adddup2(&actions, messages, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, messages, STDERR_FILENO);
     posix_spawn_file_actions_adddup2(&actions, result, kResultFd);
-    posix_spawn_file_actions_adddup2(&actions, step, kStepFd);
     pid_t child = 0;
     const int failed = posix_spawn(&child, path.constData(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -160,13 +181,12 @@ pid_t spawn(const QString& program, const QStringList& arguments, int result, in
 ContainedOutcome runContained(const QString& program, const QStringList& arguments, const ContainedLimits& limits)
 {
     const Descriptor result(memoryFile("contained-result"));
-    const Descriptor step(memoryFile("contained-step"));
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         throw Error(QStringLiteral("cannot create a pipe: %1").arg(systemMessage()));
     const Descriptor messages(pipeEnds[0]);
     Descriptor messagesIn(pipeEnds[1]);
-    const pid_t child = spawn(program, arguments, result.get(), step.get(), messagesIn.get());
+    const pid_t child = spawn(program, arguments, result.get(), messagesIn.get());
     messagesIn.reset();
 
     // The message pipe ends when the helper does.
@@ -194,7 +214,7 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     outcome.messages.truncate(limits.maxMessageBytes);
-    outcome.step = QString::fromUtf8(contentOf(step.get()));
+    splitSteps(outcome);
     if (outcome.end != ContainedOutcome::End::Finished)
         return outcome;
 
@@ -227,10 +247,9 @@ int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(con
     setrlimit(RLIMIT_AS, &memory);
 
     const auto noteStep = [](const QString& step) {
-        const QByteArray bytes = step.toUtf8();
-        if (ftruncate(kStepFd, 0) == 0) {
-            [[maybe_unused]] const ssize_t written = pwrite(kStepFd, bytes.constData(), static_cast<size_t>(bytes.size()), 0);
-        }
+        std::fflush(stderr);
+        const QByteArray line = kStepMark + step.toUtf8() + '\n';
+        writeAll(STDERR_FILENO, line.constData(), line.size());
     };
     char tag = kResultTag;
     QByteArray result;

@@ -26,8 +26,8 @@ struct ContainedOutcome {
     QByteArray result;   // Finished: what the work returned
     QString failure;     // Failed: the message of the Error the work threw
     int signal = 0;      // Crashed: the signal that ended the helper; 0 when it ended without a result
-    QByteArray messages; // what the helper printed, at most maxMessageBytes
-    QString step;        // what the helper was doing last (see ContainedStep)
+    QByteArray messages; // what the helper printed, at most maxMessageBytes, without step notes
+    QString step;        // the step of the first message, else the last step (see ContainedStep)
 };
 
 // Lets the work in the helper say what it is doing, so that a crash or hang

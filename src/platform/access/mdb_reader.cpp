@@ -21,7 +21,8 @@ namespace {
 // program, with limits; any warning it prints counts as damage. The limits
 // leave a whole file ample room: reading a 5 MB file takes a fraction of a
 // second and a few times its size in memory.
-constexpr int kTimeoutMs = 10'000;
+constexpr int kBaseTimeoutMs = 3'000;
+constexpr quint64 kFileBytesPerTimeoutMs = 10'000;  // 100 ms more per MB
 constexpr quint64 kBaseAddressSpace = 256ull << 20;
 constexpr quint64 kAddressSpacePerFileByte = 32;
 
@@ -62,14 +63,16 @@ QString describe(const ContainedOutcome& outcome, const QString& fileName, const
     case ContainedOutcome::End::Failed:
         return outcome.failure;
     case ContainedOutcome::End::Crashed:
+        // GLib ends the program when an allocation fails at the limit.
+        if (said.contains(QLatin1String("failed to allocate")))
+            return damage(fileName, QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
         return damage(fileName, QStringLiteral("reading %1 crashed the Access reader (%2)%3")
                                     .arg(step,
                                          outcome.signal ? QString::fromLocal8Bit(strsignal(outcome.signal))
                                                         : QStringLiteral("it ended without a result"),
                                          report));
     case ContainedOutcome::End::OutOfMemory:
-        return damage(fileName, QStringLiteral("reading %1 needed more memory than the file can take up")
-                                    .arg(step));
+        return damage(fileName, QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
     case ContainedOutcome::End::TimedOut:
         return damage(fileName, QStringLiteral("reading %1 did not finish within %2 seconds")
                                     .arg(step).arg(limits.timeoutMs / 1000));
@@ -91,8 +94,9 @@ std::vector<Table> readTables(const QString& path, const QStringList& only)
     const QString fileName = QFileInfo(path).fileName();
     const FileHeader header = readFileHeader(path);
     ContainedLimits limits;
-    limits.timeoutMs = kTimeoutMs;
-    const quint64 memory = kBaseAddressSpace + kAddressSpacePerFileByte * header.pageCount * header.pageSize;
+    const quint64 fileBytes = quint64(header.pageCount) * header.pageSize;
+    limits.timeoutMs = kBaseTimeoutMs + static_cast<int>(fileBytes / kFileBytesPerTimeoutMs);
+    const quint64 memory = kBaseAddressSpace + kAddressSpacePerFileByte * fileBytes;
     const ContainedOutcome outcome
         = runContained(readerProgram(), QStringList{path, QString::number(memory)} + only, limits);
     if (outcome.end != ContainedOutcome::End::Finished || !outcome.messages.isEmpty())
