@@ -35,7 +35,7 @@ bool OpenToolDatabase(const QString& path) {
         cnTool = tooldb::ToolDatabase::open(path);
     } catch (const Error& error) {
         showMessage(nullptr, MessageIcon::Exclamation,
-                    QStringLiteral("无法打开系统数据库 %1：%2").arg(path, error.message()));
+                    QStringLiteral("工具数据库已损坏：%1").arg(error.message()));
         return false;
     }
     gServerName = loadSetting("ServerName");

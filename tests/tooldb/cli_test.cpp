@@ -1,5 +1,7 @@
 #include "support/tool_fixture.h"
 
+#include "jet4writer/damage.h"
+#include "platform/access/mdb_reader.h"
 #include "support/program_run.h"
 
 #include <QFile>
@@ -55,6 +57,21 @@ TEST_F(ToolDbProgram, ErrorsGiveOneLineAndStatusOneAndChangeNothing) {
     EXPECT_EQ(bytesOf(file.path()), before);
     EXPECT_EQ(runTooldb({file.folder() + QStringLiteral("/missing.mdb"), QStringLiteral("select 1")}).exitCode, 1);
     EXPECT_EQ(runTooldb({file.path()}).exitCode, 1);
+}
+
+TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {
+    QByteArray damaged = bytesOf(file.path());
+    jet4::zeroPage(damaged, mdb::readTables(file.path(), {QStringLiteral("ZOL")}).front().locations.front().page);
+    QFile out(file.path());
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged);
+    out.close();
+    const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cValue from ZOL")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.outText().isEmpty());
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("ZOL.mdb: the file is damaged: table ZOL holds"))) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(bytesOf(file.path()), damaged);
 }
 
 }  // namespace
