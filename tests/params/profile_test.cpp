@@ -61,6 +61,17 @@ TEST(ProfileReading, TheFirstOccurrenceOfANameCounts) {
               QByteArray("[S]\r\nk=new\r\nK=second\r\n[s]\r\nk=third\r\nonly=later\r\n"));
 }
 
+TEST(ProfileEncoding, ABadByteReadsAsAReplacementCharacterAlsoAtTheEndOfTheFile) {
+    test::PackageFixture package;
+    package.writeBytes(QStringLiteral("a.ini"), "[S]\r\nk=" + gbk(QStringLiteral("值")) + "\xBF");
+    const QString file = package.path(QStringLiteral("a.ini"));
+    const QString expected = QStringLiteral("值\uFFFD");
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("k")), expected);
+    profile::writeValue(file, QStringLiteral("T"), QStringLiteral("k"), QStringLiteral("1"));
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("k")), expected)
+        << "the line break added after it changes nothing";
+}
+
 TEST(ProfileEncoding, ByteOrderMarksChooseUtf8OrUtf16AndOtherwiseCodePage936) {
     test::PackageFixture package;
     const QString text = QStringLiteral("[SQL]\r\nName=应收账款\r\n");
@@ -140,6 +151,25 @@ TEST(ProfileWriting, RefusesWhatTheFileCannotHoldAndLeavesItUntouched) {
                  Error);
     EXPECT_THROW(profile::writeValue(file, QStringLiteral("Var"), QStringLiteral("a=b"), QStringLiteral("1")), Error);
     EXPECT_THROW(profile::writeValue(file, QStringLiteral("V]ar"), QStringLiteral("1.5"), QStringLiteral("1")), Error);
+    EXPECT_EQ(package.readBytes(QStringLiteral("a.ini")), before);
+}
+
+TEST(ProfileWriting, RefusesAUtf16FileEndingInHalfACharacter) {
+    test::PackageFixture package;
+    const QString text = QStringLiteral("[Var]\r\n1.5=旧");
+    QByteArray before("\xFF\xFE", 2);
+    before.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2).append('\0');
+    package.writeBytes(QStringLiteral("a.ini"), before);
+    const QString file = package.path(QStringLiteral("a.ini"));
+    EXPECT_EQ(profile::readValue(file, QStringLiteral("Var"), QStringLiteral("1.5")), QStringLiteral("旧"));
+    for (const QString& section : {QStringLiteral("Var"), QStringLiteral("参数")}) {
+        try {
+            profile::writeValue(file, section, QStringLiteral("1.5"), QStringLiteral("新值"));
+            ADD_FAILURE() << "writing to [" << section.toStdString() << "] was not refused";
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().contains(QStringLiteral("half a character"))) << error.message().toStdString();
+        }
+    }
     EXPECT_EQ(package.readBytes(QStringLiteral("a.ini")), before);
 }
 

@@ -2,11 +2,11 @@
 
 #include "sandbox/login7.h"
 #include "sandbox/result_stream.h"
+#include "sandbox/sql_batch.h"
 #include "sandbox/sqlite_errors.h"
 #include "sandbox/tds_protocol.h"
 #include "sandbox/tds_tokens.h"
 #include "sandbox/tsql_lexer.h"
-#include "sandbox/utf16.h"
 
 #include <algorithm>
 #include <chrono>
@@ -43,18 +43,6 @@ private:
     int code_;
     std::string extra_;
 };
-
-std::string batchText(const std::vector<unsigned char>& payload) {
-    // TDS 7.2 and later put ALL_HEADERS (its total length first) before
-    // the text.
-    std::size_t start = 0;
-    if (payload.size() >= 4) {
-        const std::size_t headers = payload[0] | (payload[1] << 8) | (payload[2] << 16) |
-                                    (static_cast<std::size_t>(payload[3]) << 24);
-        if (headers >= 4 && headers <= payload.size()) start = headers;
-    }
-    return utf16ToUtf8(utf16FromBytes(payload.data() + start, (payload.size() - start) / 2));
-}
 
 }  // namespace
 
@@ -136,7 +124,7 @@ bool Session::login(const std::vector<unsigned char>& payload) {
 }
 
 void Session::serveBatch(const std::vector<unsigned char>& payload) {
-    const std::string text = batchText(payload);
+    const std::string text = sqlBatchText(payload);
     state_.recordBatch(text);
     attention_ = false;
     pendingDone_.reset();

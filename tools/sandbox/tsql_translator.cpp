@@ -3,7 +3,10 @@
 #include "sandbox/tds_protocol.h"
 #include "sandbox/tsql_lexer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <limits>
 #include <set>
 
 namespace tallomar::sandbox {
@@ -13,9 +16,11 @@ using Kind = TsqlToken::Kind;
 
 // Placeholders for database names in translated SQL, bound per run because
 // USE changes which database is SQLite's "main" in the middle of a batch.
-constexpr char PlaceholderOpen = '\x01';
-constexpr char PlaceholderClose = '\x02';
-constexpr char CurrentDatabaseName = '\x03';
+// They are bytes that UTF-8 never uses, so that no text of the batch, not
+// even a control character in a string, is taken for one.
+constexpr char PlaceholderOpen = '\xFD';
+constexpr char PlaceholderClose = '\xFE';
+constexpr char CurrentDatabaseName = '\xFF';
 
 const std::set<std::string> statementStarts = {
     "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",
@@ -69,6 +74,16 @@ std::string placeholder(std::string_view database) {
 
 ServerMessage syntaxError(const std::string& near, int line) {
     return {102, 15, 1, "Incorrect syntax near '" + near + "'.", line};
+}
+
+// The whole part of a number argument (".7" is 0); a number beyond int's
+// range becomes int's limit, which the severity and state checks treat as
+// any other value out of their range.
+int wholeNumber(const std::string& text) {
+    long long value = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range)
+        value = text.starts_with('-') ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 [[noreturn]] void notUnderstood(const std::string& what, int line) {
@@ -265,9 +280,9 @@ private:
         if (arguments.size() < 3 || arguments[0].kind != Kind::String ||
             arguments[1].kind != Kind::Number || arguments[2].kind != Kind::Number)
             notUnderstood("RAISERROR other than RAISERROR('message', severity, state)", raise.line);
-        const int severity = std::stoi(arguments[1].text);
+        const int severity = wholeNumber(arguments[1].text);
         if (severity < 0 || severity > 18) notUnderstood("RAISERROR with severity above 18", raise.line);
-        raise.message = {50000, severity, std::stoi(arguments[2].text),
+        raise.message = {50000, severity, wholeNumber(arguments[2].text),
                          formatMessage(arguments[0].text, arguments, 3), raise.line};
         if (raise.message.state < 0 || raise.message.state > 255) raise.message.state = 1;
         return raise;

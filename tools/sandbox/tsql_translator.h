@@ -56,6 +56,7 @@ struct TranslationContext {
     std::uint64_t sessionId = 0;  // makes local #temp names unique
 };
 
+// `batch` is UTF-8, as utf16ToUtf8 makes it.
 std::vector<TsqlStatement> translateBatch(std::string_view batch, const TranslationContext& context);
 
 // Replaces the database placeholders of translated SQL: the current

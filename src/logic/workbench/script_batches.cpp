@@ -33,6 +33,10 @@ bool BatchCollector::finish() {
 
 void forEachBatch(const QString& path, const std::function<void(const QString& batch)>& send) {
     ScriptTextReader reader(path);
+    forEachBatch(reader, send);
+}
+
+void forEachBatch(ScriptTextReader& reader, const std::function<void(const QString& batch)>& send) {
     BatchCollector collector;
     QStringView line;
     while (reader.nextLine(line)) {

@@ -6,6 +6,8 @@
 
 namespace tallomar {
 
+class ScriptTextReader;
+
 // A separator line: its first two characters are "GO" in any letter case and
 // what follows them, if anything, is not a letter, a digit or an underscore.
 // "GO", "go -- next", "GO;" and "GO 2" separate; "GOTO done" and
@@ -37,5 +39,7 @@ private:
 // file cannot be opened or read, or holds bytes not valid in its encoding
 // (see ScriptTextReader); whatever `send` throws ends the reading at once.
 void forEachBatch(const QString& path, const std::function<void(const QString& batch)>& send);
+// The same from a reader already open.
+void forEachBatch(ScriptTextReader& reader, const std::function<void(const QString& batch)>& send);
 
 }  // namespace tallomar

@@ -10,10 +10,6 @@ namespace tallomar {
 
 namespace {
 
-// Large enough that the per-piece cost vanishes, small enough that memory
-// stays flat.
-constexpr qsizetype kPieceBytes = 1 << 20;
-
 bool isLineEndByte(char byte) { return byte == '\r' || byte == '\n'; }
 
 bool isLineEnd(char16_t unit) { return unit == u'\r' || unit == u'\n'; }
@@ -47,22 +43,27 @@ bool hasLoneSurrogate(QStringView text) {
 
 }  // namespace
 
-ScriptTextReader::ScriptTextReader(const QString& path) : path_(path), file_(path) {
+ScriptTextReader::ScriptTextReader(const QString& path) : path_(path), file_(path), device_(file_) {
     if (!file_.open(QIODevice::ReadOnly)) throw Error(file_.errorString());
     detectByteOrderMark();
 }
 
+ScriptTextReader::ScriptTextReader(QIODevice& device, const QString& name, qsizetype pieceBytes)
+    : path_(name), device_(device), pieceBytes_(pieceBytes) {
+    detectByteOrderMark();
+}
+
 void ScriptTextReader::detectByteOrderMark() {
-    const QByteArray head = file_.peek(3);
+    const QByteArray head = device_.peek(3);
     if (head.startsWith("\xEF\xBB\xBF")) {
         encoding_ = Encoding::Utf8;
-        file_.skip(3);
+        device_.skip(3);
     } else if (head.startsWith("\xFF\xFE")) {
         encoding_ = Encoding::Utf16LittleEndian;
-        file_.skip(2);
+        device_.skip(2);
     } else if (head.startsWith("\xFE\xFF")) {
         encoding_ = Encoding::Utf16BigEndian;
-        file_.skip(2);
+        device_.skip(2);
     }
 }
 
@@ -96,9 +97,9 @@ bool ScriptTextReader::nextLine(QStringView& line) {
 bool ScriptTextReader::decodeMore() {
     if (invalidAhead_) return false;
     const qsizetype held = carry_.size();
-    carry_.resize(held + kPieceBytes);
-    const qint64 read = file_.read(carry_.data() + held, kPieceBytes);
-    if (read < 0) throw Error(file_.errorString());
+    carry_.resize(held + pieceBytes_);
+    const qint64 read = device_.read(carry_.data() + held, pieceBytes_);
+    if (read < 0) throw Error(device_.errorString());
     carry_.resize(held + read);
     if (read == 0) endOfFile_ = true;
     if (carry_.isEmpty()) return false;

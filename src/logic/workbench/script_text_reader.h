@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QIODevice>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -21,6 +22,9 @@ public:
     // Opens the file; throws tallomar::Error with the file system's
     // description when it cannot be opened.
     explicit ScriptTextReader(const QString& path);
+    // Reads from an open device, `pieceBytes` at a time; `name` stands for
+    // it in messages.
+    ScriptTextReader(QIODevice& device, const QString& name, qsizetype pieceBytes = kPieceBytes);
 
     // The next line, without its line end, valid until the next call; false
     // at the end of the file. Throws tallomar::Error when the file cannot be
@@ -28,6 +32,10 @@ public:
     bool nextLine(QStringView& line);
 
     enum class Encoding { Gbk, Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+    // Large enough that the per-piece cost vanishes, small enough that memory
+    // stays flat.
+    static constexpr qsizetype kPieceBytes = 1 << 20;
 
 private:
     void detectByteOrderMark();
@@ -45,6 +53,8 @@ private:
 
     QString path_;
     QFile file_;
+    QIODevice& device_;  // file_ unless a device was given
+    qsizetype pieceBytes_ = kPieceBytes;
     Encoding encoding_ = Encoding::Gbk;
     QByteArray carry_;     // raw bytes read but not yet decoded
     QString text_;         // decoded text not yet handed out as lines

@@ -69,7 +69,11 @@ QString Document::decode(qsizetype from, qsizetype to) const {
     }
     // A line with bytes that are not GBK still reads, those bytes as U+FFFD.
     if (auto text = codepage::decodeGbk(view)) return *text;
-    return QStringDecoder("GBK").decode(view);
+    // The decoder holds a lead byte at the end back for a next call; the LF
+    // after it makes it read as U+FFFD whether or not the line has an end.
+    QString text = QStringDecoder("GBK").decode(view.toByteArray() + '\n');
+    text.chop(1);
+    return text;
 }
 
 QByteArray Document::encode(const QString& text) const {
@@ -157,6 +161,9 @@ QByteArray Document::withValue(const QString& section, const QString& key,
         throw Error(QStringLiteral("\"%1\" cannot be the name of a key").arg(key));
     if (holdsLineBreak(value))
         throw Error(QStringLiteral("the value for key \"%1\" holds a line break").arg(key));
+    // Text added after half a character would be read a byte out of step.
+    if ((bytes_.size() - textStart_) % unitSize() != 0)
+        throw Error(QStringLiteral("the file is UTF-16 but ends in half a character"));
 
     QByteArray result = bytes_;
     const qsizetype entry = findEntry(sectionName, keyName);
