@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include <mdbtools.h>
 
@@ -59,7 +60,7 @@ class PageChecker {
 public:
     PageChecker(const QString& path, const FileHeader& header) : file_(path), header_(header)
     {
-        file_.open(QIODevice::ReadOnly);
+        file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     bool isTableDefinition(quint32 page)
     {
@@ -73,23 +74,35 @@ public:
         return file_.getChar(&type) && static_cast<unsigned char>(type) == kTableDefinitionPage;
     }
     // libmdb reads a memo from whatever page its pointer names, a zeroed
-    // one included, and says nothing.
+    // one included, and says nothing. Many memos share a page: each page is
+    // looked at once.
     bool isLongValue(quint32 page, unsigned row)
     {
         if (page == 0 || page >= header_.pageCount)
             return false;
         if (header_.databaseKey != 0)
             return true;
-        if (!file_.seek(qint64(page) * header_.pageSize))
-            return false;
-        const QByteArray start = file_.read(jet4::kRowOffsetsStart);
-        return start.size() == jet4::kRowOffsetsStart && static_cast<unsigned char>(start[0]) == jet4::kDataPage
-            && start.mid(jet4::kOwnerOffset, 4) == "LVAL" && row < jet4::get16(start, jet4::kRowCountOffset);
+        auto known = longValueRows_.find(page);
+        if (known == longValueRows_.end())
+            known = longValueRows_.emplace(page, longValueRowsOn(page)).first;
+        return row < known->second;
     }
 
 private:
+    // The row count of an LVAL page; 0 for any other page.
+    unsigned longValueRowsOn(quint32 page)
+    {
+        if (!file_.seek(qint64(page) * header_.pageSize))
+            return 0;
+        const QByteArray start = file_.read(jet4::kRowOffsetsStart);
+        const bool longValues = start.size() == jet4::kRowOffsetsStart
+            && static_cast<unsigned char>(start[0]) == jet4::kDataPage && start.mid(jet4::kOwnerOffset, 4) == "LVAL";
+        return longValues ? jet4::get16(start, jet4::kRowCountOffset) : 0;
+    }
+
     QFile file_;
     FileHeader header_;
+    std::unordered_map<quint32, unsigned> longValueRows_;
 };
 
 void checkLongValue(PageChecker& pages, const MdbField& field, const char* column, const QString& table,
