@@ -33,7 +33,7 @@ bool OpenToolDatabase(Session& session, const QString& path) {
         session.cnTool = tooldb::ToolDatabase::open(path);
     } catch (const Error& error) {
         showMessage(nullptr, MessageIcon::Exclamation,
-                    QStringLiteral("无法打开系统数据库 %1：%2").arg(path, error.message()));
+                    QStringLiteral("工具数据库已损坏：%1").arg(error.message()));
         return false;
     }
     const tooldb::ToolDatabase& database = *session.cnTool;

@@ -53,6 +53,7 @@ jet4::DatabaseSpec toolDatabaseSpec()
                             QStringLiteral("check1.sql"), qint64(1), QStringLiteral("tmp_result")}},
                           {{QStringLiteral("订正"), QStringLiteral("sql"), QStringLiteral("订正凭证"),
                             QStringLiteral("999"), qint64(2), QVariant()}}}};
+    file.description = QStringLiteral("脚本清单");
     jet4::TableSpec version{QStringLiteral("Version"),
                             {{QStringLiteral("cItem"), ColumnKind::Text, 50},
                              {QStringLiteral("iGrade"), ColumnKind::Integer},

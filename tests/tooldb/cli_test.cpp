@@ -1,5 +1,7 @@
 #include "support/tool_fixture.h"
 
+#include "jet4writer/damage.h"
+#include "platform/access/mdb_reader.h"
 #include "support/program_run.h"
 
 #include "platform/text/delimited_text.h"
@@ -77,6 +79,21 @@ TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
     QString quoted = memo;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
     EXPECT_EQ(csv.outText(), QStringLiteral("cName,cValue\r\nReadme,\"%1\"\r\n").arg(quoted));
+}
+
+TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {
+    QByteArray damaged = bytesOf(file.path());
+    jet4::zeroPage(damaged, mdb::readTables(file.path(), {QStringLiteral("ZOL")}).front().locations.front().page);
+    QFile out(file.path());
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged);
+    out.close();
+    const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cValue from ZOL")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.outText().isEmpty());
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("ZOL.mdb: the file is damaged: table ZOL holds"))) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(bytesOf(file.path()), damaged);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // tallomar-cli check and correct on the demo package, run as processes
 // against a sandbox server holding the demo ledger: findings, repair, clean.
+#include "jet4writer/damage.h"
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
+#include "platform/access/mdb_reader.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>
@@ -88,6 +90,29 @@ TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_FALSE(refused.err.isEmpty());
     EXPECT_TRUE(refused.out.isEmpty());
+}
+
+TEST_F(DemoCommandLine, CorrectRefusesADamagedToolDatabaseAndRunsNothing) {
+    const QString database = package.filePath(QStringLiteral("ZOL.mdb"));
+    const quint32 filePage = [&] {
+        for (const mdb::Table& table : mdb::readTables(database))
+            if (table.name == u"File") return table.locations.front().page;
+        return quint32(0);
+    }();
+    ASSERT_NE(filePage, 0u);
+    QByteArray damaged = readFile(database);
+    jet4::zeroPage(damaged, filePage);
+    QFile file(database);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged);
+    file.close();
+
+    const Result refused = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString();
+    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("tallomar-cli correct: ZOL.mdb: the file is damaged: table File")))
+        << refused.err.toStdString();
+    EXPECT_EQ(readFile(database), damaged);
 }
 
 TEST_F(DemoCommandLine, MissingOptionsAndUnknownEditionFail) {

@@ -25,7 +25,8 @@ struct FileHeader {
 FileHeader parseFileHeader(const QByteArray& firstPage, qint64 fileSize, const QString& name);
 
 // Reads the first page of the file at `path` and checks it as above; also
-// reports a missing, unreadable or empty file.
+// reports a missing, unreadable or empty file, and anything but a regular
+// file (a folder, FIFO or device), without blocking on it.
 FileHeader readFileHeader(const QString& path);
 
 // The header area from 0x18 is stored RC4-encoded with a fixed key; this

@@ -27,6 +27,7 @@ struct TableSpec {
     QString name;
     std::vector<ColumnSpec> columns;
     std::vector<RowSpec> rows;
+    QString description = {};  // kept as the table's Description property in the catalogue; empty: no properties
 };
 
 struct DatabaseSpec {

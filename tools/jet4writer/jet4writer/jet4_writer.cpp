@@ -26,6 +26,8 @@ constexpr quint32 kFirstMapPage = 1;
 constexpr quint32 kCataloguePage = 2;
 constexpr quint32 kSystemTableFlags = 0x80000002;
 constexpr quint16 kGeneralSortOrder = 0x0409;
+constexpr quint16 kPropertyNamesBlock = 0x80;
+constexpr quint16 kPropertyValuesBlock = 0x00;
 
 struct Layout {
     unsigned char type = 0;
@@ -114,6 +116,36 @@ QByteArray fixedBytes(const ColumnSpec& column, const QVariant& value)
     return bytes;
 }
 
+// A table's properties as the catalogue's LvProp column keeps them: the
+// list of property names, then one block of values naming them by index.
+QByteArray propertyData(const QString& description)
+{
+    const QByteArray name = encodeText(QStringLiteral("Description"));
+    QByteArray names;
+    append16(names, static_cast<quint16>(name.size()));
+    names.append(name);
+
+    const QByteArray value = encodeText(description);
+    QByteArray values;
+    append32(values, 0);           // the block's own length, unused by readers
+    append16(values, 0);           // the block's name: none
+    append16(values, static_cast<quint16>(8 + value.size()));
+    values.append('\0');           // not a DDL property
+    values.append(static_cast<char>(kText));
+    append16(values, 0);           // index of the name
+    append16(values, static_cast<quint16>(value.size()));
+    values.append(value);
+
+    QByteArray data("MR2", 4);
+    append32(data, static_cast<quint32>(6 + names.size()));
+    append16(data, kPropertyNamesBlock);
+    data.append(names);
+    append32(data, static_cast<quint32>(6 + values.size()));
+    append16(data, kPropertyValuesBlock);
+    data.append(values);
+    return data;
+}
+
 class Builder {
 public:
     QByteArray build(const DatabaseSpec& spec)
@@ -174,13 +206,13 @@ private:
             {QStringLiteral("Name"), ColumnKind::Text, 128},
             {QStringLiteral("LvProp"), ColumnKind::Ole},
         };
-        const auto entry = [](quint32 page, qint64 flags, const QString& name) {
-            return RowSpec{{QVariant(qint64(page)), QVariant(qint64(0x0F000001)), QVariant(flags),
-                            QVariant(1), QVariant(name), QVariant()}};
+        const auto entry = [](quint32 page, qint64 flags, const QString& name, const QString& description) {
+            return RowSpec{{QVariant(qint64(page)), QVariant(qint64(0x0F000001)), QVariant(flags), QVariant(1),
+                            QVariant(name), description.isEmpty() ? QVariant() : QVariant(propertyData(description))}};
         };
-        catalogue.rows.push_back(entry(kCataloguePage, kSystemTableFlags, catalogue.name));
+        catalogue.rows.push_back(entry(kCataloguePage, kSystemTableFlags, catalogue.name, QString()));
         for (size_t i = 0; i < spec.tables.size(); ++i)
-            catalogue.rows.push_back(entry(definitionPages[i], 0, spec.tables[i].name));
+            catalogue.rows.push_back(entry(definitionPages[i], 0, spec.tables[i].name, spec.tables[i].description));
         return catalogue;
     }
 

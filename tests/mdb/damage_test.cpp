@@ -1,0 +1,112 @@
+// Damaged tool databases are refused within seconds with a message naming
+// the file and what is wrong: never a crash, a hang, an empty table or a
+// cut memo.
+#include "jet4writer/damage.h"
+#include "jet4writer/jet4_writer.h"
+#include "mdb_fixture.h"
+#include "platform/error.h"
+#include "platform/access/mdb_reader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tallomar::test {
+namespace {
+
+constexpr qint64 kAnswerWithinMs = 6'000;
+
+class Damage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QStringLiteral("ZOL.mdb"));
+        whole = jet4::buildDatabase(toolDatabaseSpec());
+        writeBytes(path, whole);
+        file = tableNamed(mdb::readTables(path), QStringLiteral("File"));
+    }
+
+    // Reading `bytes` as ZOL.mdb is refused in good time, naming the file
+    // and saying `fact`.
+    void expectRefused(const QByteArray& bytes, const QString& fact)
+    {
+        writeBytes(path, bytes);
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            const auto tables = mdb::readTables(path);
+            ADD_FAILURE() << "read " << tables.size() << " tables; expected: " << fact.toStdString();
+        } catch (const Error& error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("ZOL.mdb: "))) << error.what();
+            EXPECT_TRUE(error.message().contains(fact)) << error.what();
+        }
+        EXPECT_LT(clock.elapsed(), kAnswerWithinMs);
+        EXPECT_EQ(fileBytes(path), bytes) << "the file was changed";
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    QByteArray whole;
+    mdb::Table file;
+};
+
+TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused)
+{
+    // Bits 3-12 crash libmdb; bit 8 names the header page as the map; the
+    // others point outside the map page. Bit 0 names the free-space map,
+    // which the writer fills alike, so the file still reads correctly.
+    for (int bit : {3, 8, 12, 20}) {
+        QByteArray bytes = whole;
+        jet4::flipUsageMapPointerBit(bytes, file.definitionPage, bit);
+        expectRefused(bytes, QStringLiteral("the file is damaged"));
+    }
+}
+
+TEST_F(Damage, LoopingPropertyDataIsStoppedInSeconds)
+{
+    QByteArray bytes = whole;
+    jet4::flipPropertyLengthBit(bytes);
+    expectRefused(bytes, QStringLiteral("the file is damaged: reading the table catalogue"));
+}
+
+TEST_F(Damage, AZeroedDataPageIsNotAnEmptyTable)
+{
+    QByteArray bytes = whole;
+    jet4::zeroPage(bytes, file.locations.front().page);
+    expectRefused(bytes, QStringLiteral("the file is damaged: table File holds 2 rows by its definition, 0 could be read"));
+}
+
+TEST_F(Damage, AZeroedLongValuePageIsNotACutMemo)
+{
+    QByteArray bytes = whole;
+    jet4::zeroPage(bytes, jet4::firstLongValuePage(bytes));
+    expectRefused(bytes, QStringLiteral("the file is damaged: the long value of column cValue in table ZOL"));
+}
+
+TEST_F(Damage, OnlyRegularFilesAreOpened)
+{
+    const QString fifo = dir.filePath(QStringLiteral("pipe.mdb"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.mdb"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const auto& [name, kind] : {std::pair{fifo, QStringLiteral("a named pipe")},
+                                     std::pair{folder, QStringLiteral("a folder")},
+                                     std::pair{QStringLiteral("/dev/zero"), QStringLiteral("a device")}}) {
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            mdb::readTables(name);
+            ADD_FAILURE() << name.toStdString() << " was read";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), QStringLiteral("%1: not a regular file (%2), not an Access database")
+                                           .arg(QFileInfo(name).fileName(), kind));
+        }
+        EXPECT_LT(clock.elapsed(), 1000);
+    }
+}
+
+}  // namespace
+}  // namespace tallomar::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+
+// Damage done on purpose to files written by buildDatabase, one bit or one
+// page at a time, so that tests can show that a damaged file is refused.
+// Each throws Error when the file does not hold what it damages.
+namespace tallomar::jet4 {
+
+// Flips bit `bit` of the usage map pointer in the table definition on page
+// `definitionPage` (bits 0-7 name the map's row, 8-31 its page).
+void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
+
+// Flips the one set bit of the length of the first property value in the
+// catalogue's property data (LvProp), making it 0: a table description of
+// 4 characters gives a length of 16.
+void flipPropertyLengthBit(QByteArray& file);
+
+// Fills page `page` with zeros.
+void zeroPage(QByteArray& file, quint32 page);
+
+// The first LVAL page, where a long memo's text lives.
+quint32 firstLongValuePage(const QByteArray& file);
+
+}  // namespace tallomar::jet4
