@@ -31,6 +31,7 @@ QString nowText() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateW
 }  // namespace
 
 QString fileSha256(const QString& path) {
+    if (path.isEmpty()) return {};
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
