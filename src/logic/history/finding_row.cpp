@@ -25,7 +25,7 @@ void encodeFindingRow(const ResultBlock& block, int row, QByteArray& blob) {
             appendLength(blob, kNullLength);
             continue;
         }
-        const QByteArray text = block.text(row, column).toUtf8();
+        const QByteArrayView text = block.cell(row, column);
         appendLength(blob, static_cast<quint32>(text.size()));
         blob.append(text);
     }
