@@ -83,12 +83,12 @@ CREATE INDEX run_by_started ON run(started);
 CREATE TABLE script(run_id INTEGER NOT NULL REFERENCES run(id), position INTEGER NOT NULL, file TEXT NOT NULL,
     sha256 TEXT NOT NULL, batches INTEGER NOT NULL, outcome TEXT NOT NULL, server_message TEXT NOT NULL,
     PRIMARY KEY(run_id, position)) WITHOUT ROWID;
-CREATE TABLE finding(run_id INTEGER NOT NULL REFERENCES run(id), position INTEGER NOT NULL, cells BLOB NOT NULL,
-    PRIMARY KEY(run_id, position)) WITHOUT ROWID;
+CREATE TABLE finding(run_id INTEGER NOT NULL REFERENCES run(id), position INTEGER NOT NULL,
+    row_count INTEGER NOT NULL, cells BLOB NOT NULL, PRIMARY KEY(run_id, position)) WITHOUT ROWID;
 INSERT INTO run VALUES(7, 'check', '2026-01-05T08:00:00.000Z', '2026-01-05T08:00:02.500Z', 2500, 'op', 'host-a',
     4242, 'boot', '1', 'srv', 'sa', '', '001', '2025', 'qvdata_001_2025', '科目检查', 'file/科目检查', '',
     'findings', '共找到[1]条记录', 1, '["编码","名称"]', 1, NULL, NULL);
-INSERT INTO finding VALUES(7, 1, X'0400000031303031FFFFFFFF');
+INSERT INTO finding VALUES(7, 1, 1, X'0431303031FF');
 PRAGMA user_version = 1;
 )sql";
 

@@ -27,7 +27,9 @@ using history::RunKind;
 using history::RunStatus;
 
 const QStringList kColumns{QStringLiteral("科目编码"), QStringLiteral("名称"), QStringLiteral("ZT")};
-const FindingRow kCash{QStringLiteral("1001"), QStringLiteral("现金"), std::nullopt};
+// Longer than a one-byte cell length holds.
+const QString kLongName = QStringLiteral("现金").repeated(100);
+const FindingRow kCash{QStringLiteral("1001"), kLongName, std::nullopt};
 const FindingRow kReceivable{QStringLiteral("1122"), QString(), QStringLiteral("x")};
 const FindingRow kBank{QStringLiteral("1002"), std::nullopt, QStringLiteral("y,\"z\"")};
 
@@ -194,7 +196,8 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
 
     const ProgramRun shown = cli({QStringLiteral("show"), QStringLiteral("1")});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    EXPECT_EQ(shown.outText(), csvRecord(kColumns) + QStringLiteral("1001,现金,\r\n1122,,x\r\n1122,,x\r\n"));
+    EXPECT_EQ(shown.outText(),
+              csvRecord(kColumns) + QStringLiteral("1001,") + kLongName + QStringLiteral(",\r\n1122,,x\r\n1122,,x\r\n"));
 
     const ProgramRun diff = cli({QStringLiteral("diff"), QStringLiteral("1"), QStringLiteral("3"),
                                  QStringLiteral("--format"), QStringLiteral("json")});

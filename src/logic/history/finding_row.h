@@ -15,11 +15,13 @@ namespace tallomar::history {
 // optional for NULL (kept apart from empty text).
 using FindingRow = std::vector<std::optional<QString>>;
 
-// A finding is stored as one blob: per cell a 4-byte little-endian length
-// (0xFFFFFFFF for NULL) and that many bytes of UTF-8. Writes row `row` of
-// `block` into `blob`, replacing what it held, so one buffer serves all rows.
-void encodeFindingRow(const ResultBlock& block, int row, QByteArray& blob);
-// The row stored in `blob`; throws Error when the blob is not one.
-FindingRow decodeFindingRow(QByteArrayView blob);
+// Findings are stored a block at a time, the rows one after another in one
+// blob, so that recording a block is one insert. Each cell is a length byte
+// and that many bytes of UTF-8; the byte 0xFE says a 4-byte little-endian
+// length follows instead, 0xFF says NULL. Appends row `row` of `block`.
+void appendFindingRow(const ResultBlock& block, int row, QByteArray& blob);
+// The rows of `columnCount` cells each stored in `blob`; throws Error when
+// the blob is not such rows.
+std::vector<FindingRow> decodeFindingRows(QByteArrayView blob, int columnCount);
 
 }  // namespace tallomar::history

@@ -10,8 +10,9 @@ namespace tallomar::history {
 namespace {
 
 // The first release's schema. Times are UTC ISO 8601 texts with
-// milliseconds, so that their order is their text order. A finding row is
-// one blob (see finding_row.h) so that recording it is one insert.
+// milliseconds, so that their order is their text order. Findings are kept
+// a block of rows per blob (see finding_row.h), `position` being the number
+// of the block's first row.
 void createVersion1(HistoryDatabase& database) {
     database.run(R"sql(
 CREATE TABLE run(
@@ -57,6 +58,7 @@ CREATE TABLE script(
 CREATE TABLE finding(
     run_id INTEGER NOT NULL REFERENCES run(id),
     position INTEGER NOT NULL,
+    row_count INTEGER NOT NULL,
     cells BLOB NOT NULL,
     PRIMARY KEY(run_id, position)
 ) WITHOUT ROWID;

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <iterator>
 
 namespace tallomar::history {
 
@@ -108,19 +109,24 @@ RecordedFindings RunHistory::findings(qint64 id) {
             findings.columns << name.toString();
     }
     sqlite3_reset(columns);
-    sqlite3_stmt* select = database_.prepared("SELECT cells FROM finding WHERE run_id = ?1 ORDER BY position");
+    sqlite3_stmt* select =
+        database_.prepared("SELECT position, row_count, cells FROM finding WHERE run_id = ?1 ORDER BY position");
     sqlite3_bind_int64(select, 1, id);
     while (database_.step(select)) {
-        const auto* cells = static_cast<const char*>(sqlite3_column_blob(select, 0));
+        const auto* cells = static_cast<const char*>(sqlite3_column_blob(select, 2));
+        std::vector<FindingRow> rows;
         try {
-            findings.rows.push_back(decodeFindingRow(QByteArrayView(cells, sqlite3_column_bytes(select, 0))));
+            rows = decodeFindingRows(QByteArrayView(cells, sqlite3_column_bytes(select, 2)), int(findings.columns.size()));
+            if (qint64(rows.size()) != sqlite3_column_int64(select, 1))
+                throw Error(QStringLiteral("%1 rows where %2 were recorded").arg(rows.size()).arg(sqlite3_column_int64(select, 1)));
         } catch (const Error& error) {
-            throw Error(QStringLiteral("%1: run %2, finding %3: %4")
+            throw Error(QStringLiteral("%1: run %2, findings from %3: %4")
                             .arg(database_.path())
                             .arg(id)
-                            .arg(findings.rows.size() + 1)
+                            .arg(sqlite3_column_int64(select, 0))
                             .arg(error.message()));
         }
+        std::move(rows.begin(), rows.end(), std::back_inserter(findings.rows));
     }
     findings.cut = record.end.findings.value_or(0) > record.findingsKept;
     return findings;

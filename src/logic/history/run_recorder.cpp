@@ -131,21 +131,22 @@ void RunRecorder::rows(const ResultBlock& rows) {
     guarded([&] {
         const int count = static_cast<int>(std::min<qint64>(rows.rowCount(), kMaxRecordedFindings - kept_));
         if (!database_ || count <= 0) return;
+        blob_.clear();
+        for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob_);
         WriteTransaction transaction(*database_);
-        sqlite3_stmt* insert = database_->prepared("INSERT INTO finding(run_id, position, cells) VALUES(?1, ?2, ?3)");
-        for (int row = 0; row < count; ++row) {
-            encodeFindingRow(rows, row, blob_);
-            sqlite3_reset(insert);
-            sqlite3_bind_int64(insert, 1, id_);
-            sqlite3_bind_int64(insert, 2, ++kept_);
-            sqlite3_bind_blob(insert, 3, blob_.constData(), static_cast<int>(blob_.size()), SQLITE_STATIC);
-            database_->step(insert);
-        }
+        sqlite3_stmt* insert =
+            database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
+        sqlite3_bind_int64(insert, 1, id_);
+        sqlite3_bind_int64(insert, 2, kept_ + 1);
+        sqlite3_bind_int(insert, 3, count);
+        sqlite3_bind_blob64(insert, 4, blob_.constData(), sqlite3_uint64(blob_.size()), SQLITE_STATIC);
+        database_->step(insert);
         sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
         sqlite3_bind_int64(update, 1, id_);
-        sqlite3_bind_int64(update, 2, kept_);
+        sqlite3_bind_int64(update, 2, kept_ + count);
         database_->step(update);
         transaction.commit();
+        kept_ += count;
     });
 }
 

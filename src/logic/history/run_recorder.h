@@ -44,7 +44,8 @@ public:
     // A receiver that records the findings, then hands them on to `next`.
     ResultReceiver recording(ResultReceiver next);
     void columns(const QStringList& columns);
-    // Keeps up to kMaxRecordedFindings rows, each block in one transaction.
+    // Keeps up to kMaxRecordedFindings rows, each block as one blob in one
+    // transaction: a block costs one insert, not one per row.
     void rows(const ResultBlock& rows);
     void finish(const RunEnd& end);
 
