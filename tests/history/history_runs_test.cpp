@@ -3,9 +3,11 @@
 #include "recorded_runs.h"
 
 #include "logic/history/findings_diff.h"
+#include "logic/history/run_end.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
 #include "logic/workbench/result_export.h"
+#include "logic/workbench/run_progress_context.h"
 #include "platform/error.h"
 #include "support/program_run.h"
 
@@ -64,8 +66,7 @@ protected:
                                             [&](const ResultBlock& block) { received += block.rowCount(); }}),
                         kColumns, rows, 2);
         EXPECT_EQ(gridColumns, kColumns);
-        recorder.finish({rows.empty() ? RunStatus::Ok : RunStatus::Findings,
-                         QStringLiteral("共找到[%1]条记录").arg(rows.size()), qint64(rows.size()), {}, {}});
+        recorder.finish(history::checkRunEnd({CheckOutcome::Kind::Finished, QString(), qint64(rows.size())}));
         return received;
     }
 
@@ -150,6 +151,22 @@ TEST_F(HistoryRuns, CheckCorrectionCheckAreRecordedAndCompared) {
 
     EXPECT_EQ(history.prune(QDateTime::currentDateTimeUtc().addSecs(1)), 3);
     EXPECT_TRUE(history.runs({}).empty());
+}
+
+TEST(HistoryRunEnd, CheckOutcomesMapToStatuses) {
+    const history::RunEnd clean = history::checkRunEnd({CheckOutcome::Kind::Finished, QString(), 0});
+    EXPECT_EQ(clean.status, RunStatus::Ok);
+    EXPECT_EQ(clean.findings, 0);
+    EXPECT_EQ(clean.statusText, texts::kStatusNoFindings);
+    const history::RunEnd missing = history::checkRunEnd({CheckOutcome::Kind::NoResultTable, QString(), 0});
+    EXPECT_EQ(missing.status, RunStatus::Failed);
+    EXPECT_FALSE(missing.findings.has_value());
+    EXPECT_EQ(missing.statusText, texts::kStatusNoResultTable);
+    const history::RunEnd stopped = history::checkRunEnd({CheckOutcome::Kind::Failed, RunContext::cancelledText(), 0});
+    EXPECT_EQ(stopped.status, RunStatus::Cancelled);
+    const history::RunEnd failed = history::checkRunEnd({CheckOutcome::Kind::Failed, QStringLiteral("a.sql: 语法错误"), 0});
+    EXPECT_EQ(failed.status, RunStatus::Failed);
+    EXPECT_EQ(failed.statusText, QStringLiteral("a.sql: 语法错误"));
 }
 
 TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
