@@ -16,7 +16,8 @@ class HistoryDatabase;
 // start(), its scripts, its findings while they stream in, its end at
 // finish(). The history can never break the run: no call throws; the first
 // failure (a read-only, damaged or full history file) goes to `warning`,
-// once, and the recorder does nothing after it.
+// once, on the thread of the call that failed (the worker thread when it was
+// a findings block), and the recorder does nothing after it.
 //
 //     RunRecorder recorder(HistoryDatabase::defaultPath(), showWarning);
 //     recorder.start(facts, toolFolder + "/ZOL.mdb");
