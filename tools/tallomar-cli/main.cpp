@@ -1,5 +1,6 @@
 // tallomar-cli: checks for tool package authors, one subcommand each.
 #include "batches_command.h"
+#include "history_command.h"
 #include "workbench_commands.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,8 @@ const Command kCommands[] = {
      tallomar::cli::checkCommand},
     {"correct", "correct OPTIONS  run a package's correction scripts",
      tallomar::cli::correctCommand},
+    {"history", "history ...    list the recorded runs, show a run's findings, compare two checks, prune",
+     tallomar::cli::historyCommand},
 };
 
 int usage() {

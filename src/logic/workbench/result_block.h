@@ -24,6 +24,8 @@ public:
     bool isNull(int row, int column) const;
     // The cell's text; NULL reads as empty text.
     QString text(int row, int column) const;
+    // The cell's UTF-8 bytes, for copying them on without decoding them.
+    QByteArrayView cell(int row, int column) const;
 
     // The same rows copied into `arena`, to keep after the source is gone.
     ResultBlock copyInto(const std::shared_ptr<ResultArena>& arena) const;
@@ -41,8 +43,6 @@ private:
 
         std::size_t end(std::size_t row) const { return wideEnds ? wideEnds[row] : narrowEnds[row]; }
     };
-
-    QByteArrayView cell(int row, int column) const;
 
     std::vector<Column> columns_;
     int rows_ = 0;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <sqlite3.h>
+#include <string>
+#include <unordered_map>
+
+namespace tallomar::history {
+
+// One connection to the run-history file, ready for several programs writing
+// at once: WAL journal, a busy timeout, the schema brought up to date. Every
+// failure throws Error naming the file and SQLite's reason.
+class HistoryDatabase {
+public:
+    // $XDG_DATA_HOME/tallomar/history.sqlite, ~/.local/share/... when unset.
+    static QString defaultPath();
+
+    explicit HistoryDatabase(const QString& path);
+    ~HistoryDatabase();
+    HistoryDatabase(const HistoryDatabase&) = delete;
+    HistoryDatabase& operator=(const HistoryDatabase&) = delete;
+
+    const QString& path() const { return path_; }
+    sqlite3* handle() const { return db_; }
+
+    // A prepared statement for `sql`, reset, its bindings cleared, and kept
+    // for the next call with the same text.
+    sqlite3_stmt* prepared(const char* sql);
+    // Runs statements that return no rows.
+    void run(const char* sql);
+    // Steps `statement` once: true for a row, false when done.
+    bool step(sqlite3_stmt* statement);
+    // An Error naming the file, `what` was being done and SQLite's reason.
+    [[noreturn]] void fail(const QString& what) const;
+
+private:
+    QString path_;
+    sqlite3* db_ = nullptr;
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
+};
+
+// A write transaction: BEGIN IMMEDIATE takes the write lock up front, so a
+// second writer waits (within the busy timeout) instead of failing half-way.
+// Rolled back unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(HistoryDatabase& database);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    void commit();
+
+private:
+    HistoryDatabase& database_;
+    bool open_ = true;
+};
+
+}  // namespace tallomar::history

@@ -1,0 +1,178 @@
+#include "logic/history/run_recorder.h"
+
+#include "logic/history/finding_row.h"
+#include "logic/history/history_database.h"
+#include "logic/workbench/result_block.h"
+#include "platform/error.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+
+namespace tallomar::history {
+
+namespace {
+
+void bindText(sqlite3_stmt* statement, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(statement, index, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+}
+
+template <typename T>
+void bindOptional(sqlite3_stmt* statement, int index, const std::optional<T>& value) {
+    if (value) sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(*value));
+    else sqlite3_bind_null(statement, index);
+}
+
+QString nowText() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
+
+}  // namespace
+
+QString fileSha256(const QString& path) {
+    if (path.isEmpty()) return {};
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+RunRecorder::RunRecorder(QString historyPath, Warning warning)
+    : path_(std::move(historyPath)), warning_(std::move(warning)) {}
+
+RunRecorder::~RunRecorder() {
+    if (id_ != 0 && !finished_) finish({RunStatus::Interrupted, {}, {}, {}, {}});
+}
+
+template <typename Write>
+void RunRecorder::guarded(Write write) {
+    if (failed_) return;
+    try {
+        write();
+    } catch (const Error& error) {
+        failed_ = true;
+        database_.reset();
+        if (warning_) warning_(QStringLiteral("the run history is not being written: %1").arg(error.message()));
+    }
+}
+
+void RunRecorder::start(const RunFacts& facts, const QString& toolDatabaseFile) {
+    clock_.start();
+    guarded([&] {
+        database_ = std::make_unique<HistoryDatabase>(path_);
+        const ProcessIdentity process = ProcessIdentity::current();
+        sqlite3_stmt* insert = database_->prepared(
+            "INSERT INTO run(kind, started, os_user, host, pid, boot_id, process_start, server, login_user, edition,"
+            " account_set, year, database_name, tool, package_folder, tool_database_sha256, status)"
+            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, 'running')");
+        bindText(insert, 1, kindName(facts.kind));
+        bindText(insert, 2, nowText());
+        bindText(insert, 3, process.osUser);
+        bindText(insert, 4, process.host);
+        sqlite3_bind_int64(insert, 5, process.pid);
+        bindText(insert, 6, process.bootId);
+        bindText(insert, 7, process.processStart);
+        bindText(insert, 8, facts.server);
+        bindText(insert, 9, facts.loginUser);
+        bindText(insert, 10, facts.edition);
+        bindText(insert, 11, facts.accountSet);
+        bindText(insert, 12, facts.year);
+        bindText(insert, 13, facts.database);
+        bindText(insert, 14, facts.tool);
+        bindText(insert, 15, facts.packageFolder);
+        bindText(insert, 16, fileSha256(toolDatabaseFile));
+        database_->step(insert);
+        id_ = sqlite3_last_insert_rowid(database_->handle());
+    });
+}
+
+void RunRecorder::script(const QString& file, qint64 batches, const QString& outcome, const QString& serverMessage) {
+    guarded([&] {
+        if (!database_) return;
+        sqlite3_stmt* insert = database_->prepared(
+            "INSERT INTO script(run_id, position, file, sha256, batches, outcome, server_message)"
+            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+        sqlite3_bind_int64(insert, 1, id_);
+        sqlite3_bind_int(insert, 2, ++scripts_);
+        bindText(insert, 3, file);
+        bindText(insert, 4, fileSha256(file));
+        sqlite3_bind_int64(insert, 5, batches);
+        bindText(insert, 6, outcome);
+        bindText(insert, 7, serverMessage);
+        database_->step(insert);
+    });
+}
+
+ResultReceiver RunRecorder::recording(ResultReceiver next) {
+    return {
+        [this, next](const QStringList& names) {
+            columns(names);
+            next.columns(names);
+        },
+        [this, next](const ResultBlock& block) {
+            rows(block);
+            next.rows(block);
+        },
+    };
+}
+
+void RunRecorder::columns(const QStringList& columns) {
+    guarded([&] {
+        if (!database_) return;
+        sqlite3_stmt* update = database_->prepared("UPDATE run SET columns = ?2 WHERE id = ?1");
+        sqlite3_bind_int64(update, 1, id_);
+        bindText(update, 2, QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(columns)).toJson(QJsonDocument::Compact)));
+        database_->step(update);
+    });
+}
+
+void RunRecorder::rows(const ResultBlock& rows) {
+    guarded([&] {
+        const int count = static_cast<int>(std::min<qint64>(rows.rowCount(), kMaxRecordedFindings - kept_));
+        if (!database_ || count <= 0) return;
+        blob_.clear();
+        for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob_);
+        WriteTransaction transaction(*database_);
+        sqlite3_stmt* insert =
+            database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
+        sqlite3_bind_int64(insert, 1, id_);
+        sqlite3_bind_int64(insert, 2, kept_ + 1);
+        sqlite3_bind_int(insert, 3, count);
+        sqlite3_bind_blob64(insert, 4, blob_.constData(), sqlite3_uint64(blob_.size()), SQLITE_STATIC);
+        database_->step(insert);
+        sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
+        sqlite3_bind_int64(update, 1, id_);
+        sqlite3_bind_int64(update, 2, kept_ + count);
+        database_->step(update);
+        transaction.commit();
+        kept_ += count;
+    });
+}
+
+void RunRecorder::finish(const RunEnd& end) {
+    finished_ = true;
+    guarded([&] {
+        if (!database_) return;
+        sqlite3_stmt* update = database_->prepared(
+            "UPDATE run SET finished = ?2, duration_ms = ?3, status = ?4, status_text = ?5, finding_count = ?6,"
+            " committed = ?7, recheck_count = ?8 WHERE id = ?1");
+        sqlite3_bind_int64(update, 1, id_);
+        bindText(update, 2, nowText());
+        sqlite3_bind_int64(update, 3, clock_.elapsed());
+        bindText(update, 4, statusName(end.status));
+        bindText(update, 5, end.statusText);
+        bindOptional(update, 6, end.findings);
+        bindOptional(update, 7, end.committed);
+        bindOptional(update, 8, end.recheckFindings);
+        database_->step(update);
+        database_.reset();
+    });
+}
+
+std::optional<qint64> RunRecorder::runId() const {
+    if (id_ == 0) return std::nullopt;
+    return id_;
+}
+
+}  // namespace tallomar::history

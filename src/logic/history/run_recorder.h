@@ -1,0 +1,75 @@
+#pragma once
+
+#include "logic/history/run_record.h"
+#include "logic/workbench/workbench.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <functional>
+#include <memory>
+
+namespace tallomar::history {
+
+class HistoryDatabase;
+
+// Writes one run into the history as it happens: a "running" run at
+// start(), its scripts, its findings while they stream in, its end at
+// finish(). The history can never break the run: no call throws; the first
+// failure (a read-only, damaged or full history file) goes to `warning`,
+// once, on the thread of the call that failed (the worker thread when it was
+// a findings block), and the recorder does nothing after it.
+//
+//     RunRecorder recorder(HistoryDatabase::defaultPath(), showWarning);
+//     recorder.start(facts, toolFolder + "/ZOL.mdb");
+//     recorder.script(path, batches, outcome, serverMessage);   // per script
+//     workbench.check(recorder.recording(gridReceiver));        // worker thread
+//     recorder.finish({RunStatus::Findings, statusLine, count});
+//
+// Calls come one after another (the findings from the worker thread, the
+// rest from any thread), never two at once.
+class RunRecorder {
+public:
+    using Warning = std::function<void(const QString& message)>;
+
+    RunRecorder(QString historyPath, Warning warning);
+    // A run started and never finished is ended as interrupted.
+    ~RunRecorder();
+    RunRecorder(const RunRecorder&) = delete;
+    RunRecorder& operator=(const RunRecorder&) = delete;
+
+    // Writes the run as running, with the SHA-256 of the tool database file.
+    void start(const RunFacts& facts, const QString& toolDatabaseFile);
+    // One script sent: its file (hashed now), batches sent, outcome and the
+    // server's message.
+    void script(const QString& file, qint64 batches, const QString& outcome, const QString& serverMessage);
+    // A receiver that records the findings, then hands them on to `next`.
+    ResultReceiver recording(ResultReceiver next);
+    void columns(const QStringList& columns);
+    // Keeps up to kMaxRecordedFindings rows, each block as one blob in one
+    // transaction: a block costs one insert, not one per row.
+    void rows(const ResultBlock& rows);
+    void finish(const RunEnd& end);
+
+    // The run's id once start() wrote it.
+    std::optional<qint64> runId() const;
+
+private:
+    template <typename Write>
+    void guarded(Write write);
+
+    QString path_;
+    Warning warning_;
+    std::unique_ptr<HistoryDatabase> database_;
+    bool failed_ = false;
+    bool finished_ = false;
+    qint64 id_ = 0;
+    int scripts_ = 0;
+    qint64 kept_ = 0;
+    QElapsedTimer clock_;
+    QByteArray blob_;
+};
+
+// The SHA-256 of a file as lowercase hex; empty when it cannot be read.
+QString fileSha256(const QString& path);
+
+}  // namespace tallomar::history
