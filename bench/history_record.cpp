@@ -21,7 +21,6 @@
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
 #include "platform/odbc/odbc.h"
-#include "session/globals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -82,7 +81,7 @@ std::unique_ptr<tallomar::odbc::Connection> connect(quint16 port) {
 }
 
 // A workbench whose one check row names table big and runs no script.
-tallomar::Workbench bigResultWorkbench() {
+tallomar::Workbench bigResultWorkbench(const tallomar::Session& session) {
     using namespace tallomar;
     ToolReads reads{
         [](const QString&, const QString&, const QString&) { return QString(); },
@@ -93,7 +92,7 @@ tallomar::Workbench bigResultWorkbench() {
             return rows;
         },
     };
-    return Workbench(reads, [](const QString&, const std::function<QString(RunContext&)>& work) {
+    return Workbench(session, reads, [](const QString&, const RunWork& work) {
         RunContext context;
         return work(context);
     });
@@ -105,15 +104,15 @@ struct Timed {
 };
 
 // One check run; with `historyPath`, recorded there from start to finish.
-Timed checkRun(const QString& historyPath) {
+Timed checkRun(const tallomar::Session& session, const QString& historyPath) {
     using namespace tallomar;
     qint64 rows = 0;
     const ResultReceiver counting{[](const QStringList&) {}, [&rows](const ResultBlock& block) { rows += block.rowCount(); }};
-    const Workbench workbench = bigResultWorkbench();
+    const Workbench workbench = bigResultWorkbench(session);
     QElapsedTimer timer;
     timer.start();
     if (historyPath.isEmpty()) {
-        workbench.check(counting);
+        (void)workbench.check(counting);
     } else {
         history::RunRecorder recorder(historyPath, [](const QString& message) {
             std::fprintf(stderr, "%s\n", qPrintable(message));
@@ -176,8 +175,9 @@ int main(int argc, char** argv) {
                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"),
                    QStringLiteral("sa:Sandbox#1"), QStringLiteral("--data"), data.path()});
     if (!sandbox.waitForStarted()) return 1;
-    tallomar::cnAccount = connect(port);  // waits until the seed has been loaded
-    tallomar::gDatabaseName = QStringLiteral("tempdb");
+    tallomar::Session session;
+    session.cnAccount = connect(port);  // waits until the seed has been loaded
+    session.gDatabaseName = QStringLiteral("tempdb");
 
     std::vector<double> bare, recorded, ratios, alone, shares;
     for (int pair = 0; pair < kPairs; ++pair) {
@@ -185,11 +185,11 @@ int main(int argc, char** argv) {
         const QString historyPath = QDir(data.path()).filePath(QStringLiteral("history-%1.sqlite").arg(pair));
         Timed without, with;
         if (pair % 2 == 0) {
-            without = checkRun(QString());
-            with = checkRun(historyPath);
+            without = checkRun(session, QString());
+            with = checkRun(session, historyPath);
         } else {
-            with = checkRun(historyPath);
-            without = checkRun(QString());
+            with = checkRun(session, historyPath);
+            without = checkRun(session, QString());
         }
         if (without.rows != kRows || with.rows != kRows) {
             std::fprintf(stderr, "rows: %lld without, %lld with the recorder\n", static_cast<long long>(without.rows),
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
                 bench::median(bare), bench::median(recorded), bench::median(ratios));
     std::printf("recorder alone: median %.3f s, median share of a check %.1f %% (target 10 %%)\n",
                 bench::median(alone), 100 * bench::median(shares));
-    tallomar::cnAccount.reset();
+    session.cnAccount.reset();
     sandbox.terminate();
     sandbox.waitForFinished();
     return 0;

@@ -66,7 +66,7 @@ protected:
                                             [&](const ResultBlock& block) { received += block.rowCount(); }}),
                         kColumns, rows, 2);
         EXPECT_EQ(gridColumns, kColumns);
-        recorder.finish(history::checkRunEnd({CheckOutcome::Kind::Finished, QString(), qint64(rows.size())}));
+        recorder.finish(history::checkRunEnd({CheckOutcome::Kind::Finished, RunOutcome(), qint64(rows.size())}));
         return received;
     }
 
@@ -154,17 +154,17 @@ TEST_F(HistoryRuns, CheckCorrectionCheckAreRecordedAndCompared) {
 }
 
 TEST(HistoryRunEnd, CheckOutcomesMapToStatuses) {
-    const history::RunEnd clean = history::checkRunEnd({CheckOutcome::Kind::Finished, QString(), 0});
+    const history::RunEnd clean = history::checkRunEnd({CheckOutcome::Kind::Finished, RunOutcome(), 0});
     EXPECT_EQ(clean.status, RunStatus::Ok);
     EXPECT_EQ(clean.findings, 0);
     EXPECT_EQ(clean.statusText, texts::kStatusNoFindings);
-    const history::RunEnd missing = history::checkRunEnd({CheckOutcome::Kind::NoResultTable, QString(), 0});
+    const history::RunEnd missing = history::checkRunEnd({CheckOutcome::Kind::NoResultTable, RunOutcome(), 0});
     EXPECT_EQ(missing.status, RunStatus::Failed);
     EXPECT_FALSE(missing.findings.has_value());
     EXPECT_EQ(missing.statusText, texts::kStatusNoResultTable);
-    const history::RunEnd stopped = history::checkRunEnd({CheckOutcome::Kind::Failed, RunContext::cancelledText(), 0});
+    const history::RunEnd stopped = history::checkRunEnd({CheckOutcome::Kind::Failed, RunOutcome::cancelled(), 0});
     EXPECT_EQ(stopped.status, RunStatus::Cancelled);
-    const history::RunEnd failed = history::checkRunEnd({CheckOutcome::Kind::Failed, QStringLiteral("a.sql: 语法错误"), 0});
+    const history::RunEnd failed = history::checkRunEnd({CheckOutcome::Kind::Failed, RunOutcome::failed(QStringLiteral("a.sql: 语法错误")), 0});
     EXPECT_EQ(failed.status, RunStatus::Failed);
     EXPECT_EQ(failed.statusText, QStringLiteral("a.sql: 语法错误"));
 }

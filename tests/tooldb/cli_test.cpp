@@ -91,7 +91,7 @@ TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {
     const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cValue from ZOL")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.outText().isEmpty());
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("ZOL.mdb: the file is damaged: table ZOL holds"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("tallomar-tooldb: ZOL.mdb: the file is damaged: table ZOL holds"))) << run.err.toStdString();
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
     EXPECT_EQ(bytesOf(file.path()), damaged);
 }

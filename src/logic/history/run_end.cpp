@@ -1,7 +1,5 @@
 #include "logic/history/run_end.h"
 
-#include "logic/workbench/run_progress_context.h"
-
 namespace tallomar::history {
 
 RunEnd checkRunEnd(const CheckOutcome& outcome) {
@@ -14,7 +12,7 @@ RunEnd checkRunEnd(const CheckOutcome& outcome) {
         break;
     case CheckOutcome::Kind::NoResultTable: end.status = RunStatus::Failed; break;
     case CheckOutcome::Kind::Failed:
-        end.status = outcome.failure == RunContext::cancelledText() ? RunStatus::Cancelled : RunStatus::Failed;
+        end.status = outcome.failure.kind == RunOutcome::Kind::Cancelled ? RunStatus::Cancelled : RunStatus::Failed;
         break;
     }
     return end;
