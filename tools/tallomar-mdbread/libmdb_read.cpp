@@ -1,9 +1,9 @@
 #include "libmdb_read.h"
 
-#include "platform/error.h"
 #include "platform/access/jet4_format.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
+#include "platform/error.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,24 +33,38 @@ struct TableFreer {
 using HandlePtr = std::unique_ptr<MdbHandle, HandleCloser>;
 using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
 
-ColumnKind kindOf(int type)
-{
+ColumnKind kindOf(int type) {
     switch (type) {
-    case MDB_BOOL: return ColumnKind::Boolean;
-    case MDB_BYTE: return ColumnKind::Byte;
-    case MDB_INT: return ColumnKind::Integer;
-    case MDB_LONGINT: return ColumnKind::LongInteger;
-    case MDB_MONEY: return ColumnKind::Currency;
-    case MDB_FLOAT: return ColumnKind::Single;
-    case MDB_DOUBLE: return ColumnKind::Double;
-    case MDB_DATETIME: return ColumnKind::DateTime;
-    case MDB_TEXT: return ColumnKind::Text;
-    case MDB_BINARY: return ColumnKind::Binary;
-    case MDB_MEMO: return ColumnKind::Memo;
-    case MDB_OLE: return ColumnKind::Ole;
-    case MDB_REPID: return ColumnKind::Guid;
-    case MDB_NUMERIC: return ColumnKind::Numeric;
-    default: return ColumnKind::Other;
+        case MDB_BOOL:
+            return ColumnKind::Boolean;
+        case MDB_BYTE:
+            return ColumnKind::Byte;
+        case MDB_INT:
+            return ColumnKind::Integer;
+        case MDB_LONGINT:
+            return ColumnKind::LongInteger;
+        case MDB_MONEY:
+            return ColumnKind::Currency;
+        case MDB_FLOAT:
+            return ColumnKind::Single;
+        case MDB_DOUBLE:
+            return ColumnKind::Double;
+        case MDB_DATETIME:
+            return ColumnKind::DateTime;
+        case MDB_TEXT:
+            return ColumnKind::Text;
+        case MDB_BINARY:
+            return ColumnKind::Binary;
+        case MDB_MEMO:
+            return ColumnKind::Memo;
+        case MDB_OLE:
+            return ColumnKind::Ole;
+        case MDB_REPID:
+            return ColumnKind::Guid;
+        case MDB_NUMERIC:
+            return ColumnKind::Numeric;
+        default:
+            return ColumnKind::Other;
     }
 }
 
@@ -58,45 +72,36 @@ ColumnKind kindOf(int type)
 // a damaged catalogue otherwise sends it reading column lists from data.
 class PageChecker {
 public:
-    PageChecker(const QString& path, const FileHeader& header) : file_(path), header_(header)
-    {
+    PageChecker(const QString& path, const FileHeader& header) : file_(path), header_(header) {
         file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    bool isTableDefinition(quint32 page)
-    {
-        if (page == 0 || page >= header_.pageCount)
-            return false;
+    bool isTableDefinition(quint32 page) {
+        if (page == 0 || page >= header_.pageCount) return false;
         if (header_.databaseKey != 0)
             return true;  // encoded pages: libmdb decodes them, their type byte is not readable here
-        if (!file_.seek(qint64(page) * header_.pageSize))
-            return false;
+        if (!file_.seek(qint64(page) * header_.pageSize)) return false;
         char type = 0;
         return file_.getChar(&type) && static_cast<unsigned char>(type) == kTableDefinitionPage;
     }
     // libmdb reads a memo from whatever page its pointer names, a zeroed
     // one included, and says nothing. Many memos share a page: each page is
     // looked at once.
-    bool isLongValue(quint32 page, unsigned row)
-    {
-        if (page == 0 || page >= header_.pageCount)
-            return false;
-        if (header_.databaseKey != 0)
-            return true;
+    bool isLongValue(quint32 page, unsigned row) {
+        if (page == 0 || page >= header_.pageCount) return false;
+        if (header_.databaseKey != 0) return true;
         auto known = longValueRows_.find(page);
-        if (known == longValueRows_.end())
-            known = longValueRows_.emplace(page, longValueRowsOn(page)).first;
+        if (known == longValueRows_.end()) known = longValueRows_.emplace(page, longValueRowsOn(page)).first;
         return row < known->second;
     }
 
 private:
     // The row count of an LVAL page; 0 for any other page.
-    unsigned longValueRowsOn(quint32 page)
-    {
-        if (!file_.seek(qint64(page) * header_.pageSize))
-            return 0;
+    unsigned longValueRowsOn(quint32 page) {
+        if (!file_.seek(qint64(page) * header_.pageSize)) return 0;
         const QByteArray start = file_.read(jet4::kRowOffsetsStart);
-        const bool longValues = start.size() == jet4::kRowOffsetsStart
-            && static_cast<unsigned char>(start[0]) == jet4::kDataPage && start.mid(jet4::kOwnerOffset, 4) == "LVAL";
+        const bool longValues = start.size() == jet4::kRowOffsetsStart &&
+                                static_cast<unsigned char>(start[0]) == jet4::kDataPage &&
+                                start.mid(jet4::kOwnerOffset, 4) == "LVAL";
         return longValues ? jet4::get16(start, jet4::kRowCountOffset) : 0;
     }
 
@@ -106,24 +111,21 @@ private:
 };
 
 void checkLongValue(PageChecker& pages, const MdbField& field, const char* column, const QString& table,
-                    const QString& fileName)
-{
-    if (field.is_null || field.siz < jet4::kLongValueHeaderSize)
-        return;
+                    const QString& fileName) {
+    if (field.is_null || field.siz < jet4::kLongValueHeaderSize) return;
     const auto* header = static_cast<const unsigned char*>(field.value);
-    if (header[3] & jet4::kLongValueInline)
-        return;
+    if (header[3] & jet4::kLongValueInline) return;
     const quint32 pointer = qFromLittleEndian<quint32>(header + 4);
     if (!pages.isLongValue(pointer >> 8, pointer & 0xff))
-        throw Error(QStringLiteral("%1: the file is damaged: the long value of column %2 in table %3 should be on page %4, "
-                                   "which does not hold it")
-                        .arg(fileName, QString::fromUtf8(column), table)
-                        .arg(pointer >> 8));
+        throw Error(
+            QStringLiteral("%1: the file is damaged: the long value of column %2 in table %3 should be on page %4, "
+                           "which does not hold it")
+                .arg(fileName, QString::fromUtf8(column), table)
+                .arg(pointer >> 8));
 }
 
 void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const MdbField& field, const char* bound,
-                 int length)
-{
+                 int length) {
     if (column->col_type == MDB_BOOL) {
         out.addInteger(field.is_null ? 0 : -1);
         return;
@@ -133,51 +135,50 @@ void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const Mdb
         return;
     }
     switch (column->col_type) {
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-        out.addInteger(QByteArray::fromRawData(bound, length).toLongLong());
-        return;
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_MONEY:
-    case MDB_NUMERIC:
-        out.addDouble(QByteArray::fromRawData(bound, length).toDouble());
-        return;
-    case MDB_OLE: {
-        size_t size = 0;
-        void* data = mdb_ole_read_full(mdb, column, &size);
-        out.addBytes(static_cast<const char*>(data), data ? static_cast<qsizetype>(size) : 0);
-        free(data);
-        return;
-    }
-    case MDB_BINARY:
-        out.addBytes(bound, length);
-        return;
-    default:
-        out.addText(bound, length);
-        return;
+        case MDB_BYTE:
+        case MDB_INT:
+        case MDB_LONGINT:
+            out.addInteger(QByteArray::fromRawData(bound, length).toLongLong());
+            return;
+        case MDB_FLOAT:
+        case MDB_DOUBLE:
+        case MDB_MONEY:
+        case MDB_NUMERIC:
+            out.addDouble(QByteArray::fromRawData(bound, length).toDouble());
+            return;
+        case MDB_OLE: {
+            size_t size = 0;
+            void* data = mdb_ole_read_full(mdb, column, &size);
+            out.addBytes(static_cast<const char*>(data), data ? static_cast<qsizetype>(size) : 0);
+            free(data);
+            return;
+        }
+        case MDB_BINARY:
+            out.addBytes(bound, length);
+            return;
+        default:
+            out.addText(bound, length);
+            return;
     }
 }
 
 // libmdb skips data pages that lie past the end of the file without a
 // word; a table whose usage map names such pages belongs to a truncated file.
-void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, const QString& fileName)
-{
+void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, const QString& fileName) {
     guint32 page = 0;
     for (;;) {
         const gint32 next = mdb_map_find_next(mdb, table->usage_map, static_cast<unsigned>(table->map_sz), page);
-        if (next <= 0 || static_cast<guint32>(next) <= page)
-            return;
+        if (next <= 0 || static_cast<guint32>(next) <= page) return;
         if (static_cast<quint32>(next) >= pageCount)
             throw Error(QStringLiteral("%1: the file is truncated (table %2 has data on page %3 of %4)")
-                            .arg(fileName, QString::fromUtf8(table->name)).arg(next).arg(pageCount));
+                            .arg(fileName, QString::fromUtf8(table->name))
+                            .arg(next)
+                            .arg(pageCount));
         page = static_cast<guint32>(next);
     }
 }
 
-TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName)
-{
+TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
@@ -187,8 +188,7 @@ TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, co
 }
 
 void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
-               const QString& fileName)
-{
+               const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();
@@ -215,8 +215,8 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
         const unsigned rowIndex = table->cur_row - 1;
         int rowStart = 0;
         size_t rowSize = 0;
-        if (mdb_find_row(mdb, static_cast<int>(rowIndex), &rowStart, &rowSize) != 0
-            || mdb_crack_row(table, rowStart & 0x1fff, rowSize, fields.data()) < 0)
+        if (mdb_find_row(mdb, static_cast<int>(rowIndex), &rowStart, &rowSize) != 0 ||
+            mdb_crack_row(table, rowStart & 0x1fff, rowSize, fields.data()) < 0)
             throw Error(QStringLiteral("%1: damaged row in table %2").arg(fileName, name));
         std::fill(fieldOfColumn.begin(), fieldOfColumn.end(), nullptr);
         for (const MdbField& field : fields)
@@ -238,15 +238,17 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
     // Access keeps each table's row count in its definition; rows that a
     // damaged usage map hides from libmdb show up here.
     if (rowsRead != table->num_rows)
-        throw Error(QStringLiteral("%1: the file is damaged: table %2 holds %3 rows by its definition, %4 could be read")
-                        .arg(fileName, name).arg(table->num_rows).arg(rowsRead));
+        throw Error(
+            QStringLiteral("%1: the file is damaged: table %2 holds %3 rows by its definition, %4 could be read")
+                .arg(fileName, name)
+                .arg(table->num_rows)
+                .arg(rowsRead));
 }
 
 }  // namespace
 
 QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const QStringList& only,
-                          const std::function<void(const QString&)>& step)
-{
+                          const std::function<void(const QString&)>& step) {
     const QString fileName = QFileInfo(path).fileName();
     PageChecker pages(path, header);
     if (!pages.isTableDefinition(2))
@@ -254,8 +256,7 @@ QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const Q
 
     step(QStringLiteral("the table catalogue"));
     HandlePtr mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
-    if (!mdb)
-        throw Error(QStringLiteral("%1: libmdb cannot open the file").arg(fileName));
+    if (!mdb) throw Error(QStringLiteral("%1: libmdb cannot open the file").arg(fileName));
     mdb_set_bind_size(mdb.get(), kBindSize);
     mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
     mdb_set_shortdate_fmt(mdb.get(), "%Y-%m-%d");
@@ -272,14 +273,12 @@ QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const Q
     TableEncoder tables;
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (!mdb_is_user_table(entry))
-            continue;
+        if (!mdb_is_user_table(entry)) continue;
         const QString name = QString::fromUtf8(entry->object_name);
-        if (!only.isEmpty() && !only.contains(name, Qt::CaseInsensitive))
-            continue;
+        if (!only.isEmpty() && !only.contains(name, Qt::CaseInsensitive)) continue;
         if (!pages.isTableDefinition(static_cast<quint32>(entry->table_pg)))
-            throw Error(QStringLiteral("%1: table %2 points outside its table definition (damaged file)")
-                            .arg(fileName, name));
+            throw Error(
+                QStringLiteral("%1: table %2 points outside its table definition (damaged file)").arg(fileName, name));
         step(QStringLiteral("table %1").arg(name));
         readTable(tables, pages, mdb.get(), entry, header.pageCount, fileName);
     }

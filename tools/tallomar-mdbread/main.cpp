@@ -12,8 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     using namespace tallomar::mdb;
     if (argc < 3) {
         std::fputs("usage: tallomar-mdbread FILE ADDRESS_SPACE_BYTES [TABLE...]\n", stderr);
@@ -22,8 +21,7 @@ int main(int argc, char* argv[])
     const QString path = QFile::decodeName(argv[1]);
     const quint64 addressSpace = std::strtoull(argv[2], nullptr, 10);
     QStringList only;
-    for (int i = 3; i < argc; ++i)
-        only << QString::fromUtf8(argv[i]);
+    for (int i = 3; i < argc; ++i) only << QString::fromUtf8(argv[i]);
     return serveContained(addressSpace, [&](const ContainedStep& step) {
         return readWithLibmdb(path, readFileHeader(path), only, step);
     });

@@ -2,14 +2,7 @@
 
 #include "platform/error.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <new>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -18,6 +11,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <new>
 #include <vector>
 
 extern char** environ;
@@ -36,8 +36,7 @@ constexpr char kFailureTag = 'E';
 constexpr int kOutOfMemoryExit = 3;
 constexpr int kNoResultExit = 4;
 
-QString systemMessage()
-{
+QString systemMessage() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
@@ -48,10 +47,8 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
-    void reset()
-    {
-        if (fd_ >= 0)
-            close(fd_);
+    void reset() {
+        if (fd_ >= 0) close(fd_);
         fd_ = -1;
     }
 
@@ -61,87 +58,71 @@ private:
 
 // An anonymous in-memory file: the result is written and read in one piece
 // each, unlike a pipe's 64 KiB at a time.
-int memoryFile(const char* name)
-{
+int memoryFile(const char* name) {
     const int fd = memfd_create(name, MFD_CLOEXEC);
-    if (fd < 0)
-        throw Error(QStringLiteral("cannot create an in-memory file: %1").arg(systemMessage()));
+    if (fd < 0) throw Error(QStringLiteral("cannot create an in-memory file: %1").arg(systemMessage()));
     return fd;
 }
 
-bool writeAll(int fd, const char* data, qsizetype size)
-{
+bool writeAll(int fd, const char* data, qsizetype size) {
     qsizetype done = 0;
     while (done < size) {
         const ssize_t n = ::write(fd, data + done, static_cast<size_t>(size - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         done += n;
     }
     return true;
 }
 
-bool readAll(int fd, char* data, qsizetype size, off_t offset)
-{
+bool readAll(int fd, char* data, qsizetype size, off_t offset) {
     qsizetype done = 0;
     while (done < size) {
         const ssize_t n = pread(fd, data + done, static_cast<size_t>(size - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
         done += n;
     }
     return true;
 }
 
 // The whole content of an in-memory file.
-QByteArray contentOf(int fd)
-{
+QByteArray contentOf(int fd) {
     struct stat status {};
-    if (fstat(fd, &status) != 0)
-        return {};
+    if (fstat(fd, &status) != 0) return {};
     QByteArray bytes(static_cast<qsizetype>(status.st_size), Qt::Uninitialized);
     return readAll(fd, bytes.data(), bytes.size(), 0) ? bytes : QByteArray();
 }
 
 // The address space mapped now: the helper's limit is set above it.
-quint64 mappedBytes()
-{
+quint64 mappedBytes() {
     FILE* statm = std::fopen("/proc/self/statm", "r");
     unsigned long long pages = 0;
     if (statm) {
-        if (std::fscanf(statm, "%llu", &pages) != 1)
-            pages = 0;
+        if (std::fscanf(statm, "%llu", &pages) != 1) pages = 0;
         std::fclose(statm);
     }
     return pages * static_cast<quint64>(sysconf(_SC_PAGESIZE));
 }
 
 // Appends what `fd` has to `buffer`; false at end of input.
-bool drain(int fd, QByteArray& buffer)
-{
+bool drain(int fd, QByteArray& buffer) {
     char chunk[16384];
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0)
-        return errno == EINTR || errno == EAGAIN;
+    if (n < 0) return errno == EINTR || errno == EAGAIN;
     buffer.append(chunk, n);
     return n > 0;
 }
 
 // Takes the step notes out of the messages; the step is the one the first
 // message came in, or the last one.
-void splitSteps(ContainedOutcome& outcome)
-{
+void splitSteps(ContainedOutcome& outcome) {
     QByteArray messages;
     QByteArray step;
     bool found = false;
     for (const QByteArray& line : outcome.messages.split('\n')) {
         if (line.startsWith(kStepMark)) {
-            if (!found)
-                step = line.mid(1);
+            if (!found) step = line.mid(1);
         } else if (!line.isEmpty()) {
             found = true;
             messages.append(line).append('\n');
@@ -151,15 +132,12 @@ void splitSteps(ContainedOutcome& outcome)
     outcome.step = QString::fromUtf8(step);
 }
 
-pid_t spawn(const QString& program, const QStringList& arguments, int result, int messages)
-{
+pid_t spawn(const QString& program, const QStringList& arguments, int result, int messages) {
     const QByteArray path = QFile::encodeName(program);
     std::vector<QByteArray> storage{path};
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toUtf8());
+    for (const QString& argument : arguments) storage.push_back(argument.toUtf8());
     std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
+    for (QByteArray& argument : storage) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -178,12 +156,10 @@ pid_t spawn(const QString& program, const QStringList& arguments, int result, in
 
 }  // namespace
 
-ContainedOutcome runContained(const QString& program, const QStringList& arguments, const ContainedLimits& limits)
-{
+ContainedOutcome runContained(const QString& program, const QStringList& arguments, const ContainedLimits& limits) {
     const Descriptor result(memoryFile("contained-result"));
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
-        throw Error(QStringLiteral("cannot create a pipe: %1").arg(systemMessage()));
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) throw Error(QStringLiteral("cannot create a pipe: %1").arg(systemMessage()));
     const Descriptor messages(pipeEnds[0]);
     Descriptor messagesIn(pipeEnds[1]);
     const pid_t child = spawn(program, arguments, result.get(), messagesIn.get());
@@ -200,10 +176,8 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
             break;
         }
         pollfd fds{messages.get(), POLLIN, 0};
-        if (poll(&fds, 1, static_cast<int>(left)) < 0 && errno != EINTR)
-            break;
-        if (fds.revents != 0)
-            open = drain(messages.get(), outcome.messages);
+        if (poll(&fds, 1, static_cast<int>(left)) < 0 && errno != EINTR) break;
+        if (fds.revents != 0) open = drain(messages.get(), outcome.messages);
         if (outcome.messages.size() > limits.maxMessageBytes) {
             outcome.end = ContainedOutcome::End::Flooded;
             break;
@@ -215,8 +189,7 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
     }
     outcome.messages.truncate(limits.maxMessageBytes);
     splitSteps(outcome);
-    if (outcome.end != ContainedOutcome::End::Finished)
-        return outcome;
+    if (outcome.end != ContainedOutcome::End::Finished) return outcome;
 
     QByteArray frame = contentOf(result.get());
     if (WIFSIGNALED(status)) {
@@ -236,8 +209,7 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
     return outcome;
 }
 
-int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(const ContainedStep&)>& work)
-{
+int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(const ContainedStep&)>& work) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // A crash must not spend seconds writing a core file.
     const rlimit noCore{0, 0};

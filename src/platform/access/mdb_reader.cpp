@@ -1,15 +1,15 @@
 #include "platform/access/mdb_reader.h"
 
-#include "platform/error.h"
 #include "platform/access/contained_run.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
+#include "platform/error.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
-#include <unistd.h>
 
 namespace tallomar::mdb {
 
@@ -28,59 +28,60 @@ constexpr quint64 kAddressSpacePerFileByte = 32;
 
 constexpr char kReaderProgram[] = "tallomar-mdbread";
 
-QString readerProgram()
-{
+QString readerProgram() {
     char self[4096];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0)
-        throw Error(QStringLiteral("cannot find the running program, nor %1 beside it").arg(QLatin1String(kReaderProgram)));
-    const QString program = QFileInfo(QFile::decodeName(QByteArray(self, length))).dir().filePath(QLatin1String(kReaderProgram));
+        throw Error(
+            QStringLiteral("cannot find the running program, nor %1 beside it").arg(QLatin1String(kReaderProgram)));
+    const QString program =
+        QFileInfo(QFile::decodeName(QByteArray(self, length))).dir().filePath(QLatin1String(kReaderProgram));
     if (!QFileInfo(program).isExecutable())
         throw Error(QStringLiteral("%1: the Access reader program is missing").arg(program));
     return program;
 }
 
-QString firstLine(const QByteArray& messages)
-{
+QString firstLine(const QByteArray& messages) {
     for (const QByteArray& line : messages.split('\n'))
-        if (!line.trimmed().isEmpty())
-            return QString::fromUtf8(line.trimmed());
+        if (!line.trimmed().isEmpty()) return QString::fromUtf8(line.trimmed());
     return {};
 }
 
-QString damage(const QString& fileName, const QString& what)
-{
+QString damage(const QString& fileName, const QString& what) {
     return QStringLiteral("%1: the file is damaged: %2").arg(fileName, what);
 }
 
 // What the Access reader's trouble says about the file, in plain terms.
-QString describe(const ContainedOutcome& outcome, const QString& fileName, const ContainedLimits& limits)
-{
+QString describe(const ContainedOutcome& outcome, const QString& fileName, const ContainedLimits& limits) {
     const QString step = outcome.step.isEmpty() ? QStringLiteral("the file") : outcome.step;
     const QString said = firstLine(outcome.messages);
     const QString report = said.isEmpty() ? QString() : QStringLiteral(" (it reported \"%1\")").arg(said);
     switch (outcome.end) {
-    case ContainedOutcome::End::Failed:
-        return outcome.failure;
-    case ContainedOutcome::End::Crashed:
-        // GLib ends the program when an allocation fails at the limit.
-        if (said.contains(QLatin1String("failed to allocate")))
-            return damage(fileName, QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
-        return damage(fileName, QStringLiteral("reading %1 crashed the Access reader (%2)%3")
-                                    .arg(step,
-                                         outcome.signal ? QString::fromLocal8Bit(strsignal(outcome.signal))
-                                                        : QStringLiteral("it ended without a result"),
-                                         report));
-    case ContainedOutcome::End::OutOfMemory:
-        return damage(fileName, QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
-    case ContainedOutcome::End::TimedOut:
-        return damage(fileName, QStringLiteral("reading %1 did not finish within %2 seconds")
-                                    .arg(step).arg(limits.timeoutMs / 1000));
-    case ContainedOutcome::End::Flooded:
-        return damage(fileName, QStringLiteral("reading %1, the Access reader reported \"%2\" over and over")
-                                    .arg(step, said));
-    case ContainedOutcome::End::Finished:
-        break;
+        case ContainedOutcome::End::Failed:
+            return outcome.failure;
+        case ContainedOutcome::End::Crashed:
+            // GLib ends the program when an allocation fails at the limit.
+            if (said.contains(QLatin1String("failed to allocate")))
+                return damage(fileName,
+                              QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
+            return damage(fileName, QStringLiteral("reading %1 crashed the Access reader (%2)%3")
+                                        .arg(step,
+                                             outcome.signal ? QString::fromLocal8Bit(strsignal(outcome.signal))
+                                                            : QStringLiteral("it ended without a result"),
+                                             report));
+        case ContainedOutcome::End::OutOfMemory:
+            return damage(fileName,
+                          QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
+        case ContainedOutcome::End::TimedOut:
+            return damage(
+                fileName,
+                QStringLiteral("reading %1 did not finish within %2 seconds").arg(step).arg(limits.timeoutMs / 1000));
+        case ContainedOutcome::End::Flooded:
+            return damage(
+                fileName,
+                QStringLiteral("reading %1, the Access reader reported \"%2\" over and over").arg(step, said));
+        case ContainedOutcome::End::Finished:
+            break;
     }
     if (said.contains(QLatin1String("beyond EOF")))
         return QStringLiteral("%1: the file is truncated (it refers to pages past its end)").arg(fileName);
@@ -89,16 +90,15 @@ QString describe(const ContainedOutcome& outcome, const QString& fileName, const
 
 }  // namespace
 
-std::vector<Table> readTables(const QString& path, const QStringList& only)
-{
+std::vector<Table> readTables(const QString& path, const QStringList& only) {
     const QString fileName = QFileInfo(path).fileName();
     const FileHeader header = readFileHeader(path);
     ContainedLimits limits;
     const quint64 fileBytes = quint64(header.pageCount) * header.pageSize;
     limits.timeoutMs = kBaseTimeoutMs + static_cast<int>(fileBytes / kFileBytesPerTimeoutMs);
     const quint64 memory = kBaseAddressSpace + kAddressSpacePerFileByte * fileBytes;
-    const ContainedOutcome outcome
-        = runContained(readerProgram(), QStringList{path, QString::number(memory)} + only, limits);
+    const ContainedOutcome outcome =
+        runContained(readerProgram(), QStringList{path, QString::number(memory)} + only, limits);
     if (outcome.end != ContainedOutcome::End::Finished || !outcome.messages.isEmpty())
         throw Error(describe(outcome, fileName, limits));
     return decodeTables(outcome.result);

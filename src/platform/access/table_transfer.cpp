@@ -8,7 +8,16 @@ namespace tallomar::mdb {
 
 namespace {
 
-enum Tag : char { kTable = 'T', kColumn = 'C', kRow = 'R', kNull = 'n', kInteger = 'i', kDouble = 'd', kText = 't', kBytes = 'b' };
+enum Tag : char {
+    kTable = 'T',
+    kColumn = 'C',
+    kRow = 'R',
+    kNull = 'n',
+    kInteger = 'i',
+    kDouble = 'd',
+    kText = 't',
+    kBytes = 'b'
+};
 
 class Decoder {
 public:
@@ -18,28 +27,23 @@ public:
     char tag() { return get<char>(); }
 
     template <typename T>
-    T get()
-    {
+    T get() {
         T value;
         std::memcpy(&value, take(sizeof value), sizeof value);
         return value;
     }
-    QByteArray block()
-    {
+    QByteArray block() {
         const auto length = get<quint32>();
         return QByteArray(take(length), length);
     }
-    QString text()
-    {
+    QString text() {
         const auto length = get<quint32>();
         return QString::fromUtf8(take(length), length);
     }
 
 private:
-    const char* take(qsizetype length)
-    {
-        if (length > left_)
-            throw Error(QStringLiteral("the reader process handed back incomplete tables"));
+    const char* take(qsizetype length) {
+        if (length > left_) throw Error(QStringLiteral("the reader process handed back incomplete tables"));
         const char* at = data_;
         data_ += length;
         left_ -= length;
@@ -49,81 +53,78 @@ private:
     qsizetype left_;
 };
 
-QVariant decodeValue(Decoder& in)
-{
+QVariant decodeValue(Decoder& in) {
     switch (in.tag()) {
-    case kNull: return QVariant();
-    case kInteger: return QVariant(in.get<qint64>());
-    case kDouble: return QVariant(in.get<double>());
-    case kText: return QVariant(in.text());
-    case kBytes: return QVariant(in.block());
-    default: throw Error(QStringLiteral("the reader process handed back an unknown value"));
+        case kNull:
+            return QVariant();
+        case kInteger:
+            return QVariant(in.get<qint64>());
+        case kDouble:
+            return QVariant(in.get<double>());
+        case kText:
+            return QVariant(in.text());
+        case kBytes:
+            return QVariant(in.block());
+        default:
+            throw Error(QStringLiteral("the reader process handed back an unknown value"));
     }
 }
 
 }  // namespace
 
 template <typename T>
-void TableEncoder::put(T value)
-{
+void TableEncoder::put(T value) {
     bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-void TableEncoder::putBlock(const char* data, qsizetype length)
-{
+void TableEncoder::putBlock(const char* data, qsizetype length) {
     put(static_cast<quint32>(length));
     bytes_.append(data, length);
 }
 
-void TableEncoder::beginTable(const QByteArray& name, quint32 definitionPage)
-{
+void TableEncoder::beginTable(const QByteArray& name, quint32 definitionPage) {
     put(kTable);
     putBlock(name.constData(), name.size());
     put(definitionPage);
 }
 
-void TableEncoder::addColumn(const QByteArray& name, ColumnKind kind)
-{
+void TableEncoder::addColumn(const QByteArray& name, ColumnKind kind) {
     put(kColumn);
     putBlock(name.constData(), name.size());
     put(static_cast<quint8>(kind));
 }
 
-void TableEncoder::beginRow(RowLocation location)
-{
+void TableEncoder::beginRow(RowLocation location) {
     put(kRow);
     put(location.page);
     put(location.row);
 }
 
-void TableEncoder::addNull() { put(kNull); }
+void TableEncoder::addNull() {
+    put(kNull);
+}
 
-void TableEncoder::addInteger(qint64 value)
-{
+void TableEncoder::addInteger(qint64 value) {
     put(kInteger);
     put(value);
 }
 
-void TableEncoder::addDouble(double value)
-{
+void TableEncoder::addDouble(double value) {
     put(kDouble);
     put(value);
 }
 
-void TableEncoder::addText(const char* utf8, int length)
-{
+void TableEncoder::addText(const char* utf8, int length) {
     put(kText);
     putBlock(utf8, length);
 }
 
-void TableEncoder::addBytes(const char* data, qsizetype length)
-{
+void TableEncoder::addBytes(const char* data, qsizetype length) {
     put(kBytes);
     putBlock(data, length);
 }
 
-std::vector<Table> decodeTables(const QByteArray& bytes)
-{
+std::vector<Table> decodeTables(const QByteArray& bytes) {
     Decoder in(bytes);
     std::vector<Table> tables;
     while (!in.atEnd()) {
@@ -144,8 +145,7 @@ std::vector<Table> decodeTables(const QByteArray& bytes)
             location.row = in.get<quint16>();
             std::vector<QVariant> row;
             row.reserve(table.columns.size());
-            for (size_t i = 0; i < table.columns.size(); ++i)
-                row.push_back(decodeValue(in));
+            for (size_t i = 0; i < table.columns.size(); ++i) row.push_back(decodeValue(in));
             table.rows.push_back(std::move(row));
             table.locations.push_back(location);
         } else {
