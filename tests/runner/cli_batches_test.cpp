@@ -47,7 +47,20 @@ TEST(CliBatches, UnknownCommandAndMissingFileArgumentShowUsage) {
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("batches FILE")));
     const test::ProgramRun bare = cli({QStringLiteral("batches")});
     EXPECT_EQ(bare.exitCode, 2);
-    EXPECT_TRUE(bare.err.contains(QStringLiteral("usage")));
+    EXPECT_TRUE(bare.err.contains(QStringLiteral("missing FILE"))) << bare.err.toStdString();
+    EXPECT_TRUE(bare.out.isEmpty());
+    // Help goes to stdout with status 0, for the program and for each command.
+    for (const QStringList& help : {QStringList{QStringLiteral("--help")},
+                                    QStringList{QStringLiteral("check"), QStringLiteral("--help")},
+                                    QStringList{QStringLiteral("batches"), QStringLiteral("--help")}}) {
+        const test::ProgramRun run = cli(help);
+        EXPECT_EQ(run.exitCode, 0) << help.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.isEmpty());
+        EXPECT_TRUE(run.out.contains("Usage: tallomar-cli")) << run.out.toStdString();
+    }
+    const test::ProgramRun version = cli({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("tallomar-cli ")) << version.out.toStdString();
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "batches_command.h"
 
 #include "platform/error.h"
+#include "platform/text/command_line.h"
 #include "platform/text/windows_path.h"
 #include "logic/workbench/script_batches.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cstdio>
@@ -22,11 +25,14 @@ QByteArray jsonString(const QString& text) {
 }  // namespace
 
 int batchesCommand(const QStringList& arguments) {
-    if (arguments.size() != 1) {
-        std::fputs("usage: tallomar-cli batches FILE\n", stderr);
-        return 2;
-    }
-    const QString path = resolveWindowsPath(arguments.first());
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "tallomar-cli batches FILE: prints each batch of a script exactly as the runner sends it, one JSON string per line."));
+    QStringList all = arguments;
+    all.prepend(QCoreApplication::arguments().constFirst());
+    if (const auto status = readCommandLine(parser, all, {{QStringLiteral("FILE"), QStringLiteral("the script file")}}))
+        return *status;
+    const QString path = resolveWindowsPath(parser.positionalArguments().constFirst());
     try {
         forEachBatch(path, [](const QString& batch, qint64) {
             const QByteArray line = jsonString(batch) + '\n';

@@ -3,6 +3,8 @@
 #include "history_command.h"
 #include "workbench_commands.h"
 
+#include "platform/text/command_line.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
@@ -26,10 +28,21 @@ const Command kCommands[] = {
      tallomar::cli::historyCommand},
 };
 
-int usage() {
-    std::fputs("usage: tallomar-cli COMMAND ...\n", stderr);
-    for (const Command& command : kCommands) std::fprintf(stderr, "  %s\n", command.summary);
-    return 2;
+void printUsage(std::FILE* stream) {
+    std::fputs("Usage: tallomar-cli COMMAND [OPTIONS]\n"
+               "Checks and corrections of tool packages without a window.\n\n"
+               "Commands:\n", stream);
+    for (const Command& command : kCommands) std::fprintf(stream, "  %s\n", command.summary);
+    std::fputs("\nOptions:\n"
+               "  -h, --help  Print this help and exit.\n"
+               "  --version   Print the version and exit.\n\n"
+               "tallomar-cli COMMAND --help lists the options of a command.\n", stream);
+}
+
+int refuse(const char* problem, const QString& what) {
+    std::fprintf(stderr, "tallomar-cli: %s%s\n", problem, what.toUtf8().constData());
+    printUsage(stderr);
+    return tallomar::kExitBadUsage;
 }
 
 }  // namespace
@@ -38,11 +51,18 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    if (arguments.isEmpty()) return usage();
+    if (arguments.isEmpty()) return refuse("missing COMMAND", QString());
     const QString name = arguments.takeFirst();
+    if (name == u"--help" || name == u"-h") {
+        printUsage(stdout);
+        return 0;
+    }
+    if (name == u"--version") {
+        std::printf("tallomar-cli %s\n", qPrintable(tallomar::programVersion()));
+        return 0;
+    }
     for (const Command& command : kCommands) {
         if (name == QLatin1String(command.name)) return command.run(arguments);
     }
-    std::fprintf(stderr, "tallomar-cli: unknown command \"%s\"\n", name.toUtf8().constData());
-    return usage();
+    return refuse("unknown command ", name);
 }

@@ -3,6 +3,7 @@
 #include "logic/login/server_connections.h"
 #include "platform/error.h"
 #include "platform/text/blanks.h"
+#include "platform/text/command_line.h"
 #include "platform/odbc/odbc.h"
 #include "tooldb/tool_access.h"
 #include "logic/workbench/result_export.h"
@@ -10,6 +11,7 @@
 #include "logic/workbench/workbench.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -100,19 +102,12 @@ Workbench commandLineWorkbench(const Session& session) {
     });
 }
 
-bool parse(QCommandLineParser& parser, const QStringList& arguments, const QString& name) {
+// Reads the subcommand's options; the exit status when the command ends
+// here (--help, --version, a bad option).
+std::optional<int> parse(QCommandLineParser& parser, const QStringList& arguments) {
     QStringList all = arguments;
-    all.prepend(QStringLiteral("tallomar-cli ") + name);
-    if (!parser.parse(all)) {
-        std::fprintf(stderr, "tallomar-cli %s: %s\n", qPrintable(name), qPrintable(parser.errorText()));
-        return false;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "tallomar-cli %s: unexpected argument \"%s\"\n", qPrintable(name),
-                     qPrintable(parser.positionalArguments().constFirst()));
-        return false;
-    }
-    return true;
+    all.prepend(QCoreApplication::arguments().constFirst());
+    return readCommandLine(parser, all, {});
 }
 
 int fail(const QString& command, const QString& message) {
@@ -147,7 +142,10 @@ int checkCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     addConnectionOptions(parser);
     parser.addOption({QStringLiteral("out"), QStringLiteral("write the findings to this CSV file"), QStringLiteral("FILE")});
-    if (!parse(parser, arguments, QStringLiteral("check"))) return kFailure;
+    parser.setApplicationDescription(QStringLiteral(
+        "tallomar-cli check: runs a tool package's check scripts against an account-set database and prints the findings as CSV.\n"
+        "Exit status: 0 nothing found, 1 findings, 2 failure (message on stderr)."));
+    if (const auto status = parse(parser, arguments)) return *status;
     return guarded(QStringLiteral("check"), [&] {
         const std::unique_ptr<Session> session = openSession(parser);
         // Findings stream out as they are read; a file appears only when complete.
@@ -181,7 +179,10 @@ int checkCommand(const QStringList& arguments) {
 int correctCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     addConnectionOptions(parser);
-    if (!parse(parser, arguments, QStringLiteral("correct"))) return kFailure;
+    parser.setApplicationDescription(QStringLiteral(
+        "tallomar-cli correct: runs a tool package's correction scripts against an account-set database.\n"
+        "Exit status: 0 every script ran, 2 failure (message on stderr)."));
+    if (const auto status = parse(parser, arguments)) return *status;
     return guarded(QStringLiteral("correct"), [&] {
         const std::unique_ptr<Session> session = openSession(parser);
         const Workbench workbench = commandLineWorkbench(*session);
