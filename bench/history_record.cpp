@@ -13,6 +13,7 @@
 // shared with other work makes even that ratio wander, each pair also times
 // the recorder alone taking the same 1,000,000 rows from memory: its share
 // of a check run is that time over the check's.
+#include "loopback.h"
 #include "measure.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
@@ -41,18 +42,6 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kPairs = 7;
-
-quint16 freePort() {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(socket);
-    return ntohs(address.sin_port);
-}
 
 // The seed of tempdb: table big with kRows rows of kColumns 9-character
 // texts, every tenth cell of the last column NULL.
@@ -169,7 +158,7 @@ int main(int argc, char** argv) {
     if (!file.open(QIODevice::WriteOnly)) return 1;
     file.write(seed());
     file.close();
-    const quint16 port = freePort();
+    const quint16 port = bench::freePort();
     QProcess sandbox;
     sandbox.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-sandbox"),
                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"),

@@ -10,6 +10,7 @@
 // the time ratio is the median of each pair's ratio, so that a slow spell of
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
+#include "loopback.h"
 #include "measure.h"
 #include "platform/odbc/odbc.h"
 #include "windows/workbench/frm_main.h"
@@ -37,18 +38,6 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kRepeats = 7;
-
-quint16 freePort() {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(socket);
-    return ntohs(address.sin_port);
-}
 
 // The seed of tempdb: table big with kRows rows of kColumns 9-character texts.
 QByteArray seed() {
@@ -159,7 +148,7 @@ int runAll() {
     if (!file.open(QIODevice::WriteOnly)) return 1;
     file.write(seed());
     file.close();
-    const quint16 port = freePort();
+    const quint16 port = bench::freePort();
     QProcess sandbox;
     sandbox.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-sandbox"),
                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"),

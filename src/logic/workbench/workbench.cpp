@@ -80,6 +80,19 @@ qint64 fetchResult(odbc::Connection& account, const QString& name, const ResultR
     return total;
 }
 
+// Runs the scripts of the step rows in their order, skipping steps without
+// one, until the first that does not succeed.
+RunOutcome runScripts(const Session& session, const tooldb::Recordset& steps, RunContext& run) {
+    for (std::size_t row = 0; row < steps.rows.size(); ++row) {
+        const QVariant path = steps.value(row, QStringLiteral("cPath"));
+        if (!hasScript(path)) continue;
+        if (run.cancelRequested()) return RunOutcome::cancelled();
+        RunOutcome script = RunScriptFile(session, path.toString(), &run);
+        if (!script.succeeded()) return script;
+    }
+    return {};
+}
+
 }  // namespace
 
 ToolReads ToolReads::of(const tooldb::ToolDatabase& database) {
@@ -138,13 +151,7 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
         rows.rows.empty() ? QString() : rows.value(rows.rows.size() - 1, QStringLiteral("cResult")).toString();
 
     auto work = [&](RunContext& run) -> RunOutcome {
-        for (std::size_t row = 0; row < rows.rows.size(); ++row) {
-            const QVariant path = rows.value(row, QStringLiteral("cPath"));
-            if (!hasScript(path)) continue;
-            if (run.cancelRequested()) return RunOutcome::cancelled();
-            RunOutcome script = RunScriptFile(session_, path.toString(), &run);
-            if (!script.succeeded()) return script;
-        }
+        if (RunOutcome scripts = runScripts(session_, rows, run); !scripts.succeeded()) return scripts;
         run.showScript(kReadingResult);
         odbc::Connection* const account = session_.cnAccount.get();
         if (resultTable.isEmpty() || !resultTableExists(account, resultTable)) {
@@ -186,16 +193,7 @@ CorrectionOutcome Workbench::correct(const QString& projectType) const {
         outcome.run = RunOutcome::failed(error.message());
         return outcome;
     }
-    auto work = [&](RunContext& run) -> RunOutcome {
-        for (std::size_t row = 0; row < rows.rows.size(); ++row) {
-            const QVariant path = rows.value(row, QStringLiteral("cPath"));
-            if (!hasScript(path)) continue;
-            if (run.cancelRequested()) return RunOutcome::cancelled();
-            RunOutcome script = RunScriptFile(session_, path.toString(), &run);
-            if (!script.succeeded()) return script;
-        }
-        return {};
-    };
+    auto work = [&](RunContext& run) { return runScripts(session_, rows, run); };
     outcome.kind = CorrectionOutcome::Kind::Finished;
     try {
         outcome.run = longRun_(texts::kCorrectionTitle, work);
