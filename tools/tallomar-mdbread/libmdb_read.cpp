@@ -234,6 +234,7 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
             else
                 out.addNull();
         }
+        out.endRow();
     }
     // Access keeps each table's row count in its definition; rows that a
     // damaged usage map hides from libmdb show up here.
@@ -247,8 +248,9 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
 
 }  // namespace
 
-QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const QStringList& only,
-                          const std::function<void(const QString&)>& step) {
+void readWithLibmdb(const QString& path, const FileHeader& header, const QStringList& only,
+                    const std::function<void(const QString&)>& step,
+                    const std::function<void(const QByteArray&)>& output) {
     const QString fileName = QFileInfo(path).fileName();
     PageChecker pages(path, header);
     if (!pages.isTableDefinition(2))
@@ -270,7 +272,7 @@ QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const Q
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
         throw Error(QStringLiteral("%1: cannot read the table catalogue (damaged or encrypted file)").arg(fileName));
 
-    TableEncoder tables;
+    TableEncoder tables(output);
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (!mdb_is_user_table(entry)) continue;
@@ -282,7 +284,7 @@ QByteArray readWithLibmdb(const QString& path, const FileHeader& header, const Q
         step(QStringLiteral("table %1").arg(name));
         readTable(tables, pages, mdb.get(), entry, header.pageCount, fileName);
     }
-    return tables.bytes();
+    tables.finish();
 }
 
 }  // namespace tallomar::mdb

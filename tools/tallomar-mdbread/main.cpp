@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     const quint64 addressSpace = std::strtoull(argv[2], nullptr, 10);
     QStringList only;
     for (int i = 3; i < argc; ++i) only << QString::fromUtf8(argv[i]);
-    return serveContained(addressSpace, [&](const ContainedStep& step) {
-        return readWithLibmdb(path, readFileHeader(path), only, step);
+    return serveContained(addressSpace, [&](const ContainedStep& step, const ContainedOutput& output) {
+        readWithLibmdb(path, readFileHeader(path), only, step, output);
     });
 }

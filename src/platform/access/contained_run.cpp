@@ -86,12 +86,21 @@ bool readAll(int fd, char* data, qsizetype size, off_t offset) {
     return true;
 }
 
-// The whole content of an in-memory file.
-QByteArray contentOf(int fd) {
+// The helper's frame in an in-memory file: its tag byte, then its content.
+// The content is read on its own so that megabytes of tables are not moved
+// again to drop the tag.
+struct Frame {
+    char tag = 0;
+    QByteArray content;
+};
+
+Frame frameOf(int fd) {
     struct stat status {};
-    if (fstat(fd, &status) != 0) return {};
-    QByteArray bytes(static_cast<qsizetype>(status.st_size), Qt::Uninitialized);
-    return readAll(fd, bytes.data(), bytes.size(), 0) ? bytes : QByteArray();
+    Frame frame;
+    if (fstat(fd, &status) != 0 || status.st_size < 1 || !readAll(fd, &frame.tag, 1, 0)) return {};
+    frame.content = QByteArray(static_cast<qsizetype>(status.st_size - 1), Qt::Uninitialized);
+    if (!readAll(fd, frame.content.data(), frame.content.size(), 1)) return {};
+    return frame;
 }
 
 // The address space mapped now: the helper's limit is set above it.
@@ -191,25 +200,25 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
     splitSteps(outcome);
     if (outcome.end != ContainedOutcome::End::Finished) return outcome;
 
-    QByteArray frame = contentOf(result.get());
+    Frame frame = frameOf(result.get());
     if (WIFSIGNALED(status)) {
         outcome.end = ContainedOutcome::End::Crashed;
         outcome.signal = WTERMSIG(status);
     } else if (WEXITSTATUS(status) == kOutOfMemoryExit) {
         outcome.end = ContainedOutcome::End::OutOfMemory;
-    } else if (WEXITSTATUS(status) == 0 && frame.startsWith(kResultTag)) {
-        frame.remove(0, 1);
-        outcome.result = std::move(frame);
-    } else if (WEXITSTATUS(status) == 0 && frame.startsWith(kFailureTag)) {
+    } else if (WEXITSTATUS(status) == 0 && frame.tag == kResultTag) {
+        outcome.result = std::move(frame.content);
+    } else if (WEXITSTATUS(status) == 0 && frame.tag == kFailureTag) {
         outcome.end = ContainedOutcome::End::Failed;
-        outcome.failure = QString::fromUtf8(frame.mid(1));
+        outcome.failure = QString::fromUtf8(frame.content);
     } else {
         outcome.end = ContainedOutcome::End::Crashed;
     }
     return outcome;
 }
 
-int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(const ContainedStep&)>& work) {
+int serveContained(quint64 extraAddressSpace,
+                   const std::function<void(const ContainedStep&, const ContainedOutput&)>& work) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // A crash must not spend seconds writing a core file.
     const rlimit noCore{0, 0};
@@ -223,19 +232,28 @@ int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(con
         const QByteArray line = kStepMark + step.toUtf8() + '\n';
         writeAll(STDERR_FILENO, line.constData(), line.size());
     };
+    // The tag goes first once the work has ended; until then the frame
+    // starts with a byte that is neither tag, so a helper that dies midway
+    // never leaves a frame that reads as a result.
+    const char pending = 0;
+    bool written = writeAll(kResultFd, &pending, 1);
+    const auto output = [&written](const QByteArray& piece) {
+        written = written && writeAll(kResultFd, piece.constData(), piece.size());
+    };
     char tag = kResultTag;
-    QByteArray result;
     try {
-        result = work(noteStep);
+        work(noteStep, output);
     } catch (const Error& error) {
         tag = kFailureTag;
-        result = QByteArray(error.what());
+        const QByteArray message(error.what());
+        written = ftruncate(kResultFd, 1) == 0 && lseek(kResultFd, 1, SEEK_SET) == 1 &&
+                  writeAll(kResultFd, message.constData(), message.size());
     } catch (const std::bad_alloc&) {
         return kOutOfMemoryExit;
     }
     std::fflush(stdout);
     std::fflush(stderr);
-    return writeAll(kResultFd, &tag, 1) && writeAll(kResultFd, result.constData(), result.size()) ? 0 : kNoResultExit;
+    return written && pwrite(kResultFd, &tag, 1, 0) == 1 ? 0 : kNoResultExit;
 }
 
 }  // namespace tallomar::mdb

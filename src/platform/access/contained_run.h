@@ -38,9 +38,14 @@ using ContainedStep = std::function<void(const QString&)>;
 // Throws Error only when the program cannot be started at all.
 ContainedOutcome runContained(const QString& program, const QStringList& arguments, const ContainedLimits& limits);
 
+// Where the work in the helper writes its result, piece by piece as it goes.
+using ContainedOutput = std::function<void(const QByteArray& piece)>;
+
 // In the helper program's main(): limits the address space to
 // `extraAddressSpace` bytes beyond what is mapped now, runs `work` and hands
-// its result or Error back to runContained. Returns the exit status.
-int serveContained(quint64 extraAddressSpace, const std::function<QByteArray(const ContainedStep&)>& work);
+// its result (what it wrote to the output) or its Error back to runContained.
+// Returns the exit status.
+int serveContained(quint64 extraAddressSpace,
+                   const std::function<void(const ContainedStep&, const ContainedOutput&)>& work);
 
 }  // namespace tallomar::mdb

@@ -72,6 +72,23 @@ QVariant decodeValue(Decoder& in) {
 
 }  // namespace
 
+TableEncoder::TableEncoder(Sink sink) : sink_(std::move(sink)) {
+    if (sink_) bytes_.reserve(2 * kPieceBytes);
+}
+
+void TableEncoder::endRow() {
+    if (sink_ && bytes_.size() >= kPieceBytes) handOn();
+}
+
+void TableEncoder::finish() {
+    if (sink_ && !bytes_.isEmpty()) handOn();
+}
+
+void TableEncoder::handOn() {
+    sink_(bytes_);
+    bytes_.resize(0);  // keeps the room for the next piece
+}
+
 template <typename T>
 void TableEncoder::put(T value) {
     bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
