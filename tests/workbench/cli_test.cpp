@@ -33,6 +33,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(package.isValid());
         ASSERT_TRUE(dataHome.isValid());
+        savedDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         const QDir demo(QStringLiteral(TALLOMAR_DEMO_SOURCE));
         const QByteArray description = readFile(demo.filePath(QStringLiteral("ZOL.json")));
@@ -42,7 +43,7 @@ protected:
             ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script), package.filePath(script)));
     }
 
-    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
+    void TearDown() override { qputenv("XDG_DATA_HOME", savedDataHome); }
 
     struct Result {
         int exitCode = -1;
@@ -71,6 +72,7 @@ protected:
                                    QStringLiteral("--year"), QStringLiteral("2008")};
     QTemporaryDir package;
     QTemporaryDir dataHome;  // the history of the runs goes here
+    QByteArray savedDataHome;
     // The demo data holds the ledger whose faults the demo package finds.
     SandboxServer sandbox;
 };
