@@ -138,6 +138,14 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
 }
 
 TEST_F(DemoCommandLine, CheckWritesFindingsAsOneJsonObject) {
+    // A NULL and text that JSON must escape among the findings.
+    sandbox.server().seedDatabase("qvdata_001_2008",
+                                  "UPDATE ledger_entry SET cDigest = NULL WHERE cCode = ' 1001';"
+                                  "UPDATE ledger_entry SET cDigest = 'a \"b\" \\ c' || char(10) || 'd' WHERE cCode <> ' 1001'"
+                                  " AND cCode NOT IN (SELECT cCode FROM ledger_account);");
+    const Result csv = run(QStringLiteral("check"), byEdition);
+    EXPECT_TRUE(csv.out.contains(QStringLiteral("2,1, 1001,,"))) << csv.out.toStdString();
+    EXPECT_TRUE(csv.out.contains(QStringLiteral(",\"a \"\"b\"\" \\ c\nd\","))) << csv.out.toStdString();
     const Result found = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
     EXPECT_EQ(found.exitCode, 1) << found.err.toStdString();
     QJsonParseError error;
@@ -151,7 +159,8 @@ TEST_F(DemoCommandLine, CheckWritesFindingsAsOneJsonObject) {
     const QJsonArray rows = object.value(QStringLiteral("rows")).toArray();
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows.at(0).toArray().at(2).toString(), QStringLiteral(" 1001"));
-    EXPECT_EQ(rows.at(0).toArray().at(3).toString(), QStringLiteral("提取备用金"));
+    EXPECT_TRUE(rows.at(0).toArray().at(3).isNull());
+    EXPECT_EQ(rows.at(1).toArray().at(3).toString(), QStringLiteral("a \"b\" \\ c\nd"));
 
     const Result refused = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("xml")});
     EXPECT_EQ(refused.exitCode, 2);
