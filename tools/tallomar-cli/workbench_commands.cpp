@@ -178,7 +178,7 @@ int checkCommand(const QStringList& arguments) {
     parser.addOptions({
         {QStringLiteral("format"), QStringLiteral("the findings as csv (default) or json"), QStringLiteral("FORMAT"),
          QStringLiteral("csv")},
-        {QStringLiteral("out"), QStringLiteral("write the findings to FILE (CSV with a UTF-8 byte-order mark) instead of stdout"),
+        {QStringLiteral("out"), QStringLiteral("write the findings to FILE instead of stdout, whole or not at all (a CSV file starts with a UTF-8 byte-order mark)"),
          QStringLiteral("FILE")},
     });
     parser.setApplicationDescription(QStringLiteral(
@@ -186,6 +186,7 @@ int checkCommand(const QStringList& arguments) {
         "stdout carries only the findings: CSV with CR LF line ends, header first, NULL as an empty field; or with\n"
         "--format json one object {\"columns\": [...], \"rows\": [[...], ...], \"status\": \"...\", \"count\": N}, NULL as null.\n"
         "The status line and the id of the run recorded in the history go to stderr.\n"
+        "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see tallomar-cli history.\n"
         "Give the database with --database, or with --edition, --account and --year as the login names it.\n"
         "Exit status: 0 nothing found, 1 findings, 2 failure (message on stderr)."));
     if (const auto status = parse(parser, arguments)) return *status;
@@ -228,7 +229,7 @@ int correctCommand(const QStringList& arguments) {
     addConnectionOptions(parser);
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli correct: runs a tool package's correction scripts against an account-set database.\n"
-        "The id of the run recorded in the history goes to stderr.\n"
+        "The id of the run recorded in the history ($XDG_DATA_HOME/tallomar/history.sqlite) goes to stderr.\n"
         "Exit status: 0 every script ran, 2 failure (message on stderr)."));
     if (const auto status = parse(parser, arguments)) return *status;
     return guarded(QStringLiteral("correct"), [&] {
