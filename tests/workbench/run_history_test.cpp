@@ -7,6 +7,8 @@
 #include "windows/history/history_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QTest>
 
@@ -70,6 +72,12 @@ TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("运行历史(&H)…"));
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    // A right click on a label of the surface opens the menu there.
+    QWidget& caption = widget("labFrmCaption");
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), caption.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&caption, &rightClick);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
     QTest::keyClick(window, Qt::Key_H, Qt::ControlModifier);
     auto* shown = window->findChild<HistoryWindow*>();
     ASSERT_NE(shown, nullptr);

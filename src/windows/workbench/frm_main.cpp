@@ -234,6 +234,8 @@ void FrmMain::showHistory() {
         history_ = new HistoryWindow(historyPath_, session_->gDatabaseName, this);
         history_->setWindowFlag(Qt::Window);
         history_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        history_->reload();  // runs made since it was opened
     }
     history_->show();
     history_->raise();
