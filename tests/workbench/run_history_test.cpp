@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 
 namespace tallomar::test {
@@ -78,6 +80,8 @@ TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     QApplication::sendEvent(&caption, &rightClick);
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
+    window->activateWindow();  // the shortcut works on the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QTest::keyClick(window, Qt::Key_H, Qt::ControlModifier);
     auto* shown = window->findChild<HistoryWindow*>();
     ASSERT_NE(shown, nullptr);
@@ -85,6 +89,14 @@ TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     EXPECT_EQ(shown->windowTitle(), QStringLiteral("运行历史"));
     menu->actions()[0]->trigger();
     EXPECT_EQ(window->findChildren<HistoryWindow*>().size(), 1);
+
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) return;
+    shown->close();
+    QApplication::sendEvent(&caption, &rightClick);
+    QTest::qWait(100);
+    ASSERT_TRUE(window->screen()->grabWindow(0).save(QDir(target).filePath(QStringLiteral("main-menu.png"))));
+    menu->hide();
 }
 
 TEST_F(RunHistoryOfTheWindow, AHistoryThatCannotBeWrittenIsToldOnceAndTheCheckGoesOn) {
