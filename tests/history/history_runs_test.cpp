@@ -169,6 +169,22 @@ TEST(HistoryRunEnd, CheckOutcomesMapToStatuses) {
     EXPECT_EQ(failed.statusText, QStringLiteral("a.sql: 语法错误"));
 }
 
+TEST(HistoryRunEnd, CorrectionOutcomesMapToStatusesAndLeaveTheCommitOpen) {
+    const history::RunEnd repaired = history::correctionRunEnd({CorrectionOutcome::Kind::Finished, RunOutcome()});
+    EXPECT_EQ(repaired.status, RunStatus::Ok);
+    EXPECT_EQ(repaired.statusText, texts::kStatusRepaired);
+    EXPECT_FALSE(repaired.committed.has_value());
+    EXPECT_FALSE(repaired.findings.has_value());
+    const history::RunEnd failed = history::correctionRunEnd(
+        {CorrectionOutcome::Kind::Finished, {RunOutcome::Kind::Failed, QStringLiteral("two.sql"), 1, 1, QStringLiteral("对象名无效")}});
+    EXPECT_EQ(failed.status, RunStatus::Failed);
+    EXPECT_EQ(failed.statusText, QStringLiteral("对象名无效"));
+    EXPECT_EQ(history::correctionRunEnd({CorrectionOutcome::Kind::Finished, RunOutcome::cancelled()}).status,
+              RunStatus::Cancelled);
+    EXPECT_EQ(history::correctionRunEnd({CorrectionOutcome::Kind::NotOffered, RunOutcome()}).status, RunStatus::Failed);
+    EXPECT_EQ(history::scriptOutcomeName({RunOutcome::Kind::ConnectionLost, {}, 2, 5, {}}), QStringLiteral("connection lost"));
+}
+
 TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
     check({kCash, kReceivable, kReceivable});
     correct();

@@ -1,13 +1,15 @@
-// The history window: runs of one database newest first, a check's
-// findings, and what changed between two checks.
+// The history window over a prepared history: the current database's runs
+// newest first with their Chinese names, a check's findings, and which
+// records two checks fixed, kept and added.
 #include "recorded_runs.h"
 
 #include "logic/history/run_recorder.h"
 #include "windows/history/history_window.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,17 +40,22 @@ protected:
         if (facts.kind == RunKind::Check)
             deliverFindings(recorder.recording({[](const QStringList&) {}, [](const ResultBlock&) {}}),
                             {QStringLiteral("科目编码"), QStringLiteral("名称")}, rows);
-        if (facts.kind == RunKind::Correct) recorder.finish({RunStatus::Ok, QString(), {}, true, 1});
-        else recorder.finish({rows.empty() ? RunStatus::Ok : RunStatus::Findings, QString(), qint64(rows.size()), {}, {}});
+        if (facts.kind == RunKind::Correct)
+            recorder.finish({RunStatus::Ok, texts::kStatusRepaired, {}, {}, {}});
+        else
+            recorder.finish({rows.empty() ? RunStatus::Ok : RunStatus::Findings,
+                             texts::findingsStatus(qint64(rows.size())), qint64(rows.size()), {}, {}});
     }
     void record(RunKind kind, const std::vector<FindingRow>& rows) { record(demoFacts(kind), rows); }
 
+    QTableView* runs(HistoryWindow& window) { return window.findChild<QTableView*>(QStringLiteral("grdRuns")); }
+    QPushButton* compare(HistoryWindow& window) { return window.findChild<QPushButton*>(QStringLiteral("cmdCompare")); }
     // Chooses the list's rows `rows` (0 is the newest run).
     void choose(HistoryWindow& window, std::initializer_list<int> rows) {
-        auto* runs = window.findChild<QTableView*>(QStringLiteral("grdRuns"));
-        runs->clearSelection();
+        QTableView* list = runs(window);
+        list->clearSelection();
         for (int row : rows)
-            runs->selectionModel()->select(runs->model()->index(row, 0),
+            list->selectionModel()->select(list->model()->index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     static QString caption(HistoryWindow& window) {
@@ -57,56 +64,80 @@ protected:
     static QAbstractItemModel* findings(HistoryWindow& window) {
         return window.findChild<QTableView*>(QStringLiteral("grdFindings"))->model();
     }
+    static QString cell(QAbstractItemModel* model, int row, int column) { return model->index(row, column).data().toString(); }
 
     QTemporaryDir data;
     QString path;
 };
 
-TEST_F(HistoryWindowTest, ShowsOneDatabasesRunsFindingsAndChanges) {
+TEST_F(HistoryWindowTest, ListsTheDatabasesRunsOpensACheckAndComparesTwo) {
     HistoryWindow window(path, QStringLiteral("qvdata_001_2024"));
-    QAbstractItemModel* runs = window.findChild<QTableView*>(QStringLiteral("grdRuns"))->model();
-    ASSERT_EQ(runs->rowCount(), 3);
-    EXPECT_EQ(runs->index(0, 0).data().toString(), QStringLiteral("3"));
-    EXPECT_EQ(runs->index(1, 1).data().toString(), QStringLiteral("correct"));
-    EXPECT_EQ(runs->index(2, 4).data().toString(), QStringLiteral("findings"));
-    EXPECT_EQ(findings(window), nullptr);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("运行历史"));
+    QAbstractItemModel* list = runs(window)->model();
+    QStringList headers;
+    for (int c = 0; c < list->columnCount(); ++c) headers << list->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.join(QLatin1Char('/')), QStringLiteral("编号/类型/开始时间/结束时间/服务器/数据库/工具/状态/发现数"));
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(cell(list, 0, 0), QStringLiteral("3"));
+    EXPECT_EQ(cell(list, 0, 1), QStringLiteral("检查"));
+    EXPECT_EQ(cell(list, 0, 7), QStringLiteral("有发现"));
+    EXPECT_EQ(cell(list, 0, 8), QStringLiteral("2"));
+    EXPECT_EQ(cell(list, 1, 1), QStringLiteral("修复"));
+    EXPECT_EQ(cell(list, 1, 7), QStringLiteral("成功"));
+    EXPECT_EQ(cell(list, 1, 8), QString());
+    EXPECT_EQ(cell(list, 2, 5), QStringLiteral("qvdata_001_2024"));
+    EXPECT_EQ(cell(list, 2, 6), QStringLiteral("科目检查"));
+    EXPECT_FALSE(compare(window)->isEnabled());
 
-    choose(window, {2});
-    QAbstractItemModel* first = findings(window);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->rowCount(), 2);
-    EXPECT_EQ(first->headerData(1, Qt::Horizontal).toString(), QStringLiteral("名称"));
-    EXPECT_EQ(first->index(0, 1).data().toString(), QStringLiteral("现金"));
-    EXPECT_TRUE(caption(window).contains(QStringLiteral("2 finding(s)"))) << caption(window).toStdString();
+    // Opening the first check shows what it found.
+    window.grdRuns_Activated(list->index(2, 0));
+    QAbstractItemModel* found = findings(window);
+    ASSERT_EQ(found->rowCount(), 2);
+    EXPECT_EQ(found->headerData(1, Qt::Horizontal).toString(), QStringLiteral("名称"));
+    EXPECT_EQ(cell(found, 0, 1), QStringLiteral("现金"));
+    EXPECT_EQ(caption(window), QStringLiteral("共找到[2]条记录"));
 
-    choose(window, {0, 2});
-    QAbstractItemModel* changes = findings(window);
-    ASSERT_NE(changes, nullptr);
-    ASSERT_EQ(changes->rowCount(), 3);
-    EXPECT_EQ(changes->headerData(0, Qt::Horizontal).toString(), QStringLiteral("change"));
-    EXPECT_EQ(changes->index(0, 0).data().toString(), QStringLiteral("fixed"));
-    EXPECT_EQ(changes->index(0, 1).data().toString(), QStringLiteral("1001"));
-    EXPECT_EQ(changes->index(1, 0).data().toString(), QStringLiteral("remaining"));
-    EXPECT_EQ(changes->index(2, 0).data().toString(), QStringLiteral("new"));
-    EXPECT_EQ(changes->index(2, 2).data().toString(), QStringLiteral("应付账款"));
-    EXPECT_EQ(caption(window), QStringLiteral("Run 3 against run 1: 1 fixed, 1 remaining, 1 new"));
-
+    // A check and a correction do not compare; two checks do.
     choose(window, {1, 2});
-    EXPECT_EQ(findings(window), nullptr);
-    EXPECT_TRUE(caption(window).contains(QStringLiteral("not a check"))) << caption(window).toStdString();
-
-    auto* database = window.findChild<QLineEdit*>(QStringLiteral("txtDatabase"));
-    database->clear();
-    window.reload();
-    EXPECT_EQ(runs->rowCount(), 4);
+    EXPECT_FALSE(compare(window)->isEnabled());
+    choose(window, {0, 2});
+    ASSERT_TRUE(compare(window)->isEnabled());
+    QTest::mouseClick(compare(window), Qt::LeftButton);
+    QAbstractItemModel* changes = findings(window);
+    ASSERT_EQ(changes->rowCount(), 3);
+    EXPECT_EQ(changes->headerData(0, Qt::Horizontal).toString(), QStringLiteral("状态"));
+    EXPECT_EQ(cell(changes, 0, 0), QStringLiteral("已修复"));
+    EXPECT_EQ(cell(changes, 0, 1), QStringLiteral("1001"));
+    EXPECT_EQ(cell(changes, 1, 0), QStringLiteral("仍存在"));
+    EXPECT_EQ(cell(changes, 1, 1), QStringLiteral("1122"));
+    EXPECT_EQ(cell(changes, 2, 0), QStringLiteral("新出现"));
+    EXPECT_EQ(cell(changes, 2, 2), QStringLiteral("应付账款"));
+    EXPECT_EQ(caption(window), QStringLiteral("已修复 1，仍存在 1，新出现 1"));
 
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
-    if (target.isEmpty()) return;
-    window.show();
-    choose(window, {1, 3});
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50);
-    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("history.png"))));
+    if (!target.isEmpty()) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+        ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("history.png"))));
+    }
+
+    // Every database's runs once the filter is off; checks of two databases do not compare.
+    window.findChild<QCheckBox*>(QStringLiteral("chkCurrentDatabase"))->setChecked(false);
+    ASSERT_EQ(list->rowCount(), 4);
+    EXPECT_EQ(cell(list, 0, 5), QStringLiteral("qvdata_002_2024"));
+    choose(window, {0, 1});
+    EXPECT_FALSE(compare(window)->isEnabled());
+}
+
+TEST_F(HistoryWindowTest, AnUnreadableHistoryIsSaidInTheWindow) {
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    HistoryWindow window(path, QStringLiteral("qvdata_001_2024"));
+    EXPECT_EQ(runs(window)->model()->rowCount(), 0);
+    EXPECT_TRUE(caption(window).contains(path)) << caption(window).toStdString();
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 // The main() of every test program: a QApplication on the offscreen platform
 // (unless a display was asked for), so that widget tests run without a screen.
+// The runs the tests make are recorded in a history of their own, never in
+// the user's.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
     ::testing::InitGoogleTest(&argc, argv);

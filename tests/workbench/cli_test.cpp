@@ -1,14 +1,20 @@
 // tallomar-cli check and correct on the demo package, run as processes
-// against a sandbox server holding the demo ledger: findings, repair, clean.
+// against a sandbox server holding the demo ledger: findings, repair, clean,
+// each run recorded in the history.
 #include "jet4writer/damage.h"
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
+#include "logic/history/findings_diff.h"
+#include "logic/history/run_history.h"
 #include "platform/access/mdb_reader.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,6 +32,9 @@ class DemoCommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(package.isValid());
+        ASSERT_TRUE(dataHome.isValid());
+        savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         const QDir demo(QStringLiteral(TALLOMAR_DEMO_SOURCE));
         const QByteArray description = readFile(demo.filePath(QStringLiteral("ZOL.json")));
         jet4::writeDatabase(jet4::parseDescription(description, QStringLiteral("ZOL.json")),
@@ -33,6 +42,8 @@ protected:
         for (const QString& script : QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
             ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script), package.filePath(script)));
     }
+
+    void TearDown() override { qputenv("XDG_DATA_HOME", savedDataHome); }
 
     struct Result {
         int exitCode = -1;
@@ -60,29 +71,114 @@ protected:
                                    QStringLiteral("--account"), QStringLiteral("001"),
                                    QStringLiteral("--year"), QStringLiteral("2008")};
     QTemporaryDir package;
+    QTemporaryDir dataHome;  // the history of the runs goes here
+    QByteArray savedDataHome;
     // The demo data holds the ledger whose faults the demo package finds.
     SandboxServer sandbox;
 };
 
-TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsClean) {
+TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAll) {
     const Result found = run(QStringLiteral("check"), byEdition);
     EXPECT_EQ(found.exitCode, 1) << found.err.toStdString();
-    const QStringList lines = found.out.split(QStringLiteral("\r\n"));
-    ASSERT_GE(lines.size(), 5) << found.out.toStdString();
+    // stdout is the findings alone, every record ended by CR LF.
+    ASSERT_TRUE(found.out.endsWith(QStringLiteral("\r\n")));
+    const QStringList lines = found.out.chopped(2).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4) << found.out.toStdString();
+    for (const QString& line : lines) EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')));
     EXPECT_EQ(lines[0], QStringLiteral("凭证号,行号,科目编码,摘要,借方金额,贷方金额"));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2,1, 1001,提取备用金"))) << lines[1].toStdString();
-    EXPECT_TRUE(found.out.trimmed().endsWith(QStringLiteral("共找到[3]条记录")));
+    EXPECT_TRUE(found.err.contains(QStringLiteral("共找到[3]条记录"))) << found.err.toStdString();
+    EXPECT_TRUE(found.err.contains(QStringLiteral("run 1 recorded in history"))) << found.err.toStdString();
 
     const Result corrected = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
     EXPECT_EQ(corrected.exitCode, 0) << corrected.err.toStdString();
     EXPECT_EQ(corrected.out.trimmed(), QStringLiteral("成功执行！"));
+    EXPECT_TRUE(corrected.err.contains(QStringLiteral("run 2 recorded in history"))) << corrected.err.toStdString();
 
     QTemporaryDir outFolder;
     const QString out = outFolder.filePath(QStringLiteral("clean.csv"));
     const Result clean = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--out"), out});
     EXPECT_EQ(clean.exitCode, 0) << clean.err.toStdString();
-    EXPECT_EQ(clean.out.trimmed(), QStringLiteral("恭喜您，没有发现问题!"));
+    EXPECT_TRUE(clean.out.isEmpty()) << clean.out.toStdString();
+    EXPECT_TRUE(clean.err.contains(QStringLiteral("恭喜您，没有发现问题!"))) << clean.err.toStdString();
     EXPECT_EQ(readFile(out), QByteArray("\xEF\xBB\xBF") + QStringLiteral("凭证号,行号,科目编码,摘要,借方金额,贷方金额\r\n").toUtf8());
+
+    history::RunHistory history(dataHome.filePath(QStringLiteral("tallomar/history.sqlite")));
+    const std::vector<history::RunRecord> runs = history.runs({});
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[2].facts.kind, history::RunKind::Check);
+    EXPECT_EQ(runs[2].end.status, history::RunStatus::Findings);
+    EXPECT_EQ(runs[2].end.findings, 3);
+    EXPECT_EQ(runs[2].facts.database, QStringLiteral("qvdata_001_2008"));
+    EXPECT_EQ(runs[2].facts.edition, QStringLiteral("R6 财务标准版"));
+    EXPECT_EQ(runs[1].facts.kind, history::RunKind::Correct);
+    EXPECT_EQ(runs[1].end.status, history::RunStatus::Ok);
+    EXPECT_FALSE(runs[1].end.findings.has_value());
+    EXPECT_FALSE(runs[1].end.committed.has_value());
+    EXPECT_EQ(runs[0].facts.kind, history::RunKind::Check);
+    EXPECT_EQ(runs[0].end.status, history::RunStatus::Ok);
+    EXPECT_EQ(runs[0].end.findings, 0);
+
+    const std::vector<history::ScriptRecord> checkScripts = history.scripts(runs[2].id);
+    ASSERT_EQ(checkScripts.size(), 2u);
+    EXPECT_TRUE(checkScripts[0].file.endsWith(QStringLiteral("check_prepare.sql"))) << checkScripts[0].file.toStdString();
+    EXPECT_EQ(checkScripts[0].batches, 1);
+    EXPECT_EQ(checkScripts[0].outcome, QStringLiteral("ok"));
+    EXPECT_EQ(checkScripts[0].sha256.size(), 64);
+    const std::vector<history::ScriptRecord> correctionScripts = history.scripts(runs[1].id);
+    ASSERT_EQ(correctionScripts.size(), 1u);
+    EXPECT_TRUE(correctionScripts[0].file.endsWith(QStringLiteral("correct_voucher.sql")));
+
+    const history::FindingsDiff diff = history::diffChecks(history, runs[2].id, runs[0].id);
+    EXPECT_EQ(diff.columns.size(), 6);
+    ASSERT_EQ(diff.fixed.size(), 3u);
+    EXPECT_EQ(diff.fixed[0][2], QStringLiteral(" 1001"));
+    EXPECT_TRUE(diff.remaining.empty());
+    EXPECT_TRUE(diff.added.empty());
+}
+
+TEST_F(DemoCommandLine, CheckWritesFindingsAsOneJsonObject) {
+    // A NULL and text that JSON must escape among the findings.
+    sandbox.server().seedDatabase("qvdata_001_2008",
+                                  "UPDATE ledger_entry SET cDigest = NULL WHERE cCode = ' 1001';"
+                                  "UPDATE ledger_entry SET cDigest = 'a \"b\" \\ c' || char(10) || 'd' WHERE cCode <> ' 1001'"
+                                  " AND cCode NOT IN (SELECT cCode FROM ledger_account);");
+    const Result csv = run(QStringLiteral("check"), byEdition);
+    EXPECT_TRUE(csv.out.contains(QStringLiteral("2,1, 1001,,"))) << csv.out.toStdString();
+    EXPECT_TRUE(csv.out.contains(QStringLiteral(",\"a \"\"b\"\" \\ c\nd\","))) << csv.out.toStdString();
+    const Result found = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(found.exitCode, 1) << found.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(found.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << found.out.toStdString();
+    const QJsonObject object = document.object();
+    EXPECT_EQ(object.value(QStringLiteral("status")).toString(), QStringLiteral("共找到[3]条记录"));
+    EXPECT_EQ(object.value(QStringLiteral("count")).toInteger(), 3);
+    EXPECT_EQ(object.value(QStringLiteral("columns")).toArray().size(), 6);
+    EXPECT_EQ(object.value(QStringLiteral("columns")).toArray().at(3).toString(), QStringLiteral("摘要"));
+    const QJsonArray rows = object.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows.at(0).toArray().at(2).toString(), QStringLiteral(" 1001"));
+    EXPECT_TRUE(rows.at(0).toArray().at(3).isNull());
+    EXPECT_EQ(rows.at(1).toArray().at(3).toString(), QStringLiteral("a \"b\" \\ c\nd"));
+
+    const Result refused = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("xml")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("xml"))) << refused.err.toStdString();
+}
+
+TEST_F(DemoCommandLine, AHistoryThatCannotBeWrittenIsToldOnceAndTheCheckGoesOn) {
+    // A file where the history's folder should be.
+    QFile blocker(dataHome.filePath(QStringLiteral("tallomar")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const Result found = run(QStringLiteral("check"), byEdition);
+    EXPECT_EQ(found.exitCode, 1) << found.err.toStdString();
+    EXPECT_EQ(found.out.count(QStringLiteral("\r\n")), 4);
+    EXPECT_EQ(found.err.count(QStringLiteral("the run history is not being written")), 1) << found.err.toStdString();
+    EXPECT_FALSE(found.err.contains(QStringLiteral("recorded in history")));
+    EXPECT_TRUE(found.err.contains(QStringLiteral("共找到[3]条记录")));
 }
 
 TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {

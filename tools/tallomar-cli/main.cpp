@@ -20,7 +20,7 @@ struct Command {
 const Command kCommands[] = {
     {"batches", "batches FILE   print each batch of a script as the runner sends it (JSON strings)",
      tallomar::cli::batchesCommand},
-    {"check", "check OPTIONS  run a package's check scripts; findings as CSV (exit 1 with findings)",
+    {"check", "check OPTIONS  run a package's check scripts; findings as CSV or JSON (exit 1 with findings)",
      tallomar::cli::checkCommand},
     {"correct", "correct OPTIONS  run a package's correction scripts",
      tallomar::cli::correctCommand},

@@ -1,5 +1,11 @@
 #include "workbench_commands.h"
 
+#include "findings_output.h"
+
+#include "logic/history/history_database.h"
+#include "logic/history/run_end.h"
+#include "logic/history/run_recorder.h"
+#include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
 #include "platform/error.h"
 #include "platform/text/blanks.h"
@@ -95,12 +101,40 @@ std::unique_ptr<Session> openSession(const QCommandLineParser& parser) {
     return session;
 }
 
-Workbench commandLineWorkbench(const Session& session) {
-    return Workbench(session, [](const QString&, const RunWork& work) {
+// Runs the work on the calling thread, each script's end going into the history.
+Workbench commandLineWorkbench(const Session& session, history::RunRecorder& recorder) {
+    return Workbench(session, [&recorder](const QString&, const RunWork& work) {
         RunContext context;
+        context.setScriptEnded(history::scriptRecording(recorder));
         return work(context);
     });
 }
+
+// A recorder of one run whose history failure is told once on stderr; the
+// run goes on unrecorded.
+class CommandRecorder {
+public:
+    CommandRecorder(const QString& command, const Session& session, history::RunKind kind)
+        : command_(command), recorder_(history::HistoryDatabase::defaultPath(), [this](const QString& message) {
+              std::fprintf(stderr, "tallomar-cli %s: %s\n", qPrintable(command_), message.toUtf8().constData());
+          }) {
+        history::startRecording(recorder_, session, kind);
+    }
+
+    history::RunRecorder& recorder() { return recorder_; }
+
+    // Ends the run and says on stderr under which id the history keeps it.
+    void finish(const history::RunEnd& end) {
+        recorder_.finish(end);
+        if (const auto id = recorder_.runId())
+            std::fprintf(stderr, "tallomar-cli %s: run %lld recorded in history\n", qPrintable(command_),
+                         static_cast<long long>(*id));
+    }
+
+private:
+    QString command_;
+    history::RunRecorder recorder_;
+};
 
 // Reads the subcommand's options; the exit status when the command ends
 // here (--help, --version, a bad option).
@@ -127,26 +161,37 @@ int guarded(const QString& command, Body body) {
     }
 }
 
-void writeRows(QIODevice& out, const ResultBlock& rows) {
-    QStringList fields;
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        fields.clear();
-        for (int column = 0; column < rows.columnCount(); ++column) fields << rows.text(row, column);
-        out.write(csvRecord(fields).toUtf8());
-    }
+FindingsOutput::Format findingsFormat(const QCommandLineParser& parser) {
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format == u"csv") return FindingsOutput::Format::Csv;
+    if (format == u"json") return FindingsOutput::Format::Json;
+    throw CommandFailure{QStringLiteral("--format must be csv or json, not \"%1\"").arg(format)};
 }
+
+void printStatus(const QString& status) { std::fprintf(stderr, "%s\n", status.toUtf8().constData()); }
 
 }  // namespace
 
 int checkCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     addConnectionOptions(parser);
-    parser.addOption({QStringLiteral("out"), QStringLiteral("write the findings to this CSV file"), QStringLiteral("FILE")});
+    parser.addOptions({
+        {QStringLiteral("format"), QStringLiteral("the findings as csv (default) or json"), QStringLiteral("FORMAT"),
+         QStringLiteral("csv")},
+        {QStringLiteral("out"), QStringLiteral("write the findings to FILE instead of stdout, whole or not at all (a CSV file starts with a UTF-8 byte-order mark)"),
+         QStringLiteral("FILE")},
+    });
     parser.setApplicationDescription(QStringLiteral(
-        "tallomar-cli check: runs a tool package's check scripts against an account-set database and prints the findings as CSV.\n"
+        "tallomar-cli check: runs a tool package's check scripts against an account-set database and prints the findings.\n"
+        "stdout carries only the findings: CSV with CR LF line ends, header first, NULL as an empty field; or with\n"
+        "--format json one object {\"columns\": [...], \"rows\": [[...], ...], \"status\": \"...\", \"count\": N}, NULL as null.\n"
+        "The status line and the id of the run recorded in the history go to stderr.\n"
+        "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see tallomar-cli history.\n"
+        "Give the database with --database, or with --edition, --account and --year as the login names it.\n"
         "Exit status: 0 nothing found, 1 findings, 2 failure (message on stderr)."));
     if (const auto status = parse(parser, arguments)) return *status;
     return guarded(QStringLiteral("check"), [&] {
+        const FindingsOutput::Format format = findingsFormat(parser);
         const std::unique_ptr<Session> session = openSession(parser);
         // Findings stream out as they are read; a file appears only when complete.
         QSaveFile file(parser.value(QStringLiteral("out")));
@@ -155,23 +200,26 @@ int checkCommand(const QStringList& arguments) {
         if (parser.isSet(QStringLiteral("out"))) {
             if (!file.open(QIODevice::WriteOnly))
                 throw CommandFailure{QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())};
-            file.write(kUtf8Bom);
+            if (format == FindingsOutput::Format::Csv) file.write(kUtf8Bom);
             out = &file;
         } else if (!standardOutput.open(stdout, QIODevice::WriteOnly)) {
             throw CommandFailure{QStringLiteral("cannot write to stdout")};
         }
-        const CheckOutcome outcome = commandLineWorkbench(*session).check({
-            [&](const QStringList& columns) { out->write(csvRecord(columns).toUtf8()); },
-            [&](const ResultBlock& rows) { writeRows(*out, rows); },
-        });
+        FindingsOutput findings(*out, format);
+        CommandRecorder recorder(QStringLiteral("check"), *session, history::RunKind::Check);
+        const CheckOutcome outcome =
+            commandLineWorkbench(*session, recorder.recorder()).check(recorder.recorder().recording(findings.receiver()));
+        recorder.finish(history::checkRunEnd(outcome));
+        const QString status = Workbench::checkStatus(outcome);
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{Workbench::checkStatus(outcome)};
+            throw CommandFailure{status};
         }
+        findings.finish(status, outcome.findings);
         if (parser.isSet(QStringLiteral("out")) && !file.commit())
             throw CommandFailure{QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())};
         standardOutput.close();
-        std::fprintf(stdout, "%s\n", Workbench::checkStatus(outcome).toUtf8().constData());
+        printStatus(status);
         return outcome.findings > 0 ? kFindings : 0;
     });
 }
@@ -181,13 +229,16 @@ int correctCommand(const QStringList& arguments) {
     addConnectionOptions(parser);
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli correct: runs a tool package's correction scripts against an account-set database.\n"
+        "The id of the run recorded in the history ($XDG_DATA_HOME/tallomar/history.sqlite) goes to stderr.\n"
         "Exit status: 0 every script ran, 2 failure (message on stderr)."));
     if (const auto status = parse(parser, arguments)) return *status;
     return guarded(QStringLiteral("correct"), [&] {
         const std::unique_ptr<Session> session = openSession(parser);
-        const Workbench workbench = commandLineWorkbench(*session);
+        CommandRecorder recorder(QStringLiteral("correct"), *session, history::RunKind::Correct);
+        const Workbench workbench = commandLineWorkbench(*session, recorder.recorder());
         const QString projectType = workbench.loadTool().projectType;
         const CorrectionOutcome outcome = workbench.correct(projectType);
+        recorder.finish(history::correctionRunEnd(outcome));
         switch (outcome.kind) {
         case CorrectionOutcome::Kind::NotOffered:
             throw CommandFailure{QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType)};

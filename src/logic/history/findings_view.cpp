@@ -6,8 +6,6 @@
 #include "logic/workbench/result_chunk.h"
 #include "platform/error.h"
 
-#include <algorithm>
-
 namespace tallomar::history {
 
 namespace {
@@ -27,9 +25,11 @@ public:
         if (chunk_.rowCount() == kRowsPerBlock) flush();
     }
 
-    std::vector<ResultBlock> blocks() {
+    std::unique_ptr<ResultModel> model(const QStringList& columns) {
         flush();
-        return std::move(blocks_);
+        auto model = std::make_unique<ResultModel>(columns);
+        model->appendBlocks(std::move(blocks_));
+        return model;
     }
 
 private:
@@ -45,54 +45,39 @@ private:
     std::vector<ResultBlock> blocks_;
 };
 
-FindingsView oneRun(RunHistory& history, qint64 id) {
-    const RunRecord run = history.run(id);
-    if (run.facts.kind != RunKind::Check)
-        return {QStringLiteral("Run %1 is a %2 run: only checks keep findings.").arg(id).arg(kindName(run.facts.kind)), {}};
-    const RecordedFindings findings = history.findings(id);
-    BlockBuilder builder(int(findings.columns.size()));
-    for (const FindingRow& row : findings.rows) builder.add(row);
-    auto model = std::make_unique<ResultModel>(findings.columns);
-    model->appendBlocks(builder.blocks());
-    QString caption = QStringLiteral("Run %1: %2 finding(s) of %3 on %4")
-                          .arg(id)
-                          .arg(run.end.findings.value_or(0))
-                          .arg(run.facts.tool, run.facts.database);
-    if (findings.cut) caption += QStringLiteral(", the first %1 kept").arg(run.findingsKept);
-    return {caption, std::move(model)};
-}
-
-FindingsView comparison(RunHistory& history, qint64 before, qint64 after) {
-    const FindingsDiff diff = diffChecks(history, before, after);
-    BlockBuilder builder(int(diff.columns.size()) + 1);
-    const QString fixed = QStringLiteral("fixed"), remaining = QStringLiteral("remaining"), added = QStringLiteral("new");
-    for (const FindingRow& row : diff.fixed) builder.add(row, &fixed);
-    for (const FindingRow& row : diff.remaining) builder.add(row, &remaining);
-    for (const FindingRow& row : diff.added) builder.add(row, &added);
-    auto model = std::make_unique<ResultModel>(QStringList{QStringLiteral("change")} + diff.columns);
-    model->appendBlocks(builder.blocks());
-    QString caption = QStringLiteral("Run %1 against run %2: %3 fixed, %4 remaining, %5 new")
-                          .arg(after)
-                          .arg(before)
-                          .arg(diff.fixed.size())
-                          .arg(diff.remaining.size())
-                          .arg(diff.added.size());
-    if (diff.cut) caption += QStringLiteral(" (a run kept only part of its findings)");
-    return {caption, std::move(model)};
-}
-
 }  // namespace
 
-FindingsView findingsView(RunHistory& history, std::vector<qint64> chosen) {
-    std::sort(chosen.begin(), chosen.end());  // ids grow with time: the older run first
+FindingsView runFindingsView(RunHistory& history, qint64 id) {
     try {
-        if (chosen.size() == 1) return oneRun(history, chosen[0]);
-        if (chosen.size() == 2) return comparison(history, chosen[0], chosen[1]);
+        const RunRecord run = history.run(id);
+        if (run.facts.kind != RunKind::Check) return {run.end.statusText, {}};
+        const RecordedFindings findings = history.findings(id);
+        BlockBuilder builder(int(findings.columns.size()));
+        for (const FindingRow& row : findings.rows) builder.add(row);
+        return {run.end.statusText, builder.model(findings.columns)};
     } catch (const Error& error) {
         return {error.message(), {}};
     }
-    return {QStringLiteral("Choose a check to see its findings, or two checks of one tool and database to compare them."),
-            {}};
+}
+
+FindingsView comparisonView(RunHistory& history, qint64 before, qint64 after) {
+    try {
+        const FindingsDiff diff = diffChecks(history, before, after);
+        BlockBuilder builder(int(diff.columns.size()) + 1);
+        for (const FindingRow& row : diff.fixed) builder.add(row, &kFixedLabel);
+        for (const FindingRow& row : diff.remaining) builder.add(row, &kRemainingLabel);
+        for (const FindingRow& row : diff.added) builder.add(row, &kAddedLabel);
+        const QString caption = QStringLiteral("%1 %2，%3 %4，%5 %6")
+                                    .arg(kFixedLabel)
+                                    .arg(diff.fixed.size())
+                                    .arg(kRemainingLabel)
+                                    .arg(diff.remaining.size())
+                                    .arg(kAddedLabel)
+                                    .arg(diff.added.size());
+        return {caption, builder.model(QStringList{kChangeHeading} + diff.columns)};
+    } catch (const Error& error) {
+        return {error.message(), {}};
+    }
 }
 
 }  // namespace tallomar::history

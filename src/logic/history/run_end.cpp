@@ -2,6 +2,14 @@
 
 namespace tallomar::history {
 
+namespace {
+
+RunStatus failureStatus(const RunOutcome& failure) {
+    return failure.kind == RunOutcome::Kind::Cancelled ? RunStatus::Cancelled : RunStatus::Failed;
+}
+
+}  // namespace
+
 RunEnd checkRunEnd(const CheckOutcome& outcome) {
     RunEnd end;
     end.statusText = Workbench::checkStatus(outcome);
@@ -11,11 +19,35 @@ RunEnd checkRunEnd(const CheckOutcome& outcome) {
         end.findings = outcome.findings;
         break;
     case CheckOutcome::Kind::NoResultTable: end.status = RunStatus::Failed; break;
-    case CheckOutcome::Kind::Failed:
-        end.status = outcome.failure.kind == RunOutcome::Kind::Cancelled ? RunStatus::Cancelled : RunStatus::Failed;
+    case CheckOutcome::Kind::Failed: end.status = failureStatus(outcome.failure); break;
+    }
+    return end;
+}
+
+RunEnd correctionRunEnd(const CorrectionOutcome& outcome) {
+    RunEnd end;
+    switch (outcome.kind) {
+    case CorrectionOutcome::Kind::NotOffered:
+        end.status = RunStatus::Failed;
+        end.statusText = QStringLiteral("the tool's project type offers no correction run");
+        break;
+    case CorrectionOutcome::Kind::Failed:
+    case CorrectionOutcome::Kind::Finished:
+        end.status = outcome.run.succeeded() ? RunStatus::Ok : failureStatus(outcome.run);
+        end.statusText = outcome.run.succeeded() ? texts::kStatusRepaired : outcome.run.message;
         break;
     }
     return end;
+}
+
+QString scriptOutcomeName(const RunOutcome& outcome) {
+    switch (outcome.kind) {
+    case RunOutcome::Kind::Succeeded: return QStringLiteral("ok");
+    case RunOutcome::Kind::Failed: return QStringLiteral("failed");
+    case RunOutcome::Kind::Cancelled: return QStringLiteral("cancelled");
+    case RunOutcome::Kind::ConnectionLost: return QStringLiteral("connection lost");
+    }
+    return {};
 }
 
 }  // namespace tallomar::history

@@ -10,4 +10,12 @@ namespace tallomar::history {
 // operator stopped it.
 RunEnd checkRunEnd(const CheckOutcome& outcome);
 
+// How a correction run ended: ok when every script ran, the failure's
+// message otherwise. Whether it was committed is not known to it.
+RunEnd correctionRunEnd(const CorrectionOutcome& outcome);
+
+// How one script ended, as the history names it: "ok", "failed",
+// "cancelled" or "connection lost".
+QString scriptOutcomeName(const RunOutcome& outcome);
+
 }  // namespace tallomar::history

@@ -21,6 +21,12 @@ bool RunContext::cancelRequested() const {
     return cancelRequested_;
 }
 
+void RunContext::scriptEnded(const QString& path, const RunOutcome& outcome) const {
+    if (scriptEnded_) scriptEnded_(path, outcome);
+}
+
+void RunContext::setScriptEnded(ScriptEnded listener) { scriptEnded_ = std::move(listener); }
+
 void RunContext::cancel() {
     std::lock_guard lock(mutex_);
     cancelRequested_ = true;

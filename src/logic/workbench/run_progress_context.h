@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <mutex>
 
 namespace tallomar {
 
 namespace odbc { class Statement; }
+struct RunOutcome;
 
 // What a long run (scripts, result fetches) shares with its progress dialog:
 // the work reports where it is, the dialog shows it and passes on the
@@ -22,6 +24,9 @@ public:
     // True once the operator asked to stop: the work sends nothing more and
     // returns cancelledText().
     bool cancelRequested() const;
+    // A script of the run ended: its file on this file system and how it
+    // ended. Called on the thread doing the work.
+    void scriptEnded(const QString& path, const RunOutcome& outcome) const;
 
     // While a scope lives, a Cancel also interrupts the statement's running
     // batch on the server. A Cancel that came before the scope opened
@@ -37,6 +42,11 @@ public:
         RunContext* context_;
     };
 
+    // Owner side, before the work starts: who hears of each script's end
+    // (the run history).
+    using ScriptEnded = std::function<void(const QString& path, const RunOutcome& outcome)>;
+    void setScriptEnded(ScriptEnded listener);
+
     // Dialog side.
     void cancel();
     struct Progress {
@@ -50,6 +60,7 @@ private:
     Progress progress_;
     bool cancelRequested_ = false;
     odbc::Statement* statement_ = nullptr;
+    ScriptEnded scriptEnded_;
 };
 
 }  // namespace tallomar

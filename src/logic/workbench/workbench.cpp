@@ -3,6 +3,7 @@
 #include "logic/login/server_select_value.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/windows_path.h"
 #include "tooldb/tool_access.h"
 #include "logic/workbench/result_chunk.h"
 #include "logic/workbench/run_progress_context.h"
@@ -88,6 +89,7 @@ RunOutcome runScripts(const Session& session, const tooldb::Recordset& steps, Ru
         if (!hasScript(path)) continue;
         if (run.cancelRequested()) return RunOutcome::cancelled();
         RunOutcome script = RunScriptFile(session, path.toString(), &run);
+        run.scriptEnded(resolvePackagePath(session.gToolFolder, path.toString()), script);
         if (!script.succeeded()) return script;
     }
     return {};

@@ -1,15 +1,14 @@
 #include "windows/history/history_window.h"
 
+#include "logic/history/findings_view.h"
 #include "logic/history/run_history.h"
+#include "logic/workbench/workbench.h"
 #include "platform/error.h"
+#include "ui_history_window.h"
 
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QSplitter>
 #include <QStandardItemModel>
-#include <QTableView>
-#include <QVBoxLayout>
+#include <utility>
 
 namespace tallomar {
 
@@ -18,54 +17,73 @@ namespace {
 // How many runs the list shows at most.
 constexpr int kListedRuns = 500;
 
-QStandardItem* cell(const QString& text, qint64 id) {
-    auto* item = new QStandardItem(text);
-    item->setData(id, Qt::UserRole);
-    item->setEditable(false);
-    return item;
+const QStringList kRunColumns{
+    QStringLiteral("编号"), QStringLiteral("类型"),   QStringLiteral("开始时间"),
+    QStringLiteral("结束时间"), QStringLiteral("服务器"), QStringLiteral("数据库"),
+    QStringLiteral("工具"), QStringLiteral("状态"),   QStringLiteral("发现数"),
+};
+
+QString kindLabel(history::RunKind kind) {
+    switch (kind) {
+    case history::RunKind::Check: return texts::kCheckTitle;
+    case history::RunKind::Correct: return texts::kCorrectionTitle;
+    case history::RunKind::Preview: return QStringLiteral("预览");
+    }
+    return {};
+}
+
+QString statusLabel(history::RunStatus status) {
+    switch (status) {
+    case history::RunStatus::Running: return QStringLiteral("运行中");
+    case history::RunStatus::Ok: return QStringLiteral("成功");
+    case history::RunStatus::Findings: return QStringLiteral("有发现");
+    case history::RunStatus::Failed: return QStringLiteral("失败");
+    case history::RunStatus::Cancelled: return QStringLiteral("已取消");
+    case history::RunStatus::Interrupted: return QStringLiteral("已中断");
+    }
+    return {};
+}
+
+QString localTime(const std::optional<QDateTime>& time) {
+    return time ? time->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+}
+
+QList<QStandardItem*> runRow(const history::RunRecord& run) {
+    const QStringList cells{
+        QString::number(run.id),
+        kindLabel(run.facts.kind),
+        localTime(run.started),
+        localTime(run.finished),
+        run.facts.server,
+        run.facts.database,
+        run.facts.tool,
+        statusLabel(run.end.status),
+        run.end.findings ? QString::number(*run.end.findings) : QString(),
+    };
+    QList<QStandardItem*> row;
+    for (const QString& text : cells) row << new QStandardItem(text);
+    return row;
+}
+
+// Two checks of one tool on one database: the only runs that compare.
+bool comparable(const std::vector<const history::RunRecord*>& runs) {
+    return runs.size() == 2 && runs[0]->facts.kind == history::RunKind::Check &&
+           runs[1]->facts.kind == history::RunKind::Check && runs[0]->facts.tool == runs[1]->facts.tool &&
+           runs[0]->facts.database == runs[1]->facts.database;
 }
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(QString historyPath, const QString& database, QWidget* parent)
-    : QWidget(parent), historyPath_(std::move(historyPath)) {
-    setWindowTitle(QStringLiteral("Run history"));
-    auto* layout = new QVBoxLayout(this);
-    auto* filter = new QHBoxLayout;
-    filter->addWidget(new QLabel(QStringLiteral("Database:")));
-    database_ = new QLineEdit(database);
-    database_->setObjectName(QStringLiteral("txtDatabase"));
-    database_->setPlaceholderText(QStringLiteral("every database"));
-    database_->setClearButtonEnabled(true);
-    filter->addWidget(database_, 1);
-    layout->addLayout(filter);
-
-    auto* splitter = new QSplitter(Qt::Vertical);
-    runRows_ = new QStandardItemModel(this);
-    runs_ = new QTableView;
-    runs_->setObjectName(QStringLiteral("grdRuns"));
-    runs_->setModel(runRows_);
-    runs_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    runs_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    runs_->verticalHeader()->hide();
-    runs_->horizontalHeader()->setStretchLastSection(true);
-    splitter->addWidget(runs_);
-    auto* lower = new QWidget;
-    auto* lowerLayout = new QVBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    caption_ = new QLabel;
-    caption_->setObjectName(QStringLiteral("labFindings"));
-    caption_->setWordWrap(true);
-    lowerLayout->addWidget(caption_);
-    findings_ = new QTableView;
-    findings_->setObjectName(QStringLiteral("grdFindings"));
-    lowerLayout->addWidget(findings_, 1);
-    splitter->addWidget(lower);
-    layout->addWidget(splitter, 1);
-    resize(960, 640);
-
-    connect(database_, &QLineEdit::editingFinished, this, &HistoryWindow::reload);
-    connect(runs_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HistoryWindow::showChosen);
+HistoryWindow::HistoryWindow(QString historyPath, QString currentDatabase, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::HistoryWindow>()), historyPath_(std::move(historyPath)),
+      currentDatabase_(std::move(currentDatabase)), runRows_(new QStandardItemModel(this)) {
+    ui_->setupUi(this);
+    ui_->grdRuns->setModel(runRows_);
+    connect(ui_->chkCurrentDatabase, &QCheckBox::toggled, this, &HistoryWindow::reload);
+    connect(ui_->grdRuns, &QTableView::activated, this, &HistoryWindow::grdRuns_Activated);
+    connect(ui_->grdRuns->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &HistoryWindow::showChosenRuns);
+    connect(ui_->cmdCompare, &QPushButton::clicked, this, &HistoryWindow::cmdCompare_Click);
     reload();
 }
 
@@ -73,46 +91,63 @@ HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::reload() {
     runRows_->clear();
-    runRows_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("Kind"), QStringLiteral("Started"),
-                                         QStringLiteral("Finished"), QStringLiteral("Status"),
-                                         QStringLiteral("Findings"), QStringLiteral("Database"), QStringLiteral("Tool"),
-                                         QStringLiteral("Server"), QStringLiteral("User")});
+    runRows_->setHorizontalHeaderLabels(kRunColumns);
+    runs_.clear();
+    showFindings(QString(), nullptr);
     try {
         history::RunHistory history(historyPath_);
-        for (const history::RunRecord& run : history.runs({database_->text().trimmed(), QString(), kListedRuns})) {
-            const auto local = [](const QDateTime& time) { return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); };
-            runRows_->appendRow({cell(QString::number(run.id), run.id), cell(history::kindName(run.facts.kind), run.id),
-                                 cell(local(run.started), run.id),
-                                 cell(run.finished ? local(*run.finished) : QString(), run.id),
-                                 cell(history::statusName(run.end.status), run.id),
-                                 cell(run.end.findings ? QString::number(*run.end.findings) : QString(), run.id),
-                                 cell(run.facts.database, run.id), cell(run.facts.tool, run.id),
-                                 cell(run.facts.server, run.id),
-                                 cell(run.process.osUser + QLatin1Char('@') + run.process.host, run.id)});
-        }
-        runs_->resizeColumnsToContents();
-        showChosen();
+        const QString database = ui_->chkCurrentDatabase->isChecked() ? currentDatabase_ : QString();
+        runs_ = history.runs({database, QString(), kListedRuns});
     } catch (const Error& error) {
-        caption_->setText(error.message());
+        ui_->labFindings->setText(error.message());
+    }
+    for (const history::RunRecord& run : runs_) runRows_->appendRow(runRow(run));
+    ui_->grdRuns->resizeColumnsToContents();
+    showChosenRuns();
+}
+
+std::vector<const history::RunRecord*> HistoryWindow::chosenRuns() const {
+    std::vector<const history::RunRecord*> chosen;
+    for (const QModelIndex& row : ui_->grdRuns->selectionModel()->selectedRows())
+        chosen.push_back(&runs_.at(std::size_t(row.row())));
+    return chosen;
+}
+
+void HistoryWindow::showChosenRuns() { ui_->cmdCompare->setEnabled(comparable(chosenRuns())); }
+
+void HistoryWindow::grdRuns_Activated(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    try {
+        history::RunHistory history(historyPath_);
+        history::FindingsView view = history::runFindingsView(history, runs_.at(std::size_t(index.row())).id);
+        showFindings(view.caption, std::move(view.model));
+    } catch (const Error& error) {
+        showFindings(error.message(), nullptr);
     }
 }
 
-void HistoryWindow::showChosen() {
-    std::vector<qint64> chosen;
-    for (const QModelIndex& row : runs_->selectionModel()->selectedRows())
-        chosen.push_back(row.data(Qt::UserRole).toLongLong());
-    findings_->setModel(nullptr);
+void HistoryWindow::cmdCompare_Click() {
+    std::vector<const history::RunRecord*> chosen = chosenRuns();
+    if (!comparable(chosen)) return;
+    // Ids grow with time: the lower is the earlier check.
+    if (chosen[0]->id > chosen[1]->id) std::swap(chosen[0], chosen[1]);
     try {
         history::RunHistory history(historyPath_);
-        history::FindingsView view = history::findingsView(history, chosen);
-        caption_->setText(view.caption);
-        findingsModel_ = std::move(view.model);
+        history::FindingsView view = history::comparisonView(history, chosen[0]->id, chosen[1]->id);
+        showFindings(view.caption, std::move(view.model));
     } catch (const Error& error) {
-        caption_->setText(error.message());
-        findingsModel_.reset();
+        showFindings(error.message(), nullptr);
     }
-    findings_->setModel(findingsModel_.get());
-    if (findingsModel_) findings_->resizeColumnsToContents();
+}
+
+void HistoryWindow::showFindings(const QString& caption, std::unique_ptr<ResultModel> model) {
+    ui_->labFindings->setText(caption);
+    // The view makes a selection model per model and leaves the old one to us.
+    QItemSelectionModel* previous = ui_->grdFindings->selectionModel();
+    ui_->grdFindings->setModel(model.get());
+    if (previous != ui_->grdFindings->selectionModel()) delete previous;
+    findings_ = std::move(model);
+    if (findings_) ui_->grdFindings->resizeColumnsToContents();
 }
 
 }  // namespace tallomar

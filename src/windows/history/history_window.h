@@ -1,39 +1,46 @@
 #pragma once
 
-#include "logic/history/findings_view.h"
+#include "logic/history/run_record.h"
+#include "logic/workbench/result_model.h"
 
 #include <QWidget>
 #include <memory>
+#include <vector>
 
-class QLabel;
-class QLineEdit;
+namespace Ui { class HistoryWindow; }
+
 class QStandardItemModel;
-class QTableView;
 
 namespace tallomar {
 
-// The run history: the runs newest first (those of one database unless the
-// filter is cleared), and below them the findings of the chosen check or
-// what changed between two chosen checks.
+// The run history: the runs newest first, those of the current database
+// unless the operator unticks the filter. Opening a check shows its
+// findings below the list; two checks of one tool and database chosen,
+// 比较(&D) shows which records were fixed, which remain and which are new.
 class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    HistoryWindow(QString historyPath, const QString& database, QWidget* parent = nullptr);
+    HistoryWindow(QString historyPath, QString currentDatabase, QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
-    // Reads the runs again, for the database in the filter box.
+    // Reads the runs again.
     void reload();
 
-private:
-    void showChosen();
+public slots:
+    void grdRuns_Activated(const QModelIndex& index);
+    void cmdCompare_Click();
 
+private:
+    void showChosenRuns();
+    std::vector<const history::RunRecord*> chosenRuns() const;
+    void showFindings(const QString& caption, std::unique_ptr<ResultModel> model);
+
+    std::unique_ptr<Ui::HistoryWindow> ui_;
     QString historyPath_;
-    QLineEdit* database_;
-    QTableView* runs_;
+    QString currentDatabase_;
+    std::vector<history::RunRecord> runs_;
     QStandardItemModel* runRows_;
-    QLabel* caption_;
-    QTableView* findings_;
-    std::unique_ptr<ResultModel> findingsModel_;
+    std::unique_ptr<ResultModel> findings_;
 };
 
 }  // namespace tallomar

@@ -3,6 +3,10 @@
 #include "platform/ui/dialogs.h"
 #include "platform/error.h"
 #include "ui_frm_main.h"
+#include "logic/history/history_database.h"
+#include "logic/history/run_end.h"
+#include "logic/history/session_recording.h"
+#include "windows/history/history_window.h"
 #include "windows/viewer/bewrite_viewer.h"
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/frm_about.h"
@@ -11,6 +15,7 @@
 #include "logic/workbench/result_model.h"
 #include "windows/workbench/run_progress.h"
 #include "windows/workbench/window_drag.h"
+#include "windows/workbench/window_run_recording.h"
 #include "windows/workbench/workbench_art.h"
 
 #include <QAction>
@@ -18,6 +23,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -55,7 +61,8 @@ FrmMain::FrmMain(std::shared_ptr<Session> session) : FrmMain(std::move(session),
 FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> reads)
     : ui_(std::make_unique<Ui::FrmMain>()), session_(std::move(session)),
       workbench_(*session_, reads ? std::move(*reads) : ToolReads::of(*session_->cnTool),
-                 [this](const QString& title, const RunWork& work) { return runWithProgress(this, title, work); }) {
+                 [this](const QString& title, const RunWork& work) { return runRecorded(title, work); }),
+      historyPath_(history::HistoryDatabase::defaultPath()) {
     loadWorkbenchArt();
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -71,6 +78,7 @@ FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> read
     ui_->grdCheck->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui_->grdCheck->verticalHeader()->setDefaultSectionSize(ui_->grdCheck->fontMetrics().height() + 6);
     installGridActions();
+    buildSurfaceMenu();
 
     connect(ui_->cmdCheck, &QPushButton::clicked, this, &FrmMain::cmdCheck_Click);
     connect(ui_->cmdRun, &QPushButton::clicked, this, &FrmMain::cmdRun_Click);
@@ -145,8 +153,12 @@ void FrmMain::cmdCheck_Click() {
         showInGrid(model);
         showGridView();
     });
-    const CheckOutcome outcome = workbench_.check(feed.receiver());
+    WindowRunRecording recording(this, *session_, history::RunKind::Check, historyPath_);
+    recording_ = &recording;
+    const CheckOutcome outcome = workbench_.check(recording.recorder().recording(feed.receiver()));
+    recording_ = nullptr;
     std::unique_ptr<ResultModel> incoming = feed.finish();
+    recording.finish(history::checkRunEnd(outcome));
 
     if (outcome.kind != CheckOutcome::Kind::Finished) {
         showInGrid(result_.get());
@@ -172,7 +184,11 @@ void FrmMain::cmdCheck_Click() {
 }
 
 void FrmMain::cmdRun_Click() {
+    WindowRunRecording recording(this, *session_, history::RunKind::Correct, historyPath_);
+    recording_ = &recording;
     const CorrectionOutcome outcome = workbench_.correct(projectType_);
+    recording_ = nullptr;
+    recording.finish(history::correctionRunEnd(outcome));
     switch (outcome.kind) {
     case CorrectionOutcome::Kind::NotOffered: break;
     case CorrectionOutcome::Kind::Failed:
@@ -211,6 +227,46 @@ void FrmMain::cmdBeWrite_Click() {
 void FrmMain::cmdAbout_Click() {
     FrmAbout about(this);
     Dialogs::current().exec(about);
+}
+
+void FrmMain::showHistory() {
+    if (!history_) {
+        history_ = new HistoryWindow(historyPath_, session_->gDatabaseName, this);
+        history_->setWindowFlag(Qt::Window);
+        history_->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        history_->reload();  // runs made since it was opened
+    }
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
+}
+
+RunOutcome FrmMain::runRecorded(const QString& title, const RunWork& work) {
+    return runWithProgress(this, title, [this, &work](RunContext& run) {
+        if (recording_) run.setScriptEnded(history::scriptRecording(recording_->recorder()));
+        return work(run);
+    });
+}
+
+// The window has no menu bar: its surface's right-click menu holds what the
+// art buttons do not, each entry with a shortcut that works on the window.
+void FrmMain::buildSurfaceMenu() {
+    surfaceMenu_ = new QMenu(this);
+    surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
+    addSurfaceEntry(QStringLiteral("运行历史(&H)…"), QKeySequence(Qt::CTRL | Qt::Key_H), &FrmMain::showHistory);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { surfaceMenu_->popup(mapToGlobal(position)); });
+}
+
+void FrmMain::addSurfaceEntry(const QString& text, const QKeySequence& shortcut, void (FrmMain::*handler)()) {
+    auto* action = new QAction(text, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
+    addAction(action);
+    surfaceMenu_->addAction(action);
 }
 
 void FrmMain::mousePressEvent(QMouseEvent* event) {

@@ -10,17 +10,22 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
+
 namespace Ui { class FrmMain; }
 
 namespace tallomar {
 
 class FrmBewrite;
+class HistoryWindow;
+class WindowRunRecording;
 
 // The operator's workbench once the login has succeeded: the tool's title
 // and description, the check run with its result grid, the correction run,
 // the help texts, the problem-description viewer and the about box. A
-// borderless window dragged by its surface. The work itself is done by
-// Workbench; this class only shows its outcomes.
+// borderless window dragged by its surface, whose right-click menu leads to
+// the run history. Every check and correction run is recorded there. The
+// work itself is done by Workbench; this class only shows its outcomes.
 class FrmMain : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +39,8 @@ public:
 
     // The result grid's rows; null before the first check with a result.
     const ResultModel* resultModel() const { return result_.get(); }
+    // The menu the window's surface opens on a right click.
+    QMenu* surfaceMenu() const { return surfaceMenu_; }
 
 public slots:
     void cmdCheck_Click();
@@ -42,6 +49,7 @@ public slots:
     void cmdReadme_Click();
     void cmdBeWrite_Click();
     void cmdAbout_Click();
+    void showHistory();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -57,6 +65,9 @@ private:
     void copySelection();
     void exportResult();
     void showInGrid(ResultModel* model);
+    void buildSurfaceMenu();
+    void addSurfaceEntry(const QString& text, const QKeySequence& shortcut, void (FrmMain::*handler)());
+    RunOutcome runRecorded(const QString& title, const RunWork& work);
 
     std::unique_ptr<Ui::FrmMain> ui_;
     std::shared_ptr<Session> session_;
@@ -64,6 +75,11 @@ private:
     QString projectType_;
     std::unique_ptr<ResultModel> result_;
     QPointer<FrmBewrite> viewer_;
+    QPointer<HistoryWindow> history_;
+    QMenu* surfaceMenu_ = nullptr;
+    QString historyPath_;
+    // The run being recorded while its scripts run; null between runs.
+    WindowRunRecording* recording_ = nullptr;
     QPixmap background_;
 };
 
