@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,8 @@ public:
 
     // The result grid's rows; null before the first check with a result.
     const ResultModel* resultModel() const { return result_.get(); }
+    // How long the question after a correction waits before it undoes.
+    void setPreviewUndoAfter(std::chrono::milliseconds undoAfter) { previewUndoAfter_ = undoAfter; }
 
 public slots:
     void cmdCheck_Click();
@@ -57,6 +60,8 @@ private:
     void copySelection();
     void exportResult();
     void showInGrid(ResultModel* model);
+    void runCorrection(CorrectionMode mode);
+    void showCorrection(const CorrectionOutcome& outcome, std::unique_ptr<ResultModel> remaining);
 
     std::unique_ptr<Ui::FrmMain> ui_;
     std::shared_ptr<Session> session_;
@@ -65,6 +70,7 @@ private:
     std::unique_ptr<ResultModel> result_;
     QPointer<FrmBewrite> viewer_;
     QPixmap background_;
+    std::chrono::milliseconds previewUndoAfter_;
 };
 
 }  // namespace tallomar
