@@ -41,9 +41,8 @@ TEST_F(SafeCorrection, CancelMidCorrectionChangesNothing) {
     const QStringList before = ledger();
     openWindow();
     dialogs.answer([](QDialog& progress) {
-        QTimer::singleShot(300ms, &progress, [&progress] {
-            progress.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        });
+        QTimer::singleShot(300ms, &progress,
+                           [&progress] { progress.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click(); });
         return progress.exec();
     });
     window->cmdRun_Click();
@@ -75,14 +74,16 @@ TEST_F(SafeCorrection, ConnectionDroppedMidCorrectionChangesNothing) {
 }
 
 TEST_F(SafeCorrection, AScriptThatCommitsItselfIsNamedAndWhatItKeptIsSaid) {
-    threeScripts(QStringLiteral("update ledger set cName = '改过' where cCode = '1002'\r\nGO\r\nCOMMIT TRANSACTION\r\n"));
+    threeScripts(
+        QStringLiteral("update ledger set cName = '改过' where cCode = '1002'\r\nGO\r\nCOMMIT TRANSACTION\r\n"));
     openWindow();
     check();
     correct();  // no question: there is no transaction left to decide
     const QStringList lines = reportLines();
     ASSERT_GE(lines.size(), 4) << report().toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("有未知的错误，可能原因如下："));
-    EXPECT_EQ(lines[1], QStringLiteral("脚本 two.sql 自行提交或回滚了修复所用的事务，修复在此停止，之后的脚本没有执行。"));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("脚本 two.sql 自行提交或回滚了修复所用的事务，修复在此停止，之后的脚本没有执行。"));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("在此之前的修改可能已被该脚本提交保存"))) << lines[2].toStdString();
     EXPECT_EQ(lines[3], QStringLiteral("出错位置：脚本 two.sql，第 2 批（第 3 行起）。"));
     // What the script committed is kept; the third script never ran.
@@ -96,8 +97,9 @@ TEST_F(SafeCorrection, RefusedInsideATransactionAsksThenRunsTheOldWay) {
     addStandardCheck();
     writeScript(QStringLiteral("repair.sql"), kRepairScript + QStringLiteral("GO\r\nPRINT 'database options'\r\n"));
     tool.addCorrection(1, QStringLiteral("repair.sql"));
-    server().armFault(Fault::failBatch(1, 226, "ALTER DATABASE statement not allowed within multi-statement transaction.")
-                          .whenBatchContains("database options"));
+    server().armFault(
+        Fault::failBatch(1, 226, "ALTER DATABASE statement not allowed within multi-statement transaction.")
+            .whenBatchContains("database options"));
     openWindow();
     dialogs.runForReal();
     QString badWhileAsked;
@@ -109,7 +111,8 @@ TEST_F(SafeCorrection, RefusedInsideATransactionAsksThenRunsTheOldWay) {
     window->cmdRun_Click();
     ASSERT_EQ(dialogs.shown().size(), 3u);
     EXPECT_EQ(dialogs.shown()[1].icon, MessageIcon::Question);
-    EXPECT_TRUE(dialogs.shown()[1].text.contains(QStringLiteral("是否按原方式执行"))) << dialogs.shown()[1].text.toStdString();
+    EXPECT_TRUE(dialogs.shown()[1].text.contains(QStringLiteral("是否按原方式执行")))
+        << dialogs.shown()[1].text.toStdString();
     EXPECT_TRUE(dialogs.shown()[1].text.contains(QStringLiteral("repair.sql，第 2 批")));
     EXPECT_EQ(badWhileAsked, QStringLiteral("3"));  // the refused run was undone before the question
     EXPECT_EQ(report(), QStringLiteral("成功执行！"));

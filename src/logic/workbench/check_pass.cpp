@@ -39,8 +39,7 @@ bool resultTableExists(odbc::Connection* account, const QString& name) {
 
 // Streams the result table to the receiver; returns the number of rows, or
 // throws odbc::Error. Stops early (returning -1) when the run is cancelled.
-qint64 fetchResult(odbc::Connection& account, const QString& name, const ResultReceiver& receiver,
-                   RunContext& run) {
+qint64 fetchResult(odbc::Connection& account, const QString& name, const ResultReceiver& receiver, RunContext& run) {
     odbc::Statement statement(account);
     RunContext::StatementScope scope(&run, statement);
     statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
@@ -91,8 +90,8 @@ RunOutcome runScripts(const Session& session, const tooldb::Recordset& steps, Ru
     return {};
 }
 
-CheckOutcome runCheckPass(const Session& session, const tooldb::Recordset& checkRows,
-                          const ResultReceiver& receiver, RunContext& run) {
+CheckOutcome runCheckPass(const Session& session, const tooldb::Recordset& checkRows, const ResultReceiver& receiver,
+                          RunContext& run) {
     CheckOutcome outcome;
     const QString resultTable = checkRows.rows.empty()
                                     ? QString()

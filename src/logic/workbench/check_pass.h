@@ -45,7 +45,7 @@ RunOutcome runScripts(const Session& session, const tooldb::Recordset& steps, Ru
 // One pass of the check on the calling thread: runs the scripts of the
 // check rows, then delivers the result table the last check row names.
 // Table names reach SQL quoted, so no name can change the statements.
-CheckOutcome runCheckPass(const Session& session, const tooldb::Recordset& checkRows,
-                          const ResultReceiver& receiver, RunContext& run);
+CheckOutcome runCheckPass(const Session& session, const tooldb::Recordset& checkRows, const ResultReceiver& receiver,
+                          RunContext& run);
 
 }  // namespace tallomar

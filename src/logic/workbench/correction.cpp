@@ -142,11 +142,12 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
     for (std::size_t row = 0; row < steps.corrections.rows.size(); ++row) {
         const QVariant path = steps.corrections.value(row, QStringLiteral("cPath"));
         if (!hasScript(path)) continue;
-        if (context.cancelRequested()) return stop(CorrectionOutcome::Kind::Failed, RunOutcome::cancelled(), somethingRan);
+        if (context.cancelRequested())
+            return stop(CorrectionOutcome::Kind::Failed, RunOutcome::cancelled(), somethingRan);
         RunOutcome script = RunScriptFile(session, path.toString(), &context);
         if (!script.succeeded()) {
-            const bool refused = transaction && script.kind == RunOutcome::Kind::Failed &&
-                                 refusedInsideTransaction(script.serverError);
+            const bool refused =
+                transaction && script.kind == RunOutcome::Kind::Failed && refusedInsideTransaction(script.serverError);
             const bool ranHere = script.batch > 0;
             return stop(refused ? CorrectionOutcome::Kind::NeedsNoTransaction : CorrectionOutcome::Kind::Failed,
                         std::move(script), somethingRan || ranHere);
@@ -163,9 +164,9 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
             outcome.kind = CorrectionOutcome::Kind::TransactionEnded;
             outcome.run = script;
             outcome.run.kind = RunOutcome::Kind::Failed;
-            outcome.run.message = QStringLiteral(
-                "脚本 %1 自行提交或回滚了修复所用的事务，修复在此停止，之后的脚本没有执行。")
-                                      .arg(script.script);
+            outcome.run.message =
+                QStringLiteral("脚本 %1 自行提交或回滚了修复所用的事务，修复在此停止，之后的脚本没有执行。")
+                    .arg(script.script);
             outcome.changes = CorrectionChanges::MaybeKept;
             rollbackQuietly(*account);  // only switches XACT_ABORT off: no transaction is open
             return Correction(std::move(outcome));

@@ -9,7 +9,9 @@
 
 namespace tallomar {
 
-namespace odbc { class Connection; }
+namespace odbc {
+class Connection;
+}
 class RunContext;
 
 // How a correction keeps what its scripts change.

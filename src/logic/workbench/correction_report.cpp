@@ -16,8 +16,7 @@ const QString kNotRechecked =
     QStringLiteral("无法重新检查（本工具没有检查脚本，或检查结果表不存在），修复结果未经确认。");
 const QString kNeedsNoTransaction = QStringLiteral(
     "本工具的脚本含有不能在事务中执行的语句，只能不使用事务执行：每个批处理执行后立即生效，出错时不能撤销。");
-const QString kKeptWithoutTransaction =
-    QStringLiteral("本次修复没有使用事务：出错之前执行的语句已经生效，没有撤销。");
+const QString kKeptWithoutTransaction = QStringLiteral("本次修复没有使用事务：出错之前执行的语句已经生效，没有撤销。");
 const QString kEndedByScript = QStringLiteral(
     "在此之前的修改可能已被该脚本提交保存，也可能已被它回滚撤销；它结束事务之后执行的语句已直接生效。请重新检查数据。");
 const QString kCommitUnconfirmed =

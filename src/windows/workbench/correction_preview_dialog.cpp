@@ -19,8 +19,8 @@ QString previewNote(const CorrectionOutcome& outcome) {
 
 }  // namespace
 
-CorrectionPreviewDialog::CorrectionPreviewDialog(const CorrectionOutcome& outcome,
-                                                 std::chrono::milliseconds undoAfter, QWidget* parent)
+CorrectionPreviewDialog::CorrectionPreviewDialog(const CorrectionOutcome& outcome, std::chrono::milliseconds undoAfter,
+                                                 QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmCorrectionPreview>()), deadline_(undoAfter) {
     ui_->setupUi(this);
     QFont counts = ui_->labCounts->font();

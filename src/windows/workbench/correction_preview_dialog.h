@@ -8,7 +8,9 @@
 #include <chrono>
 #include <memory>
 
-namespace Ui { class frmCorrectionPreview; }
+namespace Ui {
+class frmCorrectionPreview;
+}
 
 namespace tallomar {
 
