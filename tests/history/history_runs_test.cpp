@@ -4,6 +4,7 @@
 
 #include "logic/history/findings_diff.h"
 #include "logic/history/run_end.h"
+#include "logic/workbench/correction_report.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
 #include "logic/workbench/result_export.h"
@@ -169,19 +170,34 @@ TEST(HistoryRunEnd, CheckOutcomesMapToStatuses) {
     EXPECT_EQ(failed.statusText, QStringLiteral("a.sql: 语法错误"));
 }
 
-TEST(HistoryRunEnd, CorrectionOutcomesMapToStatusesAndLeaveTheCommitOpen) {
-    const history::RunEnd repaired = history::correctionRunEnd({CorrectionOutcome::Kind::Finished, RunOutcome()});
-    EXPECT_EQ(repaired.status, RunStatus::Ok);
-    EXPECT_EQ(repaired.statusText, texts::kStatusRepaired);
-    EXPECT_FALSE(repaired.committed.has_value());
-    EXPECT_FALSE(repaired.findings.has_value());
-    const history::RunEnd failed = history::correctionRunEnd(
-        {CorrectionOutcome::Kind::Finished, {RunOutcome::Kind::Failed, QStringLiteral("two.sql"), 1, 1, QStringLiteral("对象名无效")}});
-    EXPECT_EQ(failed.status, RunStatus::Failed);
-    EXPECT_EQ(failed.statusText, QStringLiteral("对象名无效"));
-    EXPECT_EQ(history::correctionRunEnd({CorrectionOutcome::Kind::Finished, RunOutcome::cancelled()}).status,
-              RunStatus::Cancelled);
-    EXPECT_EQ(history::correctionRunEnd({CorrectionOutcome::Kind::NotOffered, RunOutcome()}).status, RunStatus::Failed);
+TEST(HistoryRunEnd, CorrectionOutcomesKeepTheirCountsAndWhetherTheyWereKept) {
+    CorrectionOutcome kept;
+    kept.kind = CorrectionOutcome::Kind::Ran;
+    kept.changes = CorrectionChanges::Kept;
+    kept.before = 3;
+    kept.after = 1;
+    const history::RunEnd remaining = history::correctionRunEnd(kept);
+    EXPECT_EQ(remaining.status, RunStatus::Findings);
+    EXPECT_EQ(remaining.statusText, texts::remainingStatus(1));
+    EXPECT_EQ(remaining.committed, true);
+    EXPECT_EQ(remaining.findings, 3);
+    EXPECT_EQ(remaining.recheckFindings, 1);
+
+    kept.after = 0;
+    EXPECT_EQ(history::correctionRunEnd(kept).status, RunStatus::Ok);
+    EXPECT_EQ(history::correctionRunEnd(kept).statusText, texts::kStatusRepaired);
+
+    CorrectionOutcome stopped;
+    stopped.kind = CorrectionOutcome::Kind::Failed;
+    stopped.run = RunOutcome::cancelled();
+    const history::RunEnd cancelled = history::correctionRunEnd(stopped);
+    EXPECT_EQ(cancelled.status, RunStatus::Cancelled);
+    EXPECT_EQ(cancelled.committed, false);
+    EXPECT_TRUE(cancelled.statusText.contains(texts::kReportUndone)) << cancelled.statusText.toStdString();
+
+    stopped.changes = CorrectionChanges::MaybeKept;
+    EXPECT_FALSE(history::correctionRunEnd(stopped).committed.has_value());
+    EXPECT_EQ(history::correctionRunEnd(CorrectionOutcome{}).status, RunStatus::Failed);
     EXPECT_EQ(history::scriptOutcomeName({RunOutcome::Kind::ConnectionLost, {}, 2, 5, {}}), QStringLiteral("connection lost"));
 }
 

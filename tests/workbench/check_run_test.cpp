@@ -78,7 +78,7 @@ TEST_F(CheckRun, OfferedCorrectionWorksForZeroWrittenTwice) {
     openWindow();
     check();
     ASSERT_FALSE(button("cmdRun").isHidden());
-    correct();
+    correct("cmdCommit");
     EXPECT_EQ(report(), QStringLiteral("成功执行！"));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from ledger where bad = 1")), QStringLiteral("0"));
 }

@@ -7,6 +7,7 @@
 #include "logic/history/findings_diff.h"
 #include "logic/history/run_history.h"
 #include "platform/access/mdb_reader.h"
+#include "sandbox/faults.h"
 #include "support/sandbox_server.h"
 
 #include <QCoreApplication>
@@ -92,7 +93,7 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
 
     const Result corrected = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
     EXPECT_EQ(corrected.exitCode, 0) << corrected.err.toStdString();
-    EXPECT_EQ(corrected.out.trimmed(), QStringLiteral("成功执行！"));
+    EXPECT_EQ(corrected.out.trimmed(), QStringLiteral("成功执行！\n恭喜您，成功修复!"));
     EXPECT_TRUE(corrected.err.contains(QStringLiteral("run 2 recorded in history"))) << corrected.err.toStdString();
 
     QTemporaryDir outFolder;
@@ -179,6 +180,59 @@ TEST_F(DemoCommandLine, AHistoryThatCannotBeWrittenIsToldOnceAndTheCheckGoesOn) 
     EXPECT_EQ(found.err.count(QStringLiteral("the run history is not being written")), 1) << found.err.toStdString();
     EXPECT_FALSE(found.err.contains(QStringLiteral("recorded in history")));
     EXPECT_TRUE(found.err.contains(QStringLiteral("共找到[3]条记录")));
+}
+
+QJsonObject jsonOf(const QString& out) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << out.toStdString();
+    return document.object();
+}
+
+TEST_F(DemoCommandLine, PreviewRollsBackAndTheRecheckDecidesTheStatus) {
+    const QStringList json = {QStringLiteral("--format"), QStringLiteral("json")};
+    const QStringList ledger2008 = {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")};
+    const Result preview = run(QStringLiteral("correct"), ledger2008 + json + QStringList{QStringLiteral("--preview")});
+    EXPECT_EQ(preview.exitCode, 0) << preview.err.toStdString();
+    const QJsonObject previewed = jsonOf(preview.out);
+    EXPECT_EQ(previewed.value(QStringLiteral("committed")), QJsonValue(false));
+    EXPECT_EQ(previewed.value(QStringLiteral("before")), QJsonValue(3));
+    EXPECT_EQ(previewed.value(QStringLiteral("after")), QJsonValue(0));
+    EXPECT_EQ(previewed.value(QStringLiteral("failed")), QJsonValue());
+    EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 1);  // still three findings
+
+    // The 2007 ledger keeps a finding no trim repairs.
+    const Result remaining = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2007")});
+    EXPECT_EQ(remaining.exitCode, 1) << remaining.err.toStdString();
+    EXPECT_EQ(remaining.out, QStringLiteral("成功执行！\n修复前 1 条 → 修复后 1 条\n修复后仍有[1]条记录\n"));
+
+    // A ledger the check cannot read: nothing runs, nothing changes.
+    const Result broken = run(QStringLiteral("correct"), QStringList{QStringLiteral("--database"), QStringLiteral("qvdata_006_2008")} + json);
+    EXPECT_EQ(broken.exitCode, 2);
+    const QJsonObject failed = jsonOf(broken.out);
+    EXPECT_EQ(failed.value(QStringLiteral("status")), QJsonValue(QStringLiteral("所有修改已撤销，数据未被改动。")));
+    EXPECT_EQ(failed.value(QStringLiteral("committed")), QJsonValue(false));
+    EXPECT_EQ(failed.value(QStringLiteral("before")), QJsonValue());
+    const QJsonObject where = failed.value(QStringLiteral("failed")).toObject();
+    EXPECT_EQ(where.value(QStringLiteral("script")), QJsonValue(QStringLiteral("check_voucher.sql")));
+    EXPECT_EQ(where.value(QStringLiteral("batch")), QJsonValue(1));
+    EXPECT_TRUE(where.value(QStringLiteral("message")).toString().contains(QStringLiteral("ledger_account")));
+}
+
+TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
+    const QStringList ledger2008 = {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")};
+    sandbox.server().armFault(sandbox::Fault::failBatch(1, 3021, "Cannot perform a backup or restore operation within a transaction.")
+                                  .whenBatchContains("ltrim"));
+    const Result refused = run(QStringLiteral("correct"), ledger2008);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("所有修改已撤销，数据未被改动。"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("--no-transaction"))) << refused.err.toStdString();
+    EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 1);
+
+    const Result oldWay = run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction")});
+    EXPECT_EQ(oldWay.exitCode, 0) << oldWay.err.toStdString();
+    EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 0);
+    EXPECT_EQ(run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")}).exitCode, 2);
 }
 
 TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {

@@ -7,46 +7,53 @@ namespace {
 using CorrectionRun = WorkbenchTest;
 
 TEST_F(CorrectionRun, SuccessRepairsReportsAndHidesRun) {
+    addStandardCheck();
     writeScript(QStringLiteral("repair.sql"), kRepairScript);
     tool.addCorrection(1, QStringLiteral("repair.sql"));
     tool.addCorrection(2, QStringLiteral("999"));
     tool.addCorrection(3, QVariant());
     openWindow();
+    check();
     ASSERT_FALSE(button("cmdRun").isHidden());
-    correct();
+    correct("cmdCommit");
+    EXPECT_EQ(previewCounts, QStringLiteral("修复前 3 条 → 修复后 0 条"));
     EXPECT_EQ(report(), QStringLiteral("成功执行！"));
     EXPECT_EQ(status(), QStringLiteral("恭喜您，成功修复!"));
     EXPECT_TRUE(button("cmdRun").isHidden());
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from ledger where bad = 1")), QStringLiteral("0"));
 }
 
-TEST_F(CorrectionRun, SecondOfThreeFailingKeepsFirstAndSkipsThird) {
+TEST_F(CorrectionRun, SecondOfThreeFailingLeavesTheLedgerExactlyAsBefore) {
     writeScript(QStringLiteral("one.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1001'\r\n"));
-    writeScript(QStringLiteral("two.sql"), QStringLiteral("update no_such_ledger set bad = 0\r\n"));
+    writeScript(QStringLiteral("two.sql"), QStringLiteral("update ledger set cName = 'x'\r\nGO\r\nupdate no_such_ledger set bad = 0\r\n"));
     writeScript(QStringLiteral("three.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1122'\r\n"));
     tool.addCorrection(1, QStringLiteral("one.sql"));
     tool.addCorrection(2, QStringLiteral("two.sql"));
     tool.addCorrection(3, QStringLiteral("three.sql"));
+    const QStringList before = ledger();
     openWindow();
     correct();
     // The report box keeps lines, not their CR LF ends.
-    const QString heading = QStringLiteral("有未知的错误，可能原因如下：\n");
-    ASSERT_TRUE(report().startsWith(heading)) << report().toStdString();
-    EXPECT_TRUE(report().mid(heading.size()).contains(QStringLiteral("no_such_ledger")));
+    const QStringList lines = report().split(u'\n');
+    ASSERT_GE(lines.size(), 4) << report().toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("有未知的错误，可能原因如下："));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("no_such_ledger"))) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("所有修改已撤销，数据未被改动。"));
+    EXPECT_EQ(lines[3], QStringLiteral("出错位置：脚本 two.sql，第 2 批（第 3 行起）。"));
     EXPECT_EQ(received().filter(QStringLiteral("1122")).size(), 0);
     EXPECT_EQ(status(), QStringLiteral("状态：工具说明"));
     EXPECT_FALSE(button("cmdRun").isHidden());
-    EXPECT_EQ(scalar(QStringLiteral("select bad from ledger where cCode = '1001'")), QStringLiteral("0"));
-    EXPECT_EQ(scalar(QStringLiteral("select bad from ledger where cCode = '1122'")), QStringLiteral("1"));
+    EXPECT_EQ(ledger(), before);
 }
 
-TEST_F(CorrectionRun, NoCorrectionRowsReportsSuccess) {
+TEST_F(CorrectionRun, WithoutCheckScriptsTheRepairIsNotClaimed) {
     tool.addCorrection(1, QStringLiteral("999"));
     tool.settings[QStringLiteral("ProjectType")] = QString();
     openWindow();
-    correct();
-    EXPECT_EQ(report(), QStringLiteral("成功执行！"));
-    EXPECT_EQ(status(), QStringLiteral("恭喜您，成功修复!"));
+    correct("cmdCommit");
+    EXPECT_EQ(previewCounts, QStringLiteral("修复前 ? 条 → 修复后 ? 条"));
+    EXPECT_EQ(report(), QStringLiteral("成功执行！\n无法重新检查（本工具没有检查脚本，或检查结果表不存在），修复结果未经确认。"));
+    EXPECT_EQ(status(), QStringLiteral("修复后无法重新检查"));
 }
 
 TEST_F(CorrectionRun, OtherProjectTypeRunsNothingAndOnlySwitchesView) {

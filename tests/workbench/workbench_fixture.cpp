@@ -2,6 +2,7 @@
 
 #include "platform/odbc/odbc.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -63,6 +64,19 @@ void WorkbenchTest::execute(const QString& sql) {
     statement.discardResults();
 }
 
+QStringList WorkbenchTest::ledger() {
+    auto connection = odbc::Connection::open(sandbox_->odbcConnectionString(QStringLiteral("acct")), 5);
+    odbc::Statement statement(*connection);
+    statement.execute(QStringLiteral("select cCode, cName, bad from ledger order by cCode"));
+    QStringList rows;
+    while (statement.fetch()) {
+        QStringList cells;
+        for (int column = 0; column < 3; ++column) cells << statement.text(column).value_or(QStringLiteral("NULL"));
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
 QStringList WorkbenchTest::received() {
     QStringList batches;
     for (const std::string& batch : server().receivedBatches()) batches << QString::fromStdString(batch);
@@ -104,8 +118,15 @@ void WorkbenchTest::check() {
     window->cmdCheck_Click();
 }
 
-void WorkbenchTest::correct() {
+void WorkbenchTest::correct(const char* previewButton) {
     dialogs.runForReal();
+    if (previewButton) {
+        dialogs.answer([this, previewButton](QDialog& preview) {
+            previewCounts = preview.findChild<QLabel*>(QStringLiteral("labCounts"))->text();
+            preview.findChild<QPushButton*>(QLatin1String(previewButton))->click();
+            return preview.result();
+        });
+    }
     window->cmdRun_Click();
 }
 

@@ -35,6 +35,8 @@ protected:
     // Runs SQL on the account-set database on a connection of its own.
     static QString scalar(const QString& sql);
     static void execute(const QString& sql);
+    // Every row of the ledger, one text per row, in code order.
+    static QStringList ledger();
     // Every batch the server received since the test began.
     static QStringList received();
 
@@ -47,7 +49,11 @@ protected:
     QString report();
     // Presses cmdCheck (cmdRun), letting its progress box run.
     void check();
-    void correct();
+    // With `previewButton` (cmdCommit or cmdUndo), answers the question
+    // before the correction is kept by pressing it, keeping the counts it
+    // showed in previewCounts.
+    void correct(const char* previewButton = nullptr);
+    QString previewCounts;
 
     FakeTool tool;
     ScriptedDialogs dialogs;

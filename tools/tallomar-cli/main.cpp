@@ -22,7 +22,7 @@ const Command kCommands[] = {
      tallomar::cli::batchesCommand},
     {"check", "check OPTIONS  run a package's check scripts; findings as CSV or JSON (exit 1 with findings)",
      tallomar::cli::checkCommand},
-    {"correct", "correct OPTIONS  run a package's correction scripts",
+    {"correct", "correct OPTIONS  run a package's correction scripts in one transaction and re-check (exit 1 when findings remain)",
      tallomar::cli::correctCommand},
     {"history", "history ...    list the recorded runs, show a run's findings, compare two checks, prune",
      tallomar::cli::historyCommand},

@@ -12,6 +12,7 @@
 #include "platform/text/command_line.h"
 #include "platform/odbc/odbc.h"
 #include "tooldb/tool_access.h"
+#include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
@@ -20,6 +21,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cstdio>
@@ -224,31 +227,129 @@ int checkCommand(const QStringList& arguments) {
     });
 }
 
+namespace {
+
+constexpr int kKeptAfterFailure = 3;
+
+// The exit status of a decided correction: 0 nothing (would be) left to
+// find, 1 findings remain or could not be counted, 2 failed with nothing
+// changed, 3 failed after something was kept.
+int exitStatusOf(const CorrectionOutcome& outcome) {
+    if (outcome.kind == CorrectionOutcome::Kind::Ran && outcome.changes != CorrectionChanges::MaybeKept)
+        return outcome.after == 0 ? 0 : kFindings;
+    return outcome.changes == CorrectionChanges::MaybeKept ? kKeptAfterFailure : kFailure;
+}
+
+QJsonValue jsonCount(const std::optional<qint64>& count) {
+    return count ? QJsonValue(double(*count)) : QJsonValue();
+}
+
+QByteArray correctionJson(const QString& status, const CorrectionOutcome& outcome) {
+    QJsonValue failed;
+    if (outcome.kind != CorrectionOutcome::Kind::Ran)
+        failed = QJsonObject{{QStringLiteral("script"), outcome.run.script},
+                             {QStringLiteral("batch"), outcome.run.batch},
+                             {QStringLiteral("message"), outcome.run.message}};
+    const QJsonObject object{{QStringLiteral("status"), status},
+                             {QStringLiteral("committed"), outcome.changes == CorrectionChanges::Kept},
+                             {QStringLiteral("before"), jsonCount(outcome.before)},
+                             {QStringLiteral("after"), jsonCount(outcome.after)},
+                             {QStringLiteral("failed"), failed}};
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// The report as lines for a terminal.
+QByteArray lines(const QString& text) {
+    QString unix = text;
+    unix.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return unix.toUtf8() + '\n';
+}
+
+}  // namespace
+
 int correctCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     addConnectionOptions(parser);
-    parser.setApplicationDescription(QStringLiteral(
-        "tallomar-cli correct: runs a tool package's correction scripts against an account-set database.\n"
-        "The id of the run recorded in the history ($XDG_DATA_HOME/tallomar/history.sqlite) goes to stderr.\n"
-        "Exit status: 0 every script ran, 2 failure (message on stderr)."));
-    if (const auto status = parse(parser, arguments)) return *status;
-    return guarded(QStringLiteral("correct"), [&] {
-        const std::unique_ptr<Session> session = openSession(parser);
-        CommandRecorder recorder(QStringLiteral("correct"), *session, history::RunKind::Correct);
-        const Workbench workbench = commandLineWorkbench(*session, recorder.recorder());
-        const QString projectType = workbench.loadTool().projectType;
-        const CorrectionOutcome outcome = workbench.correct(projectType);
-        recorder.finish(history::correctionRunEnd(outcome));
-        switch (outcome.kind) {
-        case CorrectionOutcome::Kind::NotOffered:
-            throw CommandFailure{QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType)};
-        case CorrectionOutcome::Kind::Failed: throw CommandFailure{outcome.run.message};
-        case CorrectionOutcome::Kind::Finished: break;
-        }
-        if (!outcome.run.succeeded()) throw CommandFailure{texts::runErrorsReport(outcome.run)};
-        std::fprintf(stdout, "%s\n", texts::kReportRepaired.toUtf8().constData());
-        return 0;
+    parser.addOptions({
+        {QStringLiteral("no-transaction"),
+         QStringLiteral("run without a transaction: each batch is kept as it runs, a failure undoes nothing "
+                        "(for packages with statements a transaction refuses, such as ALTER DATABASE or BACKUP)")},
+        {QStringLiteral("preview"),
+         QStringLiteral("run the scripts and the re-check, report, and roll everything back")},
+        {QStringLiteral("format"), QStringLiteral("text (the default) or json: one object on stdout"),
+         QStringLiteral("FORMAT"), QStringLiteral("text")},
     });
+    parser.setApplicationDescription(QStringLiteral(
+        "tallomar-cli correct: runs a tool package's correction scripts against an account-set database, in one "
+        "transaction between a check before and a re-check after them, and commits only when every script ran.\n"
+        "JSON: {\"status\", \"committed\", \"before\", \"after\", \"failed\": null or {\"script\", \"batch\", \"message\"}}.\n"
+        "Exit status: 0 committed (with --preview: would leave) no findings; 1 findings remain or could not be "
+        "counted; 2 failure, nothing changed (message on stderr); 3 failure after something was kept."));
+    QStringList all = arguments;
+    all.prepend(QCoreApplication::arguments().constFirst());
+    if (const auto status = readCommandLine(parser, all, {})) return *status;
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format != u"text" && format != u"json")
+        return refuseCommandLine(parser, all, {}, QStringLiteral("--format takes text or json, not \"%1\"").arg(format));
+    const bool preview = parser.isSet(QStringLiteral("preview"));
+    const CorrectionMode mode =
+        parser.isSet(QStringLiteral("no-transaction")) ? CorrectionMode::EachBatchKept : CorrectionMode::Transaction;
+    if (preview && mode == CorrectionMode::EachBatchKept)
+        return refuseCommandLine(parser, all, {}, QStringLiteral("--preview needs the transaction: leave out --no-transaction"));
+    const bool json = format == u"json";
+
+    // A failure before any script ran: nothing changed.
+    auto failBeforeRun = [&](const QString& message) {
+        if (!json) return fail(QStringLiteral("correct"), message);
+        CorrectionOutcome refused;
+        refused.kind = CorrectionOutcome::Kind::Failed;
+        refused.run = RunOutcome::failed(message);
+        std::fputs(correctionJson(message, refused).constData(), stdout);
+        return kFailure;
+    };
+    std::unique_ptr<Session> session;
+    std::optional<CommandRecorder> recorder;
+    std::optional<Correction> correction;
+    try {
+        session = openSession(parser);
+        recorder.emplace(QStringLiteral("correct"), *session,
+                         preview ? history::RunKind::Preview : history::RunKind::Correct);
+        const Workbench workbench = commandLineWorkbench(*session, recorder->recorder());
+        const QString projectType = workbench.loadTool().projectType;
+        correction.emplace(workbench.correct(projectType, ResultReceiver::discarding(), mode));
+        if (correction->outcome().kind == CorrectionOutcome::Kind::NotOffered) {
+            recorder->finish(history::correctionRunEnd(correction->outcome()));
+            return failBeforeRun(QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType));
+        }
+    } catch (const CommandFailure& failure) {
+        return failBeforeRun(failure.message);
+    } catch (const Error& error) {
+        return failBeforeRun(error.message());
+    }
+    if (correction->awaitsDecision()) {
+        if (preview)
+            correction->rollback();
+        else
+            correction->commit();
+    }
+    const CorrectionOutcome& outcome = correction->outcome();
+    recorder->finish(history::correctionRunEnd(outcome));
+    const int status = exitStatusOf(outcome);
+    if (json) {
+        std::fputs(correctionJson(texts::correctionStatus(outcome), outcome).constData(), stdout);
+        return status;
+    }
+    if (status == kFailure || status == kKeptAfterFailure) {
+        QString report = texts::correctionReport(outcome);
+        if (outcome.kind == CorrectionOutcome::Kind::NeedsNoTransaction)
+            report += QStringLiteral("\r\n(run again with --no-transaction to run it batch by batch)");
+        std::fputs(("tallomar-cli correct: " + lines(report)).constData(), stderr);
+        return status;
+    }
+    std::fputs(lines(texts::correctionReport(outcome)).constData(), stdout);
+    if (outcome.changes == CorrectionChanges::Kept)
+        std::fputs(lines(texts::correctionStatus(outcome)).constData(), stdout);
+    return status;
 }
 
 }  // namespace tallomar::cli

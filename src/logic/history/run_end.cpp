@@ -1,5 +1,7 @@
 #include "logic/history/run_end.h"
 
+#include "logic/workbench/correction_report.h"
+
 namespace tallomar::history {
 
 namespace {
@@ -26,15 +28,30 @@ RunEnd checkRunEnd(const CheckOutcome& outcome) {
 
 RunEnd correctionRunEnd(const CorrectionOutcome& outcome) {
     RunEnd end;
+    end.findings = outcome.before;
+    end.recheckFindings = outcome.after;
+    switch (outcome.changes) {
+    case CorrectionChanges::Kept: end.committed = true; break;
+    case CorrectionChanges::Undone: end.committed = false; break;
+    case CorrectionChanges::Pending:    // recorded before the decision: nothing is kept yet
+    case CorrectionChanges::MaybeKept:  // the server knows, the run does not
+        break;
+    }
     switch (outcome.kind) {
     case CorrectionOutcome::Kind::NotOffered:
         end.status = RunStatus::Failed;
         end.statusText = QStringLiteral("the tool's project type offers no correction run");
         break;
+    case CorrectionOutcome::Kind::Ran:
+        end.status = outcome.after.value_or(0) > 0 ? RunStatus::Findings : RunStatus::Ok;
+        end.statusText = texts::correctionStatus(outcome);
+        break;
+    case CorrectionOutcome::Kind::Unreadable:
+    case CorrectionOutcome::Kind::NeedsNoTransaction:
     case CorrectionOutcome::Kind::Failed:
-    case CorrectionOutcome::Kind::Finished:
-        end.status = outcome.run.succeeded() ? RunStatus::Ok : failureStatus(outcome.run);
-        end.statusText = outcome.run.succeeded() ? texts::kStatusRepaired : outcome.run.message;
+    case CorrectionOutcome::Kind::TransactionEnded:
+        end.status = failureStatus(outcome.run);
+        end.statusText = texts::correctionReport(outcome);
         break;
     }
     return end;

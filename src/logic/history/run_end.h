@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logic/history/run_record.h"
+#include "logic/workbench/correction.h"
 #include "logic/workbench/workbench.h"
 
 namespace tallomar::history {
@@ -10,8 +11,9 @@ namespace tallomar::history {
 // operator stopped it.
 RunEnd checkRunEnd(const CheckOutcome& outcome);
 
-// How a correction run ended: ok when every script ran, the failure's
-// message otherwise. Whether it was committed is not known to it.
+// How a correction (or its preview) ended, once committed or rolled back:
+// the counts before and after, whether it was kept, and the status line or
+// the report of its failure.
 RunEnd correctionRunEnd(const CorrectionOutcome& outcome);
 
 // How one script ended, as the history names it: "ok", "failed",

@@ -27,6 +27,9 @@ struct [[nodiscard]] RunOutcome {
     // What the windows show of a failure: the server's or the file system's
     // own words, or the cancelled text; empty on success.
     QString message;
+    // The server's number for the error that refused a batch (226, 3021...);
+    // 0 when no server error stopped the run.
+    int serverError = 0;
 
     static RunOutcome failed(QString message) { return {Kind::Failed, {}, 0, 0, std::move(message)}; }
     static RunOutcome cancelled() { return {Kind::Cancelled, {}, 0, 0, RunContext::cancelledText()}; }

@@ -54,6 +54,7 @@ RunOutcome runScript(const ScriptRun& run) {
                                                              : RunOutcome::Kind::Failed;
         outcome.message = outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
                                                                       : error.message();
+        if (outcome.kind == RunOutcome::Kind::Failed) outcome.serverError = error.nativeError();
     } catch (const Error& error) {
         // The file could not be read; its message names the file and line.
         outcome = {RunOutcome::Kind::Failed, run.script, 0, 0, error.message()};

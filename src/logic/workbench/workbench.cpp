@@ -1,13 +1,8 @@
 #include "logic/workbench/workbench.h"
 
-#include "logic/login/server_select_value.h"
-#include "platform/error.h"
-#include "platform/odbc/odbc.h"
-#include "platform/text/windows_path.h"
-#include "tooldb/tool_access.h"
-#include "logic/workbench/result_chunk.h"
 #include "logic/workbench/run_progress_context.h"
-#include "logic/workbench/script_runner.h"
+#include "platform/error.h"
+#include "tooldb/tool_access.h"
 
 #include <cmath>
 
@@ -17,84 +12,6 @@ namespace {
 
 const QString kCheckRowsSql = QStringLiteral("select * from File where cSign='校验' order by iOrder");
 const QString kCorrectionRowsSql = QStringLiteral("select * from File where cSign='订正' order by iOrder");
-const QString kReadingResult = QStringLiteral("读取检查结果");
-
-// Rows of a result set travel to the grid in blocks of this many.
-constexpr int kRowsPerChunk = 4096;
-
-// A step without a script: the marker "999", or no file name at all.
-bool hasScript(const QVariant& path) {
-    return !path.isNull() && path.toString() != u"999";
-}
-
-// The result table's name as a text value between apostrophes.
-QString quotedTextValue(const QString& name) {
-    QString doubled = name;
-    doubled.replace(QLatin1String("'"), QLatin1String("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
-
-// The result table's name as a bracketed identifier.
-QString bracketedName(const QString& name) {
-    QString doubled = name;
-    doubled.replace(QLatin1String("]"), QLatin1String("]]"));
-    return QLatin1Char('[') + doubled + QLatin1Char(']');
-}
-
-bool resultTableExists(odbc::Connection* account, const QString& name) {
-    if (!account) return false;
-    return !SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                        QStringLiteral("name=") + quotedTextValue(name), *account)
-                .isEmpty();
-}
-
-// Streams the result table to the receiver; returns the number of rows, or
-// throws odbc::Error. Stops early (returning -1) when the run is cancelled.
-qint64 fetchResult(odbc::Connection& account, const QString& name, const ResultReceiver& receiver,
-                   RunContext& run) {
-    odbc::Statement statement(account);
-    RunContext::StatementScope scope(&run, statement);
-    statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
-    statement.execute(QStringLiteral("select * from tempdb..") + bracketedName(name));
-    while (statement.columnCount() == 0) {
-        if (!statement.nextResult()) throw Error(QStringLiteral("结果表 %1 没有返回记录集").arg(name));
-    }
-    const int columnCount = statement.columnCount();
-    QStringList columns;
-    for (int c = 0; c < columnCount; ++c) columns << statement.columnName(c);
-    receiver.columns(columns);
-
-    qint64 total = 0;
-    std::vector<std::optional<QStringView>> cells(static_cast<std::size_t>(columnCount));
-    ResultChunk filling(columnCount);
-    while (statement.fetch()) {
-        for (int c = 0; c < columnCount; ++c) cells[static_cast<std::size_t>(c)] = statement.textView(c);
-        filling.appendRow(cells);
-        ++total;
-        if (filling.rowCount() == kRowsPerChunk) {
-            if (run.cancelRequested()) return -1;
-            receiver.rows(filling.rows());
-            filling.clear();
-        }
-    }
-    receiver.rows(filling.rows());
-    return total;
-}
-
-// Runs the scripts of the step rows in their order, skipping steps without
-// one, until the first that does not succeed.
-RunOutcome runScripts(const Session& session, const tooldb::Recordset& steps, RunContext& run) {
-    for (std::size_t row = 0; row < steps.rows.size(); ++row) {
-        const QVariant path = steps.value(row, QStringLiteral("cPath"));
-        if (!hasScript(path)) continue;
-        if (run.cancelRequested()) return RunOutcome::cancelled();
-        RunOutcome script = RunScriptFile(session, path.toString(), &run);
-        run.scriptEnded(resolvePackagePath(session.gToolFolder, path.toString()), script);
-        if (!script.succeeded()) return script;
-    }
-    return {};
-}
-
 }  // namespace
 
 ToolReads ToolReads::of(const tooldb::ToolDatabase& database) {
@@ -149,31 +66,9 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
         outcome.failure = RunOutcome::failed(error.message());
         return outcome;
     }
-    const QString resultTable =
-        rows.rows.empty() ? QString() : rows.value(rows.rows.size() - 1, QStringLiteral("cResult")).toString();
-
-    auto work = [&](RunContext& run) -> RunOutcome {
-        if (RunOutcome scripts = runScripts(session_, rows, run); !scripts.succeeded()) return scripts;
-        run.showScript(kReadingResult);
-        odbc::Connection* const account = session_.cnAccount.get();
-        if (resultTable.isEmpty() || !resultTableExists(account, resultTable)) {
-            outcome.kind = CheckOutcome::Kind::NoResultTable;
-            return {};
-        }
-        try {
-            const qint64 findings = fetchResult(*account, resultTable, receiver, run);
-            if (findings < 0) return RunOutcome::cancelled();
-            outcome.kind = CheckOutcome::Kind::Finished;
-            outcome.findings = findings;
-            return {};
-        } catch (const odbc::Error& error) {
-            if (run.cancelRequested()) return RunOutcome::cancelled();
-            RunOutcome failed = RunOutcome::failed(error.message());
-            if (error.connectionLost()) failed.kind = RunOutcome::Kind::ConnectionLost;
-            return failed;
-        } catch (const Error& error) {
-            return RunOutcome::failed(error.message());
-        }
+    auto work = [&](RunContext& run) {
+        outcome = runCheckPass(session_, rows, receiver, run);
+        return outcome.failure;
     };
     try {
         outcome.failure = longRun_(texts::kCheckTitle, work);
@@ -184,25 +79,38 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
     return outcome;
 }
 
-CorrectionOutcome Workbench::correct(const QString& projectType) const {
+Correction Workbench::correct(const QString& projectType, const ResultReceiver& receiver,
+                             CorrectionMode mode) const {
     CorrectionOutcome outcome;
-    if (projectTypeNumber(projectType) != 0.0) return outcome;
-    tooldb::Recordset rows;
+    outcome.mode = mode;
+    if (projectTypeNumber(projectType) != 0.0) return Correction(std::move(outcome));
+    CorrectionSteps steps;
     try {
-        rows = reads_.openRecordset(kCorrectionRowsSql);
+        steps.checks = reads_.openRecordset(kCheckRowsSql);
+        steps.corrections = reads_.openRecordset(kCorrectionRowsSql);
     } catch (const Error& error) {
-        outcome.kind = CorrectionOutcome::Kind::Failed;
+        outcome.kind = CorrectionOutcome::Kind::Unreadable;
         outcome.run = RunOutcome::failed(error.message());
-        return outcome;
+        return Correction(std::move(outcome));
     }
-    auto work = [&](RunContext& run) { return runScripts(session_, rows, run); };
-    outcome.kind = CorrectionOutcome::Kind::Finished;
+    std::optional<Correction> correction;
+    auto work = [&](RunContext& run) {
+        correction.emplace(Correction::run(session_, steps, mode, receiver, run));
+        return correction->outcome().run;
+    };
+    RunOutcome ran;
     try {
-        outcome.run = longRun_(texts::kCorrectionTitle, work);
+        ran = longRun_(texts::kCorrectionTitle, work);
     } catch (const Error& error) {
-        outcome.run = RunOutcome::failed(error.message());
+        // A transaction the work had opened rolls back as `correction` goes.
+        ran = RunOutcome::failed(error.message());
+        correction.reset();
     }
-    return outcome;
+    if (correction) return std::move(*correction);
+    // The work failed, or never began because the run stopped first.
+    outcome.kind = CorrectionOutcome::Kind::Failed;
+    outcome.run = ran.succeeded() ? RunOutcome::cancelled() : ran;
+    return Correction(std::move(outcome));
 }
 
 std::optional<double> Workbench::projectTypeNumber(const QString& projectType) {

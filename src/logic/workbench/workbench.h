@@ -1,6 +1,7 @@
 #pragma once
 
-#include "logic/workbench/result_block.h"
+#include "logic/workbench/check_pass.h"
+#include "logic/workbench/correction.h"
 #include "logic/workbench/run_outcome.h"
 #include "session/session.h"
 #include "tooldb/tool_database.h"
@@ -31,14 +32,6 @@ struct ToolReads {
 using RunWork = std::function<RunOutcome(RunContext&)>;
 using LongRun = std::function<RunOutcome(const QString& title, const RunWork& work)>;
 
-// Where the rows of the check result go, on the thread doing the work: the
-// column names once, then the rows block by block. A block is valid during
-// the call only; ResultBlock::copyInto keeps it.
-struct ResultReceiver {
-    std::function<void(const QStringList& columns)> columns;
-    std::function<void(const ResultBlock& rows)> rows;
-};
-
 // What the tool offers when the main window opens.
 struct ToolOffer {
     QString title;        // the tool name, or the fallback title
@@ -47,27 +40,6 @@ struct ToolOffer {
     bool runCaptioned = false;  // the run button reads "执行(&R)" (no check scripts)
     bool bewrite = false;
     QString projectType;
-};
-
-struct [[nodiscard]] CheckOutcome {
-    enum class Kind {
-        Failed,         // a script, the tool database or the server failed: `failure` says how
-        NoResultTable,  // the result table named by the last check row does not exist
-        Finished,       // the result was delivered: `findings` records
-    };
-    Kind kind = Kind::Failed;
-    RunOutcome failure;
-    qint64 findings = 0;
-};
-
-struct [[nodiscard]] CorrectionOutcome {
-    enum class Kind {
-        NotOffered,  // the project type offers no correction run: nothing ran
-        Failed,      // the correction rows could not be read: `run` says why, nothing ran
-        Finished,    // the scripts ran: every one of them when `run` succeeded
-    };
-    Kind kind = Kind::NotOffered;
-    RunOutcome run;
 };
 
 // The follow-up a check with findings offers.
@@ -91,8 +63,12 @@ public:
     // last check row names. Table names reach SQL quoted, so no name can
     // change the statements.
     CheckOutcome check(const ResultReceiver& receiver) const;
-    // Runs the correction scripts in order, stopping at the first failure.
-    CorrectionOutcome correct(const QString& projectType) const;
+    // Runs the correction scripts in order, stopping at the first failure,
+    // between a check before them and a re-check after them whose rows go
+    // to `receiver`. In a transaction it returns with the transaction open
+    // once everything ran: the caller commits or rolls back.
+    Correction correct(const QString& projectType, const ResultReceiver& receiver,
+                       CorrectionMode mode = CorrectionMode::Transaction) const;
 
     // The project type as a number, an empty text counting as 0; none for a
     // text that is not a number.

@@ -41,6 +41,14 @@ void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const Q
     Dialogs::current().exec(box);
 }
 
+bool askYesNo(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::Question,
+                    title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return Dialogs::current().exec(box) == QMessageBox::Yes;
+}
+
 std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title,
                                const QString& defaultAnswer, Echo echo) {
     QInputDialog box(parent);

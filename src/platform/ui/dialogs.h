@@ -31,6 +31,10 @@ public:
 void showMessage(QWidget* parent, MessageIcon icon, const QString& text,
                  const QString& title = QString());
 
+// A modal question with the buttons Yes and No, No the default; true for
+// Yes. An empty title gives the application's own title.
+bool askYesNo(QWidget* parent, const QString& text, const QString& title = QString());
+
 // A modal input box with a prompt, a title and a default answer; empty
 // optional when the operator cancels it. A secret answer (a password) is
 // not shown as it is typed.

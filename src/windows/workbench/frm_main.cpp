@@ -8,7 +8,9 @@
 #include "logic/history/session_recording.h"
 #include "windows/history/history_window.h"
 #include "windows/viewer/bewrite_viewer.h"
+#include "logic/workbench/correction_report.h"
 #include "windows/workbench/column_fit.h"
+#include "windows/workbench/correction_preview_dialog.h"
 #include "windows/workbench/frm_about.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/result_feed.h"
@@ -62,7 +64,8 @@ FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> read
     : ui_(std::make_unique<Ui::FrmMain>()), session_(std::move(session)),
       workbench_(*session_, reads ? std::move(*reads) : ToolReads::of(*session_->cnTool),
                  [this](const QString& title, const RunWork& work) { return runRecorded(title, work); }),
-      historyPath_(history::HistoryDatabase::defaultPath()) {
+      historyPath_(history::HistoryDatabase::defaultPath()),
+      previewUndoAfter_(kPreviewUndoAfter) {
     loadWorkbenchArt();
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -183,28 +186,59 @@ void FrmMain::cmdCheck_Click() {
     showGridView();
 }
 
-void FrmMain::cmdRun_Click() {
+void FrmMain::cmdRun_Click() { runCorrection(CorrectionMode::Transaction); }
+
+void FrmMain::runCorrection(CorrectionMode mode) {
+    // The rows the re-check still finds wait in the feed until the outcome
+    // is known: the grid changes only for a correction that was kept.
+    ResultFeed feed;
     WindowRunRecording recording(this, *session_, history::RunKind::Correct, historyPath_);
     recording_ = &recording;
-    const CorrectionOutcome outcome = workbench_.correct(projectType_);
+    Correction correction = workbench_.correct(projectType_, feed.receiver(), mode);
     recording_ = nullptr;
-    recording.finish(history::correctionRunEnd(outcome));
-    switch (outcome.kind) {
-    case CorrectionOutcome::Kind::NotOffered: break;
-    case CorrectionOutcome::Kind::Failed:
-        showMessage(this, MessageIcon::Exclamation, outcome.run.message);
-        return;
-    case CorrectionOutcome::Kind::Finished:
-        if (!outcome.run.succeeded()) {
-            ui_->txtReport->setPlainText(texts::runErrorsReport(outcome.run));
-        } else {
-            ui_->txtReport->setPlainText(texts::kReportRepaired);
-            ui_->labResult->setText(texts::kStatusRepaired);
-            ui_->cmdRun->hide();
-        }
-        break;
+    std::unique_ptr<ResultModel> remaining = feed.finish();
+    if (correction.awaitsDecision()) {
+        CorrectionPreviewDialog preview(correction.outcome(), previewUndoAfter_, this);
+        if (Dialogs::current().exec(preview) == QDialog::Accepted)
+            correction.commit();
+        else
+            correction.rollback();
     }
-    showReportView();
+    recording.finish(history::correctionRunEnd(correction.outcome()));
+    switch (correction.outcome().kind) {
+    case CorrectionOutcome::Kind::NotOffered: showReportView(); return;
+    case CorrectionOutcome::Kind::Unreadable:
+        showMessage(this, MessageIcon::Exclamation, correction.outcome().run.message);
+        return;
+    case CorrectionOutcome::Kind::NeedsNoTransaction:
+        ui_->txtReport->setPlainText(texts::correctionReport(correction.outcome()));
+        showReportView();
+        if (askYesNo(this, texts::askRunWithoutTransaction(correction.outcome())))
+            runCorrection(CorrectionMode::EachBatchKept);
+        return;
+    default: break;
+    }
+    showCorrection(correction.outcome(), std::move(remaining));
+}
+
+void FrmMain::showCorrection(const CorrectionOutcome& outcome, std::unique_ptr<ResultModel> remaining) {
+    ui_->txtReport->setPlainText(texts::correctionReport(outcome));
+    const bool kept = outcome.kind == CorrectionOutcome::Kind::Ran && outcome.changes == CorrectionChanges::Kept;
+    if (!kept) {
+        showReportView();
+        return;
+    }
+    ui_->labResult->setText(texts::correctionStatus(outcome));
+    if (outcome.after.value_or(0) == 0) {
+        ui_->cmdRun->hide();
+        showReportView();
+        return;
+    }
+    // Findings remain: the grid shows them, as after a check that found them.
+    showInGrid(remaining.get());
+    result_ = std::move(remaining);
+    FitColumnsToHeader(*ui_->grdCheck);
+    showGridView();
 }
 
 void FrmMain::cmdSolution_Click() {

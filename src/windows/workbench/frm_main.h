@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -41,6 +42,8 @@ public:
     const ResultModel* resultModel() const { return result_.get(); }
     // The menu the window's surface opens on a right click.
     QMenu* surfaceMenu() const { return surfaceMenu_; }
+    // How long the question after a correction waits before it undoes.
+    void setPreviewUndoAfter(std::chrono::milliseconds undoAfter) { previewUndoAfter_ = undoAfter; }
 
 public slots:
     void cmdCheck_Click();
@@ -68,6 +71,8 @@ private:
     void buildSurfaceMenu();
     void addSurfaceEntry(const QString& text, const QKeySequence& shortcut, void (FrmMain::*handler)());
     RunOutcome runRecorded(const QString& title, const RunWork& work);
+    void runCorrection(CorrectionMode mode);
+    void showCorrection(const CorrectionOutcome& outcome, std::unique_ptr<ResultModel> remaining);
 
     std::unique_ptr<Ui::FrmMain> ui_;
     std::shared_ptr<Session> session_;
@@ -81,6 +86,7 @@ private:
     // The run being recorded while its scripts run; null between runs.
     WindowRunRecording* recording_ = nullptr;
     QPixmap background_;
+    std::chrono::milliseconds previewUndoAfter_;
 };
 
 }  // namespace tallomar
