@@ -12,7 +12,7 @@ TEST_F(Login, AcceptedWithTheRightPassword) {
 
 TEST_F(Login, RefusedWithTheServersText) {
     try {
-        Connection::open(driverConnectionString(connectionText(QStringLiteral("master"), QStringLiteral("wrong"))), 5);
+        Connection::open(login(QStringLiteral("master"), QStringLiteral("wrong")), 5);
         FAIL() << "a wrong password was accepted";
     } catch (const Error& error) {
         EXPECT_EQ(error.nativeError(), 18456) << error.message().toStdString();
@@ -28,7 +28,7 @@ TEST_F(Login, DatabaseOfTheConnectionStringIsInEffect) {
 }
 
 TEST_F(Login, EmptyDatabaseGivesTheLoginsDefault) {
-    auto connection = Connection::open(driverConnectionString(connectionText(QString())), 5);
+    auto connection = Connection::open(login(QString()), 5);
     EXPECT_EQ(scalar(*connection, QStringLiteral("select db_name()")), QStringLiteral("master"));
 }
 
