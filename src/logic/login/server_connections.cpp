@@ -1,5 +1,6 @@
 #include "logic/login/server_connections.h"
 
+#include "logic/login/server_failure_text.h"
 #include "platform/odbc/odbc.h"
 
 namespace tallomar {
@@ -12,6 +13,22 @@ const QString kNoAccountSet = QStringLiteral("没有选择帐套，不能登录�
 
 std::unique_ptr<odbc::Connection> connect(const odbc::ServerLogin& login) {
     return odbc::Connection::open(login, kLoginTimeoutSeconds);
+}
+
+// Whether the connection still reaches the server: the driver may know it
+// lost the link; otherwise the server must answer a trivial query, since a
+// server that went away is noticed only at the next request.
+bool answers(odbc::Connection& connection) {
+    if (connection.isDead()) return false;
+    try {
+        odbc::Statement probe(connection);
+        probe.setQueryTimeout(kLoginTimeoutSeconds);
+        probe.execute(QStringLiteral("SELECT 1"));
+        probe.discardResults();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -108,6 +125,19 @@ AccountConnection ConnectAccountDatabase(Session& session, const QString& accoun
     } catch (const Error&) {
         prompts.message(MessageIcon::Exclamation, kConnectionFailed, kConnectionFailedTitle);
         return AccountConnection::Failed;
+    }
+}
+
+QString ReconnectIfLost(Session& session) {
+    if (!session.cnAccount || answers(*session.cnAccount)) return {};
+    try {
+        session.cnAccount = connect(accountLogin(session));
+        return {};
+    } catch (const odbc::Error& error) {
+        // The lost connection stays, so that the next run tries again.
+        return kServerUnreachable + QLatin1Char('\n') + withoutDriverTags(error.message());
+    } catch (const Error& error) {
+        return kServerUnreachable + QLatin1Char('\n') + error.message();
     }
 }
 

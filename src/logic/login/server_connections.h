@@ -69,4 +69,11 @@ enum class AccountConnection {
 AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
                                          Prompts& prompts);
 
+// Before a run: when cnAccount has lost the server (the driver says so, or
+// a trivial query fails), opens it again once with the session's values.
+// Empty text when cnAccount is usable, or absent (the run then says so);
+// otherwise the operator's text: the server cannot be reached, then the
+// driver's words; the lost connection stays for the next attempt.
+QString ReconnectIfLost(Session& session);
+
 }  // namespace tallomar

@@ -1,6 +1,7 @@
 #include "logic/workbench/workbench.h"
 
 #include "logic/login/server_select_value.h"
+#include "logic/login/server_failure_text.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
 #include "tooldb/tool_access.h"
@@ -166,7 +167,7 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
             return {};
         } catch (const odbc::Error& error) {
             if (run.cancelRequested()) return RunOutcome::cancelled();
-            RunOutcome failed = RunOutcome::failed(error.message());
+            RunOutcome failed = RunOutcome::failed(serverFailureText(error));
             if (error.connectionLost()) failed.kind = RunOutcome::Kind::ConnectionLost;
             return failed;
         } catch (const Error& error) {
