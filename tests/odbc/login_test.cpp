@@ -1,5 +1,8 @@
 #include "sandbox_fixture.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 using namespace tallomar::odbc;
 
 using Login = SandboxTest;
@@ -34,4 +37,28 @@ TEST_F(Login, EmptyDatabaseGivesTheLoginsDefault) {
 
 TEST_F(Login, UnknownDatabaseIsRefused) {
     EXPECT_THROW(connect(QStringLiteral("no_such_database")), Error);
+}
+
+// A brace in the password goes through a private data source: it is gone
+// once the connection is made or refused, and ODBCINI is as it was.
+TEST_F(Login, PrivateDataSourceLeavesNothingBehind) {
+    sandbox().server().addLogin({"brace", "a};b"});
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::optional<QByteArray> formerTmp =
+        qEnvironmentVariableIsSet("TMPDIR") ? std::optional(qgetenv("TMPDIR")) : std::nullopt;
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    qputenv("ODBCINI", "/nonexistent/odbc.ini");
+    const ServerLogin brace{sandbox().serverName(), QStringLiteral("QVSystem"), QStringLiteral("brace"),
+                            QStringLiteral("a};b")};
+    auto connection = Connection::open(brace, 5);
+    EXPECT_EQ(scalar(*connection, QStringLiteral("select db_name()")), QStringLiteral("QVSystem"));
+    ServerLogin wrong = brace;
+    wrong.password = QStringLiteral("a}");
+    EXPECT_THROW(Connection::open(wrong, 5), Error);
+    EXPECT_EQ(qgetenv("ODBCINI"), QByteArray("/nonexistent/odbc.ini"));
+    EXPECT_TRUE(QDir(temp.path()).isEmpty()) << QDir(temp.path()).entryList().join(u' ').toStdString();
+    if (formerTmp) qputenv("TMPDIR", *formerTmp);
+    else qunsetenv("TMPDIR");
+    qunsetenv("ODBCINI");
 }
