@@ -5,8 +5,8 @@
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 
-#include <functional>
 #include <gtest/gtest.h>
+#include <functional>
 
 using namespace tallomar;
 using namespace std::chrono_literals;
@@ -29,7 +29,8 @@ std::optional<odbc::Error> failureOf(const std::function<void()>& action) {
 
 // Runs `sql` on a fresh connection to the sandbox.
 void runOn(test::SandboxServer& sandbox, const QString& sql, int timeoutSeconds = 0) {
-    auto connection = odbc::Connection::open(sandboxLogin(sandbox, QString::fromLatin1(test::SandboxServer::Password)), 5);
+    auto connection =
+        odbc::Connection::open(sandboxLogin(sandbox, QString::fromLatin1(test::SandboxServer::Password)), 5);
     odbc::Statement statement(*connection);
     statement.setQueryTimeout(timeoutSeconds);
     statement.execute(sql);
@@ -47,13 +48,15 @@ TEST(ServerFailureText, EachCommonFailureGetsItsChineseFirstLineAndTheDriversWor
         QString driverWords;  // the second line on
     };
     const Case cases[] = {
-        {"a wrong password",
-         [&] { odbc::Connection::open(sandboxLogin(sandbox, QStringLiteral("wrong")), 5); },
+        {"a wrong password", [&] { odbc::Connection::open(sandboxLogin(sandbox, QStringLiteral("wrong")), 5); },
          kLoginRefused, QStringLiteral("Login failed for user 'sa'.\nUnable to connect to data source")},
         {"nothing listening",
-         [] { odbc::Connection::open(odbc::ServerLogin{QStringLiteral("127.0.0.1,1"), {}, QStringLiteral("sa"), {}}, 5); },
-         kServerUnreachable, QStringLiteral("Unable to connect: Adaptive Server is unavailable or does not exist\n"
-                                            "Unable to connect to data source")},
+         [] {
+             odbc::Connection::open(odbc::ServerLogin{QStringLiteral("127.0.0.1,1"), {}, QStringLiteral("sa"), {}}, 5);
+         },
+         kServerUnreachable,
+         QStringLiteral("Unable to connect: Adaptive Server is unavailable or does not exist\n"
+                        "Unable to connect to data source")},
         {"the server dropping the connection",
          [&] {
              sandbox.server().armFault(sandbox::Fault::dropAtBatch(1).whenBatchContains("dropped here"));
@@ -62,8 +65,8 @@ TEST(ServerFailureText, EachCommonFailureGetsItsChineseFirstLineAndTheDriversWor
          kServerUnreachable, QStringLiteral("Unexpected EOF from the server")},
         {"a connection the server dropped, used again",
          [&] {
-             auto connection = odbc::Connection::open(
-                 sandboxLogin(sandbox, QString::fromLatin1(test::SandboxServer::Password)), 5);
+             auto connection =
+                 odbc::Connection::open(sandboxLogin(sandbox, QString::fromLatin1(test::SandboxServer::Password)), 5);
              sandbox.server().armFault(sandbox::Fault::dropAtBatch(1).whenBatchContains("dropped again"));
              for (int attempt = 0; attempt < 2; ++attempt) {
                  odbc::Statement statement(*connection);
@@ -86,7 +89,8 @@ TEST(ServerFailureText, EachCommonFailureGetsItsChineseFirstLineAndTheDriversWor
         SCOPED_TRACE(c.what);
         const std::optional<odbc::Error> error = failureOf(c.action);
         ASSERT_TRUE(error.has_value()) << "nothing failed";
-        EXPECT_TRUE(error->message().startsWith(QLatin1String("[FreeTDS][SQL Server]"))) << error->message().toStdString();
+        EXPECT_TRUE(error->message().startsWith(QLatin1String("[FreeTDS][SQL Server]")))
+            << error->message().toStdString();
         EXPECT_EQ(serverFailureText(*error), c.firstLine + QLatin1Char('\n') + c.driverWords)
             << error->sqlState().toStdString() << " " << error->message().toStdString();
     }
@@ -94,7 +98,8 @@ TEST(ServerFailureText, EachCommonFailureGetsItsChineseFirstLineAndTheDriversWor
 
 TEST(ServerFailureText, AScriptsOwnErrorKeepsTheDriversText) {
     test::SandboxServer sandbox(test::SandboxServer::Data::Empty);
-    const std::optional<odbc::Error> error = failureOf([&] { runOn(sandbox, QStringLiteral("select * from no_such_table")); });
+    const std::optional<odbc::Error> error =
+        failureOf([&] { runOn(sandbox, QStringLiteral("select * from no_such_table")); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(serverFailureText(*error), QStringLiteral("[FreeTDS][SQL Server]Invalid object name 'no_such_table'."));
 }

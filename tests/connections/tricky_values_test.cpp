@@ -8,10 +8,10 @@
 #include "support/scripted_dialogs.h"
 #include "windows/dialog_prompts.h"
 
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 
@@ -83,10 +83,10 @@ protected:
         environment.insert(QStringLiteral("FREETDSCONF"), conf.fileName());
         environment.insert(QStringLiteral("HOME"), folder_.path());
         bsqldb.setProcessEnvironment(environment);
-        bsqldb.start(QStringLiteral("bsqldb"), {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("|"),
-                                                QStringLiteral("-S"), QStringLiteral("sandbox"), QStringLiteral("-U"),
-                                                login.user, QStringLiteral("-P"), login.password, QStringLiteral("-D"),
-                                                login.database});
+        bsqldb.start(QStringLiteral("bsqldb"),
+                     {QStringLiteral("-q"), QStringLiteral("-t"), QStringLiteral("|"), QStringLiteral("-S"),
+                      QStringLiteral("sandbox"), QStringLiteral("-U"), login.user, QStringLiteral("-P"), login.password,
+                      QStringLiteral("-D"), login.database});
         bsqldb.write("select db_name()\n");
         bsqldb.closeWriteChannel();
         EXPECT_TRUE(bsqldb.waitForFinished(30000)) << "bsqldb did not end";

@@ -10,11 +10,11 @@
 #include "support/scripted_dialogs.h"
 #include "windows/workbench/frm_main.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 
@@ -39,9 +39,10 @@ protected:
         session->cnAccount = odbc::Connection::open(accountLogin(*session), 5);
         QFile script(folder.filePath(QStringLiteral("check.sql")));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("if object_id('tempdb..restart_result') is not null drop table tempdb..restart_result\n"
-                     "GO\n"
-                     "select cCode into tempdb..restart_result from ledger where bad = 1\n");
+        script.write(
+            "if object_id('tempdb..restart_result') is not null drop table tempdb..restart_result\n"
+            "GO\n"
+            "select cCode into tempdb..restart_result from ledger where bad = 1\n");
         script.close();
         tool.addCheck(1, QStringLiteral("check.sql"), QStringLiteral("restart_result"));
         tool.settings[QStringLiteral("ProjectType")] = QStringLiteral("0");

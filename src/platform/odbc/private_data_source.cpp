@@ -22,14 +22,14 @@ QString uniqueName() {
 PrivateDataSource::PrivateDataSource(const QStringList& lines) : name_(uniqueName()) {
     // QTemporaryDir makes its folder readable by this user only.
     if (!folder_.isValid())
-        throw Error(QStringLiteral("ODBC: cannot make a private folder for the data source: %1").arg(folder_.errorString()));
+        throw Error(
+            QStringLiteral("ODBC: cannot make a private folder for the data source: %1").arg(folder_.errorString()));
     const QString path = folder_.filePath(QStringLiteral("odbc.ini"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         throw Error(QStringLiteral("ODBC: cannot write %1: %2").arg(path, file.errorString()));
-    const QByteArray text = (QLatin1Char('[') + name_ + QStringLiteral("]\n") + lines.join(QLatin1Char('\n')) +
-                             QLatin1Char('\n'))
-                                .toUtf8();
+    const QByteArray text =
+        (QLatin1Char('[') + name_ + QStringLiteral("]\n") + lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
     if (file.write(text) != text.size() || !file.flush())
         throw Error(QStringLiteral("ODBC: cannot write %1: %2").arg(path, file.errorString()));
     file.close();
