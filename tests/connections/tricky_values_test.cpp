@@ -66,9 +66,13 @@ protected:
         sandbox_ = nullptr;
     }
 
-    // What bsqldb makes of the same values: the database it is in, or none
-    // when its login fails.
-    std::optional<QString> bsqldbDatabase(const TrickyLogin& login) {
+    struct BsqldbRun {
+        bool loggedIn = false;
+        QString out;
+        QString err;
+    };
+    // bsqldb asked for the current database with `login`'s values.
+    BsqldbRun runBsqldb(const TrickyLogin& login) {
         QFile conf(folder_.filePath(QStringLiteral("freetds.conf")));
         if (!conf.exists()) {
             EXPECT_TRUE(conf.open(QIODevice::WriteOnly));
@@ -90,8 +94,17 @@ protected:
         bsqldb.write("select db_name()\n");
         bsqldb.closeWriteChannel();
         EXPECT_TRUE(bsqldb.waitForFinished(30000)) << "bsqldb did not end";
-        if (bsqldb.exitStatus() != QProcess::NormalExit || bsqldb.exitCode() != 0) return std::nullopt;
-        return QString::fromUtf8(bsqldb.readAllStandardOutput()).trimmed();
+        return {bsqldb.exitStatus() == QProcess::NormalExit && bsqldb.exitCode() == 0,
+                QString::fromUtf8(bsqldb.readAllStandardOutput()).trimmed(),
+                QString::fromUtf8(bsqldb.readAllStandardError())};
+    }
+
+    // What bsqldb makes of the same values: the database it is in, or none
+    // when its login fails.
+    std::optional<QString> bsqldbDatabase(const TrickyLogin& login) {
+        const BsqldbRun run = runBsqldb(login);
+        if (!run.loggedIn) return std::nullopt;
+        return run.out;
     }
 
     // What the program makes of them: the login test, then the account-set
@@ -140,4 +153,22 @@ TEST_F(TrickyLoginValues, LogInExactlyAsBsqldbDoesAndChangeNoOtherField) {
         EXPECT_EQ(programDatabase(wrong), std::nullopt);
         EXPECT_EQ(bsqldbDatabase(wrong), std::nullopt);
     }
+}
+
+// The sandbox holds no database whose name has an apostrophe; asked for one,
+// the server refuses both clients in the same words, naming it as typed.
+TEST_F(TrickyLoginValues, AMissingDatabaseIsNamedAsTypedInTheRefusal) {
+    const TrickyLogin login{"", QStringLiteral("clerk1"), QStringLiteral("x;Uid=sa;Pwd="),
+                            QStringLiteral("it's; Server=127.0.0.1,1 {x")};
+    const QString refusal = QStringLiteral("Cannot open database \"%1\" requested by the login.").arg(login.database);
+    try {
+        odbc::Connection::open(odbc::ServerLogin{sandbox_->serverName(), login.database, login.user, login.password},
+                               5);
+        ADD_FAILURE() << "a missing database was opened";
+    } catch (const odbc::Error& error) {
+        EXPECT_TRUE(error.message().contains(refusal)) << error.message().toStdString();
+    }
+    const BsqldbRun bsqldb = runBsqldb(login);
+    EXPECT_FALSE(bsqldb.loggedIn);
+    EXPECT_TRUE(bsqldb.err.contains(refusal)) << bsqldb.err.toStdString();
 }
