@@ -52,10 +52,11 @@ QByteArray seed() {
 }
 
 std::unique_ptr<tallomar::odbc::Connection> connect(quint16 port) {
-    const QString text = QStringLiteral("Provider=SQLOLEDB;Server=127.0.0.1,%1;Database=tempdb;Uid=sa;Pwd=Sandbox#1;").arg(port);
+    const tallomar::odbc::ServerLogin login{QStringLiteral("127.0.0.1,%1").arg(port), QStringLiteral("tempdb"),
+                                            QStringLiteral("sa"), QStringLiteral("Sandbox#1")};
     for (int attempt = 0;; ++attempt) {
         try {
-            return tallomar::odbc::Connection::open(tallomar::odbc::driverConnectionString(text), 5);
+            return tallomar::odbc::Connection::open(login, 5);
         } catch (const tallomar::Error&) {
             if (attempt > 600) throw;
             QThread::msleep(100);

@@ -17,43 +17,47 @@ protected:
     DialogPrompts prompts{nullptr};
 };
 
+// Each connection carries the session's values as they are, field by field.
 TEST_F(ConnectionTexts, SystemConnectionPerEdition) {
     session.gSystemDatabase = EditionRulesFor(QStringLiteral("R1"))->systemDatabase;
-    EXPECT_EQ(systemConnectionText(session), QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd=pw;Database=master"));
+    const odbc::ServerLogin master = systemLogin(session);
+    EXPECT_EQ(master.server, QStringLiteral("(local)"));
+    EXPECT_EQ(master.database, QStringLiteral("master"));
+    EXPECT_EQ(master.user, QStringLiteral("sa"));
+    EXPECT_EQ(master.password, QStringLiteral("pw"));
     session.gSystemDatabase = EditionRulesFor(QStringLiteral("R6"))->systemDatabase;
-    EXPECT_EQ(systemConnectionText(session),
-              QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd=pw;Database=QVSystem"));
+    EXPECT_EQ(systemLogin(session).database, QStringLiteral("QVSystem"));
 }
 
 TEST_F(ConnectionTexts, SystemConnectionWithoutDatabaseOrPassword) {
     session.gPassWord.clear();
-    EXPECT_EQ(systemConnectionText(session), QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd=;Database="));
+    EXPECT_TRUE(systemLogin(session).database.isEmpty());
+    EXPECT_TRUE(systemLogin(session).password.isEmpty());
 }
 
-TEST_F(ConnectionTexts, AccountConnectionEndsWithASemicolon) {
+TEST_F(ConnectionTexts, AccountConnectionOnTheAccountSetDatabase) {
     session.gDatabaseName = QStringLiteral("qvdata_001_2008");
-    EXPECT_EQ(accountConnectionText(session),
-              QStringLiteral("Provider=SQLOLEDB;Server=(local);Database=qvdata_001_2008;Uid=sa;Pwd=pw;"));
-}
-
-TEST_F(ConnectionTexts, EmptyPasswordIsFollowedDirectlyByTheFinalSemicolon) {
-    session.gPassWord.clear();
-    session.gDatabaseName = QStringLiteral("abc");
-    const QString text = accountConnectionText(session);
-    EXPECT_EQ(text, QStringLiteral("Provider=SQLOLEDB;Server=(local);Database=abc;Uid=sa;Pwd=;"));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("Pwd=;")));
+    const odbc::ServerLogin account = accountLogin(session);
+    EXPECT_EQ(account.server, QStringLiteral("(local)"));
+    EXPECT_EQ(account.database, QStringLiteral("qvdata_001_2008"));
+    EXPECT_EQ(account.user, QStringLiteral("sa"));
+    EXPECT_EQ(account.password, QStringLiteral("pw"));
 }
 
 TEST_F(ConnectionTexts, LoginTestUsesTheServerBoxTextAsItStands) {
     session.gServerName = QStringLiteral("other");
-    EXPECT_EQ(loginTestConnectionText(session, QStringLiteral(" db1 ")),
-              QStringLiteral("Driver={SQL Server};Server= db1 ;Uid=sa;Pwd=pw"));
+    const odbc::ServerLogin test = loginTestLogin(session, QStringLiteral(" db1 "));
+    EXPECT_EQ(test.server, QStringLiteral(" db1 "));
+    EXPECT_TRUE(test.database.isEmpty());
+    EXPECT_EQ(test.password, QStringLiteral("pw"));
 }
 
-TEST_F(ConnectionTexts, ChineseValuesStayAsTheyAre) {
+TEST_F(ConnectionTexts, ValuesStayAsTheyAre) {
     session.gUserName = QStringLiteral("会计");
-    session.gPassWord = QStringLiteral("密码");
-    session.gDatabaseName = QStringLiteral("帐套");
-    EXPECT_EQ(accountConnectionText(session),
-              QStringLiteral("Provider=SQLOLEDB;Server=(local);Database=帐套;Uid=会计;Pwd=密码;"));
+    session.gPassWord = QStringLiteral("x;Uid=sa;Pwd=");
+    session.gDatabaseName = QStringLiteral("帐套;Server=h,1");
+    const odbc::ServerLogin account = accountLogin(session);
+    EXPECT_EQ(account.user, QStringLiteral("会计"));
+    EXPECT_EQ(account.password, QStringLiteral("x;Uid=sa;Pwd="));
+    EXPECT_EQ(account.database, QStringLiteral("帐套;Server=h,1"));
 }

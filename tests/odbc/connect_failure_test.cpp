@@ -6,10 +6,8 @@
 using namespace tallomar::odbc;
 
 TEST(ConnectFailure, RefusedConnectionGivesTheDriversText) {
-    const QString connection =
-        driverConnectionString(QStringLiteral("Driver={SQL Server};Server=127.0.0.1,1;Uid=sa;Pwd=x"));
     try {
-        Connection::open(connection, 5);
+        Connection::open(ServerLogin{QStringLiteral("127.0.0.1,1"), {}, QStringLiteral("sa"), QStringLiteral("x")}, 5);
         FAIL() << "a connection to a closed port was reported as made";
     } catch (const Error& error) {
         EXPECT_FALSE(error.message().isEmpty());

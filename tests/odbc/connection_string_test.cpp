@@ -9,97 +9,114 @@
 using tallomar::odbc::chooseDriver;
 using tallomar::odbc::DriverChoice;
 using tallomar::odbc::InstalledDriver;
-using tallomar::odbc::translateConnectionText;
+using tallomar::odbc::ConnectionPlan;
+using tallomar::odbc::planConnection;
+using tallomar::odbc::ServerLogin;
 
 namespace {
 
 const DriverChoice kFreeTds{QStringLiteral("/opt/odbc/libtdsodbc.so"), true};
 const DriverChoice kMicrosoft{QStringLiteral("{ODBC Driver 18 for SQL Server}"), false};
 
-QString forFreeTds(const QString& text) { return translateConnectionText(text, kFreeTds); }
+ServerLogin login(const QString& server, const QString& database = QString(), const QString& user = QStringLiteral("sa"),
+                  const QString& password = QStringLiteral("p")) {
+    return {server, database, user, password};
+}
+
+QString forFreeTds(const ServerLogin& values) { return planConnection(values, kFreeTds).connectionString; }
 
 }  // namespace
 
-TEST(ConnectionTextTranslation, SystemConnectionTextForFreeTds) {
-    EXPECT_EQ(forFreeTds(QStringLiteral("Driver={SQL Server};Server=db1;Uid=sa;Pwd=secret;Database=QVSystem")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=QVSystem;UID=sa;PWD=secret;"
-                             "TDS_Version=7.4;"));
+TEST(ConnectionPlan, FreeTdsGetsEveryValueBracedWithItsPortAndVersion) {
+    const ConnectionPlan plan = planConnection(login(QStringLiteral("db1"), QStringLiteral("QVSystem")), kFreeTds);
+    EXPECT_EQ(plan.connectionString, QStringLiteral("Driver={/opt/odbc/libtdsodbc.so};Server={db1};Port={1433};"
+                                                    "Database={QVSystem};UID={sa};PWD={p};TDS_Version={7.4};"));
+    EXPECT_TRUE(plan.dataSourceLines.isEmpty());
+    EXPECT_TRUE(plan.databaseAfterLogin.isEmpty());
 }
 
-TEST(ConnectionTextTranslation, AccountConnectionTextWithItsFinalSemicolon) {
-    EXPECT_EQ(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=db1;Database=qvdata_001_2008;Uid=sa;Pwd=;")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=qvdata_001_2008;UID=sa;PWD=;"
-                             "TDS_Version=7.4;"));
+TEST(ConnectionPlan, EmptyDatabaseLeavesTheLoginsDefault) {
+    EXPECT_FALSE(forFreeTds(login(QStringLiteral("db1"))).contains(QStringLiteral("Database")));
+    EXPECT_TRUE(forFreeTds(login(QStringLiteral("db1"), {}, QStringLiteral("sa"), {})).contains(QStringLiteral(";PWD={};")));
 }
 
-TEST(ConnectionTextTranslation, EmptyDatabaseLeavesTheLoginsDefault) {
-    const QString out = forFreeTds(QStringLiteral("Driver={SQL Server};Server=db1;Uid=sa;Pwd=x;Database="));
-    EXPECT_FALSE(out.contains(QStringLiteral("Database"))) << out.toStdString();
-}
-
-TEST(ConnectionTextTranslation, LocalServerNamesMeanLoopback) {
+TEST(ConnectionPlan, LocalServerNamesMeanLoopback) {
     for (const QString& name : {QStringLiteral("(local)"), QStringLiteral("(LOCAL)"), QStringLiteral("."),
-                                QStringLiteral("localhost"), QStringLiteral("LocalHost")}) {
-        const QString out = forFreeTds(QStringLiteral("Driver={SQL Server};Server=%1;Uid=sa;Pwd=").arg(name));
-        EXPECT_TRUE(out.contains(QStringLiteral(";Server=127.0.0.1;"))) << name.toStdString() << " → "
-                                                                          << out.toStdString();
+                                QStringLiteral("localhost"), QStringLiteral("LocalHost"), QStringLiteral(" (local) ")}) {
+        const QString out = forFreeTds(login(name));
+        EXPECT_TRUE(out.contains(QStringLiteral(";Server={127.0.0.1};"))) << name.toStdString() << " → " << out.toStdString();
     }
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Server=local;Uid=sa")).contains(QStringLiteral(";Server=local;")));
+    EXPECT_TRUE(forFreeTds(login(QStringLiteral("local"))).contains(QStringLiteral(";Server={local};")));
 }
 
-TEST(ConnectionTextTranslation, PortBecomesItsOwnFieldForFreeTds) {
-    const QString out = forFreeTds(QStringLiteral("Driver={SQL Server};Server=(local),14330;Uid=sa;Pwd=p"));
-    EXPECT_TRUE(out.contains(QStringLiteral(";Server=127.0.0.1;Port=14330;"))) << out.toStdString();
+TEST(ConnectionPlan, PortBecomesItsOwnFieldForFreeTds) {
+    const QString out = forFreeTds(login(QStringLiteral("(local),14330")));
+    EXPECT_TRUE(out.contains(QStringLiteral(";Server={127.0.0.1};Port={14330};"))) << out.toStdString();
 }
 
-// FreeTDS refuses a connection text with a version but no port.
-TEST(ConnectionTextTranslation, ServerWithoutPortGetsTheDefaultPortForFreeTds) {
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd="))
-                    .contains(QStringLiteral(";Server=127.0.0.1;Port=1433;")));
-    EXPECT_FALSE(translateConnectionText(QStringLiteral("Driver={SQL Server};Server=db1;Uid=sa;Pwd="), kMicrosoft)
-                     .contains(QStringLiteral("1433")));
+// FreeTDS refuses a connection string with a version but no port.
+TEST(ConnectionPlan, ServerWithoutPortGetsTheDefaultPortForFreeTds) {
+    EXPECT_TRUE(forFreeTds(login(QStringLiteral("(local)"))).contains(QStringLiteral(";Server={127.0.0.1};Port={1433};")));
+    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("1433")));
 }
 
-TEST(ConnectionTextTranslation, InstanceNameIsKept) {
-    const QString out = forFreeTds(QStringLiteral("Driver={SQL Server};Server=.\\SQLEXPRESS;Uid=sa;Pwd=p"));
-    EXPECT_TRUE(out.contains(QStringLiteral(";Server=127.0.0.1\\SQLEXPRESS;"))) << out.toStdString();
+TEST(ConnectionPlan, InstanceNameIsKept) {
+    const QString out = forFreeTds(login(QStringLiteral(".\\SQLEXPRESS")));
+    EXPECT_TRUE(out.contains(QStringLiteral(";Server={127.0.0.1\\SQLEXPRESS};"))) << out.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("Port=")));
 }
 
-TEST(ConnectionTextTranslation, MicrosoftDriverKeepsHostCommaPortAndNeedsNoTdsVersion) {
-    const QString out = translateConnectionText(
-        QStringLiteral("Provider=SQLOLEDB;Server=localhost,1433;Database=d;Uid=u;Pwd=p;"), kMicrosoft);
-    EXPECT_EQ(out, QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=127.0.0.1,1433;Database=d;UID=u;"
-                                  "PWD=p;"));
+// Microsoft's drivers read "}}" back as one brace.
+TEST(ConnectionPlan, MicrosoftDriverKeepsHostCommaPortAndDoublesBraces) {
+    const ConnectionPlan plan = planConnection(
+        login(QStringLiteral("localhost,1433"), QStringLiteral("d}b"), QStringLiteral("u"), QStringLiteral("a};PWD={x")),
+        kMicrosoft);
+    EXPECT_EQ(plan.connectionString, QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server={127.0.0.1,1433};"
+                                                    "Database={d}}b};UID={u};PWD={a}};PWD={x};"));
+    EXPECT_TRUE(plan.databaseAfterLogin.isEmpty());
 }
 
-TEST(ConnectionTextTranslation, ValuesWithSemicolonsOrBracesAreBraced) {
-    // The texts are concatenated, so the password's own semicolon and brace
-    // reach the translation as they were typed.
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Driver={SQL Server};Server=s;Uid=sa;Pwd=a;b}c;Database=master"))
-                    .contains(QStringLiteral(";Database=master;UID=sa;PWD={a;b}}c};")));
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=s;Database=d;Uid=sa;Pwd=x;y;"))
-                    .contains(QStringLiteral(";PWD={x;y};")));
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=s;Database=d;Uid=sa;Pwd=x;;"))
-                    .contains(QStringLiteral(";PWD={x;};")));
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=s;Database=d;Uid=sa;Pwd={open;"))
+TEST(ConnectionPlan, ValuesThatWouldSplitStayInsideTheirBraces) {
+    const QString out = forFreeTds(login(QStringLiteral("s"), QStringLiteral("d;Server=h,1"), QStringLiteral(" a=b "),
+                                         QStringLiteral("x;Uid=sa;Pwd=")));
+    EXPECT_EQ(out, QStringLiteral("Driver={/opt/odbc/libtdsodbc.so};Server={s};Port={1433};Database={d;Server=h,1};"
+                                  "UID={ a=b };PWD={x;Uid=sa;Pwd=};TDS_Version={7.4};"));
+    EXPECT_TRUE(forFreeTds(login(QStringLiteral("s"), {}, QStringLiteral("sa"), QStringLiteral("{open")))
                     .contains(QStringLiteral(";PWD={{open};")));
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Provider=SQLOLEDB;Server=s;Database=d;Uid= sa;Pwd=p;"))
-                    .contains(QStringLiteral(";UID={ sa};")));
 }
 
-TEST(ConnectionTextTranslation, BracedInputValuesAreRead) {
-    EXPECT_TRUE(forFreeTds(QStringLiteral("Driver={SQL Server};Server=s;Uid=sa;Pwd={a;b}}c};Database=m"))
-                    .contains(QStringLiteral(";Database=m;UID=sa;PWD={a;b}}c};")));
+// FreeTDS 1.3 ends a braced value at any "};" and keeps "}}" as it stands:
+// a brace in the user or password goes as SQLConnect's argument instead,
+// with the server in a private data source and the database chosen after.
+TEST(ConnectionPlan, BraceInTheLoginGoesThroughAPrivateDataSourceForFreeTds) {
+    for (const ServerLogin& values : {login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("sa"),
+                                            QStringLiteral("a};b")),
+                                      login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("u}"))}) {
+        const ConnectionPlan plan = planConnection(values, kFreeTds);
+        EXPECT_TRUE(plan.connectionString.isEmpty()) << plan.connectionString.toStdString();
+        EXPECT_EQ(plan.dataSourceLines,
+                  (QStringList{QStringLiteral("Driver = /opt/odbc/libtdsodbc.so"), QStringLiteral("Server = 127.0.0.1"),
+                               QStringLiteral("Port = 1500"), QStringLiteral("TDS_Version = 7.4")}));
+        EXPECT_EQ(plan.databaseAfterLogin, QStringLiteral("QVSystem"));
+    }
+    EXPECT_EQ(planConnection(login(QStringLiteral("s"), {}, QStringLiteral("a}")), {QStringLiteral("{FreeTDS}"), true})
+                  .dataSourceLines.constFirst(),
+              QStringLiteral("Driver = FreeTDS"));
 }
 
-TEST(ConnectionTextTranslation, OtherKeyNamesOfTheSameFields) {
-    EXPECT_EQ(forFreeTds(QStringLiteral("Data Source=db1;Initial Catalog=d;User ID=u;Password=p")),
-              QStringLiteral("Driver=/opt/odbc/libtdsodbc.so;Server=db1;Port=1433;Database=d;UID=u;PWD=p;TDS_Version=7.4;"));
+TEST(ConnectionPlan, DatabaseWithABraceIsChosenAfterTheLoginForFreeTds) {
+    const ConnectionPlan plan = planConnection(login(QStringLiteral("s"), QStringLiteral("a};Server=x")), kFreeTds);
+    EXPECT_FALSE(plan.connectionString.contains(QStringLiteral("Database"))) << plan.connectionString.toStdString();
+    EXPECT_FALSE(plan.connectionString.isEmpty());
+    EXPECT_EQ(plan.databaseAfterLogin, QStringLiteral("a};Server=x"));
 }
 
-TEST(ConnectionTextTranslation, DriverPathWithSemicolonIsBraced) {
-    const QString out = translateConnectionText(QStringLiteral("Server=s"), {QStringLiteral("/a;b/libtdsodbc.so"), true});
+TEST(ConnectionPlan, ServerNameWithALineBreakIsRefused) {
+    EXPECT_THROW(planConnection(login(QStringLiteral("s\nDriver = x")), kFreeTds), tallomar::odbc::Error);
+}
+
+TEST(ConnectionPlan, DriverPathWithSemicolonIsBraced) {
+    const QString out = planConnection(login(QStringLiteral("s")), {QStringLiteral("/a;b/libtdsodbc.so"), true}).connectionString;
     EXPECT_TRUE(out.startsWith(QStringLiteral("Driver={/a;b/libtdsodbc.so};"))) << out.toStdString();
 }
 
@@ -166,8 +183,6 @@ TEST(DriverChoice, FindDriverLibrary) {
 
 TEST(DriverChoice, ThisMachinesDriverIsUsable) {
     // The build machine has FreeTDS's driver installed (scripts/packages.txt).
-    const QString out = tallomar::odbc::driverConnectionString(QStringLiteral("Driver={SQL Server};Server=(local);Uid=sa;Pwd="));
-    ASSERT_TRUE(out.startsWith(QStringLiteral("Driver="))) << out.toStdString();
-    const QString driver = out.mid(7, out.indexOf(QLatin1Char(';')) - 7);
-    EXPECT_TRUE(driver.startsWith(QLatin1Char('{')) || QFileInfo::exists(driver)) << out.toStdString();
+    const QString driver = tallomar::odbc::installedDriver().driver;
+    EXPECT_TRUE(driver.startsWith(QLatin1Char('{')) || QFileInfo::exists(driver)) << driver.toStdString();
 }

@@ -7,7 +7,7 @@
 #include <memory>
 
 // One sandbox server for a whole test suite; each test gets a fresh
-// connection through the layer's own connection-string translation.
+// connection through the layer's own way of handing the driver a login.
 class SandboxTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { sandbox_ = new tallomar::test::SandboxServer(); }
@@ -19,14 +19,13 @@ protected:
 
     static tallomar::test::SandboxServer& sandbox() { return *sandbox_; }
 
-    static QString connectionText(const QString& database = QStringLiteral("master"),
-                                  const QString& password = QString::fromLatin1(tallomar::test::SandboxServer::Password)) {
-        return QStringLiteral("Driver={SQL Server};Server=%1;Uid=%2;Pwd=%3;Database=%4")
-            .arg(sandbox_->serverName(), QString::fromLatin1(tallomar::test::SandboxServer::User), password, database);
+    static tallomar::odbc::ServerLogin login(const QString& database = QStringLiteral("master"),
+                                             const QString& password = QString::fromLatin1(tallomar::test::SandboxServer::Password)) {
+        return {sandbox_->serverName(), database, QString::fromLatin1(tallomar::test::SandboxServer::User), password};
     }
 
     static std::unique_ptr<tallomar::odbc::Connection> connect(const QString& database = QStringLiteral("master")) {
-        return tallomar::odbc::Connection::open(tallomar::odbc::driverConnectionString(connectionText(database)), 5);
+        return tallomar::odbc::Connection::open(login(database), 5);
     }
 
     // The first value of the first result set of `sql`.

@@ -99,8 +99,7 @@ std::unique_ptr<Session> openSession(const QCommandLineParser& parser) {
     session->cnTool = tooldb::ToolDatabase::open(session->gToolDbPath);
     session->gToolName = TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
                                                 QStringLiteral("cName='ToolName'"), *session->cnTool));
-    session->cnAccount = odbc::Connection::open(odbc::driverConnectionString(accountConnectionText(*session)),
-                                                kLoginTimeoutSeconds);
+    session->cnAccount = odbc::Connection::open(accountLogin(*session), kLoginTimeoutSeconds);
     return session;
 }
 

@@ -1,5 +1,6 @@
 #include "logic/login/server_connections.h"
 
+#include "logic/login/server_failure_text.h"
 #include "platform/odbc/odbc.h"
 
 namespace tallomar {
@@ -10,8 +11,24 @@ const QString kConnectionFailed = QStringLiteral("可能由于服务器断开或
 const QString kConnectionFailedTitle = QStringLiteral("服务连接出错提示");
 const QString kNoAccountSet = QStringLiteral("没有选择帐套，不能登录！");
 
-std::unique_ptr<odbc::Connection> connect(const QString& connectionText) {
-    return odbc::Connection::open(odbc::driverConnectionString(connectionText), kLoginTimeoutSeconds);
+std::unique_ptr<odbc::Connection> connect(const odbc::ServerLogin& login) {
+    return odbc::Connection::open(login, kLoginTimeoutSeconds);
+}
+
+// Whether the connection still reaches the server: the driver may know it
+// lost the link; otherwise the server must answer a trivial query, since a
+// server that went away is noticed only at the next request.
+bool answers(odbc::Connection& connection) {
+    if (connection.isDead()) return false;
+    try {
+        odbc::Statement probe(connection);
+        probe.setQueryTimeout(kLoginTimeoutSeconds);
+        probe.execute(QStringLiteral("SELECT 1"));
+        probe.discardResults();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -48,22 +65,16 @@ QString AccountIdOf(const QString& accountEntry) {
     return accountEntry.mid(1, close - 1);
 }
 
-QString systemConnectionText(const Session& session) {
-    return QStringLiteral("Driver={SQL Server};Server=") + session.gServerName + QStringLiteral(";Uid=") +
-           session.gUserName + QStringLiteral(";Pwd=") + session.gPassWord + QStringLiteral(";Database=") +
-           session.gSystemDatabase;
+odbc::ServerLogin systemLogin(const Session& session) {
+    return {session.gServerName, session.gSystemDatabase, session.gUserName, session.gPassWord};
 }
 
-QString accountConnectionText(const Session& session) {
-    return QStringLiteral("Provider=SQLOLEDB;") + QStringLiteral("Server=") + session.gServerName +
-           QStringLiteral(";") + QStringLiteral("Database=") + session.gDatabaseName + QStringLiteral(";") +
-           QStringLiteral("Uid=") + session.gUserName + QStringLiteral(";") + QStringLiteral("Pwd=") +
-           session.gPassWord + QStringLiteral(";");
+odbc::ServerLogin accountLogin(const Session& session) {
+    return {session.gServerName, session.gDatabaseName, session.gUserName, session.gPassWord};
 }
 
-QString loginTestConnectionText(const Session& session, const QString& serverText) {
-    return QStringLiteral("Driver={SQL Server};Server=") + serverText + QStringLiteral(";Uid=") +
-           session.gUserName + QStringLiteral(";Pwd=") + session.gPassWord;
+odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverText) {
+    return {serverText, QString(), session.gUserName, session.gPassWord};
 }
 
 QString ConnectSystemDatabase(Session& session) {
@@ -71,7 +82,7 @@ QString ConnectSystemDatabase(Session& session) {
     // attempt leaves none behind.
     session.cnSystem.reset();
     try {
-        session.cnSystem = connect(systemConnectionText(session));
+        session.cnSystem = connect(systemLogin(session));
         return {};
     } catch (const Error&) {
         return kConnectionFailed;
@@ -80,7 +91,7 @@ QString ConnectSystemDatabase(Session& session) {
 
 bool TestLogin(const Session& session, const QString& serverText) {
     try {
-        connect(loginTestConnectionText(session, serverText));
+        connect(loginTestLogin(session, serverText));
         return true;
     } catch (const Error&) {
         return false;
@@ -109,11 +120,24 @@ AccountConnection ConnectAccountDatabase(Session& session, const QString& accoun
 
     session.cnAccount.reset();
     try {
-        session.cnAccount = connect(accountConnectionText(session));
+        session.cnAccount = connect(accountLogin(session));
         return AccountConnection::Connected;
     } catch (const Error&) {
         prompts.message(MessageIcon::Exclamation, kConnectionFailed, kConnectionFailedTitle);
         return AccountConnection::Failed;
+    }
+}
+
+QString ReconnectIfLost(Session& session) {
+    if (!session.cnAccount || answers(*session.cnAccount)) return {};
+    try {
+        session.cnAccount = connect(accountLogin(session));
+        return {};
+    } catch (const odbc::Error& error) {
+        // The lost connection stays, so that the next run tries again.
+        return kServerUnreachable + QLatin1Char('\n') + withoutDriverTags(error.message());
+    } catch (const Error& error) {
+        return kServerUnreachable + QLatin1Char('\n') + error.message();
     }
 }
 

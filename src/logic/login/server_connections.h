@@ -40,12 +40,12 @@ QString AccountIdOf(const QString& accountEntry);
 std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
                                            const QString& year);
 
-// The connection texts in their Windows form, built from the session's
-// values; odbc::driverConnectionString turns them into what the installed
-// driver reads.
-QString systemConnectionText(const Session& session);
-QString accountConnectionText(const Session& session);
-QString loginTestConnectionText(const Session& session, const QString& serverText);
+// Where and as whom each connection logs in, from the session's values:
+// cnSystem on gSystemDatabase, cnAccount on gDatabaseName, and the login
+// test on the server box's text and the login's default database.
+odbc::ServerLogin systemLogin(const Session& session);
+odbc::ServerLogin accountLogin(const Session& session);
+odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverText);
 
 // Seconds a connection attempt waits for the server before giving up.
 inline constexpr int kLoginTimeoutSeconds = 15;
@@ -68,5 +68,12 @@ enum class AccountConnection {
 // `prompts` what went wrong.
 AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
                                          Prompts& prompts);
+
+// Before a run: when cnAccount has lost the server (the driver says so, or
+// a trivial query fails), opens it again once with the session's values.
+// Empty text when cnAccount is usable, or absent (the run then says so);
+// otherwise the operator's text: the server cannot be reached, then the
+// driver's words; the lost connection stays for the next attempt.
+QString ReconnectIfLost(Session& session);
 
 }  // namespace tallomar

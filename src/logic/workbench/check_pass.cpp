@@ -1,5 +1,6 @@
 #include "logic/workbench/check_pass.h"
 
+#include "logic/login/server_failure_text.h"
 #include "logic/login/server_select_value.h"
 #include "logic/workbench/result_chunk.h"
 #include "logic/workbench/run_progress_context.h"
@@ -118,7 +119,7 @@ CheckOutcome runCheckPass(const Session& session, const tooldb::Recordset& check
         if (run.cancelRequested()) {
             outcome.failure = RunOutcome::cancelled();
         } else {
-            outcome.failure = RunOutcome::failed(error.message());
+            outcome.failure = RunOutcome::failed(serverFailureText(error));
             if (error.connectionLost()) outcome.failure.kind = RunOutcome::Kind::ConnectionLost;
         }
     } catch (const Error& error) {

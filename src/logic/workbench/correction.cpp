@@ -1,5 +1,7 @@
 #include "logic/workbench/correction.h"
 
+#include "logic/login/server_failure_text.h"
+
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_runner.h"
 #include "platform/odbc/odbc.h"
@@ -47,7 +49,7 @@ void rollbackQuietly(odbc::Connection& account) {
 }
 
 RunOutcome failedOn(const odbc::Error& error, const QString& script = QString()) {
-    RunOutcome outcome = RunOutcome::failed(error.message());
+    RunOutcome outcome = RunOutcome::failed(serverFailureText(error));
     outcome.script = script;
     outcome.serverError = error.nativeError();
     if (error.connectionLost()) outcome.kind = RunOutcome::Kind::ConnectionLost;

@@ -1,5 +1,6 @@
 #include "logic/workbench/script_runner.h"
 
+#include "logic/login/server_failure_text.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_batches.h"
 #include "platform/odbc/odbc.h"
@@ -53,7 +54,7 @@ RunOutcome runScript(const ScriptRun& run) {
                        : error.connectionLost()              ? RunOutcome::Kind::ConnectionLost
                                                              : RunOutcome::Kind::Failed;
         outcome.message = outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
-                                                                      : error.message();
+                                                                      : serverFailureText(error);
         if (outcome.kind == RunOutcome::Kind::Failed) outcome.serverError = error.nativeError();
     } catch (const Error& error) {
         // The file could not be read; its message names the file and line.

@@ -1,99 +1,17 @@
 #include "platform/odbc/connection_string.h"
 
-#include "platform/odbc/odbc.h"
 #include "platform/odbc/diagnostics.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
+#include <algorithm>
 
 namespace tallomar::odbc {
 
 namespace {
 
-struct Field {
-    QString key;
-    QString value;
-};
-
-enum class Role { Driver, Server, Database, User, Password, Other };
-
-Role roleOf(const QString& key) {
-    const QString k = key.trimmed().toLower();
-    if (k == u"driver" || k == u"provider") return Role::Driver;
-    if (k == u"server" || k == u"data source" || k == u"address" || k == u"addr") return Role::Server;
-    if (k == u"database" || k == u"initial catalog") return Role::Database;
-    if (k == u"uid" || k == u"user id") return Role::User;
-    if (k == u"pwd" || k == u"password") return Role::Password;
-    return Role::Other;
-}
-
-// Reads "key=value;key={value};..." with ODBC's braces ("}}" is a literal
-// brace). The texts are made by concatenation, so a password may itself
-// hold a semicolon: a piece after a password that does not start with a
-// known field name belongs to the password.
-QList<Field> parseFields(const QString& text) {
-    QList<Field> fields;
-    bool passwordOpen = false;  // the last field is an unbraced password
-    qsizetype pos = 0;
-    const qsizetype n = text.size();
-    while (pos < n) {
-        const qsizetype end = [&] {
-            const qsizetype semicolon = text.indexOf(QLatin1Char(';'), pos);
-            return semicolon < 0 ? n : semicolon;
-        }();
-        const QString piece = text.mid(pos, end - pos);
-        const qsizetype equals = piece.indexOf(QLatin1Char('='));
-        const bool knownField = equals > 0 && roleOf(piece.left(equals)) != Role::Other;
-        if (passwordOpen && !knownField) {
-            // The text's final semicolon closes the last field.
-            if (end < n || !piece.isEmpty()) fields.last().value += QLatin1Char(';') + piece;
-            pos = end + 1;
-            continue;
-        }
-        if (equals <= 0) {
-            pos = end + 1;
-            continue;
-        }
-        Field field{piece.left(equals).trimmed(), {}};
-        qsizetype valueStart = pos + equals + 1;
-        if (valueStart < n && text.at(valueStart) == QLatin1Char('{')) {
-            qsizetype i = valueStart + 1;
-            QString value;
-            bool closed = false;
-            while (i < n) {
-                if (text.at(i) == QLatin1Char('}')) {
-                    if (i + 1 < n && text.at(i + 1) == QLatin1Char('}')) {
-                        value += QLatin1Char('}');
-                        i += 2;
-                        continue;
-                    }
-                    closed = true;
-                    break;
-                }
-                value += text.at(i++);
-            }
-            if (closed && (i + 1 == n || text.at(i + 1) == QLatin1Char(';'))) {
-                field.value = value;
-                fields << field;
-                passwordOpen = false;
-                pos = i + 2;
-                continue;
-            }
-        }
-        field.value = text.mid(valueStart, end - valueStart);
-        passwordOpen = roleOf(field.key) == Role::Password;
-        fields << field;
-        pos = end + 1;
-    }
-    return fields;
-}
-
-// A value as ODBC wants it: braced when it could be misread.
-QString quoted(const QString& value) {
-    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('}')) &&
-                       !value.startsWith(QLatin1Char('{')) && value == value.trimmed();
-    if (plain) return value;
+// A value braced as ODBC reads it: "}}" stands for one brace.
+QString braced(const QString& value) {
     QString escaped = value;
     escaped.replace(QLatin1String("}"), QLatin1String("}}"));
     return QLatin1Char('{') + escaped + QLatin1Char('}');
@@ -108,8 +26,25 @@ QString hostOf(const QString& host) {
     return h;
 }
 
+// A registered name comes braced already.
+QString driverField(const DriverChoice& driver) {
+    return QStringLiteral("Driver=") +
+           (driver.driver.startsWith(QLatin1Char('{')) ? driver.driver : braced(driver.driver)) + QLatin1Char(';');
+}
+
 void appendField(QString& out, const QString& key, const QString& value) {
-    out += key + QLatin1Char('=') + quoted(value) + QLatin1Char(';');
+    out += key + QLatin1Char('=') + braced(value) + QLatin1Char(';');
+}
+
+// The driver as a data source names it: a registered name without its
+// braces, or the library's path.
+QString dataSourceDriver(const QString& driver) {
+    if (driver.startsWith(QLatin1Char('{')) && driver.endsWith(QLatin1Char('}'))) return driver.mid(1, driver.size() - 2);
+    return driver;
+}
+
+bool hasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 bool isFreeTdsLibrary(const QString& library) {
@@ -140,20 +75,10 @@ DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString
     return {QStringLiteral("{SQL Server}"), false};
 }
 
-QString translateConnectionText(const QString& connectionText, const DriverChoice& driver) {
-    QString server, database, user, password;
-    QList<Field> others;
-    for (const Field& field : parseFields(connectionText)) {
-        switch (roleOf(field.key)) {
-        case Role::Driver: break;
-        case Role::Server: server = field.value.trimmed(); break;
-        case Role::Database: database = field.value; break;
-        case Role::User: user = field.value; break;
-        case Role::Password: password = field.value; break;
-        case Role::Other: others << field; break;
-        }
-    }
-
+ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driver) {
+    const QString server = login.server.trimmed();
+    if (hasControlCharacter(server))
+        throw Error(QStringLiteral("ODBC: the server name \"%1\" holds a control character").arg(server));
     QString host = server, port, instance;
     if (const qsizetype comma = host.indexOf(QLatin1Char(',')); comma >= 0) {
         port = host.mid(comma + 1).trimmed();
@@ -165,29 +90,42 @@ QString translateConnectionText(const QString& connectionText, const DriverChoic
     }
     host = hostOf(host) + instance;
 
-    QString out = QStringLiteral("Driver=") + (driver.driver.startsWith(QLatin1Char('{'))
-                                                   ? driver.driver
-                                                   : quoted(driver.driver)) +
-                  QLatin1Char(';');
-    if (driver.freeTds) {
-        appendField(out, QStringLiteral("Server"), host);
-        // With its version given in the connection text, FreeTDS takes no
-        // default port of its own and refuses "invalid port number"; a named
-        // instance finds its port through the server's browser service.
-        if (port.isEmpty() && instance.isEmpty()) port = QStringLiteral("1433");
-        if (!port.isEmpty()) appendField(out, QStringLiteral("Port"), port);
-    } else {
+    ConnectionPlan plan;
+    if (!driver.freeTds) {
+        QString& out = plan.connectionString = driverField(driver);
         appendField(out, QStringLiteral("Server"), port.isEmpty() ? host : host + QLatin1Char(',') + port);
+        // An empty database leaves the choice to the login's default database.
+        if (!login.database.isEmpty()) appendField(out, QStringLiteral("Database"), login.database);
+        appendField(out, QStringLiteral("UID"), login.user);
+        appendField(out, QStringLiteral("PWD"), login.password);
+        return plan;
     }
-    // An empty database leaves the choice to the login's default database.
-    if (!database.isEmpty()) appendField(out, QStringLiteral("Database"), database);
-    appendField(out, QStringLiteral("UID"), user);
-    appendField(out, QStringLiteral("PWD"), password);
-    for (const Field& field : others) appendField(out, field.key, field.value);
+
+    // With its version given, FreeTDS takes no default port of its own and
+    // refuses "invalid port number"; a named instance finds its port through
+    // the server's browser service.
+    if (port.isEmpty() && instance.isEmpty()) port = QStringLiteral("1433");
     // FreeTDS's automatic version falls back to TDS 5.0 after a timed-out
     // login and then hangs for minutes.
-    if (driver.freeTds) appendField(out, QStringLiteral("TDS_Version"), QStringLiteral("7.4"));
-    return out;
+    const QString version = QStringLiteral("7.4");
+    const QChar brace(u'}');
+    if (host.contains(brace) || login.user.contains(brace) || login.password.contains(brace)) {
+        plan.dataSourceLines << QStringLiteral("Driver = ") + dataSourceDriver(driver.driver)
+                             << QStringLiteral("Server = ") + host;
+        if (!port.isEmpty()) plan.dataSourceLines << QStringLiteral("Port = ") + port;
+        plan.dataSourceLines << QStringLiteral("TDS_Version = ") + version;
+        plan.databaseAfterLogin = login.database;
+        return plan;
+    }
+    QString& out = plan.connectionString = driverField(driver);
+    appendField(out, QStringLiteral("Server"), host);
+    if (!port.isEmpty()) appendField(out, QStringLiteral("Port"), port);
+    if (login.database.contains(brace)) plan.databaseAfterLogin = login.database;
+    else if (!login.database.isEmpty()) appendField(out, QStringLiteral("Database"), login.database);
+    appendField(out, QStringLiteral("UID"), login.user);
+    appendField(out, QStringLiteral("PWD"), login.password);
+    appendField(out, QStringLiteral("TDS_Version"), version);
+    return plan;
 }
 
 QList<InstalledDriver> installedDrivers() {
@@ -232,10 +170,10 @@ QString findDriverLibrary(const QString& library) {
     return {};
 }
 
-QString driverConnectionString(const QString& connectionText) {
+const DriverChoice& installedDriver() {
     static const DriverChoice driver =
         chooseDriver(installedDrivers(), findDriverLibrary(QStringLiteral("libtdsodbc.so")));
-    return translateConnectionText(connectionText, driver);
+    return driver;
 }
 
 }  // namespace tallomar::odbc

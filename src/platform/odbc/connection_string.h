@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/odbc/odbc.h"
+
 #include <QList>
 #include <QString>
+#include <QStringList>
 
-// How a connection text in Windows form becomes a connection string for the
-// ODBC driver installed here (see odbc::driverConnectionString).
+// How a login's values reach the ODBC driver installed here without any of
+// them being misread as another field (see odbc::Connection::open).
 namespace tallomar::odbc {
 
 // A driver known to the driver manager: its registered name and the library
@@ -15,7 +18,9 @@ struct InstalledDriver {
 };
 
 // The driver a connection string names, and whether it is FreeTDS (which
-// needs its TDS version and takes the port as a field of its own).
+// needs its TDS version, takes the port as a field of its own and cannot
+// read a brace back from a braced value: version 1.3 keeps "}}" as two
+// braces and ends a value at any "};", later versions undo "}}").
 struct DriverChoice {
     QString driver;  // the value of "Driver=", braced when it is a registered name
     bool freeTds = false;
@@ -27,10 +32,19 @@ struct DriverChoice {
 // library folders; empty when none is there).
 DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString& freeTdsLibrary);
 
-// Translates the fields of a Windows-form connection text (Driver/Provider,
-// Server or Data Source, Database or Initial Catalog, Uid or User ID, Pwd or
-// Password) for `driver`. Other fields pass through unchanged.
-QString translateConnectionText(const QString& connectionText, const DriverChoice& driver);
+// What Connection::open does with a login for one driver. Every value in
+// `connectionString` is braced, so that ';', '=', '{' and blanks stay inside
+// it. A value with '}' that FreeTDS would misread goes another way: the
+// server into a private data source (`dataSourceLines`) and user and
+// password as SQLConnect's arguments; the database by USE once connected.
+struct ConnectionPlan {
+    QString connectionString;     // for SQLDriverConnect; empty when the private data source is used
+    QStringList dataSourceLines;  // "Key = value" lines of the private data source, else empty
+    QString databaseAfterLogin;   // chosen by USE after the login; empty when none is
+};
+// Throws Error for a server name with a line break or other control
+// character, which no server name has and a data source line cannot hold.
+ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driver);
 
 // The drivers registered with the driver manager (odbcinst.ini).
 QList<InstalledDriver> installedDrivers();
@@ -38,5 +52,8 @@ QList<InstalledDriver> installedDrivers();
 // `library` as an absolute path when it is one already or when a file of that
 // name is in one of the standard library folders; empty when not found.
 QString findDriverLibrary(const QString& library);
+
+// The driver chosen for this machine, once per process.
+const DriverChoice& installedDriver();
 
 }  // namespace tallomar::odbc

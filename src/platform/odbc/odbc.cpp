@@ -1,6 +1,8 @@
 #include "platform/odbc/odbc.h"
 
+#include "platform/odbc/connection_string.h"
 #include "platform/odbc/diagnostics.h"
+#include "platform/odbc/private_data_source.h"
 
 #include <cstdint>
 #include <vector>
@@ -41,7 +43,7 @@ struct Connection::Handles {
 Connection::Connection() : handles_(std::make_unique<Handles>()) {}
 Connection::~Connection() = default;
 
-std::unique_ptr<Connection> Connection::open(const QString& connectionString, int loginTimeoutSeconds) {
+std::unique_ptr<Connection> Connection::connectBy(int loginTimeoutSeconds, const std::function<short(void*)>& connect) {
     std::unique_ptr<Connection> result(new Connection);
     Handles& handles = *result->handles_;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment(), &handles.connection)))
@@ -49,14 +51,42 @@ std::unique_ptr<Connection> Connection::open(const QString& connectionString, in
     // Without a login timeout an unreachable server blocks the caller for minutes.
     SQLSetConnectAttr(handles.connection, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(std::intptr_t(loginTimeoutSeconds)), 0);
-    const SQLRETURN rc = SQLDriverConnectW(handles.connection, nullptr, wide(connectionString),
-                                           SQLSMALLINT(connectionString.size()), nullptr, 0, nullptr,
-                                           SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc))
+    if (!SQL_SUCCEEDED(connect(handles.connection)))
         throw errorFrom(readDiagnostics(SQL_HANDLE_DBC, handles.connection), QStringLiteral("connect"),
                         false);
     handles.connected = true;
     return result;
+}
+
+std::unique_ptr<Connection> Connection::open(const QString& connectionString, int loginTimeoutSeconds) {
+    return connectBy(loginTimeoutSeconds, [&](void* connection) {
+        return SQLDriverConnectW(static_cast<SQLHDBC>(connection), nullptr, wide(connectionString),
+                                 SQLSMALLINT(connectionString.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    });
+}
+
+std::unique_ptr<Connection> Connection::open(const ServerLogin& login, int loginTimeoutSeconds) {
+    const ConnectionPlan plan = planConnection(login, installedDriver());
+    std::unique_ptr<Connection> connection;
+    if (plan.connectionString.isEmpty()) {
+        // User and password as SQLConnect's own arguments: no text to misread.
+        const PrivateDataSource source(plan.dataSourceLines);
+        const QString name = source.name();
+        connection = connectBy(loginTimeoutSeconds, [&](void* handle) {
+            return SQLConnectW(static_cast<SQLHDBC>(handle), wide(name), SQLSMALLINT(name.size()), wide(login.user),
+                               SQLSMALLINT(login.user.size()), wide(login.password), SQLSMALLINT(login.password.size()));
+        });
+    } else {
+        connection = open(plan.connectionString, loginTimeoutSeconds);
+    }
+    if (!plan.databaseAfterLogin.isEmpty()) {
+        QString name = plan.databaseAfterLogin;
+        name.replace(QLatin1String("]"), QLatin1String("]]"));
+        Statement use(*connection);
+        use.execute(QStringLiteral("USE [") + name + QLatin1Char(']'));
+        use.discardResults();
+    }
+    return connection;
 }
 
 bool Connection::isDead() const { return connectionDead(handles_->connection); }

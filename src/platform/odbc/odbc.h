@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,15 +30,17 @@ private:
     bool connectionLost_;
 };
 
-// Turns a connection text in the form Windows programs write it
-// ("Driver={SQL Server};Server=(local);Uid=sa;Pwd=;Database=master",
-// "Provider=SQLOLEDB;Server=x;Database=y;Uid=u;Pwd=p;") into a connection
-// string for the installed ODBC driver: a driver registered as "SQL Server"
-// when present, else Microsoft's ODBC Driver 18/17 for SQL Server, else
-// FreeTDS by its library path; "(local)", "." and "localhost" map to
-// 127.0.0.1, "host,port" and "host\INSTANCE" keep their meaning, and FreeTDS
-// is told to speak TDS 7.4.
-QString driverConnectionString(const QString& connectionText);
+// Where and as whom a connection logs in, each value exactly as the operator
+// gave it; Connection::open decides how the installed driver gets them
+// (see connection_string.h), so that no value can change another.
+struct ServerLogin {
+    // "host", "host,port" or "host\INSTANCE"; "(local)", "." and
+    // "localhost" mean this machine.
+    QString server;
+    QString database;  // empty: the login's default database
+    QString user;
+    QString password;
+};
 
 class Connection {
 public:
@@ -45,6 +48,10 @@ public:
     // Error with the driver's diagnostics.
     static std::unique_ptr<Connection> open(const QString& connectionString,
                                             int loginTimeoutSeconds = 15);
+    // Logs in through the installed driver (a driver registered as "SQL
+    // Server", else Microsoft's ODBC Driver 18/17 for SQL Server, else
+    // FreeTDS speaking TDS 7.4) and makes `login.database` the current one.
+    static std::unique_ptr<Connection> open(const ServerLogin& login, int loginTimeoutSeconds = 15);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -56,6 +63,9 @@ public:
 
 private:
     Connection();
+    // A new connection handle (an SQLHDBC) with the login timeout set,
+    // logged in by `connect`, which returns the SQLRETURN of its call.
+    static std::unique_ptr<Connection> connectBy(int loginTimeoutSeconds, const std::function<short(void*)>& connect);
     struct Handles;
     std::unique_ptr<Handles> handles_;
 };

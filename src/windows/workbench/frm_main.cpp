@@ -12,6 +12,7 @@
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/correction_preview_dialog.h"
 #include "windows/workbench/frm_about.h"
+#include "logic/login/server_connections.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/result_feed.h"
 #include "logic/workbench/result_model.h"
@@ -54,6 +55,15 @@ QString pictureButtonStyle(const QString& widget, const QString& art) {
                artPath(art + QLatin1String(suffix)) + QStringLiteral("); }\n");
     };
     return state("", "_normal") + state(":pressed", "_pressed") + state(":disabled", "_disabled");
+}
+
+// A run needs the server: a connection lost since the last run is opened
+// again first; when that fails the operator is told and nothing runs.
+bool serverReachable(QWidget* window, Session& session) {
+    const QString failure = ReconnectIfLost(session);
+    if (failure.isEmpty()) return true;
+    showMessage(window, MessageIcon::Exclamation, failure);
+    return false;
 }
 
 }  // namespace
@@ -148,6 +158,7 @@ void FrmMain::showInGrid(ResultModel* model) {
 }
 
 void FrmMain::cmdCheck_Click() {
+    if (!serverReachable(this, *session_)) return;
     // Rows arrive while the scripts' result is read; they go into a new model
     // shown at once, and the window goes back to how it was if the run fails.
     const bool wasGridView = !ui_->grdCheck->isHidden();
@@ -186,7 +197,9 @@ void FrmMain::cmdCheck_Click() {
     showGridView();
 }
 
-void FrmMain::cmdRun_Click() { runCorrection(CorrectionMode::Transaction); }
+void FrmMain::cmdRun_Click() {
+    if (serverReachable(this, *session_)) runCorrection(CorrectionMode::Transaction);
+}
 
 void FrmMain::runCorrection(CorrectionMode mode) {
     // The rows the re-check still finds wait in the feed until the outcome
