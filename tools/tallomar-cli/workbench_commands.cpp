@@ -166,7 +166,8 @@ int checkCommand(const QStringList& arguments) {
         });
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{Workbench::checkStatus(outcome)};
+            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? texts::runFailureText(outcome.failure)
+                                                                            : Workbench::checkStatus(outcome)};
         }
         if (parser.isSet(QStringLiteral("out")) && !file.commit())
             throw CommandFailure{QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString())};

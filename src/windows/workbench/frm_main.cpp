@@ -152,7 +152,7 @@ void FrmMain::cmdCheck_Click() {
         showInGrid(result_.get());
         if (!wasGridView) showReportView();
         if (outcome.kind == CheckOutcome::Kind::Failed)
-            showMessage(this, MessageIcon::Exclamation, outcome.failure.message);
+            showMessage(this, MessageIcon::Exclamation, texts::runFailureText(outcome.failure));
         else
             ui_->labResult->setText(Workbench::checkStatus(outcome));
         return;
@@ -176,7 +176,7 @@ void FrmMain::cmdRun_Click() {
     switch (outcome.kind) {
     case CorrectionOutcome::Kind::NotOffered: break;
     case CorrectionOutcome::Kind::Failed:
-        showMessage(this, MessageIcon::Exclamation, outcome.run.message);
+        showMessage(this, MessageIcon::Exclamation, texts::runFailureText(outcome.run));
         return;
     case CorrectionOutcome::Kind::Finished:
         if (!outcome.run.succeeded()) {
