@@ -66,16 +66,21 @@ QString loginTestConnectionText(const Session& session, const QString& serverTex
            session.gUserName + QStringLiteral(";Pwd=") + session.gPassWord;
 }
 
+SystemConnection OpenSystemConnection(const QString& connectionText) {
+    try {
+        return {connect(connectionText), {}};
+    } catch (const Error&) {
+        return {nullptr, kConnectionFailed};
+    }
+}
+
 QString ConnectSystemDatabase(Session& session) {
     // The previous connection goes before the new one is tried, so a failed
     // attempt leaves none behind.
     session.cnSystem.reset();
-    try {
-        session.cnSystem = connect(systemConnectionText(session));
-        return {};
-    } catch (const Error&) {
-        return kConnectionFailed;
-    }
+    SystemConnection attempt = OpenSystemConnection(systemConnectionText(session));
+    session.cnSystem = std::move(attempt.connection);
+    return attempt.failure;
 }
 
 bool TestLogin(const Session& session, const QString& serverText) {

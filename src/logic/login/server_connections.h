@@ -50,6 +50,17 @@ QString loginTestConnectionText(const Session& session, const QString& serverTex
 // Seconds a connection attempt waits for the server before giving up.
 inline constexpr int kLoginTimeoutSeconds = 15;
 
+// One attempt to reach the system database: the connection, or the failure
+// text for the login window's status line.
+struct SystemConnection {
+    std::unique_ptr<odbc::Connection> connection;
+    QString failure;
+};
+// Opens a connection from systemConnectionText. It touches no session, so
+// it may run on a thread of its own; the connection then belongs to the
+// thread that takes it.
+SystemConnection OpenSystemConnection(const QString& connectionText);
+
 // Makes cnSystem on gSystemDatabase. Empty text on success; otherwise the
 // failure text for the login window's status line, and cnSystem is absent.
 QString ConnectSystemDatabase(Session& session);
