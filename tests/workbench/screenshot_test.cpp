@@ -1,11 +1,15 @@
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the main window in report view and in
-// grid view with findings, and the about box, to look at its artwork, fonts and layout.
+// grid view with findings, and the about box, to look at its artwork, fonts and layout;
+// then the box of a failing check script and the tooltip of a cell with outer blanks.
 #include "workbench_fixture.h"
 
 
 #include <QDialog>
 #include <QDir>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 namespace tallomar::test {
@@ -33,6 +37,38 @@ TEST_F(MainWindowScreenshot, SavesReportViewAndGridView) {
         return int(QDialog::Accepted);
     });
     window->cmdAbout_Click();
+}
+
+TEST_F(MainWindowScreenshot, SavesAFailureBoxAndACellTooltip) {
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
+    session->gToolName = QStringLiteral("凭证摘要检查");
+    writeScript(QStringLiteral("gap.sql"), QStringLiteral("select 1\r\nGO\r\nselect * from no_such_ledger\r\n"));
+    tool.addCheck(1, QStringLiteral("gap.sql"), QStringLiteral("check_result"));
+    openWindow();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    dialogs.runForReal();
+    dialogs.answer([&](QDialog& box) {
+        box.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
+        QTest::qWait(50);
+        EXPECT_TRUE(box.grab().save(QDir(target).filePath(QStringLiteral("failure_box.png"))));
+        return int(QDialog::Accepted);
+    });
+    window->cmdCheck_Click();
+
+    // A finding whose fault is the blank before the account code.
+    server().seedDatabase("tempdb", "DROP TABLE IF EXISTS check_result;"
+                                    "CREATE TABLE check_result(凭证号 INT, 科目编码 TEXT, 摘要 TEXT);"
+                                    "INSERT INTO check_result VALUES (2, ' 1001', '提取备用金，用于差旅　');");
+    writeScript(QStringLiteral("gap.sql"), QStringLiteral("select 1\r\n"));
+    check();
+    auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
+    const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
+    QTest::mouseMove(grid->viewport(), cell);
+    QTest::qWait(1500);
+    ASSERT_TRUE(window->screen()->grabWindow(0).save(QDir(target).filePath(QStringLiteral("grid_tooltip.png"))));
 }
 
 }  // namespace
