@@ -147,6 +147,7 @@ TEST(ResultModel, HoveringACellShowsItsWholeValueWithOuterBlanksMarked) {
         QApplication::sendEvent(view.viewport(), &event);
         const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
         QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
         return shown;
     };
     const QString explained = QStringLiteral("␣ 表示值开头或结尾的一个空格（半角或全角）");
