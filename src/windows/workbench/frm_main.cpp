@@ -272,7 +272,12 @@ void FrmMain::exportResult() {
         return;
     }
     rememberExportFolder(QFileInfo(path).absolutePath());
-    ui_->labResult->setText(QStringLiteral("已导出 %1 条记录到 %2").arg(result_->rowCount()).arg(QDir::toNativeSeparators(path)));
+    // A long path gives up its middle, so that the count and the file name stay in view.
+    const QString confirmation = QStringLiteral("已导出 %1 条记录到 ").arg(result_->rowCount());
+    const QFontMetrics metrics = ui_->labResult->fontMetrics();
+    ui_->labResult->setText(confirmation + metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
+                                                              ui_->labResult->width() -
+                                                                  metrics.horizontalAdvance(confirmation)));
 }
 
 }  // namespace tallomar
