@@ -1,23 +1,46 @@
-// Start-up: one running copy at a time, the tool package (named on the
-// command line, beside the executable, or chosen), the saved settings, then
-// the login window, which hands the session over to the main window after a
-// confirmed login.
+// Start-up: one running copy at a time (a later start brings its window to
+// the front), the tool package (named on the command line, beside the
+// executable, or chosen), the saved settings, then the login window, which
+// hands the session over to the main window after a confirmed login.
 #include "app/package_choice.h"
 #include "app/package_location.h"
 #include "app/single_instance.h"
 #include "app/start_request.h"
 #include "app/start_up.h"
 #include "platform/ui/chinese_ui.h"
+#include "platform/ui/dialogs.h"
 #include "windows/login/frm_login.h"
 #include "windows/workbench/frm_main.h"
 
 #include <QApplication>
+#include <chrono>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// How long a later start waits for the running copy to answer.
+constexpr auto kActivationWait = 3s;
 
 // The main window owns the session and deletes itself when closed.
 void openMainWindow(std::unique_ptr<tallomar::Session> session) {
     (new tallomar::FrmMain(std::move(session)))->show();
+}
+
+// Brings the program's window to the front: an open box first, else the
+// first window shown.
+void activateProgramWindow() {
+    QWidget* target = QApplication::activeModalWidget();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (target) break;
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog)) target = window;
+    }
+    if (!target) return;
+    target->setWindowState(target->windowState() & ~Qt::WindowMinimized);
+    target->show();
+    target->raise();
+    target->activateWindow();
 }
 
 }  // namespace
@@ -27,12 +50,16 @@ int main(int argc, char** argv) {
     if (const int* status = std::get_if<int>(&request)) return *status;
     tallomar::ProvideRuntimeFolder();
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
-
-    tallomar::SingleInstance instance(QCoreApplication::applicationFilePath());
-    if (!instance.acquire()) return 0;
 
     tallomar::InstallChineseTranslation(app);
+
+    tallomar::SingleInstance instance(QCoreApplication::applicationFilePath());
+    if (!instance.acquire(activateProgramWindow)) {
+        if (!instance.activateRunningCopy(kActivationWait))
+            tallomar::showMessage(nullptr, tallomar::MessageIcon::Information, QStringLiteral("Tallomar 已在运行。"));
+        return 0;
+    }
+
     const QString package =
         tallomar::ChoosePackageFolder(std::get<tallomar::StartRequest>(request), QCoreApplication::applicationDirPath());
     if (package.isEmpty()) return 0;

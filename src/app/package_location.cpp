@@ -1,6 +1,7 @@
 #include "app/package_location.h"
 
 #include "platform/error.h"
+#include "platform/text/user_settings.h"
 #include "platform/text/windows_path.h"
 
 #include <QDir>
@@ -16,11 +17,6 @@ namespace {
 
 constexpr qsizetype kRecentFolders = 8;
 const QString kRecentKey = QStringLiteral("packages/recent");
-
-QString userSettingsPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(folder).filePath(QStringLiteral("tallomar/tallomar.ini"));
-}
 
 // Copies the files and subfolders of `from` into the existing folder `to`.
 void copyTree(const QString& from, const QString& to) {

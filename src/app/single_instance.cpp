@@ -3,7 +3,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <cstdio>
 #include <unistd.h>
@@ -36,17 +39,26 @@ QString runtimeFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
-std::unique_ptr<QLockFile> lockFor(const QString& executablePath) {
+const QByteArray kActivate = "activate\n";
+const QByteArray kActivated = "activated\n";
+
+// The path of the lock of one installation, without its ending; empty when
+// there is no private folder for it.
+QString lockStem(const QString& executablePath) {
     const QString folder = runtimeFolder();
     if (folder.isEmpty()) {
         std::fprintf(stderr, "tallomar: no private folder for the lock under %s; other running copies are not detected\n",
                      qPrintable(QDir::tempPath()));
-        return nullptr;
+        return {};
     }
     const QByteArray key = QCryptographicHash::hash(
         QFileInfo(executablePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
-    auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(
-        QStringLiteral("tallomar-%1.lock").arg(QString::fromLatin1(key.toHex().left(16)))));
+    return QDir(folder).filePath(QStringLiteral("tallomar-%1").arg(QString::fromLatin1(key.toHex().left(16))));
+}
+
+std::unique_ptr<QLockFile> lockAt(const QString& stem) {
+    if (stem.isEmpty()) return nullptr;
+    auto lock = std::make_unique<QLockFile>(stem + QStringLiteral(".lock"));
     // A running copy may hold the lock for days; only a dead owner makes it stale.
     lock->setStaleLockTime(0);
     return lock;
@@ -60,8 +72,57 @@ void ProvideRuntimeFolder() {
     if (!folder.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
 }
 
-SingleInstance::SingleInstance(const QString& executablePath) : lock_(lockFor(executablePath)) {}
+SingleInstance::SingleInstance(const QString& executablePath) {
+    const QString stem = lockStem(executablePath);
+    lock_ = lockAt(stem);
+    if (!stem.isEmpty()) socketPath_ = stem + QStringLiteral(".socket");
+}
 
-bool SingleInstance::acquire() { return !lock_ || lock_->tryLock(0); }
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::acquire(std::function<void()> activate) {
+    if (!lock_) return true;
+    if (!lock_->tryLock(0)) return false;
+    activate_ = std::move(activate);
+    // Holding the lock, this copy owns the socket's name: a socket file left
+    // by a killed copy is removed first.
+    QLocalServer::removeServer(socketPath_);
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { answer(); });
+    if (!server_->listen(socketPath_))
+        std::fprintf(stderr, "tallomar: cannot listen on %s (%s); a later start cannot bring this window to the front\n",
+                     qPrintable(socketPath_), qPrintable(server_->errorString()));
+    return true;
+}
+
+void SingleInstance::answer() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+            if (!socket->canReadLine()) return;
+            if (socket->readLine() != kActivate) {
+                socket->disconnectFromServer();
+                return;
+            }
+            if (activate_) activate_();
+            socket->write(kActivated);
+            socket->flush();
+        });
+    }
+}
+
+bool SingleInstance::activateRunningCopy(std::chrono::milliseconds wait) const {
+    if (socketPath_.isEmpty()) return false;
+    const QDeadlineTimer deadline(wait);
+    QLocalSocket socket;
+    socket.connectToServer(socketPath_);
+    if (!socket.waitForConnected(int(deadline.remainingTime()))) return false;
+    socket.write(kActivate);
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return false;
+    while (!socket.canReadLine())
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))) return false;
+    return socket.readLine() == kActivated;
+}
 
 }  // namespace tallomar

@@ -2,7 +2,11 @@
 
 #include <QLockFile>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <memory>
+
+class QLocalServer;
 
 namespace tallomar {
 
@@ -15,15 +19,30 @@ void ProvideRuntimeFolder();
 // Holds a per-user lock for one installation of the program (its executable
 // path) for as long as the object lives. A lock left behind by a killed
 // process is taken over at once. The lock is kept in XDG_RUNTIME_DIR, or
-// without it in a folder of the user's own under the temp folder.
+// without it in a folder of the user's own under the temp folder. Beside it
+// the holder listens on a local socket, through which a later start asks it
+// to bring its window to the front.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& executablePath);
-    // True when no other running copy holds the lock; this copy then holds it.
-    bool acquire();
+    ~SingleInstance();
+
+    // True when no other running copy holds the lock; this copy then holds
+    // it and, while its event loop runs, calls `activate` for every later
+    // start that asks.
+    bool acquire(std::function<void()> activate = {});
+
+    // For a later start: asks the copy holding the lock to activate its
+    // window. True when it answered within `wait`.
+    bool activateRunningCopy(std::chrono::milliseconds wait) const;
 
 private:
+    void answer();
+
     std::unique_ptr<QLockFile> lock_;
+    QString socketPath_;  // empty when there is no lock
+    std::unique_ptr<QLocalServer> server_;
+    std::function<void()> activate_;
 };
 
 }  // namespace tallomar

@@ -1,5 +1,6 @@
 #include "app/start_up.h"
 
+#include "logic/failure_text.h"
 #include "platform/text/blanks.h"
 #include "platform/ui/dialogs.h"
 #include "platform/error.h"
@@ -32,8 +33,7 @@ bool OpenToolDatabase(Session& session, const QString& path) {
     try {
         session.cnTool = tooldb::ToolDatabase::open(path);
     } catch (const Error& error) {
-        showMessage(nullptr, MessageIcon::Exclamation,
-                    QStringLiteral("工具数据库已损坏：%1").arg(error.message()));
+        showMessage(nullptr, MessageIcon::Exclamation, operatorText(error, path));
         return false;
     }
     const tooldb::ToolDatabase& database = *session.cnTool;

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/access/mdb_cell_updater.h"
 #include "tooldb/sqlite_mirror.h"
+#include "tooldb/tool_database_error.h"
 #include "tooldb/update_statement.h"
 
 #include <QFileInfo>
@@ -70,8 +71,7 @@ public:
             if (step != SQLITE_DONE) throw Error(QStringLiteral("%1: %2").arg(sql, reason));
             const int changed = sqlite3_changes(mirror_.handle());
             const std::vector<mdb::CellChange> changes = collectChanges(sql);
-            const std::vector<mdb::RowMove> moves =
-                changes.empty() ? std::vector<mdb::RowMove>{} : mdb::saveCellChanges(path_, changes);
+            const std::vector<mdb::RowMove> moves = save(changes);
             mirror_.run("COMMIT");
             applyToSaved(changes, moves);
             return changed;
@@ -83,6 +83,17 @@ public:
     }
 
 private:
+    std::vector<mdb::RowMove> save(const std::vector<mdb::CellChange>& changes) const {
+        if (changes.empty()) return {};
+        try {
+            return mdb::saveCellChanges(path_, changes);
+        } catch (const mdb::FileBusy& busy) {
+            throw ToolDatabaseError(ToolDatabaseError::Kind::Busy, busy.message());
+        } catch (const Error& error) {
+            throw ToolDatabaseError(ToolDatabaseError::Kind::NotSaved, error.message());
+        }
+    }
+
     static void recordUpdate(void* self, int operation, const char*, const char* table,
                              sqlite3_int64 rowid) {
         auto* impl = static_cast<Impl*>(self);
@@ -101,10 +112,13 @@ private:
     std::vector<mdb::CellChange> collectChanges(const QString& sql) const {
         std::vector<mdb::CellChange> changes;
         for (const auto& [tableName, rowid] : touched_) {
-            if (rowid < 1) throw Error(QStringLiteral("%1: rows cannot be added or removed").arg(sql));
+            if (rowid < 1)
+                throw ToolDatabaseError(ToolDatabaseError::Kind::Refused,
+                                        QStringLiteral("%1: rows cannot be added or removed").arg(sql));
             const mdb::Table& table = tableNamed(tableName);
             if (static_cast<std::size_t>(rowid) > table.rows.size())
-                throw Error(QStringLiteral("%1: rows of %2 cannot be added or renumbered").arg(sql, table.name));
+                throw ToolDatabaseError(ToolDatabaseError::Kind::Refused,
+                                        QStringLiteral("%1: rows of %2 cannot be added or renumbered").arg(sql, table.name));
             const std::size_t row = static_cast<std::size_t>(rowid - 1);
             sqlite3_stmt* read = mirror_.prepared(
                 QStringLiteral("SELECT * FROM \"%1\" WHERE rowid=?").arg(table.name));
@@ -119,9 +133,10 @@ private:
                 if (!isTextKind(table.columns[column].kind) ||
                     (now.isValid() && now.typeId() != QMetaType::QString)) {
                     sqlite3_reset(read);
-                    throw Error(QStringLiteral("%1: column %2 of %3 is not a text or memo column; "
-                                               "only text and memo cells can be changed")
-                                    .arg(sql, table.columns[column].name, table.name));
+                    throw ToolDatabaseError(ToolDatabaseError::Kind::Refused,
+                                            QStringLiteral("%1: column %2 of %3 is not a text or memo column; "
+                                                           "only text and memo cells can be changed")
+                                                .arg(sql, table.columns[column].name, table.name));
                 }
                 changes.push_back({table.name, table.locations[row], table.columns[column].name, now});
             }
@@ -150,13 +165,32 @@ private:
     }
 };
 
+namespace {
+
+// Runs `work`, giving any failure that has no kind yet the kind `kind`.
+template <typename Work>
+auto withKind(ToolDatabaseError::Kind kind, Work&& work) {
+    try {
+        return work();
+    } catch (const ToolDatabaseError&) {
+        throw;
+    } catch (const Error& error) {
+        throw ToolDatabaseError(kind, error.message());
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<ToolDatabase> ToolDatabase::open(const QString& path) {
-    std::vector<mdb::Table> tables = mdb::readTables(path);
+    // The reader names the file in its messages; the mirror does not.
+    std::vector<mdb::Table> tables =
+        withKind(ToolDatabaseError::Kind::Unreadable, [&] { return mdb::readTables(path); });
     try {
         return std::unique_ptr<ToolDatabase>(
             new ToolDatabase(std::make_unique<Impl>(path, std::move(tables))));
     } catch (const Error& error) {
-        throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error.message()));
+        throw ToolDatabaseError(ToolDatabaseError::Kind::Unreadable,
+                                QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error.message()));
     }
 }
 
@@ -165,8 +199,12 @@ ToolDatabase::~ToolDatabase() = default;
 
 QString ToolDatabase::path() const { return impl_->path_; }
 
-Recordset ToolDatabase::query(const QString& sql) const { return impl_->query(sql); }
+Recordset ToolDatabase::query(const QString& sql) const {
+    return withKind(ToolDatabaseError::Kind::Failed, [&] { return impl_->query(sql); });
+}
 
-int ToolDatabase::execute(const QString& sql) { return impl_->execute(sql); }
+int ToolDatabase::execute(const QString& sql) {
+    return withKind(ToolDatabaseError::Kind::Failed, [&] { return impl_->execute(sql); });
+}
 
 }  // namespace tallomar::tooldb

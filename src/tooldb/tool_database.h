@@ -29,8 +29,9 @@ struct Recordset {
 // reads back correctly.
 class ToolDatabase {
 public:
-    // Opens and mirrors the file; throws Error naming the file and the reason
-    // when it cannot be read.
+    // Opens and mirrors the file; throws ToolDatabaseError (Unreadable)
+    // naming the file and the reason when it cannot be read. Every failure
+    // of query() and execute() is a ToolDatabaseError too, of its kind.
     static std::unique_ptr<ToolDatabase> open(const QString& path);
     ~ToolDatabase();
 

@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "tooldb/sqlite_mirror.h"
+#include "tooldb/tool_database_error.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -71,7 +72,9 @@ QStringList topLevelWords(const QString& sql)
 void checkShape(const QString& sql)
 {
     const QStringList words = topLevelWords(sql);
-    const auto refuse = [&sql](const QString& why) { return Error(QStringLiteral("%1: %2").arg(sql, why)); };
+    const auto refuse = [&sql](const QString& why) {
+        return ToolDatabaseError(ToolDatabaseError::Kind::Refused, QStringLiteral("%1: %2").arg(sql, why));
+    };
     if (words.isEmpty() || words.first() != QLatin1String("UPDATE"))
         throw refuse(QStringLiteral("the tool database accepts only UPDATE statements"));
     if (words.size() > 1 && words[1] == QLatin1String("OR"))
@@ -145,13 +148,13 @@ PreparedUpdate prepareUpdate(sqlite3* db, const QString& sql, const std::vector<
     sqlite3_set_authorizer(db, nullptr, nullptr);
     PreparedUpdate statement(raw);
     if (!authorization.refusal.isEmpty())
-        throw Error(QStringLiteral("%1: %2").arg(sql, authorization.refusal));
+        throw ToolDatabaseError(ToolDatabaseError::Kind::Refused, QStringLiteral("%1: %2").arg(sql, authorization.refusal));
     if (prepared != SQLITE_OK)
         throw Error(QStringLiteral("%1: %2").arg(sql, reason));
     if (!statement)
         throw Error(QStringLiteral("%1: empty statement").arg(sql));
     if (!QByteArray(tail).trimmed().isEmpty())
-        throw Error(QStringLiteral("%1: only one statement at a time").arg(sql));
+        throw ToolDatabaseError(ToolDatabaseError::Kind::Refused, QStringLiteral("%1: only one statement at a time").arg(sql));
     return statement;
 }
 

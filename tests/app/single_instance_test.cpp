@@ -1,14 +1,18 @@
 #include "app/single_instance.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <future>
 #include <unistd.h>
 
 using tallomar::SingleInstance;
+using namespace std::chrono_literals;
 
 TEST(SingleInstance, OneHolderPerInstallation) {
     SingleInstance first(QStringLiteral("/opt/one/tallomar"));
@@ -17,6 +21,32 @@ TEST(SingleInstance, OneHolderPerInstallation) {
     EXPECT_TRUE(first.acquire());
     EXPECT_FALSE(second.acquire());
     EXPECT_TRUE(elsewhere.acquire());
+}
+
+TEST(SingleInstance, LaterStartAsksTheHolderToActivateItsWindow) {
+    SingleInstance running(QStringLiteral("/opt/activate/tallomar"));
+    int activations = 0;
+    ASSERT_TRUE(running.acquire([&] { ++activations; }));
+
+    SingleInstance later(QStringLiteral("/opt/activate/tallomar"));
+    ASSERT_FALSE(later.acquire());
+    // The holder answers from its event loop, which runs here meanwhile.
+    auto answered = std::async(std::launch::async, [&] { return later.activateRunningCopy(5s); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.wait_for(0s) == std::future_status::ready; }, 6000));
+    EXPECT_TRUE(answered.get());
+    EXPECT_EQ(activations, 1);
+}
+
+TEST(SingleInstance, AHolderThatDoesNotAnswerIsGivenUpAfterTheWait) {
+    SingleInstance running(QStringLiteral("/opt/busy/tallomar"));
+    ASSERT_TRUE(running.acquire([] {}));
+    SingleInstance later(QStringLiteral("/opt/busy/tallomar"));
+    ASSERT_FALSE(later.acquire());
+    // No event loop runs here: the holder is as busy as a copy stuck in a long task.
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(later.activateRunningCopy(300ms));
+    EXPECT_LT(waited.elapsed(), 2000);
 }
 
 namespace {

@@ -42,7 +42,7 @@ TEST_F(StartUp, MissingToolDatabaseIsReportedWithTheVendorMessage) {
     EXPECT_EQ(session.cnTool, nullptr);
 }
 
-TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
+TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileInChinese) {
     QFile text(appFolder.filePath(QStringLiteral("ZOL.mdb")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("this is a text file, not a tool database\n");
@@ -53,7 +53,7 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileAndTheReason) {
 
     EXPECT_FALSE(OpenToolDatabase(session, session.gToolDbPath));
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("工具数据库已损坏：ZOL.mdb: not an Access database"));
+    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("工具数据库已损坏或无法读取：") + session.gToolDbPath);
     EXPECT_EQ(session.cnTool, nullptr);
 }
 

@@ -59,7 +59,7 @@ void LoginTest::setSetting(const QString& name, const QVariant& value) {
     settings_.emplace_back(name, value);
 }
 
-FrmLogin& LoginTest::openWindow() {
+FrmLogin& LoginTest::openWindow(Wait wait) {
     jet4::DatabaseSpec spec = packageWithSettings(settings_);
     for (jet4::TableSpec& table : spec.tables)
         if (table.name == u"Version") table = versionTable(editions);
@@ -68,7 +68,13 @@ FrmLogin& LoginTest::openWindow() {
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    if (wait == Wait::ForLists) waitForLists();
     return *window;
+}
+
+void LoginTest::waitForLists() {
+    // A server that does not answer keeps the window waiting up to the login timeout.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->connecting(); }, (kLoginTimeoutSeconds + 5) * 1000));
 }
 
 FrmLogin& LoginTest::openWindowOnPackage() {
@@ -83,7 +89,11 @@ FrmLogin& LoginTest::openWindowOnPackage() {
     return *window;
 }
 
-FrmLogin& LoginTest::reopenWindow() { return openWindowOnPackage(); }
+FrmLogin& LoginTest::reopenWindow() {
+    openWindowOnPackage();
+    waitForLists();
+    return *window;
+}
 
 Session LoginTest::savedSession() const {
     Session saved;

@@ -60,12 +60,15 @@ protected:
     // Replaces (or adds) one saved setting before the window opens.
     void setSetting(const QString& name, const QVariant& value);
 
+    // Whether opening a window waits for its first connection to the server.
+    enum class Wait { ForLists, No };
     // Writes the package, opens it as at start-up (loading the settings) and
-    // opens the login window, shown and active. Boxes the window shows while
+    // opens the login window, shown and active, by default once its lists
+    // show the first connection's outcome. Boxes the window shows while
     // loading must be queued on `dialogs` first.
-    FrmLogin& openWindow();
+    FrmLogin& openWindow(Wait wait = Wait::ForLists);
     // Opens the package as written by now, as the next start does, and a
-    // new login window on it (not shown).
+    // new login window on it (not shown), once its lists are filled.
     FrmLogin& reopenWindow();
     // The settings the package holds by now, as the next start loads them.
     Session savedSession() const;
@@ -111,6 +114,7 @@ protected:
 
 private:
     FrmLogin& openWindowOnPackage();
+    void waitForLists();
 
     std::unique_ptr<SandboxServer> sandbox_;
     Session* session_ = nullptr;

@@ -7,8 +7,9 @@
 namespace tallomar::test {
 namespace {
 
-sandbox::ServerOptions optionsFor(SandboxServer::Data data) {
+sandbox::ServerOptions optionsFor(SandboxServer::Data data, std::chrono::milliseconds loginDelay) {
     sandbox::ServerOptions options;
+    options.loginDelay = loginDelay;
     options.logins.push_back({SandboxServer::User, SandboxServer::Password});
     if (data == SandboxServer::Data::Demo) options.dataFolder = TALLOMAR_SANDBOX_DEMO_DATA;
     return options;
@@ -16,7 +17,8 @@ sandbox::ServerOptions optionsFor(SandboxServer::Data data) {
 
 }  // namespace
 
-SandboxServer::SandboxServer(Data data) : server_(optionsFor(data)) {}
+SandboxServer::SandboxServer(Data data, std::chrono::milliseconds loginDelay)
+    : server_(optionsFor(data, loginDelay)) {}
 
 QString SandboxServer::serverName() const { return QStringLiteral("127.0.0.1,%1").arg(port()); }
 

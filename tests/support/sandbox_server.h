@@ -3,6 +3,7 @@
 #include "sandbox/server.h"
 
 #include <QString>
+#include <chrono>
 
 // The sandbox SQL Server for tests: one server on a free loopback port with
 // the test login, running as long as the object lives.
@@ -25,7 +26,9 @@ public:
     static constexpr const char* Password = "Sandbox#1";
 
     enum class Data { Demo, Empty };
-    explicit SandboxServer(Data data = Data::Demo);
+    // `loginDelay`: each login is answered only after this long, as by a
+    // server still starting up.
+    explicit SandboxServer(Data data = Data::Demo, std::chrono::milliseconds loginDelay = {});
 
     sandbox::Server& server() { return server_; }
     std::uint16_t port() const { return server_.port(); }

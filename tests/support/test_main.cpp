@@ -11,7 +11,6 @@ int main(int argc, char** argv) {
     const QTemporaryDir dataHome;
     qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -145,7 +145,8 @@ TEST_F(CheckRun, FailingScriptShowsWarningAndStopsLaterScripts) {
     const ResultModel* before = window->resultModel();
 
     tool.files.clear();
-    writeScript(QStringLiteral("broken.sql"), QStringLiteral("select * from no_such_ledger\r\n"));
+    writeScript(QStringLiteral("broken.sql"),
+                QStringLiteral("select 1\r\nGO\r\n-- the second batch\r\nselect * from no_such_ledger\r\n"));
     writeScript(QStringLiteral("repair.sql"), kRepairScript);
     tool.addCheck(1, QStringLiteral("broken.sql"));
     tool.addCheck(2, QStringLiteral("repair.sql"), QStringLiteral("check_result"));
@@ -155,7 +156,11 @@ TEST_F(CheckRun, FailingScriptShowsWarningAndStopsLaterScripts) {
 
     ASSERT_EQ(dialogs.shown().size(), 3u);
     EXPECT_EQ(dialogs.shown()[2].icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(dialogs.shown()[2].text.contains(QStringLiteral("no_such_ledger"))) << dialogs.shown()[2].text.toStdString();
+    // The server's words, then the script and batch they belong to.
+    const QStringList lines = dialogs.shown()[2].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << dialogs.shown()[2].text.toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("no_such_ledger"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("脚本 broken.sql 第 2 批（第 3 行起）"));
     EXPECT_EQ(status(), QStringLiteral("共找到[3]条记录"));
     EXPECT_EQ(window->resultModel(), before);
     EXPECT_FALSE(button("cmdRun").isHidden());

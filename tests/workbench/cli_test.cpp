@@ -235,6 +235,21 @@ TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     EXPECT_EQ(run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")}).exitCode, 2);
 }
 
+TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
+    QFile script(package.filePath(QStringLiteral("check_voucher.sql")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    script.write("select 1\r\nGO\r\n\r\nselect * from no_such_ledger\r\n");
+    script.close();
+
+    const Result failed = run(QStringLiteral("check"), byEdition);
+    EXPECT_EQ(failed.exitCode, 2);
+    const QStringList lines = failed.err.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << failed.err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tallomar-cli check: ")) && lines[0].contains(QStringLiteral("no_such_ledger")))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
+}
+
 TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {
     const Result refused = run(QStringLiteral("check"), byEdition, "wrong\n");
     EXPECT_EQ(refused.exitCode, 2);

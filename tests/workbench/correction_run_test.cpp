@@ -38,8 +38,8 @@ TEST_F(CorrectionRun, SecondOfThreeFailingLeavesTheLedgerExactlyAsBefore) {
     ASSERT_GE(lines.size(), 4) << report().toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("有未知的错误，可能原因如下："));
     EXPECT_TRUE(lines[1].contains(QStringLiteral("no_such_ledger"))) << lines[1].toStdString();
-    EXPECT_EQ(lines[2], QStringLiteral("所有修改已撤销，数据未被改动。"));
-    EXPECT_EQ(lines[3], QStringLiteral("出错位置：脚本 two.sql，第 2 批（第 3 行起）。"));
+    EXPECT_EQ(lines[2], QStringLiteral("脚本 two.sql 第 2 批（第 3 行起）"));
+    EXPECT_EQ(lines[3], QStringLiteral("所有修改已撤销，数据未被改动。"));
     EXPECT_EQ(received().filter(QStringLiteral("1122")).size(), 0);
     EXPECT_EQ(status(), QStringLiteral("状态：工具说明"));
     EXPECT_FALSE(button("cmdRun").isHidden());
@@ -120,9 +120,21 @@ TEST_F(HelpTexts, ReadmeShowsUsageTextInReportView) {
 namespace tallomar::test {
 namespace {
 
-TEST(CorrectionReport, HeadingThenCrLfThenFailures) {
+TEST(CorrectionReport, HeadingThenCrLfThenFailureThenWhereItStopped) {
     EXPECT_EQ(texts::runErrorsReport(RunOutcome::failed(QStringLiteral("[FreeTDS][SQL Server]x"))),
               QStringLiteral("有未知的错误，可能原因如下：\r\n[FreeTDS][SQL Server]x"));
+    const RunOutcome failed{RunOutcome::Kind::Failed, QStringLiteral("check\\gap.sql"), 3, 41, QStringLiteral("x")};
+    EXPECT_EQ(texts::runErrorsReport(failed),
+              QStringLiteral("有未知的错误，可能原因如下：\r\nx\r\n脚本 check\\gap.sql 第 3 批（第 41 行起）"));
+    // A failure before the first batch (the database switch) names no batch.
+    const RunOutcome beforeBatches{RunOutcome::Kind::Failed, QStringLiteral("a.sql"), 0, 0, QStringLiteral("y")};
+    EXPECT_EQ(texts::runFailureText(beforeBatches), QStringLiteral("y"));
+}
+
+TEST(CorrectionReport, CancelIsTheOperatorsNotAnUnknownError) {
+    const RunOutcome cancelled{RunOutcome::Kind::Cancelled, QStringLiteral("a.sql"), 2, 9, RunContext::cancelledText()};
+    EXPECT_EQ(texts::runFailureText(cancelled), QStringLiteral("已取消：操作员已取消执行。"));
+    EXPECT_EQ(texts::runErrorsReport(cancelled), QStringLiteral("已取消：操作员已取消执行。"));
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/result_model.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
+#include <QTest>
+#include <QToolTip>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -125,6 +129,36 @@ TEST(ResultArena, AlignedAllocationsThatStayPut) {
         EXPECT_EQ(piece[0], static_cast<unsigned char>(size == 1 ? size + 1 : size));
         EXPECT_EQ(piece[size - 1], static_cast<unsigned char>(size + 1));
     }
+}
+
+TEST(ResultModel, HoveringACellShowsItsWholeValueWithOuterBlanksMarked) {
+    ResultModel model({QStringLiteral("科目编码"), QStringLiteral("摘要")});
+    model.appendBlocks({stored(2, {{QStringLiteral(" 1001"), QStringLiteral("提取备用金　")},
+                                   {QStringLiteral("a <b> c"), std::nullopt}})});
+    QTableView view;
+    view.setModel(&model);
+    view.setColumnWidth(1, 30);  // far too narrow for the value: the grid elides it
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    const auto hover = [&](int row, int column) {
+        const QPoint at = view.visualRect(model.index(row, column)).center();
+        QHelpEvent event(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.viewport(), &event);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        return shown;
+    };
+    const QString explained = QStringLiteral("␣ 表示值开头或结尾的一个空格（半角或全角）");
+    EXPECT_TRUE(hover(0, 0).contains(QStringLiteral(">␣1001<"))) << hover(0, 0).toStdString();
+    EXPECT_TRUE(hover(0, 0).contains(explained));
+    EXPECT_TRUE(hover(0, 1).contains(QStringLiteral(">提取备用金␣<"))) << hover(0, 1).toStdString();
+    // Blanks between words stay, markup in a value is shown as text, and no mark means no explanation.
+    EXPECT_TRUE(hover(1, 0).contains(QStringLiteral(">a &lt;b&gt; c<"))) << hover(1, 0).toStdString();
+    EXPECT_FALSE(hover(1, 0).contains(explained));
+    EXPECT_TRUE(hover(1, 1).isEmpty()) << "a NULL cell has no tooltip";
+    EXPECT_EQ(view.columnWidth(1), 30);
 }
 
 TEST(ResultModel, ViewSeesRowsAsTheyArriveOneInsertionPerDelivery) {

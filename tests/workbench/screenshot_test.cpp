@@ -1,15 +1,19 @@
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the main window in report view and in
 // grid view with findings, the about box, the question before a correction
-// is kept and the grid of what its re-check still finds, to look at their
-// artwork, fonts and layout.
+// is kept and the grid of what its re-check still finds, the box of a
+// failing check script and the tooltip of a cell with outer blanks, to look
+// at their artwork, fonts and layout.
 #include "workbench_fixture.h"
 
 
+#include <QApplication>
 #include <QDialog>
+#include <QHelpEvent>
 #include <QDir>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 namespace tallomar::test {
@@ -64,6 +68,42 @@ TEST_F(MainWindowScreenshot, SavesCorrectionQuestionAndRemainingFindings) {
     window->cmdRun_Click();
     QTest::qWait(50);
     ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("correction_remaining.png"))));
+}
+
+TEST_F(MainWindowScreenshot, SavesAFailureBoxAndACellTooltip) {
+    const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
+    if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
+    session->gToolName = QStringLiteral("凭证摘要检查");
+    writeScript(QStringLiteral("gap.sql"), QStringLiteral("select 1\r\nGO\r\nselect * from no_such_ledger\r\n"));
+    tool.addCheck(1, QStringLiteral("gap.sql"), QStringLiteral("check_result"));
+    openWindow();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    dialogs.runForReal();
+    dialogs.answer([&](QDialog& box) {
+        box.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
+        QTest::qWait(50);
+        EXPECT_TRUE(box.grab().save(QDir(target).filePath(QStringLiteral("failure_box.png"))));
+        return int(QDialog::Accepted);
+    });
+    window->cmdCheck_Click();
+
+    // A finding whose fault is the blank before the account code.
+    server().seedDatabase("tempdb", "DROP TABLE IF EXISTS check_result;"
+                                    "CREATE TABLE check_result(凭证号 INT, 科目编码 TEXT, 摘要 TEXT);"
+                                    "INSERT INTO check_result VALUES (2, ' 1001', '提取备用金，用于差旅　');");
+    writeScript(QStringLiteral("gap.sql"), QStringLiteral("select 1\r\n"));
+    check();
+    auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
+    // The account code with its leading blank, then the summary the column cuts short.
+    for (const auto& [column, name] : {std::pair{1, "grid_tooltip_code.png"}, std::pair{2, "grid_tooltip_summary.png"}}) {
+        const QPoint cell = grid->visualRect(grid->model()->index(0, column)).center();
+        QHelpEvent hover(QEvent::ToolTip, cell, grid->viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(grid->viewport(), &hover);
+        QTest::qWait(500);
+        ASSERT_TRUE(window->screen()->grabWindow(0).save(QDir(target).filePath(QLatin1String(name))));
+    }
 }
 
 }  // namespace

@@ -8,6 +8,12 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTableView>
 #include <QFile>
 #include <QTimer>
@@ -27,10 +33,15 @@ TEST_F(MainWindow, OnlyLeftButtonAloneOnTheSurfaceDrags) {
     EXPECT_FALSE(startsWindowDrag(*window, Qt::LeftButton, Qt::LeftButton, button("cmdAbout").geometry().center()));
 }
 
-TEST_F(MainWindow, AboutBoxIsModalOwnedAndFixed) {
+TEST_F(MainWindow, AboutBoxIsModalOwnedFixedAndCentredOnTheScreen) {
     openWindow();
+    window->move(0, 0);
     dialogs.answer([&](QDialog& about) {
         EXPECT_EQ(about.parentWidget(), window.data());
+        about.show();
+        const QRect screen = window->screen()->availableGeometry();
+        EXPECT_LE((about.frameGeometry().center() - screen.center()).manhattanLength(), 8)
+            << "about box at " << about.frameGeometry().center().x() << "," << about.frameGeometry().center().y();
         EXPECT_EQ(about.windowTitle(), QStringLiteral(" 关于"));
         EXPECT_EQ(about.size(), QSize(461, 192));
         EXPECT_EQ(about.minimumSize(), about.maximumSize());
@@ -47,6 +58,12 @@ TEST_F(MainWindow, AboutBoxIsModalOwnedAndFixed) {
 }
 
 TEST_F(MainWindow, CopyAndExportTheResult) {
+    // The export folder is remembered in the user's settings file: here, one of the test's own.
+    QTemporaryDir config;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+    session->gToolName = QStringLiteral("余额/检查:工具");
     addStandardCheck();
     openWindow();
     check();
@@ -59,9 +76,15 @@ TEST_F(MainWindow, CopyAndExportTheResult) {
     actions[0]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("科目编码\t名称\n1001\t库存现金\n"));
 
+    // The first export proposes the home folder and a name made of the tool,
+    // the database and the minute, without characters file names cannot hold.
     const QString target = folder.filePath(QStringLiteral("findings.csv"));
+    const QRegularExpression proposedName(QStringLiteral("^余额_检查_工具_acct_\\d{8}-\\d{4}\\.csv$"));
     dialogs.answer([&](QDialog& dialog) {
         auto& files = static_cast<QFileDialog&>(dialog);
+        EXPECT_EQ(files.directory().absolutePath(), QDir::homePath());
+        EXPECT_TRUE(proposedName.match(QFileInfo(files.selectedFiles().value(0)).fileName()).hasMatch())
+            << files.selectedFiles().value(0).toStdString();
         files.selectFile(target);
         return int(QDialog::Accepted);
     });
@@ -71,6 +94,15 @@ TEST_F(MainWindow, CopyAndExportTheResult) {
     const QByteArray csv = file.readAll();
     EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     EXPECT_EQ(csv.count("\r\n"), 4);
+    EXPECT_EQ(status(), QStringLiteral("已导出 3 条记录到 ") + target);
+
+    // The next export proposes the folder the last one went to.
+    dialogs.answer([&](QDialog& dialog) {
+        EXPECT_EQ(static_cast<QFileDialog&>(dialog).directory().absolutePath(), QDir(folder.path()).absolutePath());
+        return int(QDialog::Rejected);
+    });
+    actions[1]->trigger();
+    EXPECT_TRUE(QFileInfo::exists(config.filePath(QStringLiteral("tallomar/tallomar.ini"))));
 }
 
 TEST_F(MainWindow, ClosingKeepsProcessAliveWhileViewerIsOpen) {

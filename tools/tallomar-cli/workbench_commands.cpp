@@ -215,7 +215,8 @@ int checkCommand(const QStringList& arguments) {
         const QString status = Workbench::checkStatus(outcome);
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{status};
+            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? texts::runFailureText(outcome.failure)
+                                                                            : status};
         }
         findings.finish(status, outcome.findings);
         if (parser.isSet(QStringLiteral("out")) && !file.commit())

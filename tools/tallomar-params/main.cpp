@@ -69,7 +69,6 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tallomar"));
     tallomar::InstallChineseTranslation(app);
     tallomar::PackageList list;
     try {

@@ -1,5 +1,6 @@
 #include "logic/login/login_logic.h"
 
+#include "logic/failure_text.h"
 #include "logic/login/server_connections.h"
 #include "platform/text/blanks.h"
 #include "platform/odbc/odbc.h"
@@ -12,6 +13,7 @@ namespace {
 const QString kNoAccountSets = QStringLiteral("没有可供导入的帐套，请先新建帐套！");
 const QString kNoYears = QStringLiteral("没有可供选择的年度...");
 const QString kLoginRejected = QStringLiteral("输入数据库用户名或密码有误,请重新输入！");
+const QString kConnecting = QStringLiteral("正在连接服务器…");
 
 tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
     // An unreadable Version table offers nothing, like an empty one: the
@@ -59,6 +61,10 @@ QList<QStringList> systemRows(odbc::Connection* system, const QString& sql, cons
 LoginLogic::LoginLogic(Session& session, Prompts& prompts) : session_(session), prompts_(prompts) {}
 
 QString LoginLogic::LoadLoginLists() {
+    return finishLoginLists(OpenSystemConnection(startLoginLists()));
+}
+
+odbc::ServerLogin LoginLogic::startLoginLists() {
     // While the account-set query is empty the edition handler stays inert,
     // so the selections below do not start a second load.
     session_.gAccountListSQL.clear();
@@ -75,8 +81,19 @@ QString LoginLogic::LoadLoginLists() {
     screen_.serverText = session_.gServerName;
     screen_.passwordButtonVisible = false;
 
-    const QString failure = ConnectSystemDatabase(session_);
+    // The previous connection goes before the new one is tried, so a failed
+    // attempt leaves none behind.
+    session_.cnSystem.reset();
+    screen_.connecting = true;
+    screen_.report = kConnecting;
+    return systemLogin(session_);
+}
+
+QString LoginLogic::finishLoginLists(SystemConnection attempt) {
+    screen_.connecting = false;
+    session_.cnSystem = std::move(attempt.connection);
     connectedSystemDatabase_ = session_.gSystemDatabase;
+    const QString failure = attempt.failure;
     if (!failure.isEmpty()) {
         screen_.report = failure;
         screen_.passwordButtonVisible = true;
@@ -250,8 +267,8 @@ void LoginLogic::saveSettings() {
                                .arg(sqlTextValue(value), name));
     } catch (const Error& error) {
         // The login itself is good: the operator goes on to the main window.
-        prompts_.message(MessageIcon::Exclamation,
-                    QStringLiteral("登录继续进行，但设置未能保存：%1").arg(error.message()));
+        prompts_.message(MessageIcon::Exclamation, QStringLiteral("登录继续进行，但设置未能保存：%1")
+                                                       .arg(operatorText(error, session_.cnTool->path())));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logic/login/login_screen.h"
+#include "logic/login/server_connections.h"
 #include "logic/prompts.h"
 #include "session/session.h"
 
@@ -24,6 +25,13 @@ public:
 
     // Lists
     QString LoadLoginLists();
+    // LoadLoginLists in two halves, for a window that connects behind its
+    // back: the first fills the edition list, says on the screen that the
+    // server is being connected and returns the system database's login for
+    // OpenSystemConnection; the second takes that attempt and fills the
+    // account-set and year lists, or shows why it failed.
+    odbc::ServerLogin startLoginLists();
+    QString finishLoginLists(SystemConnection attempt);
     void SelectEdition(const QString& name);
     void LoadAccountSets();
     void LoadYears();

@@ -27,6 +27,9 @@ struct LoginScreen {
     bool okEnabled = true;                           // cmdOK
     bool saveSettings = true;                        // chkSave
     QString report = QStringLiteral("提示");          // labReport
+    // The system connection is being made behind the window: only cmdCancel
+    // takes input meanwhile, under a busy pointer.
+    bool connecting = false;
 };
 
 }  // namespace tallomar

@@ -77,16 +77,21 @@ odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverTe
     return {serverText, QString(), session.gUserName, session.gPassWord};
 }
 
+SystemConnection OpenSystemConnection(const odbc::ServerLogin& login) {
+    try {
+        return {connect(login), {}};
+    } catch (const Error&) {
+        return {nullptr, kConnectionFailed};
+    }
+}
+
 QString ConnectSystemDatabase(Session& session) {
     // The previous connection goes before the new one is tried, so a failed
     // attempt leaves none behind.
     session.cnSystem.reset();
-    try {
-        session.cnSystem = connect(systemLogin(session));
-        return {};
-    } catch (const Error&) {
-        return kConnectionFailed;
-    }
+    SystemConnection attempt = OpenSystemConnection(systemLogin(session));
+    session.cnSystem = std::move(attempt.connection);
+    return attempt.failure;
 }
 
 bool TestLogin(const Session& session, const QString& serverText) {

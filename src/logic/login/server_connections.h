@@ -50,6 +50,17 @@ odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverTe
 // Seconds a connection attempt waits for the server before giving up.
 inline constexpr int kLoginTimeoutSeconds = 15;
 
+// One attempt to reach the system database: the connection, or the failure
+// text for the login window's status line.
+struct SystemConnection {
+    std::unique_ptr<odbc::Connection> connection;
+    QString failure;
+};
+// Opens a connection for systemLogin. It touches no session, so it may run
+// on a thread of its own; the connection then belongs to the thread that
+// takes it.
+SystemConnection OpenSystemConnection(const odbc::ServerLogin& login);
+
 // Makes cnSystem on gSystemDatabase. Empty text on success; otherwise the
 // failure text for the login window's status line, and cnSystem is absent.
 QString ConnectSystemDatabase(Session& session);

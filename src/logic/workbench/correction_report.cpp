@@ -22,11 +22,12 @@ const QString kEndedByScript = QStringLiteral(
 const QString kCommitUnconfirmed =
     QStringLiteral("提交修改时与服务器的连接中断，无法确认修改是否已经保存。请重新检查数据。");
 
-// Where the run stopped: the script and the batch with its first line.
-QString failurePlace(const RunOutcome& run) {
-    if (run.script.isEmpty()) return {};
-    if (run.batch == 0) return QStringLiteral("出错位置：脚本 %1。").arg(run.script);
-    return QStringLiteral("出错位置：脚本 %1，第 %2 批（第 %3 行起）。").arg(run.script).arg(run.batch).arg(run.line);
+// The script a run stopped in when no batch of it is named (its file could
+// not be read, or it ended the transaction between batches); the failure
+// texts name script and batch together otherwise.
+QString scriptWithoutBatch(const RunOutcome& run) {
+    if (run.script.isEmpty() || run.batch > 0 || run.kind == RunOutcome::Kind::Cancelled) return {};
+    return QStringLiteral("脚本 %1").arg(run.script);
 }
 
 QString whatWasKept(const CorrectionOutcome& outcome) {
@@ -65,7 +66,7 @@ QString correctionStatus(const CorrectionOutcome& outcome) {
 
 QString correctionReport(const CorrectionOutcome& outcome) {
     if (outcome.kind != CorrectionOutcome::Kind::Ran)
-        return joined({runErrorsReport(outcome.run), whatWasKept(outcome), failurePlace(outcome.run),
+        return joined({runErrorsReport(outcome.run), scriptWithoutBatch(outcome.run), whatWasKept(outcome),
                        outcome.kind == CorrectionOutcome::Kind::NeedsNoTransaction ? kNeedsNoTransaction : QString()});
     if (outcome.changes == CorrectionChanges::Undone) return joined({beforeAfter(outcome), kReportUndone});
     if (!outcome.after) return joined({kReportRepaired, kNotRechecked});
@@ -74,7 +75,7 @@ QString correctionReport(const CorrectionOutcome& outcome) {
 }
 
 QString askRunWithoutTransaction(const CorrectionOutcome& outcome) {
-    return joined({outcome.run.message, failurePlace(outcome.run), kReportUndone, kNeedsNoTransaction,
+    return joined({runFailureText(outcome.run), scriptWithoutBatch(outcome.run), kReportUndone, kNeedsNoTransaction,
                    QStringLiteral("是否按原方式执行（不使用事务，每个批处理执行后立即生效）？")});
 }
 

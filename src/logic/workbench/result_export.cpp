@@ -3,12 +3,20 @@
 #include "platform/error.h"
 #include "logic/workbench/result_model.h"
 
+#include "platform/text/user_settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSettings>
 #include <set>
 
 namespace tallomar {
 
 namespace {
+
+const QString kExportFolderKey = QStringLiteral("export/folder");
 
 QStringList rowFields(const ResultModel& model, int row) {
     QStringList fields;
@@ -17,6 +25,22 @@ QStringList rowFields(const ResultModel& model, int row) {
 }
 
 }  // namespace
+
+QString proposedExportFileName(const QString& toolName, const QString& databaseName, const QDateTime& when) {
+    static const QRegularExpression notInFileNames(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    const QString name = QStringLiteral("%1_%2_%3.csv")
+                             .arg(toolName, databaseName, when.toString(QStringLiteral("yyyyMMdd-HHmm")));
+    return QString(name).replace(notInFileNames, QStringLiteral("_"));
+}
+
+QString lastExportFolder() {
+    const QString folder = QSettings(userSettingsPath(), QSettings::IniFormat).value(kExportFolderKey).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+void rememberExportFolder(const QString& folder) {
+    QSettings(userSettingsPath(), QSettings::IniFormat).setValue(kExportFolderKey, QFileInfo(folder).absoluteFilePath());
+}
 
 void writeResultCsv(const ResultModel& model, const QString& path) {
     QSaveFile file(path);

@@ -1,5 +1,7 @@
 #include "logic/workbench/result_model.h"
 
+#include "logic/workbench/cell_tooltip.h"
+
 #include <algorithm>
 
 namespace tallomar {
@@ -46,8 +48,13 @@ int ResultModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return text(index.row(), index.column());
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return text(index.row(), index.column());
+    if (role == Qt::ToolTipRole) {
+        const QString tip = cellToolTip(text(index.row(), index.column()));
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    return {};
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {

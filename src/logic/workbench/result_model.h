@@ -11,7 +11,8 @@ namespace tallomar {
 // The result grid's rows: the column names of a result set and its rows,
 // added block by block while they arrive, so the view repaints as the grid
 // fills. Only the cells on screen are ever turned into text. A NULL value is
-// shown as an empty cell.
+// shown as an empty cell. A cell's tooltip shows its whole value with the
+// blanks at its start and end marked (see cell_tooltip.h).
 class ResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -139,8 +139,31 @@ QString Workbench::checkStatus(const CheckOutcome& outcome) {
     return outcome.failure.message;
 }
 
+namespace {
+
+// The failure's text with the place it stopped on a line of its own.
+QString withStopPlace(const QString& text, const RunOutcome& outcome, const QString& lineBreak) {
+    const QString place = texts::runStopPlace(outcome);
+    return place.isEmpty() ? text : text + lineBreak + place;
+}
+
+}  // namespace
+
+QString texts::runStopPlace(const RunOutcome& outcome) {
+    if (outcome.script.isEmpty() || outcome.batch <= 0) return {};
+    return QStringLiteral("脚本 %1 第 %2 批（第 %3 行起）").arg(outcome.script).arg(outcome.batch).arg(outcome.line);
+}
+
+QString texts::runFailureText(const RunOutcome& outcome) {
+    // A cancel may come between two batches or inside one: the batch it
+    // names may have run to its end, so no place is given.
+    if (outcome.kind == RunOutcome::Kind::Cancelled) return kCancelledHeading + RunContext::cancelledText();
+    return withStopPlace(outcome.message, outcome, QStringLiteral("\n"));
+}
+
 QString texts::runErrorsReport(const RunOutcome& failure) {
-    return kReportRunErrors + QStringLiteral("\r\n") + failure.message;
+    if (failure.kind == RunOutcome::Kind::Cancelled) return runFailureText(failure);
+    return withStopPlace(kReportRunErrors + QStringLiteral("\r\n") + failure.message, failure, QStringLiteral("\r\n"));
 }
 
 QString texts::findingsStatus(qint64 count) {

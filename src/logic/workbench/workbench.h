@@ -96,9 +96,18 @@ inline const QString kStatusNoResultTable = QStringLiteral("检错过程遇到�
 inline const QString kStatusRepaired = QStringLiteral("恭喜您，成功修复!");
 inline const QString kReportRepaired = QStringLiteral("成功执行！");
 inline const QString kReportRunErrors = QStringLiteral("有未知的错误，可能原因如下：");
+inline const QString kCancelledHeading = QStringLiteral("已取消：");
 inline const QString kCheckTitle = QStringLiteral("检查");
 inline const QString kCorrectionTitle = QStringLiteral("修复");
-// The report of a failed correction run: the heading, CR LF, the failure.
+// Where a run stopped: "脚本 " + script + " 第 " + batch + " 批（第 " + line +
+// " 行起）"; empty when the outcome names no script or no batch.
+QString runStopPlace(const RunOutcome& outcome);
+// What a failure box shows: the failure's own text, then on a line of its
+// own where the run stopped. A cancelled run reads "已取消：" + the
+// cancelled text alone.
+QString runFailureText(const RunOutcome& outcome);
+// The report of a failed correction run: the heading, CR LF, the failure,
+// CR LF, where the run stopped. A cancelled run's report is its failure text.
 QString runErrorsReport(const RunOutcome& failure);
 // "共找到[" + count + "]条记录"
 QString findingsStatus(qint64 count);

@@ -138,7 +138,7 @@ void CellSave::checkNoAccessLock() const
     const QStringList locks = info.dir().entryList({stem + QStringLiteral(".ldb"), stem + QStringLiteral(".laccdb")},
                                                    QDir::Files | QDir::Hidden | QDir::System);
     if (!locks.isEmpty())
-        throw Error(QStringLiteral("%1: the file is open in another program (lock file %2 present); nothing was saved")
+        throw FileBusy(QStringLiteral("%1: the file is open in another program (lock file %2 present); nothing was saved")
                         .arg(name_, locks.first()));
 }
 
@@ -149,7 +149,7 @@ void CellSave::lockFile()
         throw Error(QStringLiteral("%1: cannot open: %2").arg(name_, systemError()));
     const QString busy = QStringLiteral("%1: the file is being changed by another process; nothing was saved").arg(name_);
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-        throw Error(busy);
+        throw FileBusy(busy);
     // A save that renamed its copy over the file between our open and our
     // lock leaves us holding the replaced file.
     struct stat locked {};
@@ -157,7 +157,7 @@ void CellSave::lockFile()
     if (::fstat(fd_, &locked) != 0 || ::stat(QFile::encodeName(path_).constData(), &named) != 0)
         throw Error(QStringLiteral("%1: cannot look at the file: %2").arg(name_, systemError()));
     if (locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
-        throw Error(busy);
+        throw FileBusy(busy);
     mode_ = locked.st_mode & 07777;
     QFile file;
     if (!file.open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/error.h"
+
 #include "platform/access/mdb_reader.h"
 
 #include <QString>
@@ -33,7 +35,15 @@ struct RowMove {
 // of its table, leaving an overflow pointer in its place. Throws Error
 // naming the file and the reason (Access lock file present, not a regular
 // file, not Jet 4, encrypted, indexed column, ...); the file is then left
-// byte for byte as it was. Returns the rows that moved.
+// byte for byte as it was, and FileBusy when another program holds the
+// file open for changes. Returns the rows that moved.
 std::vector<RowMove> saveCellChanges(const QString& path, const std::vector<CellChange>& changes);
+
+// The file is being changed by another program (or open in Access): a later
+// save may succeed.
+class FileBusy : public Error {
+public:
+    using Error::Error;
+};
 
 }  // namespace tallomar::mdb

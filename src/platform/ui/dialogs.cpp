@@ -1,6 +1,5 @@
 #include "platform/ui/dialogs.h"
 
-#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -36,7 +35,7 @@ void Dialogs::install(Dialogs* dialogs) { installed = dialogs; }
 
 void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const QString& title) {
     QMessageBox box(boxIcon(icon),
-                    title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+                    title.isEmpty() ? kProgramTitle : title, text,
                     QMessageBox::Ok, parent);
     Dialogs::current().exec(box);
 }

@@ -26,8 +26,13 @@ public:
     static void install(Dialogs* dialogs);
 };
 
+// The program's own title, which a message box without a title of its own
+// carries. Window captions never get it appended: the program sets no
+// application display name, which Qt would add to every caption.
+inline const QString kProgramTitle = QStringLiteral("Tallomar");
+
 // A modal message box with an OK button. An empty title gives the
-// application's own title, as a message box without a title has.
+// program's own title, as a message box without a title has.
 void showMessage(QWidget* parent, MessageIcon icon, const QString& text,
                  const QString& title = QString());
 

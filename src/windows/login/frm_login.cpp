@@ -4,6 +4,7 @@
 #include "ui_frm_login.h"
 
 #include <QFocusEvent>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -78,6 +79,8 @@ FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QW
     connect(ui_->cboZT, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectAccount(index); }); });
     connect(ui_->cboYear, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectYear(index); }); });
     ui_->txtServerName->installEventFilter(this);
+    connect(&connection_, &QFutureWatcher<std::shared_ptr<SystemConnection>>::finished, this,
+            &FrmLogin::finishConnecting);
 
     Form_Load();
 }
@@ -85,7 +88,20 @@ FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QW
 FrmLogin::~FrmLogin() = default;
 
 void FrmLogin::Form_Load() {
-    handle([this] { logic_.LoadLoginLists(); });
+    // A saved server that does not answer keeps the attempt waiting up to the
+    // login timeout: the window shows meanwhile, saying it is connecting. The
+    // connection is made and handed over whole, so only one thread at a time
+    // ever uses it.
+    odbc::ServerLogin login;
+    handle([&] { login = logic_.startLoginLists(); });
+    connection_.setFuture(
+        QtConcurrent::run([login] { return std::make_shared<SystemConnection>(OpenSystemConnection(login)); }));
+}
+
+void FrmLogin::finishConnecting() {
+    const std::shared_ptr<SystemConnection> attempt = connection_.result();
+    apply([&] { logic_.finishLoginLists(std::move(*attempt)); });
+    emit connectionEnded();
 }
 
 void FrmLogin::cmdOK_Click() {
@@ -103,7 +119,13 @@ template <typename Handler>
 void FrmLogin::handle(Handler&& handler) {
     // After the hand-over the session belongs to the main window: the focus
     // leaving the server box while this window closes must not touch it.
-    if (!session_) return;
+    // While the first connection is made, the lists wait for it.
+    if (!session_ || connecting()) return;
+    apply(std::forward<Handler>(handler));
+}
+
+template <typename Handler>
+void FrmLogin::apply(Handler&& handler) {
     LoginScreen& screen = logic_.screen();
     screen.serverText = ui_->txtServerName->text();
     screen.saveSettings = ui_->chkSave->isChecked();
@@ -121,8 +143,16 @@ void FrmLogin::render() {
     showList(ui_->cboYear, screen.year);
     ui_->labYear->setVisible(screen.yearVisible);
     ui_->cboYear->setVisible(screen.yearVisible);
-    ui_->cmdOK->setEnabled(screen.okEnabled);
+    ui_->cmdOK->setEnabled(screen.okEnabled && !screen.connecting);
     ui_->chkSave->setChecked(screen.saveSettings);
+    for (QWidget* input : {static_cast<QWidget*>(ui_->txtServerName), static_cast<QWidget*>(ui_->cmdPassword),
+                           static_cast<QWidget*>(ui_->cboSoft), static_cast<QWidget*>(ui_->cboZT),
+                           static_cast<QWidget*>(ui_->cboYear), static_cast<QWidget*>(ui_->chkSave)})
+        input->setEnabled(!screen.connecting);
+    if (screen.connecting)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
     ui_->labReport->setText(screen.report);
     ui_->labReport->adjustSize();
 }

@@ -1,5 +1,6 @@
 #include "windows/viewer/bewrite_viewer.h"
 
+#include "logic/failure_text.h"
 #include "platform/error.h"
 #include "tooldb/tool_access.h"
 #include "windows/viewer/frm_bewrite.h"
@@ -9,7 +10,7 @@ namespace tallomar {
 BewriteLogic::Query toolDatabaseQuery(std::shared_ptr<const tooldb::ToolDatabase> tool) {
     return [tool = std::move(tool)](const QString& sql) {
         if (!tool) throw Error(QStringLiteral("工具数据库没有打开"));
-        return OpenRecordset(sql, *tool);
+        return inOperatorWords(tool->path(), [&] { return OpenRecordset(sql, *tool); });
     };
 }
 

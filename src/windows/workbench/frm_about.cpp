@@ -4,7 +4,9 @@
 #include "windows/workbench/workbench_art.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QScreen>
 
 namespace tallomar {
 
@@ -18,6 +20,10 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::fr
     ui_->Label1->setFont(title);
     ui_->picSoft->setPixmap(QPixmap(artPath(QStringLiteral("soft"))));
     connect(ui_->cmdYes, &QPushButton::clicked, this, &QDialog::accept);
+    // A dialog with an owner opens over it unless it was placed: this one
+    // opens centred on the screen its owner is on.
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
 FrmAbout::~FrmAbout() = default;

@@ -1,5 +1,6 @@
 #include "windows/workbench/frm_main.h"
 
+#include "logic/failure_text.h"
 #include "platform/ui/dialogs.h"
 #include "platform/error.h"
 #include "ui_frm_main.h"
@@ -24,7 +25,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -66,13 +70,22 @@ bool serverReachable(QWidget* window, Session& session) {
     return false;
 }
 
+// The same reads, their failures in the operator's words.
+ToolReads withOperatorWords(ToolReads reads, const QString& path) {
+    reads.openRecordset = [path, open = std::move(reads.openRecordset)](const QString& sql) {
+        return inOperatorWords(path, [&] { return open(sql); });
+    };
+    return reads;
+}
+
 }  // namespace
 
 FrmMain::FrmMain(std::shared_ptr<Session> session) : FrmMain(std::move(session), std::nullopt) {}
 
 FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> reads)
     : ui_(std::make_unique<Ui::FrmMain>()), session_(std::move(session)),
-      workbench_(*session_, reads ? std::move(*reads) : ToolReads::of(*session_->cnTool),
+      workbench_(*session_, reads ? std::move(*reads)
+                                   : withOperatorWords(ToolReads::of(*session_->cnTool), session_->cnTool->path()),
                  [this](const QString& title, const RunWork& work) { return runRecorded(title, work); }),
       historyPath_(history::HistoryDatabase::defaultPath()),
       previewUndoAfter_(kPreviewUndoAfter) {
@@ -178,7 +191,7 @@ void FrmMain::cmdCheck_Click() {
         showInGrid(result_.get());
         if (!wasGridView) showReportView();
         if (outcome.kind == CheckOutcome::Kind::Failed)
-            showMessage(this, MessageIcon::Exclamation, outcome.failure.message);
+            showMessage(this, MessageIcon::Exclamation, texts::runFailureText(outcome.failure));
         else
             ui_->labResult->setText(Workbench::checkStatus(outcome));
         return;
@@ -347,16 +360,28 @@ void FrmMain::copySelection() {
 
 void FrmMain::exportResult() {
     if (!result_) return;
-    QFileDialog dialog(this, QStringLiteral("导出检查结果"), QString(), QStringLiteral("CSV 文件 (*.csv)"));
+    const QString proposed = QDir(lastExportFolder())
+                                 .filePath(proposedExportFileName(ui_->labFrmCaption->text(), session_->gDatabaseName,
+                                                                  QDateTime::currentDateTime()));
+    QFileDialog dialog(this, QStringLiteral("导出检查结果"), proposed, QStringLiteral("CSV 文件 (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (Dialogs::current().exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().constFirst();
     try {
-        writeResultCsv(*result_, dialog.selectedFiles().constFirst());
+        writeResultCsv(*result_, path);
     } catch (const Error& error) {
         showMessage(this, MessageIcon::Exclamation, error.message());
+        return;
     }
+    rememberExportFolder(QFileInfo(path).absolutePath());
+    // A long path gives up its middle, so that the count and the file name stay in view.
+    const QString confirmation = QStringLiteral("已导出 %1 条记录到 ").arg(result_->rowCount());
+    const QFontMetrics metrics = ui_->labResult->fontMetrics();
+    ui_->labResult->setText(confirmation + metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
+                                                              ui_->labResult->width() -
+                                                                  metrics.horizontalAdvance(confirmation)));
 }
 
 }  // namespace tallomar
