@@ -8,6 +8,7 @@
 #include "platform/odbc/odbc.h"
 
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -59,9 +60,13 @@ QList<DatabaseCheck> SweepRun::run(const Checked& checked) {
     std::vector<DatabaseCheck> checks;
     for (const SweepTarget& target : targets_) checks.push_back(DatabaseCheck{target});
     const int workers = std::min<int>(jobs_, int(targets_.size()));
-    std::vector<std::unique_ptr<PrivateCheckPackage>> packages;
+    // Each copy opens the tool database, which takes a moment: they are made side by side.
+    std::vector<std::future<std::unique_ptr<PrivateCheckPackage>>> making;
     for (int worker = 0; worker < workers; ++worker)
-        packages.push_back(std::make_unique<PrivateCheckPackage>(login_, worker));
+        making.push_back(std::async(std::launch::async,
+                                    [this, worker] { return std::make_unique<PrivateCheckPackage>(login_, worker); }));
+    std::vector<std::unique_ptr<PrivateCheckPackage>> packages;
+    for (auto& package : making) packages.push_back(package.get());
 
     std::atomic<int> next{0};
     std::vector<std::jthread> threads;
