@@ -96,5 +96,23 @@ TEST_F(MainWindow, ClosingKeepsProcessAliveWhileViewerIsOpen) {
     EXPECT_TRUE(runningAfterMainClosed);
 }
 
+TEST_F(MainWindow, RightClickMenuOpensTheSweepBesideAnUnchangedWindow) {
+    openWindow();
+    window->show();
+    const QSize fixedSize = window->size();
+    EXPECT_EQ(window->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QAction* sweep = nullptr;
+    for (QAction* action : window->actions())
+        if (action->text() == QStringLiteral("全部账套检查(&W)…")) sweep = action;
+    ASSERT_NE(sweep, nullptr);
+    sweep->trigger();
+    auto* sweepWindow = window->findChild<QWidget*>(QStringLiteral("FrmSweep"));
+    ASSERT_NE(sweepWindow, nullptr);
+    EXPECT_TRUE(sweepWindow->isWindow());
+    EXPECT_TRUE(sweepWindow->isVisible());
+    EXPECT_EQ(sweepWindow->windowTitle(), QStringLiteral("全部账套检查"));
+    EXPECT_EQ(window->size(), fixedSize);
+}
+
 }  // namespace
 }  // namespace tallomar::test

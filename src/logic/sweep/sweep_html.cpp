@@ -19,16 +19,6 @@ const QString kStyle = QStringLiteral(
 
 QString escaped(const QString& text) { return text.toHtmlEscaped(); }
 
-QString statusText(DatabaseCheck::Status status) {
-    switch (status) {
-    case DatabaseCheck::Status::Ok: return QStringLiteral("没有发现问题");
-    case DatabaseCheck::Status::Findings: return QStringLiteral("有发现");
-    case DatabaseCheck::Status::Failed: return QStringLiteral("检查失败");
-    case DatabaseCheck::Status::Cancelled: break;
-    }
-    return QStringLiteral("未检查");
-}
-
 QString cell(const QString& text, const QString& cssClass = QString()) {
     return (cssClass.isEmpty() ? QStringLiteral("<td>") : QStringLiteral("<td class=\"%1\">").arg(cssClass)) +
            escaped(text) + QStringLiteral("</td>");
@@ -54,7 +44,7 @@ QString barChart(const QList<DatabaseCheck>& checks) {
                    .arg(kLabelWidth)
                    .arg(y + 3)
                    .arg(length);
-        const QString label = check.findings ? QString::number(findings) : statusText(check.status);
+        const QString label = check.findings ? QString::number(findings) : statusCaption(check.status);
         svg += QStringLiteral("<text x=\"%1\" y=\"%2\" class=\"%3\" fill=\"currentColor\">%4</text>")
                    .arg(kLabelWidth + length + 6)
                    .arg(y + 16)
@@ -91,7 +81,7 @@ QString sweepHtml(const SweepReport& report) {
     html += QStringLiteral("<table><tr><th>数据库</th><th>账套</th><th>年度</th><th>状态</th><th>发现数</th><th>错误</th></tr>\n");
     for (const DatabaseCheck& check : report.checks) {
         html += QStringLiteral("<tr>") + cell(check.target.database) + cell(check.target.accountEntry()) +
-                cell(check.target.year) + cell(statusText(check.status), statusName(check.status)) +
+                cell(check.target.year) + cell(statusCaption(check.status), statusName(check.status)) +
                 cell(check.findings ? QString::number(*check.findings) : QStringLiteral("-"), QStringLiteral("n")) +
                 cell(check.error) + QStringLiteral("</tr>\n");
     }

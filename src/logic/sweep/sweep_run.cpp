@@ -52,6 +52,16 @@ QString statusName(DatabaseCheck::Status status) {
     return QStringLiteral("cancelled");
 }
 
+QString statusCaption(DatabaseCheck::Status status) {
+    switch (status) {
+    case DatabaseCheck::Status::Ok: return QStringLiteral("没有发现问题");
+    case DatabaseCheck::Status::Findings: return QStringLiteral("有发现");
+    case DatabaseCheck::Status::Failed: return QStringLiteral("检查失败");
+    case DatabaseCheck::Status::Cancelled: break;
+    }
+    return QStringLiteral("未检查");
+}
+
 SweepRun::SweepRun(const Session& login, QList<SweepTarget> targets, int jobs)
     : login_(login), targets_(std::move(targets)), jobs_(std::max(1, jobs)) {}
 

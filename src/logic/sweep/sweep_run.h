@@ -70,5 +70,7 @@ private:
 
 // "ok", "findings", "failed" or "cancelled".
 QString statusName(DatabaseCheck::Status status);
+// The status as the window and the HTML report show it.
+QString statusCaption(DatabaseCheck::Status status);
 
 }  // namespace tallomar

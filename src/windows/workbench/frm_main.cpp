@@ -3,6 +3,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/error.h"
 #include "ui_frm_main.h"
+#include "windows/sweep/frm_sweep.h"
 #include "windows/viewer/bewrite_viewer.h"
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/frm_about.h"
@@ -71,6 +72,7 @@ FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> read
     ui_->grdCheck->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui_->grdCheck->verticalHeader()->setDefaultSectionSize(ui_->grdCheck->fontMetrics().height() + 6);
     installGridActions();
+    installWindowMenu();
 
     connect(ui_->cmdCheck, &QPushButton::clicked, this, &FrmMain::cmdCheck_Click);
     connect(ui_->cmdRun, &QPushButton::clicked, this, &FrmMain::cmdRun_Click);
@@ -234,6 +236,14 @@ void FrmMain::installGridActions() {
     connect(exportCsv, &QAction::triggered, this, &FrmMain::exportResult);
     ui_->grdCheck->addAction(copy);
     ui_->grdCheck->addAction(exportCsv);
+}
+
+// The window's own right-click menu; the grid keeps its menu of copy and export.
+void FrmMain::installWindowMenu() {
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* sweep = new QAction(QStringLiteral("全部账套检查(&W)…"), this);
+    connect(sweep, &QAction::triggered, this, [this] { showSweepWindow(*session_, this); });
+    addAction(sweep);
 }
 
 void FrmMain::copySelection() {

@@ -54,6 +54,7 @@ private:
     void showGridView();
     void styleButtons();
     void installGridActions();
+    void installWindowMenu();
     void copySelection();
     void exportResult();
     void showInGrid(ResultModel* model);
