@@ -2,6 +2,8 @@
 // tallomar-cli check run on each database alone.
 #include "sweep_fixture.h"
 
+#include "logic/history/history_database.h"
+#include "logic/history/run_history.h"
 #include "logic/sweep/sweep_report.h"
 #include "platform/odbc/odbc.h"
 
@@ -12,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <map>
 
 namespace tallomar::test {
 namespace {
@@ -81,6 +84,12 @@ TEST_F(SweepCommandLine, CountsEqualSeparateChecksAndAFailingDatabaseStopsNoOthe
                                   QStringLiteral("qvdata_005_2009"), QStringLiteral("qvdata_006_2008")}));
     EXPECT_TRUE(sweepTablesLeft().isEmpty());
 
+    // Each database's check is a run of its own in the run history.
+    std::map<QString, history::RunRecord> recorded;
+    for (const history::RunRecord& run : history::RunHistory(history::HistoryDatabase::defaultPath()).runs({}))
+        recorded[run.facts.database] = run;
+    ASSERT_EQ(recorded.size(), 6u);
+
     qint64 total = 0;
     for (const QJsonValue& database : databases) {
         const QString name = database[QStringLiteral("database")].toString();
@@ -89,12 +98,16 @@ TEST_F(SweepCommandLine, CountsEqualSeparateChecksAndAFailingDatabaseStopsNoOthe
             EXPECT_EQ(database[QStringLiteral("status")].toString(), QStringLiteral("failed")) << name.toStdString();
             EXPECT_TRUE(database[QStringLiteral("findings")].isNull());
             EXPECT_TRUE(database[QStringLiteral("error")].toString().contains(QStringLiteral("ledger_account")));
+            EXPECT_EQ(recorded[name].end.status, history::RunStatus::Failed);
             continue;
         }
         EXPECT_EQ(database[QStringLiteral("findings")].toInteger(-1), *alone) << name.toStdString();
         EXPECT_EQ(database[QStringLiteral("status")].toString(),
                   *alone > 0 ? QStringLiteral("findings") : QStringLiteral("ok")) << name.toStdString();
         EXPECT_TRUE(database[QStringLiteral("error")].isNull());
+        EXPECT_EQ(recorded[name].facts.kind, history::RunKind::Check);
+        EXPECT_EQ(recorded[name].end.findings, *alone) << name.toStdString();
+        EXPECT_EQ(recorded[name].findingsKept, *alone);
         total += *alone;
     }
     EXPECT_EQ(total, 7);

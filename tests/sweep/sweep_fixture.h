@@ -14,7 +14,9 @@ namespace tallomar::test {
 // one clean and one (qvdata_006_2008) whose check fails.
 class SweepFixture : public ::testing::Test {
 protected:
+    // The run history goes to a folder of the test's own.
     void SetUp() override;
+    void TearDown() override;
 
     // Puts `WAITFOR DELAY 'delay'` before the package's first check batch,
     // so that every check takes at least that long on the server.
@@ -25,6 +27,7 @@ protected:
 
     static inline const QString kEdition = QStringLiteral("R6 财务标准版");
     QTemporaryDir package;
+    QTemporaryDir dataHome;
     SandboxServer sandbox;
 };
 

@@ -1,5 +1,6 @@
 #include "sweep_command.h"
 
+#include "logic/history/history_database.h"
 #include "logic/sweep/sweep_html.h"
 #include "logic/sweep/sweep_report.h"
 #include "logic/sweep/sweep_run.h"
@@ -121,6 +122,9 @@ int run(const QCommandLineParser& parser) {
     SweepReport report{login.gServerName, login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
                        QDateTime::currentDateTime(), {}};
     SweepRun sweep(login, targets, jobs);
+    sweep.recordInto(history::HistoryDatabase::defaultPath(), [](const QString& message) {
+        std::fprintf(stderr, "tallomar-cli sweep: the run history is not kept: %s\n", message.toUtf8().constData());
+    });
     {
         const InterruptCancels interruptCancels(sweep);
         report.checks = sweep.run();

@@ -1,5 +1,7 @@
 #include "logic/sweep/sweep_run.h"
 
+#include "logic/history/run_end.h"
+#include "logic/history/run_recorder.h"
 #include "logic/login/server_connections.h"
 #include "logic/sweep/private_check_package.h"
 #include "logic/workbench/run_progress_context.h"
@@ -32,6 +34,13 @@ void dropResultTable(odbc::Connection& account, const QString& table) {
     } catch (const Error&) {
         // A table left behind costs a little tempdb space, not the check's result.
     }
+}
+
+history::RunEnd runEnd(history::RunStatus status, const QString& statusText) {
+    history::RunEnd end;
+    end.status = status;
+    end.statusText = statusText;
+    return end;
 }
 
 QString failureText(const CheckOutcome& outcome) {
@@ -103,6 +112,16 @@ void SweepRun::cancel() {
     for (RunContext* context : running_) context->cancel();
 }
 
+void SweepRun::recordInto(QString historyPath, std::function<void(const QString& message)> warning) {
+    historyPath_ = std::move(historyPath);
+    warning_ = std::move(warning);
+}
+
+bool SweepRun::cancelRequested() {
+    const std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
 bool SweepRun::enter(RunContext* context) {
     const std::lock_guard lock(mutex_);
     if (cancelled_) return false;
@@ -117,6 +136,16 @@ void SweepRun::leave(RunContext* context) {
 
 DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPackage& package) {
     DatabaseCheck check{target};
+    if (cancelRequested()) return check;
+    std::optional<history::RunRecorder> recorder;
+    if (!historyPath_.isEmpty()) {
+        recorder.emplace(historyPath_, [this](const QString& message) {
+            std::call_once(warned_, [&] { if (warning_) warning_(message); });
+        });
+        recorder->start({history::RunKind::Check, login_.gServerName, login_.gUserName, login_.gSoft,
+                         target.accountId, target.year, target.database, login_.gToolName, login_.gToolFolder},
+                        login_.gToolDbPath);
+    }
     Session session;
     session.gToolFolder = package.folder();
     session.gToolName = login_.gToolName;
@@ -133,14 +162,18 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
     } catch (const Error& error) {
         check.status = DatabaseCheck::Status::Failed;
         check.error = error.message();
+        if (recorder) recorder->finish(runEnd(history::RunStatus::Failed, check.error));
         return check;
     }
 
     RunContext context;
-    if (!enter(&context)) return check;
+    if (!enter(&context)) {
+        if (recorder) recorder->finish(runEnd(history::RunStatus::Cancelled, RunContext::cancelledText()));
+        return check;
+    }
     const Workbench workbench(session, package.reads(),
                               [&context](const QString&, const RunWork& work) { return work(context); });
-    const CheckOutcome outcome = workbench.check({
+    const ResultReceiver keep{
         [&](const QStringList& columns) { check.columns = columns; },
         [&](const ResultBlock& block) {
             for (int row = 0; row < block.rowCount() && check.rows.size() < DatabaseCheck::kKeptFindings; ++row) {
@@ -149,8 +182,10 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
                 check.rows << cells;
             }
         },
-    });
+    };
+    const CheckOutcome outcome = workbench.check(recorder ? recorder->recording(keep) : keep);
     leave(&context);
+    if (recorder) recorder->finish(history::checkRunEnd(outcome));
     dropResultTable(*session.cnAccount, package.resultTable());
 
     if (outcome.kind == CheckOutcome::Kind::Finished) {

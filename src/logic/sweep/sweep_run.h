@@ -55,8 +55,14 @@ public:
     // starts; their databases end as cancelled.
     void cancel();
 
+    // Records each database's check in the run history at `historyPath`, as a
+    // check run of its own. The history never stops a check: its first
+    // failure goes to `warning` (on a worker thread), once per sweep.
+    void recordInto(QString historyPath, std::function<void(const QString& message)> warning);
+
 private:
     DatabaseCheck checkOne(const SweepTarget& target, const class PrivateCheckPackage& package);
+    bool cancelRequested();
     bool enter(RunContext* context);
     void leave(RunContext* context);
 
@@ -66,6 +72,9 @@ private:
     std::mutex mutex_;
     bool cancelled_ = false;
     std::set<RunContext*> running_;
+    QString historyPath_;
+    std::function<void(const QString&)> warning_;
+    std::once_flag warned_;
 };
 
 // "ok", "findings", "failed" or "cancelled".

@@ -1,5 +1,6 @@
 #include "windows/sweep/frm_sweep.h"
 
+#include "logic/history/history_database.h"
 #include "logic/workbench/workbench.h"
 #include "platform/error.h"
 #include "ui_frm_sweep.h"
@@ -55,6 +56,7 @@ void FrmSweep::cmdStart_Click() {
     ui_->grdSweep->setRowCount(0);
     ui_->labSweep->clear();
     checks_.clear();
+    historyWarning_.clear();
     sweep_.reset();
     stopRequested_ = false;
     worker_ = std::jthread([this] {
@@ -90,6 +92,9 @@ void FrmSweep::listed(const QList<SweepTarget>& targets) {
         return;
     }
     sweep_ = std::make_unique<SweepRun>(login_, targets, kJobs);
+    sweep_->recordInto(history::HistoryDatabase::defaultPath(), [this](const QString& message) {
+        QMetaObject::invokeMethod(this, [this, message] { historyWarning_ = message; }, Qt::QueuedConnection);
+    });
     worker_ = std::jthread([this, sweep = sweep_.get()] {
         QString failure;
         try {
@@ -118,7 +123,8 @@ void FrmSweep::ended(const QString& status) {
         if (!ui_->grdSweep->item(row, kStatus)) showCheck(row, checks_[row]);
     qint64 total = 0;
     for (const DatabaseCheck& check : checks_) total += check.findings.value_or(0);
-    ui_->labSweep->setText(status.isEmpty() ? texts::findingsStatus(total) : status);
+    const QString shown = status.isEmpty() ? texts::findingsStatus(total) : status;
+    ui_->labSweep->setText(historyWarning_.isEmpty() ? shown : shown + QLatin1Char(' ') + historyWarning_);
     ui_->cmdStart->setEnabled(true);
     ui_->cmdStop->setEnabled(false);
     emit sweepEnded();

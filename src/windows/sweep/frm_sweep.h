@@ -45,6 +45,7 @@ private:
     QList<DatabaseCheck> checks_;
     std::unique_ptr<SweepRun> sweep_;
     bool stopRequested_ = false;
+    QString historyWarning_;  // why the run history could not keep the checks
     std::jthread worker_;
 };
 
