@@ -65,7 +65,7 @@ TEST(SweepHtml, EscapesEveryTextFromServerAndPackage) {
     EXPECT_TRUE(html.contains(QStringLiteral("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;")));
     EXPECT_TRUE(html.contains(QStringLiteral("srv&amp;&lt;x&gt;")));
     EXPECT_TRUE(html.contains(QStringLiteral("<td>&lt;/table&gt;</td>")));
-    EXPECT_EQ(html.count(QStringLiteral("<table>")), html.count(QStringLiteral("</table>")));
+    EXPECT_EQ(html.count(QStringLiteral("<table")), html.count(QStringLiteral("</table>")));
 }
 
 }  // namespace

@@ -14,6 +14,8 @@ const QString kStyle = QStringLiteral(
     "table{border-collapse:collapse;margin:8px 0 20px}"
     "th,td{border:1px solid #bbb;padding:3px 8px;text-align:left;vertical-align:top}"
     "th{background:#e8eef6}td.n{text-align:right}"
+    // A finding is often a blank too many: the findings keep every blank.
+    "table.s td{white-space:nowrap}table.s td.e{white-space:normal}table.f td{white-space:pre}"
     ".ok{color:#2a7a2a}.findings{color:#b35c00}.failed{color:#c00000}.cancelled{color:#777}"
     "h2{margin-top:28px;font-size:1.1em}");
 
@@ -54,7 +56,7 @@ QString barChart(const QList<DatabaseCheck>& checks) {
 }
 
 QString findingsTable(const DatabaseCheck& check) {
-    QString html = QStringLiteral("<table><tr>");
+    QString html = QStringLiteral("<table class=\"f\"><tr>");
     for (const QString& column : check.columns) html += QStringLiteral("<th>") + escaped(column) + QStringLiteral("</th>");
     html += QStringLiteral("</tr>");
     for (const QStringList& row : check.rows) {
@@ -78,12 +80,12 @@ QString sweepHtml(const SweepReport& report) {
                 .arg(escaped(report.server), escaped(report.package),
                      escaped(report.started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))))
                 .arg(report.totalFindings());
-    html += QStringLiteral("<table><tr><th>数据库</th><th>账套</th><th>年度</th><th>状态</th><th>发现数</th><th>错误</th></tr>\n");
+    html += QStringLiteral("<table class=\"s\"><tr><th>数据库</th><th>账套</th><th>年度</th><th>状态</th><th>发现数</th><th>错误</th></tr>\n");
     for (const DatabaseCheck& check : report.checks) {
         html += QStringLiteral("<tr>") + cell(check.target.database) + cell(check.target.accountEntry()) +
                 cell(check.target.year) + cell(statusCaption(check.status), statusName(check.status)) +
                 cell(check.findings ? QString::number(*check.findings) : QStringLiteral("-"), QStringLiteral("n")) +
-                cell(check.error) + QStringLiteral("</tr>\n");
+                cell(check.error, QStringLiteral("e")) + QStringLiteral("</tr>\n");
     }
     html += QStringLiteral("</table>\n<h2>每个数据库的发现数</h2>\n") + barChart(report.checks) + QLatin1Char('\n');
     for (const DatabaseCheck& check : report.checks) {
