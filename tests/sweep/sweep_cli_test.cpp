@@ -12,8 +12,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
+#include <csignal>
 #include <map>
 
 namespace tallomar::test {
@@ -148,6 +151,46 @@ TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("004"))) << unknown.err.toStdString();
     EXPECT_TRUE(unknown.out.isEmpty());
+}
+
+TEST_F(SweepCommandLine, CtrlCCancelsTheRunningCheckAndReportsTheRestAsCancelled) {
+    // The second database's check stalls for a minute: only the interrupt ends it early.
+    sandbox.server().armFault(sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
+    QProcess process;
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
+                  {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
+                   sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"), QStringLiteral("--password-stdin"),
+                   QStringLiteral("--edition"), kEdition, QStringLiteral("--jobs"), QStringLiteral("1"),
+                   QStringLiteral("--format"), QStringLiteral("json")});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(QByteArray(SandboxServer::Password) + '\n');
+    ASSERT_TRUE(process.waitForBytesWritten());
+    process.closeWriteChannel();
+    const auto stalled = [&] {
+        for (const std::string& batch : sandbox.server().receivedBatches())
+            if (batch.find("Use qvdata_001_2008") != std::string::npos) return true;
+        return false;
+    };
+    for (int wait = 0; wait < 600 && !stalled(); ++wait) QThread::msleep(50);
+    ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+    ASSERT_TRUE(stalled());
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 2);
+
+    const QJsonArray databases =
+        QJsonDocument::fromJson(process.readAllStandardOutput()).object().value(QStringLiteral("databases")).toArray();
+    ASSERT_EQ(databases.size(), 6);
+    EXPECT_EQ(databases[0][QStringLiteral("status")].toString(), QStringLiteral("findings"));
+    EXPECT_EQ(databases[0][QStringLiteral("findings")].toInteger(), 1);
+    for (int index = 1; index < 6; ++index) {
+        EXPECT_EQ(databases[index][QStringLiteral("status")].toString(), QStringLiteral("cancelled")) << index;
+        EXPECT_TRUE(databases[index][QStringLiteral("findings")].isNull());
+    }
 }
 
 }  // namespace
