@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
         four.push_back(sweep(4, fourFindings));
     }
     const double speedUp = bench::median(one) / bench::median(four);
-    std::printf("sweep of %d databases, each check waiting 0.5 s on the server (median of %d runs)\n", kDatabases, kRuns);
+    std::printf("sweep of %d databases, each check waiting 0.5 s on the server (median of %d runs)\n", kDatabases,
+                kRuns);
     std::printf("  --jobs 1: %.2f s  (%lld findings)\n", bench::median(one), static_cast<long long>(oneFindings));
     std::printf("  --jobs 4: %.2f s  (%lld findings)\n", bench::median(four), static_cast<long long>(fourFindings));
     std::printf("  speed-up %.2fx (wanted at least %.1fx)\n", speedUp, kWantedSpeedUp);

@@ -8,11 +8,11 @@
 #include "platform/odbc/odbc.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -57,7 +57,8 @@ protected:
         if (check.exitCode == 2) return std::nullopt;
         const QString status = QString::fromUtf8(check.out).trimmed().split(QStringLiteral("\r\n")).last();
         if (status == QStringLiteral("恭喜您，没有发现问题!")) return 0;
-        const QRegularExpressionMatch count = QRegularExpression(QStringLiteral("共找到\\[(\\d+)\\]条记录$")).match(status);
+        const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral("共找到\\[(\\d+)\\]条记录$")).match(status);
         EXPECT_TRUE(count.hasMatch()) << status.toStdString();
         return count.captured(1).toLongLong();
     }
@@ -73,7 +74,8 @@ protected:
 };
 
 TEST_F(SweepCommandLine, CountsEqualSeparateChecksAndAFailingDatabaseStopsNoOther) {
-    const Result swept = sweep({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--jobs"), QStringLiteral("4")});
+    const Result swept =
+        sweep({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--jobs"), QStringLiteral("4")});
     EXPECT_EQ(swept.exitCode, 2) << swept.err.toStdString();
     const QJsonObject root = QJsonDocument::fromJson(swept.out).object();
     EXPECT_EQ(root.value(QStringLiteral("server")).toString(), sandbox.serverName());
@@ -106,7 +108,8 @@ TEST_F(SweepCommandLine, CountsEqualSeparateChecksAndAFailingDatabaseStopsNoOthe
         }
         EXPECT_EQ(database[QStringLiteral("findings")].toInteger(-1), *alone) << name.toStdString();
         EXPECT_EQ(database[QStringLiteral("status")].toString(),
-                  *alone > 0 ? QStringLiteral("findings") : QStringLiteral("ok")) << name.toStdString();
+                  *alone > 0 ? QStringLiteral("findings") : QStringLiteral("ok"))
+            << name.toStdString();
         EXPECT_TRUE(database[QStringLiteral("error")].isNull());
         EXPECT_EQ(recorded[name].facts.kind, history::RunKind::Check);
         EXPECT_EQ(recorded[name].end.findings, *alone) << name.toStdString();
@@ -120,9 +123,10 @@ TEST_F(SweepCommandLine, CountsEqualSeparateChecksAndAFailingDatabaseStopsNoOthe
 TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
     QTemporaryDir reports;
     const QString oneReport = reports.filePath(QStringLiteral("one.html"));
-    const Result one = sweep({QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json"),
-                              QStringLiteral("--report"), oneReport});
-    const Result four = sweep({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--format"), QStringLiteral("json")});
+    const Result one = sweep({QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--format"),
+                              QStringLiteral("json"), QStringLiteral("--report"), oneReport});
+    const Result four =
+        sweep({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--format"), QStringLiteral("json")});
     EXPECT_EQ(one.exitCode, 2);
     EXPECT_EQ(four.exitCode, 2);
     EXPECT_FALSE(one.out.isEmpty());
@@ -140,12 +144,14 @@ TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
     EXPECT_FALSE(html.contains(QStringLiteral("href=")));
     EXPECT_EQ(html.count(QStringLiteral("<rect ")), 6);
 
-    const Result text = sweep({QStringLiteral("--accounts"), QStringLiteral("005"), QStringLiteral("--years"), QStringLiteral("2009")});
+    const Result text =
+        sweep({QStringLiteral("--accounts"), QStringLiteral("005"), QStringLiteral("--years"), QStringLiteral("2009")});
     EXPECT_EQ(text.exitCode, 1) << text.err.toStdString();
     const QStringList lines = QString::fromUtf8(text.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << text.out.toStdString();
     // Columns line up on a terminal: the status column starts at the same width in every line.
-    EXPECT_EQ(terminalWidthBefore(lines[0], QStringLiteral("状态")), terminalWidthBefore(lines[1], QStringLiteral("findings")));
+    EXPECT_EQ(terminalWidthBefore(lines[0], QStringLiteral("状态")),
+              terminalWidthBefore(lines[1], QStringLiteral("findings")));
 
     const Result unknown = sweep({QStringLiteral("--accounts"), QStringLiteral("004")});
     EXPECT_EQ(unknown.exitCode, 2);
@@ -155,13 +161,14 @@ TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
 
 TEST_F(SweepCommandLine, CtrlCCancelsTheRunningCheckAndReportsTheRestAsCancelled) {
     // The second database's check stalls for a minute: only the interrupt ends it early.
-    sandbox.server().armFault(sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
+    sandbox.server().armFault(
+        sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
     QProcess process;
     process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
                   {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
-                   sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"), QStringLiteral("--password-stdin"),
-                   QStringLiteral("--edition"), kEdition, QStringLiteral("--jobs"), QStringLiteral("1"),
-                   QStringLiteral("--format"), QStringLiteral("json")});
+                   sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"),
+                   QStringLiteral("--password-stdin"), QStringLiteral("--edition"), kEdition, QStringLiteral("--jobs"),
+                   QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
     ASSERT_TRUE(process.waitForStarted());
     process.write(QByteArray(SandboxServer::Password) + '\n');
     ASSERT_TRUE(process.waitForBytesWritten());

@@ -23,13 +23,16 @@ void SweepFixture::SetUp() {
     ASSERT_TRUE(dataHome.isValid());
     qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
     const QDir demo(QStringLiteral(TALLOMAR_DEMO_SOURCE));
-    jet4::writeDatabase(jet4::parseDescription(readFile(demo.filePath(QStringLiteral("ZOL.json"))), QStringLiteral("ZOL.json")),
-                        package.filePath(QStringLiteral("ZOL.mdb")));
+    jet4::writeDatabase(
+        jet4::parseDescription(readFile(demo.filePath(QStringLiteral("ZOL.json"))), QStringLiteral("ZOL.json")),
+        package.filePath(QStringLiteral("ZOL.mdb")));
     for (const QString& script : QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
         ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script), package.filePath(script)));
 }
 
-void SweepFixture::TearDown() { qunsetenv("XDG_DATA_HOME"); }
+void SweepFixture::TearDown() {
+    qunsetenv("XDG_DATA_HOME");
+}
 
 void SweepFixture::slowChecksDown(const QString& delay) {
     QFile script(package.filePath(QStringLiteral("check_prepare.sql")));

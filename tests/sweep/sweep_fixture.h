@@ -3,9 +3,9 @@
 #include "session/session.h"
 #include "support/sandbox_server.h"
 
+#include <gtest/gtest.h>
 #include <QString>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 

@@ -51,15 +51,18 @@ TEST_F(SweepRunning, CancelAfterTheFirstCheckStopsTheRunningOneAndStartsNoOther)
 }
 
 TEST(SweepHtml, EscapesEveryTextFromServerAndPackage) {
-    DatabaseCheck failed(SweepTarget{QStringLiteral("db<1>"), QStringLiteral("001"), QStringLiteral("A&B"), QStringLiteral("2008")});
+    DatabaseCheck failed(
+        SweepTarget{QStringLiteral("db<1>"), QStringLiteral("001"), QStringLiteral("A&B"), QStringLiteral("2008")});
     failed.status = Status::Failed;
     failed.error = QStringLiteral("<script>alert(\"x\")</script>");
-    DatabaseCheck found(SweepTarget{QStringLiteral("db2"), QStringLiteral("002"), QStringLiteral("甲"), QStringLiteral("2008")});
+    DatabaseCheck found(
+        SweepTarget{QStringLiteral("db2"), QStringLiteral("002"), QStringLiteral("甲"), QStringLiteral("2008")});
     found.status = Status::Findings;
     found.findings = 1;
     found.columns = {QStringLiteral("<th>")};
     found.rows = {{QStringLiteral("</table>")}};
-    const QString html = sweepHtml({QStringLiteral("srv&<x>"), QStringLiteral("工具"), QDateTime::currentDateTime(), {failed, found}});
+    const QString html =
+        sweepHtml({QStringLiteral("srv&<x>"), QStringLiteral("工具"), QDateTime::currentDateTime(), {failed, found}});
     EXPECT_FALSE(html.contains(QStringLiteral("<script>")));
     EXPECT_FALSE(html.contains(QStringLiteral("db<1>")));
     EXPECT_TRUE(html.contains(QStringLiteral("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;")));

@@ -31,7 +31,9 @@ constexpr int kDefaultJobs = 4;
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) { interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
 
 // While it lives, Ctrl+C cancels the sweep instead of ending the program.
 class InterruptCancels {
@@ -113,14 +115,17 @@ int run(const QCommandLineParser& parser) {
     login.gUserName = required(parser, QStringLiteral("user"));
     login.gSoft = required(parser, QStringLiteral("edition"));
     login.gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
-    login.gToolName = TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='ToolName'"),
-                                             *tooldb::ToolDatabase::open(login.gToolDbPath)));
+    login.gToolName =
+        TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='ToolName'"),
+                               *tooldb::ToolDatabase::open(login.gToolDbPath)));
 
     const QList<SweepTarget> targets =
         chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
                            chosenValues(parser, QStringLiteral("years")));
-    SweepReport report{login.gServerName, login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
-                       QDateTime::currentDateTime(), {}};
+    SweepReport report{login.gServerName,
+                       login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
+                       QDateTime::currentDateTime(),
+                       {}};
     SweepRun sweep(login, targets, jobs);
     sweep.recordInto(history::HistoryDatabase::defaultPath(), [](const QString& message) {
         std::fprintf(stderr, "tallomar-cli sweep: the run history is not kept: %s\n", message.toUtf8().constData());
@@ -140,16 +145,24 @@ int run(const QCommandLineParser& parser) {
 int sweepCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.addOptions({
-        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"), QStringLiteral("DIR")},
+        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"),
+         QStringLiteral("DIR")},
         {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
         {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
         {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},
-        {QStringLiteral("edition"), QStringLiteral("the software edition name; it decides where the account sets are listed"), QStringLiteral("NAME")},
-        {QStringLiteral("accounts"), QStringLiteral("all, or the account-set ids to check, comma-separated"), QStringLiteral("all|ID,ID..."), QStringLiteral("all")},
-        {QStringLiteral("years"), QStringLiteral("all, or the years to check, comma-separated"), QStringLiteral("all|YYYY,YYYY..."), QStringLiteral("all")},
-        {QStringLiteral("jobs"), QStringLiteral("databases checked at a time (default 4)"), QStringLiteral("N"), QString::number(kDefaultJobs)},
-        {QStringLiteral("report"), QStringLiteral("also write an HTML report to this file"), QStringLiteral("FILE.html")},
-        {QStringLiteral("format"), QStringLiteral("text (an aligned table, the default) or json"), QStringLiteral("text|json"), QStringLiteral("text")},
+        {QStringLiteral("edition"),
+         QStringLiteral("the software edition name; it decides where the account sets are listed"),
+         QStringLiteral("NAME")},
+        {QStringLiteral("accounts"), QStringLiteral("all, or the account-set ids to check, comma-separated"),
+         QStringLiteral("all|ID,ID..."), QStringLiteral("all")},
+        {QStringLiteral("years"), QStringLiteral("all, or the years to check, comma-separated"),
+         QStringLiteral("all|YYYY,YYYY..."), QStringLiteral("all")},
+        {QStringLiteral("jobs"), QStringLiteral("databases checked at a time (default 4)"), QStringLiteral("N"),
+         QString::number(kDefaultJobs)},
+        {QStringLiteral("report"), QStringLiteral("also write an HTML report to this file"),
+         QStringLiteral("FILE.html")},
+        {QStringLiteral("format"), QStringLiteral("text (an aligned table, the default) or json"),
+         QStringLiteral("text|json"), QStringLiteral("text")},
     });
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli sweep: runs a tool package's check run on every account-set database of an edition on a server, "

@@ -39,11 +39,14 @@ QList<QStringList> systemRows(odbc::Connection* system, const QString& sql, cons
 
 }  // namespace
 
-QString AccountSet::entry() const { return QStringLiteral("[%1]%2").arg(id, name); }
+QString AccountSet::entry() const {
+    return QStringLiteral("[%1]%2").arg(id, name);
+}
 
 QList<AccountSet> listAccountSets(odbc::Connection* system, const QString& accountListSql) {
     QList<AccountSet> sets;
-    for (const QStringList& row : systemRows(system, accountListSql, {QStringLiteral("cAcc_ID"), QStringLiteral("cAcc_Name")}))
+    for (const QStringList& row :
+         systemRows(system, accountListSql, {QStringLiteral("cAcc_ID"), QStringLiteral("cAcc_Name")}))
         sets << AccountSet{row[0], row[1]};
     return sets;
 }

@@ -9,7 +9,9 @@
 // The login window and the sweep over every account set read them alike.
 namespace tallomar {
 
-namespace odbc { class Connection; }
+namespace odbc {
+class Connection;
+}
 
 struct AccountSet {
     QString id;

@@ -19,9 +19,9 @@ const QString kCheckSteps = QStringLiteral("select cPath, cResult from File wher
 
 // Characters that continue a T-SQL name: a match must not be part of a longer one.
 QRegularExpression wholeName(const QString& name) {
-    return QRegularExpression(QStringLiteral("(?<![\\w#@$])%1(?![\\w#@$])").arg(QRegularExpression::escape(name)),
-                              QRegularExpression::CaseInsensitiveOption |
-                                  QRegularExpression::UseUnicodePropertiesOption);
+    return QRegularExpression(
+        QStringLiteral("(?<![\\w#@$])%1(?![\\w#@$])").arg(QRegularExpression::escape(name)),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
 }
 
 QString readScript(const QString& path) {
@@ -36,8 +36,7 @@ QString readScript(const QString& path) {
 }
 
 void writeScript(const QString& path, const QString& text) {
-    if (!QDir().mkpath(QFileInfo(path).path()))
-        throw Error(QStringLiteral("%1: cannot make its folder").arg(path));
+    if (!QDir().mkpath(QFileInfo(path).path())) throw Error(QStringLiteral("%1: cannot make its folder").arg(path));
     QSaveFile file(path);
     // The byte-order mark tells the runner the copy is UTF-8, whatever the original's code page.
     if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF") < 0 || file.write(text.toUtf8()) < 0 ||
@@ -49,7 +48,8 @@ void writeScript(const QString& path, const QString& text) {
 
 PrivateCheckPackage::PrivateCheckPackage(const Session& login, int worker)
     : tool_(tooldb::ToolDatabase::open(login.gToolDbPath)) {
-    if (!folder_.isValid()) throw Error(QStringLiteral("cannot make a temporary folder: %1").arg(folder_.errorString()));
+    if (!folder_.isValid())
+        throw Error(QStringLiteral("cannot make a temporary folder: %1").arg(folder_.errorString()));
     const tooldb::Recordset steps = tool_->query(kCheckSteps);
     if (!steps.rows.empty()) packageTable_ = steps.value(steps.rows.size() - 1, QStringLiteral("cResult")).toString();
     privateTable_ = packageTable_.isEmpty()
@@ -63,8 +63,8 @@ PrivateCheckPackage::PrivateCheckPackage(const Session& login, int worker)
         if (path.isNull() || path.toString() == u"999") continue;
         QString text = readScript(resolvePackagePath(login.gToolFolder, path.toString()));
         if (!packageTable_.isEmpty()) text.replace(table, privateTable_);
-        writeScript(QDir(folder_.path()).filePath(QString(path.toString()).replace(QLatin1Char('\\'), QLatin1Char('/'))),
-                    text);
+        writeScript(
+            QDir(folder_.path()).filePath(QString(path.toString()).replace(QLatin1Char('\\'), QLatin1Char('/'))), text);
     }
 }
 

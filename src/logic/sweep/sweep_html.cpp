@@ -19,7 +19,9 @@ const QString kStyle = QStringLiteral(
     ".ok{color:#2a7a2a}.findings{color:#b35c00}.failed{color:#c00000}.cancelled{color:#777}"
     "h2{margin-top:28px;font-size:1.1em}");
 
-QString escaped(const QString& text) { return text.toHtmlEscaped(); }
+QString escaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
 
 QString cell(const QString& text, const QString& cssClass = QString()) {
     return (cssClass.isEmpty() ? QStringLiteral("<td>") : QStringLiteral("<td class=\"%1\">").arg(cssClass)) +
@@ -32,8 +34,9 @@ QString barChart(const QList<DatabaseCheck>& checks) {
     qint64 most = 1;
     for (const DatabaseCheck& check : checks) most = std::max(most, check.findings.value_or(0));
     const int height = int(checks.size()) * kRowHeight + 10;
-    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" "
-                                 "role=\"img\" aria-label=\"每个数据库的发现数\" font-size=\"13\">")
+    QString svg = QStringLiteral(
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" "
+                      "role=\"img\" aria-label=\"每个数据库的发现数\" font-size=\"13\">")
                       .arg(kLabelWidth + kBarWidth + 90)
                       .arg(height);
     for (int i = 0; i < checks.size(); ++i) {
@@ -57,7 +60,8 @@ QString barChart(const QList<DatabaseCheck>& checks) {
 
 QString findingsTable(const DatabaseCheck& check) {
     QString html = QStringLiteral("<table class=\"f\"><tr>");
-    for (const QString& column : check.columns) html += QStringLiteral("<th>") + escaped(column) + QStringLiteral("</th>");
+    for (const QString& column : check.columns)
+        html += QStringLiteral("<th>") + escaped(column) + QStringLiteral("</th>");
     html += QStringLiteral("</tr>");
     for (const QStringList& row : check.rows) {
         html += QStringLiteral("<tr>");
@@ -73,14 +77,17 @@ QString findingsTable(const DatabaseCheck& check) {
 }  // namespace
 
 QString sweepHtml(const SweepReport& report) {
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-                                  "<title>全部账套检查 - %1</title><style>%2</style></head><body>\n")
+    QString html = QStringLiteral(
+                       "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
+                       "<title>全部账套检查 - %1</title><style>%2</style></head><body>\n")
                        .arg(escaped(report.server), kStyle);
     html += QStringLiteral("<h1>全部账套检查</h1>\n<p>服务器：%1<br>工具：%2<br>时间：%3<br>发现总数：%4</p>\n")
                 .arg(escaped(report.server), escaped(report.package),
                      escaped(report.started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))))
                 .arg(report.totalFindings());
-    html += QStringLiteral("<table class=\"s\"><tr><th>数据库</th><th>账套</th><th>年度</th><th>状态</th><th>发现数</th><th>错误</th></tr>\n");
+    html += QStringLiteral(
+        "<table "
+        "class=\"s\"><tr><th>数据库</th><th>账套</th><th>年度</th><th>状态</th><th>发现数</th><th>错误</th></tr>\n");
     for (const DatabaseCheck& check : report.checks) {
         html += QStringLiteral("<tr>") + cell(check.target.database) + cell(check.target.accountEntry()) +
                 cell(check.target.year) + cell(statusCaption(check.status), statusName(check.status)) +
@@ -90,7 +97,8 @@ QString sweepHtml(const SweepReport& report) {
     html += QStringLiteral("</table>\n<h2>每个数据库的发现数</h2>\n") + barChart(report.checks) + QLatin1Char('\n');
     for (const DatabaseCheck& check : report.checks) {
         if (check.status != DatabaseCheck::Status::Findings) continue;
-        html += QStringLiteral("<h2>%1 %2</h2>\n").arg(escaped(check.target.database), escaped(check.target.accountEntry()));
+        html += QStringLiteral("<h2>%1 %2</h2>\n")
+                    .arg(escaped(check.target.database), escaped(check.target.accountEntry()));
         html += findingsTable(check) + QLatin1Char('\n');
     }
     return html + QStringLiteral("</body></html>\n");

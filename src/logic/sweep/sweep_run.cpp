@@ -29,8 +29,8 @@ void dropResultTable(odbc::Connection& account, const QString& table) {
         quoted.replace(QLatin1String("'"), QLatin1String("''"));
         QString bracketed = table;
         bracketed.replace(QLatin1String("]"), QLatin1String("]]"));
-        statement.execute(QStringLiteral("if object_id('tempdb..%1') is not null drop table tempdb..[%2]")
-                              .arg(quoted, bracketed));
+        statement.execute(
+            QStringLiteral("if object_id('tempdb..%1') is not null drop table tempdb..[%2]").arg(quoted, bracketed));
     } catch (const Error&) {
         // A table left behind costs a little tempdb space, not the check's result.
     }
@@ -53,20 +53,28 @@ QString failureText(const CheckOutcome& outcome) {
 
 QString statusName(DatabaseCheck::Status status) {
     switch (status) {
-    case DatabaseCheck::Status::Ok: return QStringLiteral("ok");
-    case DatabaseCheck::Status::Findings: return QStringLiteral("findings");
-    case DatabaseCheck::Status::Failed: return QStringLiteral("failed");
-    case DatabaseCheck::Status::Cancelled: break;
+        case DatabaseCheck::Status::Ok:
+            return QStringLiteral("ok");
+        case DatabaseCheck::Status::Findings:
+            return QStringLiteral("findings");
+        case DatabaseCheck::Status::Failed:
+            return QStringLiteral("failed");
+        case DatabaseCheck::Status::Cancelled:
+            break;
     }
     return QStringLiteral("cancelled");
 }
 
 QString statusCaption(DatabaseCheck::Status status) {
     switch (status) {
-    case DatabaseCheck::Status::Ok: return QStringLiteral("没有发现问题");
-    case DatabaseCheck::Status::Findings: return QStringLiteral("有发现");
-    case DatabaseCheck::Status::Failed: return QStringLiteral("检查失败");
-    case DatabaseCheck::Status::Cancelled: break;
+        case DatabaseCheck::Status::Ok:
+            return QStringLiteral("没有发现问题");
+        case DatabaseCheck::Status::Findings:
+            return QStringLiteral("有发现");
+        case DatabaseCheck::Status::Failed:
+            return QStringLiteral("检查失败");
+        case DatabaseCheck::Status::Cancelled:
+            break;
     }
     return QStringLiteral("未检查");
 }
@@ -92,12 +100,9 @@ QList<DatabaseCheck> SweepRun::run(const Checked& checked) {
     for (int worker = 0; worker < workers; ++worker) {
         threads.emplace_back([&, worker] {
             for (int index = next++; index < targets_.size(); index = next++) {
-                {
-                    const std::lock_guard lock(mutex_);
-                    if (cancelled_) return;
-                }
+                if (cancelRequested()) return;
                 DatabaseCheck& check = checks[std::size_t(index)];
-                check = checkOne(targets_[index], *packages[std::size_t(worker)]);
+                check = checkOne(targets_.at(index), *packages[std::size_t(worker)]);
                 if (checked) checked(index, check);
             }
         });
@@ -136,14 +141,15 @@ void SweepRun::leave(RunContext* context) {
 
 DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPackage& package) {
     DatabaseCheck check{target};
-    if (cancelRequested()) return check;
     std::optional<history::RunRecorder> recorder;
     if (!historyPath_.isEmpty()) {
         recorder.emplace(historyPath_, [this](const QString& message) {
-            std::call_once(warned_, [&] { if (warning_) warning_(message); });
+            std::call_once(warned_, [&] {
+                if (warning_) warning_(message);
+            });
         });
-        recorder->start({history::RunKind::Check, login_.gServerName, login_.gUserName, login_.gSoft,
-                         target.accountId, target.year, target.database, login_.gToolName, login_.gToolFolder},
+        recorder->start({history::RunKind::Check, login_.gServerName, login_.gUserName, login_.gSoft, target.accountId,
+                         target.year, target.database, login_.gToolName, login_.gToolFolder},
                         login_.gToolDbPath);
     }
     Session session;
@@ -157,8 +163,8 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
     session.gYear = target.year;
     session.gDatabaseName = target.database;
     try {
-        session.cnAccount = odbc::Connection::open(odbc::driverConnectionString(accountConnectionText(session)),
-                                                   kLoginTimeoutSeconds);
+        session.cnAccount =
+            odbc::Connection::open(odbc::driverConnectionString(accountConnectionText(session)), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         check.status = DatabaseCheck::Status::Failed;
         check.error = error.message();

@@ -7,7 +7,9 @@
 
 namespace tallomar {
 
-QString SweepTarget::accountEntry() const { return AccountSet{accountId, accountName}.entry(); }
+QString SweepTarget::accountEntry() const {
+    return AccountSet{accountId, accountName}.entry();
+}
 
 QList<SweepTarget> listSweepTargets(const Session& login) {
     const QString code = EditionCode(login.gSoft);
@@ -21,8 +23,8 @@ QList<SweepTarget> listSweepTargets(const Session& login) {
     system.gSystemDatabase = rules->systemDatabase;
     std::unique_ptr<odbc::Connection> connection;
     try {
-        connection = odbc::Connection::open(odbc::driverConnectionString(systemConnectionText(system)),
-                                            kLoginTimeoutSeconds);
+        connection =
+            odbc::Connection::open(odbc::driverConnectionString(systemConnectionText(system)), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         throw Error(QStringLiteral("%1 on %2: %3").arg(rules->systemDatabase, login.gServerName, error.message()));
     }
@@ -44,8 +46,12 @@ QList<SweepTarget> chooseSweepTargets(const QList<SweepTarget>& listed, const st
                 throw Error(QStringLiteral("no account-set database on the server has %1 %2").arg(what, value));
         }
     };
-    if (accountIds) refuseUnknown(*accountIds, [](const SweepTarget& t) { return t.accountId; }, QStringLiteral("account set"));
-    if (years) refuseUnknown(*years, [](const SweepTarget& t) { return t.year; }, QStringLiteral("year"));
+    if (accountIds)
+        refuseUnknown(
+            *accountIds, [](const SweepTarget& t) { return t.accountId; }, QStringLiteral("account set"));
+    if (years)
+        refuseUnknown(
+            *years, [](const SweepTarget& t) { return t.year; }, QStringLiteral("year"));
     QList<SweepTarget> chosen;
     for (const SweepTarget& target : listed) {
         if (accountIds && !accountIds->contains(target.accountId)) continue;

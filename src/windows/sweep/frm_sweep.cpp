@@ -62,9 +62,11 @@ void FrmSweep::cmdStart_Click() {
     worker_ = std::jthread([this] {
         try {
             const QList<SweepTarget> targets = listSweepTargets(login_);
-            QMetaObject::invokeMethod(this, [this, targets] { listed(targets); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, targets] { listed(targets); }, Qt::QueuedConnection);
         } catch (const Error& error) {
-            QMetaObject::invokeMethod(this, [this, message = error.message()] { ended(message); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, message = error.message()] { ended(message); }, Qt::QueuedConnection);
         }
     });
 }
@@ -93,18 +95,21 @@ void FrmSweep::listed(const QList<SweepTarget>& targets) {
     }
     sweep_ = std::make_unique<SweepRun>(login_, targets, kJobs);
     sweep_->recordInto(history::HistoryDatabase::defaultPath(), [this](const QString& message) {
-        QMetaObject::invokeMethod(this, [this, message] { historyWarning_ = message; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, message] { historyWarning_ = message; }, Qt::QueuedConnection);
     });
     worker_ = std::jthread([this, sweep = sweep_.get()] {
         QString failure;
         try {
             sweep->run([this](int index, const DatabaseCheck& check) {
-                QMetaObject::invokeMethod(this, [this, index, check] { showCheck(index, check); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, index, check] { showCheck(index, check); }, Qt::QueuedConnection);
             });
         } catch (const Error& error) {
             failure = error.message();
         }
-        QMetaObject::invokeMethod(this, [this, failure] { ended(failure); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, failure] { ended(failure); }, Qt::QueuedConnection);
     });
 }
 

@@ -7,7 +7,9 @@
 #include <memory>
 #include <thread>
 
-namespace Ui { class FrmSweep; }
+namespace Ui {
+class FrmSweep;
+}
 
 namespace tallomar {
 
