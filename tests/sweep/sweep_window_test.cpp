@@ -5,6 +5,7 @@
 #include "windows/sweep/frm_sweep.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -55,6 +56,12 @@ TEST_F(SweepWindow, StartFillsEveryRowAndADoubleClickShowsTheFindings) {
     EXPECT_EQ(findings->rowCount(), 3);
     EXPECT_EQ(findings->horizontalHeaderItem(2)->text(), QStringLiteral("科目编码"));
     EXPECT_EQ(findings->item(0, 2)->text(), QStringLiteral(" 1001"));
+    // With TALLOMAR_SCREENSHOT_DIR set (under xvfb-run, QT_QPA_PLATFORM=xcb), the
+    // window and the findings grid are saved to look at.
+    if (const QString shots = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        EXPECT_TRUE(window->grab().save(QDir(shots).filePath(QStringLiteral("sweep_window.png"))));
+        EXPECT_TRUE(findings->grab().save(QDir(shots).filePath(QStringLiteral("sweep_findings.png"))));
+    }
     window->close();
     QApplication::processEvents();
     EXPECT_TRUE(window.isNull());
