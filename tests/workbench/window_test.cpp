@@ -128,5 +128,22 @@ TEST_F(MainWindow, ClosingKeepsProcessAliveWhileViewerIsOpen) {
     EXPECT_TRUE(runningAfterMainClosed);
 }
 
+TEST_F(MainWindow, RightClickMenuOpensTheSweepBesideAnUnchangedWindow) {
+    openWindow();
+    window->show();
+    const QSize fixedSize = window->size();
+    QAction* sweep = nullptr;
+    for (QAction* action : window->surfaceMenu()->actions())
+        if (action->text() == QStringLiteral("全部账套检查(&W)…")) sweep = action;
+    ASSERT_NE(sweep, nullptr);
+    sweep->trigger();
+    auto* sweepWindow = window->findChild<QWidget*>(QStringLiteral("FrmSweep"));
+    ASSERT_NE(sweepWindow, nullptr);
+    EXPECT_TRUE(sweepWindow->isWindow());
+    EXPECT_TRUE(sweepWindow->isVisible());
+    EXPECT_EQ(sweepWindow->windowTitle(), QStringLiteral("全部账套检查"));
+    EXPECT_EQ(window->size(), fixedSize);
+}
+
 }  // namespace
 }  // namespace tallomar::test

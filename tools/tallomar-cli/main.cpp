@@ -1,6 +1,7 @@
 // tallomar-cli: checks for tool package authors, one subcommand each.
 #include "batches_command.h"
 #include "history_command.h"
+#include "sweep_command.h"
 #include "workbench_commands.h"
 
 #include "platform/text/command_line.h"
@@ -26,6 +27,8 @@ const Command kCommands[] = {
      tallomar::cli::correctCommand},
     {"history", "history ...    list the recorded runs, show a run's findings, compare two checks, prune",
      tallomar::cli::historyCommand},
+    {"sweep", "sweep OPTIONS  run the check on every account set and year of a server, several at a time",
+     tallomar::cli::sweepCommand},
 };
 
 void printUsage(std::FILE* stream) {

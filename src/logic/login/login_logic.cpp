@@ -2,6 +2,7 @@
 
 #include "logic/failure_text.h"
 #include "logic/login/server_connections.h"
+#include "logic/login/system_lists.h"
 #include "platform/text/blanks.h"
 #include "platform/odbc/odbc.h"
 #include "tooldb/tool_access.h"
@@ -27,33 +28,6 @@ tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
     } catch (const Error&) {
         return {};
     }
-}
-
-int columnNamed(const odbc::Statement& statement, const QString& name) {
-    for (int column = 0; column < statement.columnCount(); ++column)
-        if (statement.columnName(column).compare(name, Qt::CaseInsensitive) == 0) return column;
-    throw Error(QStringLiteral("查询结果缺少列 %1").arg(name));
-}
-
-// Runs `sql` on the system connection and gives the text of the named
-// columns of every row.
-QList<QStringList> systemRows(odbc::Connection* system, const QString& sql, const QStringList& names) {
-    if (!system) throw Error(QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
-    odbc::Statement statement(*system);
-    statement.execute(sql);
-    QList<int> columns;
-    for (const QString& name : names) columns << columnNamed(statement, name);
-    QList<QStringList> rows;
-    while (statement.fetch()) {
-        // Values are read in ascending column order, as the driver streams them.
-        QList<std::pair<int, int>> order;
-        for (int i = 0; i < columns.size(); ++i) order << std::pair{columns[i], i};
-        std::sort(order.begin(), order.end());
-        QStringList row(names.size());
-        for (const auto& [column, slot] : order) row[slot] = statement.text(column).value_or(QString());
-        rows << row;
-    }
-    return rows;
 }
 
 }  // namespace
@@ -123,20 +97,19 @@ void LoginLogic::LoadAccountSets() {
     }
     if (!ensureSystemConnection()) return;
 
-    QList<QStringList> rows;
+    QList<AccountSet> sets;
     try {
-        rows = systemRows(session_.cnSystem.get(), session_.gAccountListSQL, {QStringLiteral("cAcc_ID"), QStringLiteral("cAcc_Name")});
+        sets = listAccountSets(session_.cnSystem.get(), session_.gAccountListSQL);
     } catch (const Error& error) {
         showListFailure(error.message());
         return;
     }
     screen_.account.clear();
-    if (rows.isEmpty()) {
+    if (sets.isEmpty()) {
         screen_.report = kNoAccountSets;
         return;
     }
-    for (const QStringList& row : rows)
-        screen_.account.items << QStringLiteral("[%1]%2").arg(row[0], row[1]);
+    for (const AccountSet& set : sets) screen_.account.items << set.entry();
     const qsizetype saved = ComboContains(screen_.account.items, session_.gZTName)
                                 ? screen_.account.items.indexOf(session_.gZTName) : 0;
     selectAccount(int(saved));
@@ -144,22 +117,19 @@ void LoginLogic::LoadAccountSets() {
 }
 
 void LoginLogic::LoadYears() {
-    const QString sql =
-        QStringLiteral("Select DISTINCT iYear From UA_Account_sub Where cAcc_ID='%1' and iYear<>'9999' Order by iYear")
-            .arg(sqlTextValue(AccountIdOf(screen_.account.text())));
     screen_.year.clear();
-    QList<QStringList> rows;
+    QStringList years;
     try {
-        rows = systemRows(session_.cnSystem.get(), sql, {QStringLiteral("iYear")});
+        years = listYears(session_.cnSystem.get(), AccountIdOf(screen_.account.text()));
     } catch (const Error& error) {
         showListFailure(error.message());
         return;
     }
-    if (rows.isEmpty()) {
+    if (years.isEmpty()) {
         prompts_.message(MessageIcon::None, kNoYears);
         screen_.okEnabled = false;
     } else {
-        for (const QStringList& row : rows) screen_.year.items << row[0];
+        screen_.year.items = years;
         selectYear(0);
         screen_.okEnabled = true;
     }

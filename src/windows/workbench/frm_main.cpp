@@ -8,6 +8,7 @@
 #include "logic/history/run_end.h"
 #include "logic/history/session_recording.h"
 #include "windows/history/history_window.h"
+#include "windows/sweep/frm_sweep.h"
 #include "windows/viewer/bewrite_viewer.h"
 #include "logic/workbench/correction_report.h"
 #include "windows/workbench/column_fit.h"
@@ -289,6 +290,8 @@ void FrmMain::cmdAbout_Click() {
     Dialogs::current().exec(about);
 }
 
+void FrmMain::showSweep() { showSweepWindow(*session_, this); }
+
 void FrmMain::showHistory() {
     if (!history_) {
         history_ = new HistoryWindow(historyPath_, session_->gDatabaseName, this);
@@ -315,6 +318,7 @@ void FrmMain::buildSurfaceMenu() {
     surfaceMenu_ = new QMenu(this);
     surfaceMenu_->setObjectName(QStringLiteral("surfaceMenu"));
     addSurfaceEntry(QStringLiteral("运行历史(&H)…"), QKeySequence(Qt::CTRL | Qt::Key_H), &FrmMain::showHistory);
+    addSurfaceEntry(QStringLiteral("全部账套检查(&W)…"), QKeySequence(), &FrmMain::showSweep);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { surfaceMenu_->popup(mapToGlobal(position)); });

@@ -53,6 +53,7 @@ public slots:
     void cmdBeWrite_Click();
     void cmdAbout_Click();
     void showHistory();
+    void showSweep();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,0 +1,186 @@
+#include "sweep_command.h"
+
+#include "logic/history/history_database.h"
+#include "logic/sweep/sweep_html.h"
+#include "logic/sweep/sweep_report.h"
+#include "logic/sweep/sweep_run.h"
+#include "logic/sweep/sweep_targets.h"
+#include "platform/error.h"
+#include "platform/text/blanks.h"
+#include "platform/text/command_line.h"
+#include "tooldb/tool_access.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
+
+namespace tallomar::cli {
+
+namespace {
+
+constexpr int kFindings = 1;
+constexpr int kFailure = 2;
+constexpr int kDefaultJobs = 4;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
+
+// While it lives, Ctrl+C cancels the sweep instead of ending the program.
+class InterruptCancels {
+public:
+    explicit InterruptCancels(SweepRun& sweep) {
+        interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+        watcher_ = std::jthread([&sweep](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                if (interrupted) {
+                    sweep.cancel();
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    }
+    ~InterruptCancels() {
+        watcher_ = {};
+        sigaction(SIGINT, &previous_, nullptr);
+    }
+
+private:
+    struct sigaction previous_ {};
+    std::jthread watcher_;
+};
+
+struct CommandFailure {
+    QString message;
+};
+
+QString required(const QCommandLineParser& parser, const QString& name) {
+    const QString value = parser.value(name);
+    if (value.isEmpty()) throw CommandFailure{QStringLiteral("missing --%1").arg(name)};
+    return value;
+}
+
+// "all" (or the option left out): nothing to choose; else the comma-separated values.
+std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const QString& name) {
+    const QString value = parser.value(name).trimmed();
+    if (value.isEmpty() || value == u"all") return std::nullopt;
+    QStringList values = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& each : values) each = each.trimmed();
+    return values;
+}
+
+QString readPassword() {
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return QString::fromStdString(line);
+}
+
+int exitStatus(const QList<DatabaseCheck>& checks) {
+    int status = 0;
+    for (const DatabaseCheck& check : checks) {
+        if (check.status == DatabaseCheck::Status::Failed || check.status == DatabaseCheck::Status::Cancelled)
+            return kFailure;
+        if (check.status == DatabaseCheck::Status::Findings) status = kFindings;
+    }
+    return status;
+}
+
+int run(const QCommandLineParser& parser) {
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format != u"text" && format != u"json")
+        throw CommandFailure{QStringLiteral("--format is text or json, not \"%1\"").arg(format)};
+    bool jobsOk = false;
+    const int jobs = parser.value(QStringLiteral("jobs")).toInt(&jobsOk);
+    if (!jobsOk || jobs < 1 || jobs > 64) throw CommandFailure{QStringLiteral("--jobs takes a number from 1 to 64")};
+
+    Session login;
+    login.gToolFolder = QDir(required(parser, QStringLiteral("package"))).absolutePath();
+    login.gToolDbPath = QDir(login.gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
+    login.gServerName = required(parser, QStringLiteral("server"));
+    login.gUserName = required(parser, QStringLiteral("user"));
+    login.gSoft = required(parser, QStringLiteral("edition"));
+    login.gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
+    login.gToolName =
+        TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='ToolName'"),
+                               *tooldb::ToolDatabase::open(login.gToolDbPath)));
+
+    const QList<SweepTarget> targets =
+        chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
+                           chosenValues(parser, QStringLiteral("years")));
+    SweepReport report{login.gServerName,
+                       login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
+                       QDateTime::currentDateTime(),
+                       {}};
+    SweepRun sweep(login, targets, jobs);
+    sweep.recordInto(history::HistoryDatabase::defaultPath(), [](const QString& message) {
+        std::fprintf(stderr, "tallomar-cli sweep: the run history is not kept: %s\n", message.toUtf8().constData());
+    });
+    {
+        const InterruptCancels interruptCancels(sweep);
+        report.checks = sweep.run();
+    }
+    if (parser.isSet(QStringLiteral("report"))) writeSweepHtml(report, parser.value(QStringLiteral("report")));
+    const QByteArray out = format == u"json" ? sweepJson(report) : sweepTextTable(report).toUtf8();
+    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+    return exitStatus(report.checks);
+}
+
+}  // namespace
+
+int sweepCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOptions({
+        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"),
+         QStringLiteral("DIR")},
+        {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
+        {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
+        {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},
+        {QStringLiteral("edition"),
+         QStringLiteral("the software edition name; it decides where the account sets are listed"),
+         QStringLiteral("NAME")},
+        {QStringLiteral("accounts"), QStringLiteral("all, or the account-set ids to check, comma-separated"),
+         QStringLiteral("all|ID,ID..."), QStringLiteral("all")},
+        {QStringLiteral("years"), QStringLiteral("all, or the years to check, comma-separated"),
+         QStringLiteral("all|YYYY,YYYY..."), QStringLiteral("all")},
+        {QStringLiteral("jobs"), QStringLiteral("databases checked at a time (default 4)"), QStringLiteral("N"),
+         QString::number(kDefaultJobs)},
+        {QStringLiteral("report"), QStringLiteral("also write an HTML report to this file"),
+         QStringLiteral("FILE.html")},
+        {QStringLiteral("format"), QStringLiteral("text (an aligned table, the default) or json"),
+         QStringLiteral("text|json"), QStringLiteral("text")},
+    });
+    parser.setApplicationDescription(QStringLiteral(
+        "tallomar-cli sweep: runs a tool package's check run on every account-set database of an edition on a server, "
+        "several at a time, and prints the status and finding count of each.\n"
+        "Ctrl+C stops the sweep; the databases not checked are reported as cancelled.\n"
+        "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, or failure "
+        "(message on stderr)."));
+    QStringList all = arguments;
+    all.prepend(QCoreApplication::arguments().constFirst());
+    if (const auto status = readCommandLine(parser, all, {})) return *status;
+    try {
+        return run(parser);
+    } catch (const CommandFailure& failure) {
+        std::fprintf(stderr, "tallomar-cli sweep: %s\n", failure.message.toUtf8().constData());
+    } catch (const Error& error) {
+        std::fprintf(stderr, "tallomar-cli sweep: %s\n", error.message().toUtf8().constData());
+    }
+    return kFailure;
+}
+
+}  // namespace tallomar::cli
