@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>

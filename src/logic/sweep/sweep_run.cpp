@@ -164,7 +164,7 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
     session.gDatabaseName = target.database;
     try {
         session.cnAccount =
-            odbc::Connection::open(odbc::driverConnectionString(accountConnectionText(session)), kLoginTimeoutSeconds);
+            odbc::Connection::open(accountLogin(session), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         check.status = DatabaseCheck::Status::Failed;
         check.error = error.message();

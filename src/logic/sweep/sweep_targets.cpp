@@ -24,7 +24,7 @@ QList<SweepTarget> listSweepTargets(const Session& login) {
     std::unique_ptr<odbc::Connection> connection;
     try {
         connection =
-            odbc::Connection::open(odbc::driverConnectionString(systemConnectionText(system)), kLoginTimeoutSeconds);
+            odbc::Connection::open(systemLogin(system), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         throw Error(QStringLiteral("%1 on %2: %3").arg(rules->systemDatabase, login.gServerName, error.message()));
     }

@@ -42,7 +42,7 @@ void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const Q
 
 bool askYesNo(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::Question,
-                    title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+                    title.isEmpty() ? kProgramTitle : title, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return Dialogs::current().exec(box) == QMessageBox::Yes;
