@@ -55,10 +55,11 @@ protected:
     std::optional<qint64> checkAlone(const QString& database) {
         const Result check = cli(QStringLiteral("check"), {QStringLiteral("--database"), database});
         if (check.exitCode == 2) return std::nullopt;
-        const QString status = QString::fromUtf8(check.out).trimmed().split(QStringLiteral("\r\n")).last();
-        if (status == QStringLiteral("恭喜您，没有发现问题!")) return 0;
+        // The status line goes to stderr, the findings alone to stdout.
+        const QString& status = check.err;
+        if (status.contains(QStringLiteral("恭喜您，没有发现问题!"))) return 0;
         const QRegularExpressionMatch count =
-            QRegularExpression(QStringLiteral("共找到\\[(\\d+)\\]条记录$")).match(status);
+            QRegularExpression(QStringLiteral("共找到\\[(\\d+)\\]条记录")).match(status);
         EXPECT_TRUE(count.hasMatch()) << status.toStdString();
         return count.captured(1).toLongLong();
     }

@@ -114,8 +114,9 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
     EXPECT_EQ(runs[2].facts.edition, QStringLiteral("R6 财务标准版"));
     EXPECT_EQ(runs[1].facts.kind, history::RunKind::Correct);
     EXPECT_EQ(runs[1].end.status, history::RunStatus::Ok);
-    EXPECT_FALSE(runs[1].end.findings.has_value());
-    EXPECT_FALSE(runs[1].end.committed.has_value());
+    EXPECT_EQ(runs[1].end.findings, 3);
+    EXPECT_EQ(runs[1].end.recheckFindings, 0);
+    EXPECT_EQ(runs[1].end.committed, true);
     EXPECT_EQ(runs[0].facts.kind, history::RunKind::Check);
     EXPECT_EQ(runs[0].end.status, history::RunStatus::Ok);
     EXPECT_EQ(runs[0].end.findings, 0);
@@ -126,9 +127,11 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
     EXPECT_EQ(checkScripts[0].batches, 1);
     EXPECT_EQ(checkScripts[0].outcome, QStringLiteral("ok"));
     EXPECT_EQ(checkScripts[0].sha256.size(), 64);
+    // The correction counts with the check scripts before and after its own.
     const std::vector<history::ScriptRecord> correctionScripts = history.scripts(runs[1].id);
-    ASSERT_EQ(correctionScripts.size(), 1u);
-    EXPECT_TRUE(correctionScripts[0].file.endsWith(QStringLiteral("correct_voucher.sql")));
+    ASSERT_EQ(correctionScripts.size(), 5u);
+    EXPECT_TRUE(correctionScripts[2].file.endsWith(QStringLiteral("correct_voucher.sql")))
+        << correctionScripts[2].file.toStdString();
 
     const history::FindingsDiff diff = history::diffChecks(history, runs[2].id, runs[0].id);
     EXPECT_EQ(diff.columns.size(), 6);
@@ -244,10 +247,11 @@ TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
     const Result failed = run(QStringLiteral("check"), byEdition);
     EXPECT_EQ(failed.exitCode, 2);
     const QStringList lines = failed.err.trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 2) << failed.err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tallomar-cli check: ")) && lines[0].contains(QStringLiteral("no_such_ledger")))
-        << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
+    ASSERT_EQ(lines.size(), 3) << failed.err.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("tallomar-cli check: run 1 recorded in history"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: ")) && lines[1].contains(QStringLiteral("no_such_ledger")))
+        << lines[1].toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
 }
 
 TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {

@@ -44,10 +44,10 @@ protected:
 TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     openWindow();
     check();
-    correct();
+    correct("cmdCommit");
     check();
     EXPECT_EQ(status(), QStringLiteral("恭喜您，没有发现问题!"));
-    EXPECT_EQ(dialogs.shown().size(), 3u);  // the three progress boxes, no warning
+    EXPECT_EQ(dialogs.shown().size(), 4u);  // three progress boxes and the question, no warning
 
     history::RunHistory history(historyPath());
     const std::vector<history::RunRecord> runs = history.runs({});
@@ -60,17 +60,20 @@ TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     EXPECT_EQ(runs[1].facts.kind, history::RunKind::Correct);
     EXPECT_EQ(runs[1].end.status, history::RunStatus::Ok);
     EXPECT_EQ(runs[1].end.statusText, QStringLiteral("恭喜您，成功修复!"));
+    EXPECT_EQ(runs[1].end.findings, 3);
+    EXPECT_EQ(runs[1].end.recheckFindings, 0);
+    EXPECT_EQ(runs[1].end.committed, true);
     const std::vector<history::ScriptRecord> repair = history.scripts(runs[1].id);
-    ASSERT_EQ(repair.size(), 1u);
-    EXPECT_TRUE(repair[0].file.endsWith(QStringLiteral("/repair.sql")));
-    EXPECT_EQ(repair[0].batches, 1);
+    ASSERT_EQ(repair.size(), 3u);  // the check script before and after the repair
+    EXPECT_TRUE(repair[1].file.endsWith(QStringLiteral("/repair.sql")));
+    EXPECT_EQ(repair[1].batches, 1);
     EXPECT_EQ(runs[0].end.status, history::RunStatus::Ok);
     EXPECT_EQ(runs[0].end.findings, 0);
     EXPECT_EQ(history.findings(runs[2].id).rows.size(), 3u);
 
     QMenu* menu = window->surfaceMenu();
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
+    ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("运行历史(&H)…"));
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));

@@ -1,10 +1,10 @@
 #include "logic/workbench/correction.h"
 
 #include "logic/login/server_failure_text.h"
-
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_runner.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/windows_path.h"
 
 #include <algorithm>
 #include <array>
@@ -147,6 +147,7 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
         if (context.cancelRequested())
             return stop(CorrectionOutcome::Kind::Failed, RunOutcome::cancelled(), somethingRan);
         RunOutcome script = RunScriptFile(session, path.toString(), &context);
+        context.scriptEnded(resolvePackagePath(session.gToolFolder, path.toString()), script);
         if (!script.succeeded()) {
             const bool refused =
                 transaction && script.kind == RunOutcome::Kind::Failed && refusedInsideTransaction(script.serverError);
