@@ -108,6 +108,15 @@ TEST_F(ScriptRunner, FailedSwitchStopsBeforeTheFile) {
     EXPECT_EQ(received(), QStringList{QStringLiteral("Use no_such_db")});
 }
 
+TEST_F(ScriptRunner, ADatabaseNameThatIsNoPlainNameIsSwitchedToBracketedAndAddsNothing) {
+    session.gDatabaseName = QStringLiteral("shop]; drop table t --");
+    const QString result = runFile(QStringLiteral("none.sql"));
+    EXPECT_EQ(received(), QStringList{QStringLiteral("Use [shop]]; drop table t --]")});
+    EXPECT_TRUE(result.contains(QStringLiteral("shop]; drop table t --"))) << result.toStdString();
+    EXPECT_EQ(useStatement(QStringLiteral("账套_001")), QStringLiteral("Use 账套_001"));
+    EXPECT_EQ(useStatement(QStringLiteral("acct 2008")), QStringLiteral("Use [acct 2008]"));
+}
+
 TEST_F(ScriptRunner, InvalidBytesStopTheRunBeforeTheirBatch) {
     const QString result = run("insert into t values(1)\r\nGO\r\ninsert into t values(2)\r\nselect '\x81\x7F'\r\nGO\r\n"
                                "insert into t values(3)\r\n");

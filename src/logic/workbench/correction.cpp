@@ -125,7 +125,7 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
     if (transaction) {
         try {
             // The transaction stays in the database it starts in.
-            send(*account, QStringLiteral("Use ") + session.gDatabaseName);
+            send(*account, useStatement(session.gDatabaseName));
             send(*account, kBegin);
         } catch (const odbc::Error& error) {
             return stop(CorrectionOutcome::Kind::Failed, failedOn(error), false);

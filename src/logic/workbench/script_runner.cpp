@@ -6,6 +6,8 @@
 #include "platform/odbc/odbc.h"
 #include "platform/text/windows_path.h"
 
+#include <QRegularExpression>
+
 namespace tallomar {
 
 namespace {
@@ -22,6 +24,16 @@ struct Cancelled {};
 
 }  // namespace
 
+QString useStatement(const QString& databaseName) {
+    // A regular identifier: a letter, _, @ or # first, then letters, digits,
+    // _, @, # and $.
+    static const QRegularExpression plain(QStringLiteral("^[\\p{L}_@#][\\p{L}\\p{N}_@#$]*$"));
+    if (plain.match(databaseName).hasMatch()) return QStringLiteral("Use ") + databaseName;
+    QString doubled = databaseName;
+    doubled.replace(QLatin1String("]"), QLatin1String("]]"));
+    return QStringLiteral("Use [") + doubled + QLatin1Char(']');
+}
+
 RunOutcome runScript(const ScriptRun& run) {
     RunOutcome outcome{RunOutcome::Kind::Succeeded, run.script, 0, 0, {}};
     if (!run.connection) {
@@ -35,7 +47,7 @@ RunOutcome runScript(const ScriptRun& run) {
         statement.setQueryTimeout(run.queryTimeoutSeconds);
         const RunContext::StatementScope scope(context, statement);
         // A failing switch is no batch of the script: it stays batch 0.
-        send(statement, QStringLiteral("Use ") + run.databaseName);
+        send(statement, useStatement(run.databaseName));
         forEachBatch(run.path, [&](const QString& batch, qint64 firstLine) {
             if (context && context->cancelRequested()) throw Cancelled{};
             ++outcome.batch;

@@ -16,12 +16,17 @@ inline constexpr int kScriptQueryTimeoutSeconds = 300;
 // One run of a script file against a database.
 struct ScriptRun {
     odbc::Connection* connection = nullptr;  // null: absent, the database switch fails
-    QString databaseName;                    // switched to with "Use " + name first
+    QString databaseName;                    // switched to with useStatement first
     QString path;                            // the script file on this file system
     QString script;                          // the script as the package names it, for the outcome
     int queryTimeoutSeconds = kScriptQueryTimeoutSeconds;
     RunContext* context = nullptr;           // progress and Cancel, when run behind a dialog
 };
+
+// "Use " + the database's name: as it stands when it is a plain name,
+// bracketed (with "]" doubled) otherwise, so that no name can add
+// statements or point elsewhere.
+QString useStatement(const QString& databaseName);
 
 // Switches the connection to the database, then reads the script as a stream
 // and sends its batches in file order on the same statement, reading every
