@@ -28,8 +28,7 @@ int batchesCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli batches FILE: prints each batch of a script exactly as the runner sends it, one JSON string per line."));
-    QStringList all = arguments;
-    all.prepend(QCoreApplication::arguments().constFirst());
+    const QStringList all = subcommandArguments(QStringLiteral("batches"), arguments);
     if (const auto status = readCommandLine(parser, all, {{QStringLiteral("FILE"), QStringLiteral("the script file")}}))
         return *status;
     const QString path = resolveWindowsPath(parser.positionalArguments().constFirst());

@@ -170,8 +170,7 @@ int sweepCommand(const QStringList& arguments) {
         "Ctrl+C stops the sweep; the databases not checked are reported as cancelled.\n"
         "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, or failure "
         "(message on stderr)."));
-    QStringList all = arguments;
-    all.prepend(QCoreApplication::arguments().constFirst());
+    const QStringList all = subcommandArguments(QStringLiteral("sweep"), arguments);
     if (const auto status = readCommandLine(parser, all, {})) return *status;
     try {
         return run(parser);

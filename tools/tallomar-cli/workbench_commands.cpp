@@ -140,10 +140,8 @@ private:
 
 // Reads the subcommand's options; the exit status when the command ends
 // here (--help, --version, a bad option).
-std::optional<int> parse(QCommandLineParser& parser, const QStringList& arguments) {
-    QStringList all = arguments;
-    all.prepend(QCoreApplication::arguments().constFirst());
-    return readCommandLine(parser, all, {});
+std::optional<int> parse(QCommandLineParser& parser, const QString& command, const QStringList& arguments) {
+    return readCommandLine(parser, subcommandArguments(command, arguments), {});
 }
 
 int fail(const QString& command, const QString& message) {
@@ -191,7 +189,7 @@ int checkCommand(const QStringList& arguments) {
         "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see tallomar-cli history.\n"
         "Give the database with --database, or with --edition, --account and --year as the login names it.\n"
         "Exit status: 0 nothing found, 1 findings, 2 failure (message on stderr)."));
-    if (const auto status = parse(parser, arguments)) return *status;
+    if (const auto status = parse(parser, QStringLiteral("check"), arguments)) return *status;
     return guarded(QStringLiteral("check"), [&] {
         const FindingsOutput::Format format = findingsFormat(parser);
         const std::unique_ptr<Session> session = openSession(parser);
@@ -285,8 +283,7 @@ int correctCommand(const QStringList& arguments) {
         "JSON: {\"status\", \"committed\", \"before\", \"after\", \"failed\": null or {\"script\", \"batch\", \"message\"}}.\n"
         "Exit status: 0 committed (with --preview: would leave) no findings; 1 findings remain or could not be "
         "counted; 2 failure, nothing changed (message on stderr); 3 failure after something was kept."));
-    QStringList all = arguments;
-    all.prepend(QCoreApplication::arguments().constFirst());
+    const QStringList all = subcommandArguments(QStringLiteral("correct"), arguments);
     if (const auto status = readCommandLine(parser, all, {})) return *status;
     const QString format = parser.value(QStringLiteral("format"));
     if (format != u"text" && format != u"json")

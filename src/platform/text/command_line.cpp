@@ -1,5 +1,6 @@
 #include "platform/text/command_line.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -20,8 +21,10 @@ void print(std::FILE* stream, const QString& text) {
 QString usageText(const QCommandLineParser& parser, const QString& programPath,
                   const std::vector<PositionalArgument>& positional) {
     QString text = parser.helpText();
-    const qsizetype at = text.indexOf(programPath);
-    if (at >= 0) text.replace(at, programPath.size(), QFileInfo(programPath).fileName());
+    // Qt names the program as it was started, whatever `programPath` says.
+    const QString started = QCoreApplication::arguments().value(0, programPath);
+    const qsizetype at = text.indexOf(started);
+    if (at >= 0) text.replace(at, started.size(), QFileInfo(programPath).fileName());
     const qsizetype arguments = text.indexOf(QLatin1String("\nArguments:\n"));
     if (arguments >= 0) text.truncate(arguments);
     if (positional.empty()) return text;
@@ -76,6 +79,10 @@ int refuseCommandLine(const QCommandLineParser& parser, const QStringList& argum
     print(stderr, QStringLiteral("%1: %2\n").arg(QFileInfo(programPath).fileName(), error) +
                       usageText(parser, programPath, positional));
     return kExitBadUsage;
+}
+
+QStringList subcommandArguments(const QString& command, const QStringList& arguments) {
+    return QStringList{QCoreApplication::arguments().value(0) + QLatin1Char(' ') + command} + arguments;
 }
 
 }  // namespace tallomar

@@ -32,6 +32,10 @@ struct PositionalArgument {
 std::optional<int> readCommandLine(QCommandLineParser& parser, const QStringList& arguments,
                                    const std::vector<PositionalArgument>& positional);
 
+// The arguments of a program's command (`tallomar-cli check ...`) as
+// readCommandLine takes them: its usage then names program and command.
+QStringList subcommandArguments(const QString& command, const QStringList& arguments);
+
 // For a misuse that only the program can see (two options that exclude each
 // other): prints `error` and the usage to stderr and returns kExitBadUsage.
 int refuseCommandLine(const QCommandLineParser& parser, const QStringList& arguments,
