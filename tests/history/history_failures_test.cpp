@@ -2,6 +2,7 @@
 // newer schemas; a finding set past what a run keeps.
 #include "recorded_runs.h"
 
+#include "logic/history/findings_view.h"
 #include "logic/history/history_schema.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
@@ -157,6 +158,7 @@ TEST(HistoryFindings, LargeFindingSetIsCutWithANote) {
     ASSERT_EQ(qint64(findings.rows.size()), history::kMaxRecordedFindings);
     EXPECT_EQ(findings.rows.back(), FindingRow{QString::number(history::kMaxRecordedFindings - 1)});
     EXPECT_EQ(history.run(1).end.findings, total);
+    EXPECT_TRUE(history::runFindingsView(history, 1).caption.endsWith(QStringLiteral("（历史只保存了前 100000 条）")));
 }
 
 }  // namespace

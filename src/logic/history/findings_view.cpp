@@ -54,7 +54,10 @@ FindingsView runFindingsView(RunHistory& history, qint64 id) {
         const RecordedFindings findings = history.findings(id);
         BlockBuilder builder(int(findings.columns.size()));
         for (const FindingRow& row : findings.rows) builder.add(row);
-        return {run.end.statusText, builder.model(findings.columns)};
+        const QString caption =
+            findings.cut ? run.end.statusText + QStringLiteral("（历史只保存了前 %1 条）").arg(findings.rows.size())
+                         : run.end.statusText;
+        return {caption, builder.model(findings.columns)};
     } catch (const Error& error) {
         return {error.message(), {}};
     }
