@@ -41,6 +41,20 @@ struct Session {
     // account-set database (every script runs there); null when absent.
     std::unique_ptr<odbc::Connection> cnSystem;
     std::unique_ptr<odbc::Connection> cnAccount;
+
+    // The package and the login without the account set, the year or any
+    // connection: where work on another account-set database starts.
+    Session packageAndLogin() const {
+        Session copy;
+        copy.gToolFolder = gToolFolder;
+        copy.gToolDbPath = gToolDbPath;
+        copy.gToolName = gToolName;
+        copy.gServerName = gServerName;
+        copy.gUserName = gUserName;
+        copy.gPassWord = gPassWord;
+        copy.gSoft = gSoft;
+        return copy;
+    }
 };
 
 }  // namespace tallomar

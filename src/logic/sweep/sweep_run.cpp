@@ -2,6 +2,7 @@
 
 #include "logic/history/run_end.h"
 #include "logic/history/run_recorder.h"
+#include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
 #include "logic/sweep/private_check_package.h"
 #include "logic/workbench/run_progress_context.h"
@@ -141,6 +142,10 @@ void SweepRun::leave(RunContext* context) {
 
 DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPackage& package) {
     DatabaseCheck check{target};
+    Session session = login_.packageAndLogin();
+    session.gZTName = target.accountId;
+    session.gYear = target.year;
+    session.gDatabaseName = target.database;
     std::optional<history::RunRecorder> recorder;
     if (!historyPath_.isEmpty()) {
         recorder.emplace(historyPath_, [this](const QString& message) {
@@ -148,20 +153,12 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
                 if (warning_) warning_(message);
             });
         });
-        recorder->start({history::RunKind::Check, login_.gServerName, login_.gUserName, login_.gSoft, target.accountId,
-                         target.year, target.database, login_.gToolName, login_.gToolFolder},
-                        login_.gToolDbPath);
+        // The history names the package the operator chose.
+        history::startRecording(*recorder, session, history::RunKind::Check);
     }
-    Session session;
+    // The scripts run from the worker's private copy, its tool database read
+    // through package.reads().
     session.gToolFolder = package.folder();
-    session.gToolName = login_.gToolName;
-    session.gServerName = login_.gServerName;
-    session.gUserName = login_.gUserName;
-    session.gPassWord = login_.gPassWord;
-    session.gSoft = login_.gSoft;
-    session.gZTName = target.accountId;
-    session.gYear = target.year;
-    session.gDatabaseName = target.database;
     try {
         session.cnAccount =
             odbc::Connection::open(accountLogin(session), kLoginTimeoutSeconds);

@@ -16,18 +16,6 @@ enum Column { kDatabase, kAccount, kYear, kStatus, kFindings, kError };
 
 constexpr int kJobs = 4;
 
-Session copyOfLogin(const Session& login) {
-    Session copy;
-    copy.gToolFolder = login.gToolFolder;
-    copy.gToolDbPath = login.gToolDbPath;
-    copy.gToolName = login.gToolName;
-    copy.gServerName = login.gServerName;
-    copy.gUserName = login.gUserName;
-    copy.gPassWord = login.gPassWord;
-    copy.gSoft = login.gSoft;
-    return copy;
-}
-
 void setCell(QTableWidget* grid, int row, int column, const QString& text) {
     grid->setItem(row, column, new QTableWidgetItem(text));
 }
@@ -35,7 +23,7 @@ void setCell(QTableWidget* grid, int row, int column, const QString& text) {
 }  // namespace
 
 FrmSweep::FrmSweep(const Session& login, QWidget* parent)
-    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FrmSweep>()), login_(copyOfLogin(login)) {
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FrmSweep>()), login_(login.packageAndLogin()) {
     ui_->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     ui_->grdSweep->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
