@@ -1,32 +1,27 @@
 #include "sweep_command.h"
 
+#include "server_options.h"
+
 #include "logic/history/history_database.h"
 #include "logic/sweep/sweep_html.h"
 #include "logic/sweep/sweep_report.h"
 #include "logic/sweep/sweep_run.h"
 #include "logic/sweep/sweep_targets.h"
 #include "platform/error.h"
-#include "platform/text/blanks.h"
 #include "platform/text/command_line.h"
-#include "tooldb/tool_access.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <iostream>
-#include <string>
 #include <thread>
 
 namespace tallomar::cli {
 
 namespace {
 
-constexpr int kFindings = 1;
-constexpr int kFailure = 2;
 constexpr int kDefaultJobs = 4;
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -64,16 +59,6 @@ private:
     std::jthread watcher_;
 };
 
-struct CommandFailure {
-    QString message;
-};
-
-QString required(const QCommandLineParser& parser, const QString& name) {
-    const QString value = parser.value(name);
-    if (value.isEmpty()) throw CommandFailure{QStringLiteral("missing --%1").arg(name)};
-    return value;
-}
-
 // "all" (or the option left out): nothing to choose; else the comma-separated values.
 std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const QString& name) {
     const QString value = parser.value(name).trimmed();
@@ -81,13 +66,6 @@ std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const 
     QStringList values = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (QString& each : values) each = each.trimmed();
     return values;
-}
-
-QString readPassword() {
-    std::string line;
-    std::getline(std::cin, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return QString::fromStdString(line);
 }
 
 int exitStatus(const QList<DatabaseCheck>& checks) {
@@ -109,15 +87,9 @@ int run(const QCommandLineParser& parser) {
     if (!jobsOk || jobs < 1 || jobs > 64) throw CommandFailure{QStringLiteral("--jobs takes a number from 1 to 64")};
 
     Session login;
-    login.gToolFolder = QDir(required(parser, QStringLiteral("package"))).absolutePath();
-    login.gToolDbPath = QDir(login.gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
-    login.gServerName = required(parser, QStringLiteral("server"));
-    login.gUserName = required(parser, QStringLiteral("user"));
+    readPackageAndLogin(parser, login);
     login.gSoft = required(parser, QStringLiteral("edition"));
-    login.gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
-    login.gToolName =
-        TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='ToolName'"),
-                               *tooldb::ToolDatabase::open(login.gToolDbPath)));
+    openPackage(parser, login);
 
     const QList<SweepTarget> targets =
         chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
@@ -144,12 +116,8 @@ int run(const QCommandLineParser& parser) {
 
 int sweepCommand(const QStringList& arguments) {
     QCommandLineParser parser;
+    addPackageAndLoginOptions(parser);
     parser.addOptions({
-        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"),
-         QStringLiteral("DIR")},
-        {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
-        {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
-        {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},
         {QStringLiteral("edition"),
          QStringLiteral("the software edition name; it decides where the account sets are listed"),
          QStringLiteral("NAME")},

@@ -1,6 +1,7 @@
 #include "workbench_commands.h"
 
 #include "findings_output.h"
+#include "server_options.h"
 
 #include "logic/history/history_database.h"
 #include "logic/history/run_end.h"
@@ -8,10 +9,8 @@
 #include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
 #include "platform/error.h"
-#include "platform/text/blanks.h"
 #include "platform/text/command_line.h"
 #include "platform/odbc/odbc.h"
-#include "tooldb/tool_access.h"
 #include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
@@ -19,45 +18,25 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cstdio>
-#include <iostream>
-#include <string>
 
 namespace tallomar::cli {
 
 namespace {
 
-constexpr int kFindings = 1;
-constexpr int kFailure = 2;
-
-// A failure of the command: its message goes to stderr, the exit status is 2.
-struct CommandFailure {
-    QString message;
-};
-
 void addConnectionOptions(QCommandLineParser& parser) {
+    addPackageAndLoginOptions(parser);
     parser.addOptions({
-        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"), QStringLiteral("DIR")},
-        {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
-        {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
-        {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},
         {QStringLiteral("database"), QStringLiteral("the account-set database"), QStringLiteral("NAME")},
         {QStringLiteral("edition"), QStringLiteral("the software edition name (with --account and --year)"), QStringLiteral("NAME")},
         {QStringLiteral("account"), QStringLiteral("the account-set id"), QStringLiteral("ID")},
         {QStringLiteral("year"), QStringLiteral("the accounting year"), QStringLiteral("YYYY")},
     });
-}
-
-QString required(const QCommandLineParser& parser, const QString& name) {
-    const QString value = parser.value(name);
-    if (value.isEmpty()) throw CommandFailure{QStringLiteral("missing --%1").arg(name)};
-    return value;
 }
 
 // The account-set database named the way the login names it from the
@@ -79,26 +58,12 @@ void chooseDatabase(const QCommandLineParser& parser, Session& session) {
     session.gDatabaseName = AccountDatabaseName(code, session.gZTName, session.gYear).value();
 }
 
-QString readPassword() {
-    std::string line;
-    std::getline(std::cin, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return QString::fromStdString(line);
-}
-
 // A session on the package's tool database and the account-set connection.
 std::unique_ptr<Session> openSession(const QCommandLineParser& parser) {
     auto session = std::make_unique<Session>();
-    const QString package = required(parser, QStringLiteral("package"));
-    session->gServerName = required(parser, QStringLiteral("server"));
-    session->gUserName = required(parser, QStringLiteral("user"));
+    readPackageAndLogin(parser, *session);
     chooseDatabase(parser, *session);
-    session->gPassWord = parser.isSet(QStringLiteral("password-stdin")) ? readPassword() : QString();
-    session->gToolFolder = QDir(package).absolutePath();
-    session->gToolDbPath = QDir(session->gToolFolder).filePath(QStringLiteral("ZOL.mdb"));
-    session->cnTool = tooldb::ToolDatabase::open(session->gToolDbPath);
-    session->gToolName = TrimBlanks(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
-                                                QStringLiteral("cName='ToolName'"), *session->cnTool));
+    openPackage(parser, *session);
     session->cnAccount = odbc::Connection::open(accountLogin(*session), kLoginTimeoutSeconds);
     return session;
 }
