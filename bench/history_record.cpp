@@ -13,6 +13,7 @@
 // shared with other work makes even that ratio wander, each pair also times
 // the recorder alone taking the same 1,000,000 rows from memory: its share
 // of a check run is that time over the check's.
+#include "big_table.h"
 #include "loopback.h"
 #include "measure.h"
 #include "logic/history/run_history.h"
@@ -29,11 +30,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
-#include <arpa/inet.h>
 #include <cstdio>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -42,33 +39,6 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kPairs = 7;
-
-// The seed of tempdb: table big with kRows rows of kColumns 9-character
-// texts, every tenth cell of the last column NULL.
-QByteArray seed() {
-    QByteArray columns, values;
-    for (int c = 0; c < kColumns; ++c) {
-        columns += (c ? ", " : "") + QByteArray("c") + QByteArray::number(c) + " TEXT";
-        values += (c ? ", " : "") + (c == kColumns - 1 ? QByteArray("CASE WHEN i % 10 = 0 THEN NULL ELSE ") : "") +
-                  QByteArray("printf('%07d-") + QByteArray::number(c) + "', i)" + (c == kColumns - 1 ? " END" : "");
-    }
-    return "CREATE TABLE big(" + columns + ");\n"
-           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-           QByteArray::number(kRows) + ") INSERT INTO big SELECT " + values + " FROM n;\n";
-}
-
-std::unique_ptr<tallomar::odbc::Connection> connect(quint16 port) {
-    const tallomar::odbc::ServerLogin login{QStringLiteral("127.0.0.1,%1").arg(port), QStringLiteral("tempdb"),
-                                            QStringLiteral("sa"), QStringLiteral("Sandbox#1")};
-    for (int attempt = 0;; ++attempt) {
-        try {
-            return tallomar::odbc::Connection::open(login, 5);
-        } catch (const tallomar::Error&) {
-            if (attempt > 600) throw;
-            QThread::msleep(100);
-        }
-    }
-}
 
 // A workbench whose one check row names table big and runs no script.
 tallomar::Workbench bigResultWorkbench(const tallomar::Session& session) {
@@ -157,7 +127,7 @@ int main(int argc, char** argv) {
     QTemporaryDir data;
     QFile file(QDir(data.path()).filePath(QStringLiteral("tempdb.sql")));
     if (!file.open(QIODevice::WriteOnly)) return 1;
-    file.write(seed());
+    file.write(bench::bigTableSeed(kRows, kColumns, true));
     file.close();
     const quint16 port = bench::freePort();
     QProcess sandbox;
@@ -166,7 +136,7 @@ int main(int argc, char** argv) {
                    QStringLiteral("sa:Sandbox#1"), QStringLiteral("--data"), data.path()});
     if (!sandbox.waitForStarted()) return 1;
     tallomar::Session session;
-    session.cnAccount = connect(port);  // waits until the seed has been loaded
+    session.cnAccount = bench::connectWhenListening(port);  // waits until the seed has been loaded
     session.gDatabaseName = QStringLiteral("tempdb");
 
     std::vector<double> bare, recorded, ratios, alone, shares;

@@ -10,6 +10,7 @@
 // the time ratio is the median of each pair's ratio, so that a slow spell of
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
+#include "big_table.h"
 #include "loopback.h"
 #include "measure.h"
 #include "platform/odbc/odbc.h"
@@ -24,12 +25,8 @@
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QThread>
-#include <arpa/inet.h>
 #include <cstdio>
 #include <optional>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -38,31 +35,6 @@ namespace {
 constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kRepeats = 7;
-
-// The seed of tempdb: table big with kRows rows of kColumns 9-character texts.
-QByteArray seed() {
-    QByteArray columns, values;
-    for (int c = 0; c < kColumns; ++c) {
-        columns += (c ? ", " : "") + QByteArray("c") + QByteArray::number(c) + " TEXT";
-        values += (c ? ", " : "") + QByteArray("printf('%07d-") + QByteArray::number(c) + "', i)";
-    }
-    return "CREATE TABLE big(" + columns + ");\n"
-           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-           QByteArray::number(kRows) + ") INSERT INTO big SELECT " + values + " FROM n;\n";
-}
-
-std::unique_ptr<tallomar::odbc::Connection> connect(quint16 port) {
-    const tallomar::odbc::ServerLogin login{QStringLiteral("127.0.0.1,%1").arg(port), QStringLiteral("tempdb"),
-                                            QStringLiteral("sa"), QStringLiteral("Sandbox#1")};
-    for (int attempt = 0;; ++attempt) {
-        try {
-            return tallomar::odbc::Connection::open(login, 5);
-        } catch (const tallomar::Error&) {
-            if (attempt > 600) throw;
-            QThread::msleep(100);
-        }
-    }
-}
 
 // Fetches every row, reading each value without copying it; returns the
 // text's size, which is its UTF-8 size too, as the seed's text is ASCII.
@@ -127,7 +99,7 @@ qint64 gridFetch(std::shared_ptr<tallomar::Session> session, QElapsedTimer& time
 
 int runOnce(const QString& mode, quint16 port) {
     auto session = std::make_shared<tallomar::Session>();
-    session->cnAccount = connect(port);
+    session->cnAccount = bench::connectWhenListening(port);
     session->gDatabaseName = QStringLiteral("tempdb");
     QElapsedTimer timer;
     int paints = 0;
@@ -147,7 +119,7 @@ int runAll() {
     QTemporaryDir data;
     QFile file(QDir(data.path()).filePath(QStringLiteral("tempdb.sql")));
     if (!file.open(QIODevice::WriteOnly)) return 1;
-    file.write(seed());
+    file.write(bench::bigTableSeed(kRows, kColumns, false));
     file.close();
     const quint16 port = bench::freePort();
     QProcess sandbox;
@@ -155,7 +127,7 @@ int runAll() {
                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"),
                    QStringLiteral("sa:Sandbox#1"), QStringLiteral("--data"), data.path()});
     if (!sandbox.waitForStarted()) return 1;
-    connect(port);  // waits until the seed has been loaded
+    bench::connectWhenListening(port);  // waits until the seed has been loaded
 
     struct Run {
         double seconds;
