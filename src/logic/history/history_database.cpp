@@ -34,9 +34,13 @@ HistoryDatabase::HistoryDatabase(const QString& path) : path_(path) {
     }
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     try {
-        // WAL lets the window read while a scheduled run writes; NORMAL sync
-        // loses at most the last commits on power loss, never the file.
-        run("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        // Findings are kept as blobs of a few hundred KiB: large pages store
+        // one in a few dozen pages where 4 KiB pages took over a hundred, and
+        // a recorded check took twice as long. The size only takes on a new
+        // file; an existing one keeps its own. WAL lets the window read while
+        // a scheduled run writes; NORMAL sync loses at most the last commits
+        // on power loss, never the file.
+        run("PRAGMA page_size=32768; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
         migrate(*this);
     } catch (...) {
         sqlite3_close(db_);
