@@ -2,8 +2,10 @@
 #include "logic/history/run_history.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -25,6 +27,9 @@ TEST(HistoryProcesses, RunOfAKilledProcessReadsInterrupted) {
 
     history::RunHistory history(path);
     EXPECT_EQ(history.run(id).end.status, RunStatus::Running);
+    // The findings reach the file from the recorder's own thread, soon after the id.
+    const QDeadlineTimer deadline(30000);
+    while (history.findings(id).rows.size() < 3 && !deadline.hasExpired()) QThread::msleep(10);
     EXPECT_EQ(history.findings(id).rows.size(), 3u);
     // A run still running survives pruning.
     EXPECT_EQ(history.prune(QDateTime::currentDateTimeUtc().addDays(1)), 0);

@@ -2,6 +2,7 @@
 
 #include "logic/history/finding_row.h"
 #include "logic/history/history_database.h"
+#include "logic/history/serial_writer.h"
 #include "logic/workbench/result_block.h"
 #include "platform/error.h"
 
@@ -84,23 +85,26 @@ void RunRecorder::start(const RunFacts& facts, const QString& toolDatabaseFile) 
         bindText(insert, 16, fileSha256(toolDatabaseFile));
         database_->step(insert);
         id_ = sqlite3_last_insert_rowid(database_->handle());
+        writer_ = std::make_unique<SerialWriter>();
     });
 }
 
 void RunRecorder::script(const QString& file, qint64 batches, const QString& outcome, const QString& serverMessage) {
-    guarded([&] {
-        if (!database_) return;
-        sqlite3_stmt* insert = database_->prepared(
-            "INSERT INTO script(run_id, position, file, sha256, batches, outcome, server_message)"
-            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        sqlite3_bind_int64(insert, 1, id_);
-        sqlite3_bind_int(insert, 2, ++scripts_);
-        bindText(insert, 3, file);
-        bindText(insert, 4, fileSha256(file));
-        sqlite3_bind_int64(insert, 5, batches);
-        bindText(insert, 6, outcome);
-        bindText(insert, 7, serverMessage);
-        database_->step(insert);
+    if (!writer_) return;
+    writer_->post([this, position = ++scripts_, file, sha256 = fileSha256(file), batches, outcome, serverMessage] {
+        guarded([&] {
+            sqlite3_stmt* insert = database_->prepared(
+                "INSERT INTO script(run_id, position, file, sha256, batches, outcome, server_message)"
+                " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+            sqlite3_bind_int64(insert, 1, id_);
+            sqlite3_bind_int(insert, 2, position);
+            bindText(insert, 3, file);
+            bindText(insert, 4, sha256);
+            sqlite3_bind_int64(insert, 5, batches);
+            bindText(insert, 6, outcome);
+            bindText(insert, 7, serverMessage);
+            database_->step(insert);
+        });
     });
 }
 
@@ -118,56 +122,71 @@ ResultReceiver RunRecorder::recording(ResultReceiver next) {
 }
 
 void RunRecorder::columns(const QStringList& columns) {
-    guarded([&] {
-        if (!database_) return;
-        sqlite3_stmt* update = database_->prepared("UPDATE run SET columns = ?2 WHERE id = ?1");
-        sqlite3_bind_int64(update, 1, id_);
-        bindText(update, 2, QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(columns)).toJson(QJsonDocument::Compact)));
-        database_->step(update);
+    if (!writer_) return;
+    writer_->post([this, columns] {
+        guarded([&] {
+            sqlite3_stmt* update = database_->prepared("UPDATE run SET columns = ?2 WHERE id = ?1");
+            sqlite3_bind_int64(update, 1, id_);
+            bindText(update, 2,
+                     QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(columns)).toJson(QJsonDocument::Compact)));
+            database_->step(update);
+        });
     });
 }
 
 void RunRecorder::rows(const ResultBlock& rows) {
-    guarded([&] {
-        const int count = static_cast<int>(std::min<qint64>(rows.rowCount(), kMaxRecordedFindings - kept_));
-        if (!database_ || count <= 0) return;
-        blob_.clear();
-        for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob_);
-        WriteTransaction transaction(*database_);
-        sqlite3_stmt* insert =
-            database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
-        sqlite3_bind_int64(insert, 1, id_);
-        sqlite3_bind_int64(insert, 2, kept_ + 1);
-        sqlite3_bind_int(insert, 3, count);
-        sqlite3_bind_blob64(insert, 4, blob_.constData(), sqlite3_uint64(blob_.size()), SQLITE_STATIC);
-        database_->step(insert);
-        sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
-        sqlite3_bind_int64(update, 1, id_);
-        sqlite3_bind_int64(update, 2, kept_ + count);
-        database_->step(update);
-        transaction.commit();
-        kept_ += count;
+    const int count = static_cast<int>(std::min<qint64>(rows.rowCount(), kMaxRecordedFindings - kept_));
+    if (!writer_ || failed_ || count <= 0) return;
+    // The block's rows are only valid during this call: they are copied here,
+    // and written on the writer's thread while the fetch goes on.
+    QByteArray blob;
+    blob.reserve(lastBlobSize_);
+    for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob);
+    lastBlobSize_ = blob.size();
+    writer_->post([this, position = kept_ + 1, count, blob = std::move(blob)] {
+        guarded([&] {
+            WriteTransaction transaction(*database_);
+            sqlite3_stmt* insert =
+                database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
+            sqlite3_bind_int64(insert, 1, id_);
+            sqlite3_bind_int64(insert, 2, position);
+            sqlite3_bind_int(insert, 3, count);
+            sqlite3_bind_blob64(insert, 4, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_STATIC);
+            database_->step(insert);
+            sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
+            sqlite3_bind_int64(update, 1, id_);
+            sqlite3_bind_int64(update, 2, position - 1 + count);
+            database_->step(update);
+            transaction.commit();
+            // No more findings will come: the log is folded into the file now,
+            // while the check still fetches, rather than when the run ends.
+            if (position - 1 + count == kMaxRecordedFindings) database_->run("PRAGMA wal_checkpoint(PASSIVE)");
+        });
     });
+    kept_ += count;
 }
 
 void RunRecorder::finish(const RunEnd& end) {
     finished_ = true;
-    guarded([&] {
-        if (!database_) return;
-        sqlite3_stmt* update = database_->prepared(
-            "UPDATE run SET finished = ?2, duration_ms = ?3, status = ?4, status_text = ?5, finding_count = ?6,"
-            " committed = ?7, recheck_count = ?8 WHERE id = ?1");
-        sqlite3_bind_int64(update, 1, id_);
-        bindText(update, 2, nowText());
-        sqlite3_bind_int64(update, 3, clock_.elapsed());
-        bindText(update, 4, statusName(end.status));
-        bindText(update, 5, end.statusText);
-        bindOptional(update, 6, end.findings);
-        bindOptional(update, 7, end.committed);
-        bindOptional(update, 8, end.recheckFindings);
-        database_->step(update);
+    if (!writer_) return;
+    writer_->post([this, end, finished = nowText(), duration = clock_.elapsed()] {
+        guarded([&] {
+            sqlite3_stmt* update = database_->prepared(
+                "UPDATE run SET finished = ?2, duration_ms = ?3, status = ?4, status_text = ?5, finding_count = ?6,"
+                " committed = ?7, recheck_count = ?8 WHERE id = ?1");
+            sqlite3_bind_int64(update, 1, id_);
+            bindText(update, 2, finished);
+            sqlite3_bind_int64(update, 3, duration);
+            bindText(update, 4, statusName(end.status));
+            bindText(update, 5, end.statusText);
+            bindOptional(update, 6, end.findings);
+            bindOptional(update, 7, end.committed);
+            bindOptional(update, 8, end.recheckFindings);
+            database_->step(update);
+        });
         database_.reset();
     });
+    writer_.reset();  // waits for everything posted to be written
 }
 
 std::optional<qint64> RunRecorder::runId() const {

@@ -3,21 +3,24 @@
 #include "logic/history/run_record.h"
 #include "logic/workbench/workbench.h"
 
-#include <QByteArray>
 #include <QElapsedTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 namespace tallomar::history {
 
 class HistoryDatabase;
+class SerialWriter;
 
 // Writes one run into the history as it happens: a "running" run at
 // start(), its scripts, its findings while they stream in, its end at
-// finish(). The history can never break the run: no call throws; the first
-// failure (a read-only, damaged or full history file) goes to `warning`,
-// once, on the thread of the call that failed (the worker thread when it was
-// a findings block), and the recorder does nothing after it.
+// finish(). Past start() the writing happens on a thread of the recorder's
+// own, so that a check's fetch never waits for the disk; finish() returns
+// once everything is written. The history can never break the run: no call
+// throws; the first failure (a read-only, damaged or full history file) goes
+// to `warning`, once, on the calling thread when start() failed and on the
+// recorder's thread after, and the recorder does nothing after it.
 //
 //     RunRecorder recorder(HistoryDatabase::defaultPath(), showWarning);
 //     recorder.start(facts, toolFolder + "/ZOL.mdb");
@@ -59,14 +62,15 @@ private:
 
     QString path_;
     Warning warning_;
-    std::unique_ptr<HistoryDatabase> database_;
-    bool failed_ = false;
+    std::unique_ptr<HistoryDatabase> database_;  // on the writer's thread past start()
+    std::unique_ptr<SerialWriter> writer_;
+    std::atomic<bool> failed_ = false;
     bool finished_ = false;
     qint64 id_ = 0;
     int scripts_ = 0;
     qint64 kept_ = 0;
     QElapsedTimer clock_;
-    QByteArray blob_;
+    qsizetype lastBlobSize_ = 0;  // the next block's likely size, reserved at once
 };
 
 // The SHA-256 of a file as lowercase hex; empty when it cannot be read.
