@@ -159,8 +159,10 @@ void RunRecorder::rows(const ResultBlock& rows) {
             database_->step(update);
             transaction.commit();
             // No more findings will come: the log is folded into the file now,
-            // while the check still fetches, rather than when the run ends.
-            if (position - 1 + count == kMaxRecordedFindings) database_->run("PRAGMA wal_checkpoint(PASSIVE)");
+            // while the check still fetches, rather than when the run ends. One
+            // that cannot run now (another program's checkpoint) runs then.
+            if (position - 1 + count == kMaxRecordedFindings)
+                (void)sqlite3_wal_checkpoint_v2(database_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         });
     });
     kept_ += count;
