@@ -11,8 +11,9 @@
 // turns going first, and the ratio is the median of each pair's ratio, so
 // that a slow spell of a shared machine weighs on both alike. As a machine
 // shared with other work makes even that ratio wander, each pair also times
-// the recorder alone taking the same 1,000,000 rows from memory: its share
-// of a check run is that time over the check's.
+// the recorder alone taking the same 1,000,000 rows from memory, from start
+// to finish: all the work recording costs, of which a check run waits for
+// less, as the recorder writes on its own thread while the fetch goes on.
 #include "big_table.h"
 #include "loopback.h"
 #include "measure.h"
