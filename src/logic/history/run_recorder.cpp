@@ -58,6 +58,11 @@ void RunRecorder::guarded(Write write) {
     }
 }
 
+template <typename Write>
+void RunRecorder::later(Write write) {
+    if (writer_) writer_->post([this, write = std::move(write)] { guarded(write); });
+}
+
 void RunRecorder::start(const RunFacts& facts, const QString& toolDatabaseFile) {
     clock_.start();
     guarded([&] {
@@ -90,21 +95,18 @@ void RunRecorder::start(const RunFacts& facts, const QString& toolDatabaseFile) 
 }
 
 void RunRecorder::script(const QString& file, qint64 batches, const QString& outcome, const QString& serverMessage) {
-    if (!writer_) return;
-    writer_->post([this, position = ++scripts_, file, sha256 = fileSha256(file), batches, outcome, serverMessage] {
-        guarded([&] {
-            sqlite3_stmt* insert = database_->prepared(
-                "INSERT INTO script(run_id, position, file, sha256, batches, outcome, server_message)"
-                " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-            sqlite3_bind_int64(insert, 1, id_);
-            sqlite3_bind_int(insert, 2, position);
-            bindText(insert, 3, file);
-            bindText(insert, 4, sha256);
-            sqlite3_bind_int64(insert, 5, batches);
-            bindText(insert, 6, outcome);
-            bindText(insert, 7, serverMessage);
-            database_->step(insert);
-        });
+    later([this, position = ++scripts_, file, sha256 = fileSha256(file), batches, outcome, serverMessage] {
+        sqlite3_stmt* insert = database_->prepared(
+            "INSERT INTO script(run_id, position, file, sha256, batches, outcome, server_message)"
+            " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+        sqlite3_bind_int64(insert, 1, id_);
+        sqlite3_bind_int(insert, 2, position);
+        bindText(insert, 3, file);
+        bindText(insert, 4, sha256);
+        sqlite3_bind_int64(insert, 5, batches);
+        bindText(insert, 6, outcome);
+        bindText(insert, 7, serverMessage);
+        database_->step(insert);
     });
 }
 
@@ -122,15 +124,12 @@ ResultReceiver RunRecorder::recording(ResultReceiver next) {
 }
 
 void RunRecorder::columns(const QStringList& columns) {
-    if (!writer_) return;
-    writer_->post([this, columns] {
-        guarded([&] {
-            sqlite3_stmt* update = database_->prepared("UPDATE run SET columns = ?2 WHERE id = ?1");
-            sqlite3_bind_int64(update, 1, id_);
-            bindText(update, 2,
-                     QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(columns)).toJson(QJsonDocument::Compact)));
-            database_->step(update);
-        });
+    later([this, columns] {
+        sqlite3_stmt* update = database_->prepared("UPDATE run SET columns = ?2 WHERE id = ?1");
+        sqlite3_bind_int64(update, 1, id_);
+        bindText(update, 2,
+                 QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(columns)).toJson(QJsonDocument::Compact)));
+        database_->step(update);
     });
 }
 
@@ -143,27 +142,25 @@ void RunRecorder::rows(const ResultBlock& rows) {
     blob.reserve(lastBlobSize_);
     for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob);
     lastBlobSize_ = blob.size();
-    writer_->post([this, position = kept_ + 1, count, blob = std::move(blob)] {
-        guarded([&] {
-            WriteTransaction transaction(*database_);
-            sqlite3_stmt* insert =
-                database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
-            sqlite3_bind_int64(insert, 1, id_);
-            sqlite3_bind_int64(insert, 2, position);
-            sqlite3_bind_int(insert, 3, count);
-            sqlite3_bind_blob64(insert, 4, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_STATIC);
-            database_->step(insert);
-            sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
-            sqlite3_bind_int64(update, 1, id_);
-            sqlite3_bind_int64(update, 2, position - 1 + count);
-            database_->step(update);
-            transaction.commit();
-            // No more findings will come: the log is folded into the file now,
-            // while the check still fetches, rather than when the run ends. One
-            // that cannot run now (another program's checkpoint) runs then.
-            if (position - 1 + count == kMaxRecordedFindings)
-                (void)sqlite3_wal_checkpoint_v2(database_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-        });
+    later([this, position = kept_ + 1, count, blob = std::move(blob)] {
+        WriteTransaction transaction(*database_);
+        sqlite3_stmt* insert =
+            database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
+        sqlite3_bind_int64(insert, 1, id_);
+        sqlite3_bind_int64(insert, 2, position);
+        sqlite3_bind_int(insert, 3, count);
+        sqlite3_bind_blob64(insert, 4, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_STATIC);
+        database_->step(insert);
+        sqlite3_stmt* update = database_->prepared("UPDATE run SET findings_kept = ?2 WHERE id = ?1");
+        sqlite3_bind_int64(update, 1, id_);
+        sqlite3_bind_int64(update, 2, position - 1 + count);
+        database_->step(update);
+        transaction.commit();
+        // No more findings will come: the log is folded into the file now,
+        // while the check still fetches, rather than when the run ends. One
+        // that cannot run now (another program's checkpoint) runs then.
+        if (position - 1 + count == kMaxRecordedFindings)
+            (void)sqlite3_wal_checkpoint_v2(database_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     });
     kept_ += count;
 }

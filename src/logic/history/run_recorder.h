@@ -59,6 +59,9 @@ public:
 private:
     template <typename Write>
     void guarded(Write write);
+    // Runs the write on the writer's thread, guarded; nothing once start() failed.
+    template <typename Write>
+    void later(Write write);
 
     QString path_;
     Warning warning_;
