@@ -32,8 +32,4 @@ bool ExecuteToolSQL(tooldb::ToolDatabase& database, const QString& sql) {
     return true;
 }
 
-QString sqlTextValue(const QString& value) {
-    return QString(value).replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
 }  // namespace tallomar

@@ -24,8 +24,4 @@ tooldb::Recordset OpenRecordset(const QString& sql, const tooldb::ToolDatabase& 
 // reach the caller as Error. Returns true.
 bool ExecuteToolSQL(tooldb::ToolDatabase& database, const QString& sql);
 
-// A text value as it goes between the apostrophes of an Access SQL statement:
-// each apostrophe doubled.
-QString sqlTextValue(const QString& value);
-
 }  // namespace tallomar

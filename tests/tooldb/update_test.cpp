@@ -1,5 +1,6 @@
 #include "support/tool_fixture.h"
 #include "platform/error.h"
+#include "platform/text/sql_quoting.h"
 #include "tooldb/tool_access.h"
 
 #include <QFile>
@@ -41,9 +42,8 @@ TEST_F(ToolUpdates, SavedValueReadsBackAfterReopening) {
 
 TEST_F(ToolUpdates, ApostrophesInAValueAreDoubledAndSavedWhole) {
     const QString password = QStringLiteral("it's a 'secret'");
-    EXPECT_EQ(sqlTextValue(password), QStringLiteral("it''s a ''secret''"));
-    ExecuteToolSQL(QStringLiteral("Update ZOL set cValue='%1' where cName='%2'")
-                       .arg(sqlTextValue(password), QStringLiteral("PassWord")));
+    EXPECT_EQ(sqlText(password), QStringLiteral("'it''s a ''secret'''"));
+    ExecuteToolSQL(QStringLiteral("Update ZOL set cValue=%1 where cName='PassWord'").arg(sqlText(password)));
     EXPECT_EQ(savedSetting(QStringLiteral("PassWord")), password);
 }
 

@@ -5,6 +5,7 @@
 #include "logic/login/system_lists.h"
 #include "platform/text/blanks.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/sql_quoting.h"
 #include "tooldb/tool_access.h"
 
 namespace tallomar {
@@ -233,8 +234,8 @@ void LoginLogic::saveSettings() {
                                                   {QStringLiteral("Soft"), QStringLiteral(" ")}};
     try {
         for (const auto& [name, value] : settings)
-            ExecuteToolSQL(*session_.cnTool, QStringLiteral("Update ZOL set cValue='%1' where cName='%2'")
-                               .arg(sqlTextValue(value), name));
+            ExecuteToolSQL(*session_.cnTool, QStringLiteral("Update ZOL set cValue=%1 where cName=%2")
+                               .arg(sqlText(value), sqlText(name)));
     } catch (const Error& error) {
         // The login itself is good: the operator goes on to the main window.
         prompts_.message(MessageIcon::Exclamation, QStringLiteral("登录继续进行，但设置未能保存：%1")

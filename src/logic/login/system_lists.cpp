@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/sql_quoting.h"
 #include "tooldb/tool_access.h"
 
 #include <algorithm>
@@ -53,8 +54,8 @@ QList<AccountSet> listAccountSets(odbc::Connection* system, const QString& accou
 
 QStringList listYears(odbc::Connection* system, const QString& accountId) {
     const QString sql =
-        QStringLiteral("Select DISTINCT iYear From UA_Account_sub Where cAcc_ID='%1' and iYear<>'9999' Order by iYear")
-            .arg(sqlTextValue(accountId));
+        QStringLiteral("Select DISTINCT iYear From UA_Account_sub Where cAcc_ID=%1 and iYear<>'9999' Order by iYear")
+            .arg(sqlText(accountId));
     QStringList years;
     for (const QStringList& row : systemRows(system, sql, {QStringLiteral("iYear")})) years << row[0];
     return years;

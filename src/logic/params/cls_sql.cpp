@@ -3,6 +3,7 @@
 #include "platform/text/blanks.h"
 #include "logic/params/parameter_types.h"
 #include "platform/error.h"
+#include "platform/text/sql_quoting.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -47,11 +48,6 @@ bool booleanText(const QString& text, int index) {
     return number != 0;
 }
 
-QString sqlLiteral(const QString& text) {
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
-}
-
 // A script name already written with its "@" is its own placeholder.
 QString placeholder(const SqlParameter& parameter) {
     return parameter.name.startsWith(QLatin1Char('@')) ? parameter.name : QLatin1Char('@') + parameter.name;
@@ -65,7 +61,7 @@ QString placeholderValue(const SqlParameter& parameter) {
             throw Error(QStringLiteral("parameter %1 (%2) needs a value").arg(parameter.name, parameter.displayName));
         return type == kCharacterType ? QStringLiteral("''") : QStringLiteral("NULL");
     }
-    if (!numeric) return sqlLiteral(parameter.value);
+    if (!numeric) return sqlText(parameter.value);
     static const QRegularExpression integer(QStringLiteral("^[+-]?\\d+$"));
     static const QRegularExpression real(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
     if (!(type == kIntegerType ? integer : real).match(parameter.value).hasMatch())

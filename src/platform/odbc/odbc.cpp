@@ -3,6 +3,7 @@
 #include "platform/odbc/connection_string.h"
 #include "platform/odbc/diagnostics.h"
 #include "platform/odbc/private_data_source.h"
+#include "platform/text/sql_quoting.h"
 
 #include <cstdint>
 #include <vector>
