@@ -1,6 +1,6 @@
 #include "logic/login/server_connections.h"
 #include "windows/dialog_prompts.h"
-#include "logic/login/server_select_value.h"
+#include "logic/workbench/program_statements.h"
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
@@ -30,9 +30,11 @@ protected:
     Session session;
     DialogPrompts prompts{nullptr};
 
-    static QString databaseOf(odbc::Connection& connection) {
-        return SelectValue(QStringLiteral("db_name()"), QStringLiteral("master..sub_list"), QString(), connection);
+    // The first value `sql` answers with on the connection, as the runs read one.
+    static QString valueOf(odbc::Connection& connection, const QString& sql) {
+        return ProgramStatements(connection, nullptr).value(sql, QStringLiteral("test")).value_or(QString());
     }
+    static QString databaseOf(odbc::Connection& connection) { return valueOf(connection, QStringLiteral("select db_name()")); }
 
     static inline test::SandboxServer* sandbox_ = nullptr;
     // An unexpected message box fails the test instead of waiting for an operator.
@@ -58,8 +60,7 @@ TEST_F(SandboxConnections, SystemConnectionOnTheEditionsSystemDatabase) {
     session.gSystemDatabase = EditionRulesFor(QStringLiteral("R3"))->systemDatabase;
     ASSERT_EQ(ConnectSystemDatabase(session), QString());
     ASSERT_NE(session.cnSystem, nullptr);
-    EXPECT_EQ(SelectValue(QStringLiteral("cAcc_ID"), QStringLiteral("UA_Account"), QStringLiteral("cAcc_ID='001'"),
-                          *session.cnSystem),
+    EXPECT_EQ(valueOf(*session.cnSystem, QStringLiteral("select cAcc_ID from UA_Account where cAcc_ID='001'")),
               QStringLiteral("001"));
 }
 
@@ -112,27 +113,31 @@ TEST_F(SandboxConnections, ResultTableInTempdbIsFound) {
         statement.execute(QStringLiteral("create table tempdb..check_result (cCode nvarchar(20))"));
         statement.discardResults();
     }
-    EXPECT_EQ(SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                          QStringLiteral("name='check_result'"), *session.cnAccount),
+    EXPECT_EQ(valueOf(*session.cnAccount, QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='check_result'")),
               QStringLiteral("check_result"));
-    EXPECT_EQ(SelectValue(QStringLiteral("name"), QStringLiteral("tempdb..sysobjects"),
-                          QStringLiteral("name='no_result'"), *session.cnAccount),
+    EXPECT_EQ(valueOf(*session.cnAccount, QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='no_result'")),
               QString());
 }
 
-TEST_F(SandboxConnections, ServerSelectValueSendsTheSharedStatementAndHidesFailures) {
+TEST_F(SandboxConnections, ProgramValueReadsTheFirstValueAndReportsEveryFailureWithTheServersWords) {
     session.gSystemDatabase = QStringLiteral("master");
     ASSERT_EQ(ConnectSystemDatabase(session), QString());
-    sandbox_->server().clearReceivedBatches();
-    EXPECT_EQ(SelectValue(QStringLiteral("ZTName"), QStringLiteral("sub_list"),
-                          QStringLiteral("DBName='qvdata_002_2008'"), *session.cnSystem),
+    const ProgramStatements statements(*session.cnSystem, nullptr);
+    EXPECT_EQ(statements.value(QStringLiteral("select ZTName from sub_list where DBName='qvdata_002_2008'"),
+                               QStringLiteral("读公司名")),
               QStringLiteral("江南食品贸易有限公司"));
-    const auto batches = sandbox_->server().receivedBatches();
-    ASSERT_FALSE(batches.empty());
-    EXPECT_EQ(QString::fromStdString(batches.back()),
-              QStringLiteral("select ZTName from sub_list where 1=1 and DBName='qvdata_002_2008'"));
-    EXPECT_EQ(SelectValue(QStringLiteral("x"), QStringLiteral("no_table"), QString(), *session.cnSystem), QString());
-    EXPECT_EQ(SelectValue(QStringLiteral("ZTName"), QStringLiteral("sub_list"), QStringLiteral("1=0"), *session.cnSystem),
-              QString());
-    EXPECT_EQ(SelectValue(QStringLiteral("null"), QStringLiteral("sub_list"), QString(), *session.cnSystem), QString());
+    EXPECT_EQ(statements.value(QStringLiteral("select ZTName from sub_list where 1=0"), QStringLiteral("读公司名")),
+              std::nullopt);
+    EXPECT_EQ(statements.value(QStringLiteral("select null from sub_list"), QStringLiteral("读公司名")), std::nullopt);
+    try {
+        (void)statements.value(QStringLiteral("select x from no_table"), QStringLiteral("查找结果表 demo_check"));
+        FAIL() << "a missing table must not read as no value";
+    } catch (const StatementFailure& failure) {
+        EXPECT_EQ(failure.outcome.kind, RunOutcome::Kind::Failed);
+        EXPECT_EQ(failure.outcome.serverError, 208);
+        EXPECT_TRUE(failure.outcome.message.startsWith(QStringLiteral("查找结果表 demo_check时服务器报错：\n")))
+            << failure.outcome.message.toStdString();
+        EXPECT_TRUE(failure.outcome.message.contains(QStringLiteral("Invalid object name 'no_table'")))
+            << failure.outcome.message.toStdString();
+    }
 }

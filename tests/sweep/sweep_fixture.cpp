@@ -50,6 +50,7 @@ Session SweepFixture::login() const {
     Session login;
     login.gToolFolder = package.path();
     login.gToolDbPath = package.filePath(QStringLiteral("ZOL.mdb"));
+    login.cnTool = tooldb::ToolDatabase::open(login.gToolDbPath);
     login.gServerName = sandbox.serverName();
     login.gUserName = QString::fromLatin1(SandboxServer::User);
     login.gPassWord = QString::fromLatin1(SandboxServer::Password);

@@ -119,11 +119,11 @@ TEST_F(CheckRun, NameWithQuotesOrBracketsCannotAlterTheStatements) {
     openWindow();
     check();
     EXPECT_EQ(status(), QStringLiteral("检错过程遇到未知错误，请与管理员联系！"));
-    server().seedDatabase("tempdb", "CREATE TABLE \"odd]name\"(a INT); INSERT INTO \"odd]name\" VALUES (7);");
-    tool.files.back().result = QStringLiteral("odd]name");
+    writeScript(QStringLiteral("odd.sql"), QStringLiteral("select 7 as a into tempdb..[odd' name]\r\n"));
+    tool.files.front().path = QStringLiteral("odd.sql");
+    tool.files.back().result = QStringLiteral("odd' name");
     check();
     EXPECT_EQ(status(), QStringLiteral("共找到[1]条记录"));
-    server().seedDatabase("tempdb", "DROP TABLE \"odd]name\";");
 }
 
 TEST_F(CheckRun, LastRowWithoutScriptStillNamesTheResultTable) {

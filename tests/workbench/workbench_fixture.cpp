@@ -49,6 +49,10 @@ void WorkbenchTest::writeScript(const QString& name, const QString& text) {
     file.write(text.toUtf8());
 }
 
+std::unique_ptr<odbc::Connection> WorkbenchTest::connect() {
+    return odbc::Connection::open(sandbox_->odbcConnectionString(), 5);
+}
+
 QString WorkbenchTest::scalar(const QString& sql) {
     auto connection = odbc::Connection::open(sandbox_->odbcConnectionString(QStringLiteral("acct")), 5);
     odbc::Statement statement(*connection);

@@ -32,6 +32,8 @@ protected:
     static sandbox::Server& server() { return sandbox_->server(); }
     // Writes a script into the package folder (UTF-8 with a byte-order mark).
     void writeScript(const QString& name, const QString& text);
+    // A new connection to the server, logged in to master.
+    static std::unique_ptr<odbc::Connection> connect();
     // Runs SQL on the account-set database on a connection of its own.
     static QString scalar(const QString& sql);
     static void execute(const QString& sql);

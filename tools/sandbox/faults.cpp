@@ -45,8 +45,8 @@ std::optional<Fault> FaultPlan::take(const std::string& batchText) {
     std::lock_guard lock(mutex_);
     std::optional<Fault> fired;
     for (auto it = armed_.begin(); it != armed_.end();) {
-        const bool matches = it->fault.marker.empty() ? ++it->seen == it->fault.batchNumber
-                                                      : batchText.find(it->fault.marker) != std::string::npos;
+        const bool counts = it->fault.marker.empty() || batchText.find(it->fault.marker) != std::string::npos;
+        const bool matches = counts && ++it->seen == it->fault.batchNumber;
         if (matches && !fired) {
             fired = it->fault;
             it = armed_.erase(it);

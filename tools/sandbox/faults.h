@@ -18,7 +18,7 @@ struct Fault {
     Action action = Action::Fail;
     // Which batch: the Nth SQL batch the server receives, on any connection,
     // counted from the moment the fault is armed (1 = the next one); or,
-    // when `marker` is set, the first batch whose text contains it.
+    // when `marker` is set, the Nth batch whose text contains it.
     int batchNumber = 1;
     std::string marker;
     ServerMessage error;                 // Fail: sent instead of running the batch
@@ -27,7 +27,7 @@ struct Fault {
     static Fault failBatch(int batchNumber, int errorNumber, std::string message);
     static Fault delayBatch(int batchNumber, std::chrono::milliseconds delay);
     static Fault dropAtBatch(int batchNumber);
-    // The same fault, matched by text instead of by number.
+    // The same fault, counting only the batches that contain `text`.
     Fault whenBatchContains(std::string text) const;
 };
 

@@ -4,14 +4,13 @@
 #include "logic/history/run_recorder.h"
 #include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
-#include "logic/sweep/private_check_package.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
+#include "tooldb/tool_access.h"
 
 #include <algorithm>
-#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -19,23 +18,6 @@
 namespace tallomar {
 
 namespace {
-
-// The private result table goes once its findings are read, so a sweep
-// leaves tempdb as it found it.
-void dropResultTable(odbc::Connection& account, const QString& table) {
-    if (table.isEmpty()) return;
-    try {
-        odbc::Statement statement(account);
-        QString quoted = table;
-        quoted.replace(QLatin1String("'"), QLatin1String("''"));
-        QString bracketed = table;
-        bracketed.replace(QLatin1String("]"), QLatin1String("]]"));
-        statement.execute(
-            QStringLiteral("if object_id('tempdb..%1') is not null drop table tempdb..[%2]").arg(quoted, bracketed));
-    } catch (const Error&) {
-        // A table left behind costs a little tempdb space, not the check's result.
-    }
-}
 
 history::RunEnd runEnd(history::RunStatus status, const QString& statusText) {
     history::RunEnd end;
@@ -88,22 +70,17 @@ QList<DatabaseCheck> SweepRun::run(const Checked& checked) {
     std::vector<DatabaseCheck> checks;
     for (const SweepTarget& target : targets_) checks.push_back(DatabaseCheck{target});
     const int workers = std::min<int>(jobs_, int(targets_.size()));
-    // Each copy opens the tool database, which takes a moment: they are made side by side.
-    std::vector<std::future<std::unique_ptr<PrivateCheckPackage>>> making;
-    for (int worker = 0; worker < workers; ++worker)
-        making.push_back(std::async(std::launch::async,
-                                    [this, worker] { return std::make_unique<PrivateCheckPackage>(login_, worker); }));
-    std::vector<std::unique_ptr<PrivateCheckPackage>> packages;
-    for (auto& package : making) packages.push_back(package.get());
+    // Read once for all workers: each check runs them with a result table of its own.
+    const tooldb::Recordset checkRows = OpenRecordset(kCheckRowsSql, *login_.cnTool);
 
     std::atomic<int> next{0};
     std::vector<std::jthread> threads;
     for (int worker = 0; worker < workers; ++worker) {
-        threads.emplace_back([&, worker] {
+        threads.emplace_back([&] {
             for (int index = next++; index < targets_.size(); index = next++) {
                 if (cancelRequested()) return;
                 DatabaseCheck& check = checks[std::size_t(index)];
-                check = checkOne(targets_.at(index), *packages[std::size_t(worker)]);
+                check = checkOne(targets_.at(index), checkRows);
                 if (checked) checked(index, check);
             }
         });
@@ -140,7 +117,7 @@ void SweepRun::leave(RunContext* context) {
     running_.erase(context);
 }
 
-DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPackage& package) {
+DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const tooldb::Recordset& checkRows) {
     DatabaseCheck check{target};
     Session session = login_.packageAndLogin();
     session.gZTName = target.accountId;
@@ -153,12 +130,8 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
                 if (warning_) warning_(message);
             });
         });
-        // The history names the package the operator chose.
         history::startRecording(*recorder, session, history::RunKind::Check);
     }
-    // The scripts run from the worker's private copy, its tool database read
-    // through package.reads().
-    session.gToolFolder = package.folder();
     try {
         session.cnAccount =
             odbc::Connection::open(accountLogin(session), kLoginTimeoutSeconds);
@@ -174,8 +147,6 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
         if (recorder) recorder->finish(runEnd(history::RunStatus::Cancelled, RunContext::cancelledText()));
         return check;
     }
-    const Workbench workbench(session, package.reads(),
-                              [&context](const QString&, const RunWork& work) { return work(context); });
     const ResultReceiver keep{
         [&](const QStringList& columns) { check.columns = columns; },
         [&](const ResultBlock& block) {
@@ -186,10 +157,10 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const PrivateCheckPa
             }
         },
     };
-    const CheckOutcome outcome = workbench.check(recorder ? recorder->recording(keep) : keep);
+    if (recorder) context.setScriptEnded(history::scriptRecording(*recorder));
+    const CheckOutcome outcome = runCheck(session, checkRows, recorder ? recorder->recording(keep) : keep, context);
     leave(&context);
     if (recorder) recorder->finish(history::checkRunEnd(outcome));
-    dropResultTable(*session.cnAccount, package.resultTable());
 
     if (outcome.kind == CheckOutcome::Kind::Finished) {
         check.findings = outcome.findings;

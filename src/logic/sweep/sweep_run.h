@@ -33,13 +33,12 @@ struct DatabaseCheck {
 };
 
 // Runs a package's check run on many account-set databases of one server,
-// `jobs` databases at a time. Each worker has its own session, its own
-// connection per database and its own copy of the package
-// (PrivateCheckPackage), so checks at once never meet.
+// `jobs` databases at a time. Each check has its own session, connection
+// and result table (see ResultTable), so checks at once never meet.
 class SweepRun {
 public:
-    // `login` gives the package, server, login and edition; it must outlive
-    // the run.
+    // `login` gives the package (its tool database open), server, login and
+    // edition; it must outlive the run.
     SweepRun(const Session& login, QList<SweepTarget> targets, int jobs);
 
     // Called on the worker thread as each database's check ends, with its
@@ -61,7 +60,7 @@ public:
     void recordInto(QString historyPath, std::function<void(const QString& message)> warning);
 
 private:
-    DatabaseCheck checkOne(const SweepTarget& target, const class PrivateCheckPackage& package);
+    DatabaseCheck checkOne(const SweepTarget& target, const tooldb::Recordset& checkRows);
     bool cancelRequested();
     bool enter(RunContext* context);
     void leave(RunContext* context);

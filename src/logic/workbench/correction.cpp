@@ -1,6 +1,7 @@
 #include "logic/workbench/correction.h"
 
-#include "logic/login/server_failure_text.h"
+#include "logic/workbench/program_statements.h"
+#include "logic/workbench/result_table_hold.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_runner.h"
 #include "platform/odbc/odbc.h"
@@ -21,39 +22,27 @@ const QString kBegin = QStringLiteral("SET XACT_ABORT ON; BEGIN TRANSACTION");
 const QString kCommit = QStringLiteral("COMMIT TRANSACTION; SET XACT_ABORT OFF");
 const QString kRollback = QStringLiteral("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION; SET XACT_ABORT OFF");
 
-void send(odbc::Connection& account, const QString& sql) {
-    odbc::Statement statement(account);
-    statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
-    statement.execute(sql);
-    statement.discardResults();
+const QString kBeforePhase = QStringLiteral("修复前检查");
+const QString kCorrectionPhase = QStringLiteral("修复");
+const QString kAfterPhase = QStringLiteral("修复后重新检查");
+
+qint64 openTransactions(const ProgramStatements& statements, const QString& script) {
+    return statements
+        .value(QStringLiteral("select @@TRANCOUNT"), QStringLiteral("%1：脚本 %2 之后查询事务层数").arg(kCorrectionPhase, script))
+        .value_or(QString())
+        .toLongLong();
 }
 
-qint64 openTransactions(odbc::Connection& account) {
-    odbc::Statement statement(account);
-    statement.setQueryTimeout(kScriptQueryTimeoutSeconds);
-    statement.execute(QStringLiteral("select @@TRANCOUNT"));
-    while (statement.columnCount() == 0) {
-        if (!statement.nextResult()) return 0;
-    }
-    return statement.fetch() ? statement.text(0).value_or(QString()).toLongLong() : 0;
-}
-
-// A connection that is gone has been rolled back by the server; any other
-// failure of the rollback leaves the server to roll back when the
-// connection ends, so there is nothing better to do than go on.
-void rollbackQuietly(odbc::Connection& account) {
+// Undoes the open transaction. When the rollback itself fails on a
+// connection that still answers, the connection is ended, which makes the
+// server roll back: a transaction is never left open for a later statement
+// to commit.
+void rollBack(odbc::Connection& account) {
     try {
-        send(account, kRollback);
-    } catch (const odbc::Error&) {
+        ProgramStatements(account, nullptr).send(kRollback, kCorrectionPhase);
+    } catch (const StatementFailure&) {
+        account.disconnect();
     }
-}
-
-RunOutcome failedOn(const odbc::Error& error, const QString& script = QString()) {
-    RunOutcome outcome = RunOutcome::failed(serverFailureText(error));
-    outcome.script = script;
-    outcome.serverError = error.nativeError();
-    if (error.connectionLost()) outcome.kind = RunOutcome::Kind::ConnectionLost;
-    return outcome;
 }
 
 }  // namespace
@@ -73,24 +62,24 @@ Correction::Correction(Correction&& other) noexcept
     : outcome_(std::move(other.outcome_)), transaction_(std::exchange(other.transaction_, nullptr)) {}
 
 Correction::~Correction() {
-    if (transaction_) rollbackQuietly(*transaction_);
+    if (transaction_) rollBack(*transaction_);
 }
 
 void Correction::commit() {
     if (!transaction_) return;
     odbc::Connection& account = *std::exchange(transaction_, nullptr);
     try {
-        send(account, kCommit);
+        ProgramStatements(account, nullptr).send(kCommit, QStringLiteral("提交修复"));
         outcome_.changes = CorrectionChanges::Kept;
-    } catch (const odbc::Error& error) {
+    } catch (const StatementFailure& failure) {
         outcome_.kind = CorrectionOutcome::Kind::Failed;
-        outcome_.run = failedOn(error);
+        outcome_.run = failure.outcome;
         // A connection lost while committing may have lost it before or
         // after the server committed: nobody can tell.
-        if (error.connectionLost()) {
+        if (failure.outcome.kind == RunOutcome::Kind::ConnectionLost) {
             outcome_.changes = CorrectionChanges::MaybeKept;
         } else {
-            rollbackQuietly(account);
+            rollBack(account);
             outcome_.changes = CorrectionChanges::Undone;
         }
     }
@@ -98,7 +87,7 @@ void Correction::commit() {
 
 void Correction::rollback() {
     if (!transaction_) return;
-    rollbackQuietly(*std::exchange(transaction_, nullptr));
+    rollBack(*std::exchange(transaction_, nullptr));
     outcome_.changes = CorrectionChanges::Undone;
 }
 
@@ -118,35 +107,43 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
     auto stop = [&](CorrectionOutcome::Kind kind, RunOutcome where, bool somethingRan) {
         outcome.kind = kind;
         outcome.run = std::move(where);
-        if (transaction) rollbackQuietly(*account);
+        if (transaction) rollBack(*account);
         outcome.changes = !transaction && somethingRan ? CorrectionChanges::MaybeKept : CorrectionChanges::Undone;
         return Correction(std::move(outcome));
     };
-    if (transaction) {
-        try {
+    // The correction scripts may read the findings of the check before them:
+    // all scripts of the run share its result table.
+    const ResultTable table = resultTableFor(session, steps.checks, &steps.corrections);
+    std::optional<ResultTableHold> hold;
+    bool somethingRan = false;
+    try {
+        hold.emplace(account, table, context);
+        if (transaction) {
+            const ProgramStatements statements(*account, &context);
             // The transaction stays in the database it starts in.
-            send(*account, useStatement(session.gDatabaseName));
-            send(*account, kBegin);
-        } catch (const odbc::Error& error) {
-            return stop(CorrectionOutcome::Kind::Failed, failedOn(error), false);
+            statements.send(useStatement(session.gDatabaseName),
+                            QStringLiteral("切换到数据库 %1").arg(session.gDatabaseName));
+            statements.send(kBegin, QStringLiteral("开始修复事务"));
         }
+    } catch (const StatementFailure& failure) {
+        return stop(CorrectionOutcome::Kind::Failed, failure.outcome, false);
     }
 
     const bool counting = !steps.checks.rows.empty();
     if (counting) {
-        const CheckOutcome before = runCheckPass(session, steps.checks, ResultReceiver::discarding(), context);
+        const CheckOutcome before =
+            runCheckPass(session, steps.checks, table, ResultReceiver::discarding(), context, kBeforePhase);
         if (before.kind == CheckOutcome::Kind::Failed)
             return stop(CorrectionOutcome::Kind::Failed, before.failure, false);
         if (before.kind == CheckOutcome::Kind::Finished) outcome.before = before.findings;
     }
 
-    bool somethingRan = false;
     for (std::size_t row = 0; row < steps.corrections.rows.size(); ++row) {
         const QVariant path = steps.corrections.value(row, QStringLiteral("cPath"));
         if (!hasScript(path)) continue;
         if (context.cancelRequested())
             return stop(CorrectionOutcome::Kind::Failed, RunOutcome::cancelled(), somethingRan);
-        RunOutcome script = RunScriptFile(session, path.toString(), &context);
+        RunOutcome script = RunScriptFile(session, path.toString(), &context, &table);
         context.scriptEnded(resolvePackagePath(session.gToolFolder, path.toString()), script);
         if (!script.succeeded()) {
             const bool refused =
@@ -159,9 +156,11 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
         if (!transaction) continue;
         qint64 open = 0;
         try {
-            open = openTransactions(*account);
-        } catch (const odbc::Error& error) {
-            return stop(CorrectionOutcome::Kind::Failed, failedOn(error, script.script), true);
+            open = openTransactions(ProgramStatements(*account, &context), script.script);
+        } catch (const StatementFailure& failure) {
+            RunOutcome where = failure.outcome;
+            where.script = script.script;
+            return stop(CorrectionOutcome::Kind::Failed, std::move(where), true);
         }
         if (open == 0) {
             outcome.kind = CorrectionOutcome::Kind::TransactionEnded;
@@ -171,7 +170,7 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
                 QStringLiteral("脚本 %1 自行提交或回滚了修复所用的事务，修复在此停止，之后的脚本没有执行。")
                     .arg(script.script);
             outcome.changes = CorrectionChanges::MaybeKept;
-            rollbackQuietly(*account);  // only switches XACT_ABORT off: no transaction is open
+            rollBack(*account);  // only switches XACT_ABORT off: no transaction is open
             return Correction(std::move(outcome));
         }
         if (open > 1) {
@@ -184,10 +183,24 @@ Correction Correction::run(const Session& session, const CorrectionSteps& steps,
     }
 
     if (counting) {
-        const CheckOutcome after = runCheckPass(session, steps.checks, receiver, context);
+        const CheckOutcome after = runCheckPass(session, steps.checks, table, receiver, context, kAfterPhase);
         if (after.kind == CheckOutcome::Kind::Failed)
             return stop(CorrectionOutcome::Kind::Failed, after.failure, somethingRan);
-        if (after.kind == CheckOutcome::Kind::Finished) outcome.after = after.findings;
+        if (after.kind == CheckOutcome::Kind::Finished) {
+            outcome.after = after.findings;
+        } else if (transaction && outcome.before) {
+            // The table the check before found is gone: nothing is kept that
+            // was not checked again.
+            return stop(CorrectionOutcome::Kind::Failed,
+                        RunOutcome::failed(QStringLiteral("%1：结果表 %2 不存在，无法确认修复的结果，修复已撤销。")
+                                               .arg(kAfterPhase, table.packageName())),
+                        somethingRan);
+        }
+    }
+    try {
+        hold->release(kAfterPhase);
+    } catch (const StatementFailure& failure) {
+        return stop(CorrectionOutcome::Kind::Failed, failure.outcome, somethingRan);
     }
     outcome.kind = CorrectionOutcome::Kind::Ran;
     outcome.changes = transaction ? CorrectionChanges::Pending : CorrectionChanges::Kept;

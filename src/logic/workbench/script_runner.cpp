@@ -1,9 +1,12 @@
 #include "logic/workbench/script_runner.h"
 
 #include "logic/login/server_failure_text.h"
+#include "logic/workbench/program_statements.h"
+#include "logic/workbench/result_table.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/script_batches.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/sql_quoting.h"
 #include "platform/text/windows_path.h"
 
 #include <QRegularExpression>
@@ -29,9 +32,7 @@ QString useStatement(const QString& databaseName) {
     // _, @, # and $.
     static const QRegularExpression plain(QStringLiteral("^[\\p{L}_@#][\\p{L}\\p{N}_@#$]*$"));
     if (plain.match(databaseName).hasMatch()) return QStringLiteral("Use ") + databaseName;
-    QString doubled = databaseName;
-    doubled.replace(QLatin1String("]"), QLatin1String("]]"));
-    return QStringLiteral("Use [") + doubled + QLatin1Char(']');
+    return QStringLiteral("Use ") + sqlName(databaseName);
 }
 
 RunOutcome runScript(const ScriptRun& run) {
@@ -53,7 +54,7 @@ RunOutcome runScript(const ScriptRun& run) {
             ++outcome.batch;
             outcome.line = firstLine;
             if (context) context->showBatch(outcome.batch);
-            send(statement, batch);
+            send(statement, run.resultTable ? run.resultTable->rewrite(batch) : batch);
         });
         return outcome;
     } catch (const Cancelled&) {
@@ -66,7 +67,9 @@ RunOutcome runScript(const ScriptRun& run) {
                        : error.connectionLost()              ? RunOutcome::Kind::ConnectionLost
                                                              : RunOutcome::Kind::Failed;
         outcome.message = outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
-                                                                      : serverFailureText(error);
+                          : outcome.batch == 0
+                              ? statementFailure(QStringLiteral("切换到数据库 %1").arg(run.databaseName), error, context).message
+                              : serverFailureText(error);
         if (outcome.kind == RunOutcome::Kind::Failed) outcome.serverError = error.nativeError();
     } catch (const Error& error) {
         // The file could not be read; its message names the file and line.
@@ -75,13 +78,15 @@ RunOutcome runScript(const ScriptRun& run) {
     return outcome;
 }
 
-RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context) {
+RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context,
+                         const ResultTable* resultTable) {
     ScriptRun run;
     run.connection = session.cnAccount.get();
     run.databaseName = session.gDatabaseName;
     run.path = resolvePackagePath(session.gToolFolder, fileName);
     run.script = fileName;
     run.context = context;
+    run.resultTable = resultTable;
     if (context) context->showScript(fileName);
     return runScript(run);
 }

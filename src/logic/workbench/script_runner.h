@@ -8,6 +8,7 @@
 namespace tallomar {
 
 namespace odbc { class Connection; }
+class ResultTable;
 class RunContext;
 
 // How long the server may take to answer each request of a batch.
@@ -21,6 +22,7 @@ struct ScriptRun {
     QString script;                          // the script as the package names it, for the outcome
     int queryTimeoutSeconds = kScriptQueryTimeoutSeconds;
     RunContext* context = nullptr;           // progress and Cancel, when run behind a dialog
+    const ResultTable* resultTable = nullptr;  // the run's result table, which each batch names
 };
 
 // "Use " + the database's name: as it stands when it is a plain name,
@@ -37,7 +39,9 @@ RunOutcome runScript(const ScriptRun& run);
 // Runs the package script `fileName` (as stored in the tool database: "\"
 // between folders, any letter case) of the session's package folder in its
 // gDatabaseName on its cnAccount, on the calling thread; with a context,
-// reporting progress to and stopping on the Cancel of `context`.
-RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context = nullptr);
+// reporting progress to and stopping on the Cancel of `context`; with a
+// result table, each batch naming the run's own (see ResultTable).
+RunOutcome RunScriptFile(const Session& session, const QString& fileName, RunContext* context = nullptr,
+                         const ResultTable* resultTable = nullptr);
 
 }  // namespace tallomar

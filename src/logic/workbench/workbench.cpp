@@ -10,7 +10,6 @@ namespace tallomar {
 
 namespace {
 
-const QString kCheckRowsSql = QStringLiteral("select * from File where cSign='校验' order by iOrder");
 const QString kCorrectionRowsSql = QStringLiteral("select * from File where cSign='订正' order by iOrder");
 }  // namespace
 
@@ -67,7 +66,7 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
         return outcome;
     }
     auto work = [&](RunContext& run) {
-        outcome = runCheckPass(session_, rows, receiver, run);
+        outcome = runCheck(session_, rows, receiver, run);
         return outcome.failure;
     };
     try {

@@ -81,16 +81,20 @@ std::unique_ptr<Connection> Connection::open(const ServerLogin& login, int login
         connection = open(plan.connectionString, loginTimeoutSeconds);
     }
     if (!plan.databaseAfterLogin.isEmpty()) {
-        QString name = plan.databaseAfterLogin;
-        name.replace(QLatin1String("]"), QLatin1String("]]"));
         Statement use(*connection);
-        use.execute(QStringLiteral("USE [") + name + QLatin1Char(']'));
+        use.execute(QStringLiteral("USE ") + sqlName(plan.databaseAfterLogin));
         use.discardResults();
     }
     return connection;
 }
 
-bool Connection::isDead() const { return connectionDead(handles_->connection); }
+bool Connection::isDead() const { return !handles_->connected || connectionDead(handles_->connection); }
+
+void Connection::disconnect() {
+    if (!handles_->connected) return;
+    SQLDisconnect(handles_->connection);
+    handles_->connected = false;
+}
 
 void* Connection::handle() const { return handles_->connection; }
 

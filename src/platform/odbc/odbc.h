@@ -56,8 +56,12 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // True when the driver reports the connection lost.
+    // True when the driver reports the connection lost, or after disconnect().
     bool isDead() const;
+    // Ends the session on the server now, which rolls back any transaction
+    // it holds: for when a rollback itself failed and nothing else can be
+    // trusted to undo it. Statements on the connection fail afterwards.
+    void disconnect();
     // The ODBC connection handle (SQLHDBC), for the statement class.
     void* handle() const;
 
