@@ -1,47 +1,18 @@
-#include "sandbox/tsql_translator.h"
-
+#include "sandbox/tsql_translator_internal.h"
 #include "sandbox/tds_protocol.h"
-#include "sandbox/tsql_lexer.h"
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <regex>
 #include <set>
+#include <string>
+#include <utility>
 
 namespace tallomar::sandbox {
-namespace {
-
-using Kind = TsqlToken::Kind;
-
-// Placeholders for database names in translated SQL, bound per run because
-// USE changes which database is SQLite's "main" in the middle of a batch.
-// They are bytes that UTF-8 never uses, so that no text of the batch, not
-// even a control character in a string, is taken for one.
-constexpr char PlaceholderOpen = '\xFD';
-constexpr char PlaceholderClose = '\xFE';
-constexpr char CurrentDatabaseName = '\xFF';
-
-const std::set<std::string> statementStarts = {
-    "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",
-    "USE", "SET", "PRINT", "RAISERROR", "IF", "BEGIN", "END", "ELSE", "DECLARE",
-    "EXEC", "EXECUTE", "WHILE", "RETURN", "GOTO", "MERGE", "GRANT", "REVOKE", "DENY",
-    "COMMIT", "ROLLBACK", "SAVE", "BREAK", "CONTINUE", "WAITFOR", "WITH", "BACKUP", "RESTORE"};
-
-// Words that separate operands: an addition never reaches across them.
-const std::set<std::string> keywords = {
-    "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "AS", "ON", "JOIN", "INNER", "LEFT",
-    "RIGHT", "FULL", "OUTER", "CROSS", "GROUP", "ORDER", "BY", "HAVING", "UNION", "ALL",
-    "DISTINCT", "TOP", "INTO", "VALUES", "SET", "CASE", "WHEN", "THEN", "ELSE", "END",
-    "IS", "IN", "LIKE", "BETWEEN", "EXISTS", "ASC", "DESC", "INSERT", "UPDATE", "DELETE",
-    "CREATE", "DROP", "TABLE", "ESCAPE", "COLLATE", "EXCEPT", "INTERSECT", "WITH",
-    "PERCENT", "PRIMARY", "KEY", "DEFAULT", "CONSTRAINT", "REFERENCES", "UNIQUE",
-    "CHECK", "FOREIGN", "IF", "VIEW", "INDEX", "ADD", "COLUMN", "ALTER", "TRUNCATE"};
-
-bool isKeyword(const TsqlToken& token) {
-    return token.kind == Kind::Word && keywords.count(upperAscii(token.text)) > 0;
-}
+namespace tsql {
 
 bool equalsNoCase(std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); }
 
@@ -77,6 +48,123 @@ ServerMessage syntaxError(const std::string& near, int line) {
     return {102, 15, 1, "Incorrect syntax near '" + near + "'.", line};
 }
 
+[[noreturn]] void notUnderstood(const std::string& what, int line) {
+    throw TsqlError({102, 15, 1, "The sandbox server does not understand " + what + ".", line});
+}
+
+[[noreturn]] void Translator::syntaxErrorAt(std::size_t index) const {
+    if (index >= tokens_.size()) throw TsqlError(syntaxError("end of batch", lastLine()));
+    const auto& token = tokens_[index];
+    throw TsqlError(syntaxError(token.text, token.line));
+}
+
+namespace {
+
+const std::set<std::string> statementStarts = {
+    "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",
+    "USE", "SET", "PRINT", "RAISERROR", "IF", "BEGIN", "END", "ELSE", "DECLARE",
+    "EXEC", "EXECUTE", "WHILE", "RETURN", "GOTO", "MERGE", "GRANT", "REVOKE", "DENY",
+    "COMMIT", "ROLLBACK", "SAVE", "BREAK", "CONTINUE", "WAITFOR", "WITH", "BACKUP", "RESTORE"};
+
+}  // namespace
+
+std::vector<TsqlStatement> Translator::run() {
+    std::vector<TsqlStatement> statements;
+    while (pos_ < tokens_.size()) {
+        if (tokens_[pos_].isSymbol(";")) {
+            ++pos_;
+            continue;
+        }
+        statements.push_back(statement());
+    }
+    return statements;
+}
+
+bool Translator::startsStatement(std::size_t index) const {
+    return index < tokens_.size() && tokens_[index].kind == Kind::Word &&
+           statementStarts.count(upperAscii(tokens_[index].text)) > 0;
+}
+
+TsqlStatement Translator::statement() {
+    const TsqlToken& first = peek();
+    if (first.kind != Kind::Word) syntaxErrorAt(pos_);
+    const std::string word = upperAscii(first.text);
+    if (word == "USE") return useStatement();
+    if (word == "SET") return setStatement();
+    if (word == "PRINT") return printStatement();
+    if (word == "RAISERROR") return raiseErrorStatement();
+    if (word == "IF") return ifStatement();
+    if (word == "BEGIN" && (peek(1).isWord("TRAN") || peek(1).isWord("TRANSACTION"))) return transactionStatement();
+    if (word == "BEGIN") return blockStatement();
+    if (word == "COMMIT" || word == "ROLLBACK" || word == "SAVE") return transactionStatement();
+    if (word == "WAITFOR") return waitForStatement();
+    if ((word == "CREATE" || word == "ALTER" || word == "DROP") && peek(1).isWord("DATABASE"))
+        return notInTransactionStatement(word + " DATABASE", 226);
+    if (word == "BACKUP" || word == "RESTORE") return notInTransactionStatement(word, 3021);
+    if (word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" ||
+        word == "CREATE" || word == "DROP" || word == "TRUNCATE" || word == "ALTER" ||
+        word == "WITH")
+        return sqlStatement();
+    if (statementStarts.count(word)) {
+        if (word == "END" || word == "ELSE") syntaxErrorAt(pos_);
+        notUnderstood(word + " statements", first.line);
+    }
+    syntaxErrorAt(pos_);
+}
+
+// End of a statement whose extent is not given by its grammar: the next
+// statement keyword, a semicolon or the end of the batch.
+std::size_t Translator::simpleStatementEnd(std::size_t from) const {
+    int depth = 0;
+    CaseNesting cases;
+    for (std::size_t i = from; i < tokens_.size(); ++i) {
+        const auto& token = tokens_[i];
+        if (token.isSymbol("(")) ++depth;
+        else if (token.isSymbol(")")) --depth;
+        else if (depth > 0 || cases.takes(token)) continue;
+        else if (token.isSymbol(";") || startsStatement(i)) return i;
+    }
+    return tokens_.size();
+}
+
+// The extent of a SQL statement: keywords that begin statements end it,
+// except where they belong to it (INSERT ... SELECT, UPDATE ... SET,
+// UNION SELECT, CASE ... END, DROP TABLE IF EXISTS).
+std::size_t Translator::sqlStatementEnd(std::size_t from) const {
+    const std::string kind = upperAscii(tokens_[from].text);
+    int depth = 0;
+    CaseNesting cases;
+    bool sawSelect = kind == "SELECT";
+    bool sawSet = false;
+    for (std::size_t i = from + 1; i < tokens_.size(); ++i) {
+        const auto& token = tokens_[i];
+        if (token.isSymbol("(")) { ++depth; continue; }
+        if (token.isSymbol(")")) { --depth; continue; }
+        if (depth > 0) continue;
+        if (token.isSymbol(";")) return i;
+        if (token.kind != Kind::Word) continue;
+        const std::string word = upperAscii(token.text);
+        if (word == "VALUES") sawSelect = true;  // INSERT ... VALUES takes no SELECT after it
+        if (cases.takes(token)) continue;
+        if (!statementStarts.count(word)) continue;
+        const auto& previous = tokens_[i - 1];
+        if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) ||
+                                 previous.isWord("UNION") || previous.isWord("ALL") ||
+                                 previous.isWord("EXCEPT") || previous.isWord("INTERSECT"))) {
+            sawSelect = true;
+            continue;
+        }
+        if (word == "SET" && kind == "UPDATE" && !sawSet) { sawSet = true; continue; }
+        if (word == "IF" && (previous.isWord("TABLE") || previous.isWord("VIEW"))) continue;
+        if ((word == "DELETE" || word == "UPDATE") && previous.isWord("ON")) continue;
+        if (word == "WITH") continue;  // table hints, never a new statement here
+        return i;
+    }
+    return tokens_.size();
+}
+
+namespace {
+
 // The whole part of a number argument (".7" is 0); a number beyond int's
 // range becomes int's limit, which the severity and state checks treat as
 // any other value out of their range.
@@ -87,9 +175,388 @@ int wholeNumber(const std::string& text) {
     return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-[[noreturn]] void notUnderstood(const std::string& what, int line) {
-    throw TsqlError({102, 15, 1, "The sandbox server does not understand " + what + ".", line});
+// printf-style placeholders of RAISERROR: %s, %d, %i, %u and %%.
+std::string formatMessage(const std::string& format, const std::vector<TsqlToken>& arguments,
+                          std::size_t next) {
+    std::string text;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 >= format.size()) {
+            text += format[i];
+            continue;
+        }
+        const char kind = format[++i];
+        if (kind == '%') {
+            text += '%';
+        } else if (kind == 's' || kind == 'd' || kind == 'i' || kind == 'u') {
+            text += next < arguments.size() ? arguments[next++].text : "(null)";
+        } else {
+            text += '%';
+            text += kind;
+        }
+    }
+    return text;
 }
+
+}  // namespace
+
+TsqlStatement Translator::useStatement() {
+    TsqlStatement use;
+    use.kind = TsqlStatement::Kind::Use;
+    use.line = peek().line;
+    ++pos_;
+    const auto& name = peek();
+    if (atEnd() || (name.kind != Kind::Word && name.kind != Kind::QuotedName)) syntaxErrorAt(pos_);
+    use.database = name.text;
+    ++pos_;
+    return use;
+}
+
+// BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] [name] | WORK],
+// ROLLBACK [TRAN[SACTION] [name] | WORK], SAVE TRAN[SACTION] name.
+TsqlStatement Translator::transactionStatement() {
+    using Verb = TsqlStatement::TransactionVerb;
+    TsqlStatement transaction;
+    transaction.kind = TsqlStatement::Kind::Transaction;
+    transaction.line = peek().line;
+    const std::string verb = upperAscii(peek().text);
+    transaction.transaction = verb == "BEGIN"    ? Verb::Begin
+                              : verb == "COMMIT" ? Verb::Commit
+                              : verb == "SAVE"   ? Verb::Save
+                                                 : Verb::Rollback;
+    ++pos_;
+    const bool namable = peek().isWord("TRAN") || peek().isWord("TRANSACTION");
+    if (namable) ++pos_;
+    else if (verb == "SAVE") syntaxErrorAt(pos_);
+    else if (peek().isWord("WORK")) ++pos_;
+    if (namable && peek().kind == Kind::Variable) notUnderstood("transaction names in variables", transaction.line);
+    if (namable && (peek().kind == Kind::QuotedName || (peek().kind == Kind::Word && !startsStatement(pos_)))) {
+        transaction.name = peek().text;
+        ++pos_;
+    }
+    if (verb == "SAVE" && transaction.name.empty()) syntaxErrorAt(pos_);
+    if (peek().isWord("WITH")) notUnderstood(verb + " TRANSACTION ... WITH", transaction.line);
+    if (transaction.transaction == Verb::Begin) transactionMayBeOpen_ = true;
+    return transaction;
+}
+
+// WAITFOR DELAY 'hh:mm[:ss[.fff]]'.
+TsqlStatement Translator::waitForStatement() {
+    TsqlStatement wait;
+    wait.kind = TsqlStatement::Kind::WaitFor;
+    wait.line = peek().line;
+    ++pos_;
+    if (!peek().isWord("DELAY")) notUnderstood("WAITFOR other than WAITFOR DELAY", wait.line);
+    ++pos_;
+    if (peek().kind != Kind::String) notUnderstood("WAITFOR DELAY other than a constant time", wait.line);
+    static const std::regex time(R"(\s*(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3}))?)?\s*)");
+    std::smatch parts;
+    const std::string text = peek().text;
+    const bool matched = std::regex_match(text, parts, time);
+    const int hours = matched ? std::stoi(parts[1]) : 0;
+    const int minutes = matched ? std::stoi(parts[2]) : 0;
+    const int seconds = matched && parts[3].matched ? std::stoi(parts[3]) : 0;
+    if (!matched || hours > 23 || minutes > 59 || seconds > 59)
+        throw TsqlError({148, 15, 1, "Incorrect time syntax in time string '" + text + "' used with WAITFOR.", wait.line});
+    std::string fraction = parts[4].matched ? parts[4].str() : "";
+    fraction.append(3 - fraction.size(), '0');
+    wait.delay = std::chrono::hours(hours) + std::chrono::minutes(minutes) + std::chrono::seconds(seconds) +
+                 std::chrono::milliseconds(std::stoi(fraction));
+    ++pos_;
+    return wait;
+}
+
+// ALTER/CREATE/DROP DATABASE, BACKUP, RESTORE: not run here at all, but
+// inside a transaction they fail as SQL Server fails them there.
+TsqlStatement Translator::notInTransactionStatement(const std::string& name, int number) {
+    const int line = peek().line;
+    if (!transactionMayBeOpen_) notUnderstood(name, line);
+    TsqlStatement refused;
+    refused.kind = TsqlStatement::Kind::NotInTransaction;
+    refused.line = line;
+    refused.name = name;
+    refused.message = number == 226
+                          ? ServerMessage{226, 16, 6, name + " statement not allowed within multi-statement transaction.", line}
+                          : ServerMessage{number, 16, 1, "Cannot perform a backup or restore operation within a transaction.", line};
+    // Its options (ALTER DATABASE d SET ...) belong to it: it ends at a
+    // semicolon or at a statement on a later line.
+    ++pos_;
+    while (!atEnd() && !peek().isSymbol(";") && !(peek().line > line && startsStatement(pos_))) ++pos_;
+    return refused;
+}
+
+TsqlStatement Translator::setStatement() {
+    static const std::set<std::string> harmless = {
+        "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "ANSI_NULL_DFLT_ON",
+        "QUOTED_IDENTIFIER", "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "TEXTSIZE",
+        "LOCK_TIMEOUT", "DATEFORMAT", "DATEFIRST", "LANGUAGE",
+        "IMPLICIT_TRANSACTIONS", "CURSOR_CLOSE_ON_COMMIT", "NUMERIC_ROUNDABORT",
+        "TRANSACTION", "DEADLOCK_PRIORITY", "ROWCOUNT"};
+    TsqlStatement set;
+    set.line = peek().line;
+    ++pos_;
+    const std::string option = upperAscii(peek().text);
+    if (atEnd() || peek().kind != Kind::Word) syntaxErrorAt(pos_);
+    ++pos_;
+    if (option == "NOCOUNT" || option == "XACT_ABORT") {
+        set.kind = option == "NOCOUNT" ? TsqlStatement::Kind::NoCount : TsqlStatement::Kind::XactAbort;
+        if (peek().isWord("ON")) set.flag = true;
+        else if (!peek().isWord("OFF")) syntaxErrorAt(pos_);
+        ++pos_;
+        return set;
+    }
+    if (option == "ROWCOUNT" && !(peek().kind == Kind::Number && peek().text == "0"))
+        notUnderstood("SET ROWCOUNT other than 0", set.line);
+    if (!harmless.count(option)) notUnderstood("SET " + option, set.line);
+    // Transactions begun by themselves would commit here at once,
+    // silently unlike SQL Server.
+    if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON")) notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
+    set.kind = TsqlStatement::Kind::Ignored;
+    pos_ = simpleStatementEnd(pos_);
+    return set;
+}
+
+TsqlStatement Translator::printStatement() {
+    TsqlStatement print;
+    print.kind = TsqlStatement::Kind::Print;
+    print.line = peek().line;
+    ++pos_;
+    const std::size_t end = simpleStatementEnd(pos_);
+    if (end == pos_) syntaxErrorAt(pos_);
+    print.sql = "SELECT " + translateRange(pos_, end);
+    pos_ = end;
+    return print;
+}
+
+TsqlStatement Translator::raiseErrorStatement() {
+    TsqlStatement raise;
+    raise.kind = TsqlStatement::Kind::RaiseError;
+    raise.line = peek().line;
+    ++pos_;
+    if (!peek().isSymbol("(")) notUnderstood("RAISERROR without parentheses", raise.line);
+    ++pos_;
+    std::vector<TsqlToken> arguments;
+    while (!atEnd() && !peek().isSymbol(")")) {
+        bool negative = false;
+        if (peek().isSymbol("-")) {
+            negative = true;
+            ++pos_;
+        }
+        TsqlToken argument = peek();
+        if (argument.kind != Kind::String && argument.kind != Kind::Number)
+            notUnderstood("RAISERROR arguments other than constants", raise.line);
+        if (negative) argument.text = "-" + argument.text;
+        arguments.push_back(argument);
+        ++pos_;
+        if (peek().isSymbol(",")) ++pos_;
+        else if (!peek().isSymbol(")")) syntaxErrorAt(pos_);
+    }
+    if (atEnd()) syntaxErrorAt(pos_);
+    ++pos_;
+    if (peek().isWord("WITH")) {
+        ++pos_;
+        while (peek().kind == Kind::Word || peek().isSymbol(",")) {
+            if (peek().isWord("LOG")) notUnderstood("RAISERROR WITH LOG", raise.line);
+            ++pos_;
+        }
+    }
+    if (arguments.size() < 3 || arguments[0].kind != Kind::String ||
+        arguments[1].kind != Kind::Number || arguments[2].kind != Kind::Number)
+        notUnderstood("RAISERROR other than RAISERROR('message', severity, state)", raise.line);
+    const int severity = wholeNumber(arguments[1].text);
+    if (severity < 0 || severity > 18) notUnderstood("RAISERROR with severity above 18", raise.line);
+    raise.message = {50000, severity, wholeNumber(arguments[2].text),
+                     formatMessage(arguments[0].text, arguments, 3), raise.line};
+    if (raise.message.state < 0 || raise.message.state > 255) raise.message.state = 1;
+    return raise;
+}
+
+// IF's condition runs up to the statement that it governs.
+TsqlStatement Translator::ifStatement() {
+    TsqlStatement branch;
+    branch.kind = TsqlStatement::Kind::If;
+    branch.line = peek().line;
+    ++pos_;
+    const std::size_t conditionEnd = simpleStatementEnd(pos_);
+    if (conditionEnd == pos_ || conditionEnd >= tokens_.size() || tokens_[conditionEnd].isSymbol(";"))
+        syntaxErrorAt(conditionEnd);
+    branch.sql = "SELECT CASE WHEN " + translateRange(pos_, conditionEnd) + " THEN 1 ELSE 0 END";
+    pos_ = conditionEnd;
+    branch.body.push_back(statement());
+    while (peek().isSymbol(";")) ++pos_;
+    if (peek().isWord("ELSE")) {
+        ++pos_;
+        branch.body.push_back(statement());
+    }
+    return branch;
+}
+
+TsqlStatement Translator::blockStatement() {
+    TsqlStatement block;
+    block.kind = TsqlStatement::Kind::Block;
+    block.line = peek().line;
+    ++pos_;
+    if (peek().isWord("TRY") || peek().isWord("DISTRIBUTED"))
+        notUnderstood("BEGIN " + upperAscii(peek().text), block.line);
+    for (;;) {
+        while (peek().isSymbol(";")) ++pos_;
+        if (atEnd()) syntaxErrorAt(pos_);
+        if (peek().isWord("END")) break;
+        block.body.push_back(statement());
+    }
+    ++pos_;
+    return block;
+}
+
+TsqlStatement Translator::sqlStatement() {
+    TsqlStatement sql;
+    sql.line = peek().line;
+    const std::size_t begin = pos_;
+    const std::size_t end = sqlStatementEnd(begin);
+    pos_ = end;
+    names_ = &sql.writtenNames;
+    const std::string kind = upperAscii(tokens_[begin].text);
+    if (kind == "SELECT" || kind == "WITH") translateSelect(sql, begin, end);
+    else if (kind == "INSERT") translateInsert(sql, begin, end);
+    else if (kind == "UPDATE") translateUpdate(sql, begin, end);
+    else if (kind == "DELETE") translateDelete(sql, begin, end);
+    else if (kind == "TRUNCATE") translateTruncate(sql, begin, end);
+    else translateDefinition(sql, begin, end);
+    names_ = nullptr;
+    return sql;
+}
+
+void Translator::translateSelect(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    sql.command = tds::CommandSelect;
+    const std::size_t into = topLevelWord(begin, end, "INTO");
+    if (into == end) {
+        sql.returnsRows = true;
+        sql.sql = translateRange(begin, end);
+        return;
+    }
+    // SELECT ... INTO target: the target is made from the query.
+    std::size_t afterName = into + 1;
+    const std::string target = nameAt(afterName, end);
+    if (target.empty()) syntaxErrorAt(into + 1);
+    // The query is what remains without "INTO target" (so that a TOP
+    // limit lands after all of it).
+    const std::size_t removed = afterName - into;
+    tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(into),
+                  tokens_.begin() + static_cast<std::ptrdiff_t>(afterName));
+    pos_ -= removed;
+    sql.sql = "CREATE TABLE " + target + " AS " + translateRange(begin, end - removed);
+    sql.countSql = "SELECT count(*) FROM " + target;
+}
+
+void Translator::translateInsert(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    sql.command = tds::CommandInsert;
+    if (tokens_[begin + 1 < end ? begin + 1 : begin].isWord("INTO")) {
+        sql.sql = translateRange(begin, end);
+    } else {
+        sql.sql = "INSERT INTO " + translateRange(begin + 1, end);
+    }
+    if (topLevelWord(begin, end, "EXEC") != end || topLevelWord(begin, end, "EXECUTE") != end)
+        notUnderstood("INSERT ... EXEC", sql.line);
+}
+
+void Translator::translateUpdate(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    sql.command = tds::CommandUpdate;
+    if (topLevelWord(begin, end, "FROM") != end) notUnderstood("UPDATE ... FROM", sql.line);
+    sql.sql = translateRange(begin, end);
+}
+
+void Translator::translateDelete(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    sql.command = tds::CommandDelete;
+    if (begin + 1 < end && tokens_[begin + 1].isWord("FROM")) {
+        if (topLevelWord(begin + 2, end, "FROM") != end) notUnderstood("DELETE ... FROM ... FROM", sql.line);
+        sql.sql = translateRange(begin, end);
+    } else {
+        if (topLevelWord(begin + 1, end, "FROM") != end) notUnderstood("DELETE table FROM ...", sql.line);
+        sql.sql = "DELETE FROM " + translateRange(begin + 1, end);
+    }
+}
+
+void Translator::translateTruncate(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    if (begin + 1 >= end || !tokens_[begin + 1].isWord("TABLE")) syntaxErrorAt(begin + 1);
+    sql.sql = "DELETE FROM " + translateRange(begin + 2, end);
+}
+
+// CREATE, DROP and ALTER of tables and indexes.
+void Translator::translateDefinition(TsqlStatement& sql, std::size_t begin, std::size_t end) {
+    const std::string verb = upperAscii(tokens_[begin].text);
+    std::size_t object = begin + 1;
+    if (verb == "CREATE" && object < end && tokens_[object].isWord("UNIQUE")) ++object;
+    if (verb == "CREATE" && object < end &&
+        (tokens_[object].isWord("CLUSTERED") || tokens_[object].isWord("NONCLUSTERED")))
+        ++object;
+    const std::string what = object < end ? upperAscii(tokens_[object].text) : "";
+    const bool table = what == "TABLE";
+    if (!table && what != "INDEX") notUnderstood(verb + " " + what, sql.line);
+    if (verb == "ALTER" && !table) notUnderstood("ALTER " + what, sql.line);
+    for (std::size_t i = begin; i < end; ++i) {
+        if (tokens_[i].isWord("IDENTITY")) notUnderstood("IDENTITY columns", tokens_[i].line);
+        if (verb == "ALTER" && tokens_[i].isWord("ALTER") && i > begin)
+            notUnderstood("ALTER TABLE ... ALTER COLUMN", tokens_[i].line);
+    }
+    definitions_ = true;
+    sql.sql = table ? translateRange(begin, end)
+                    : indexSql(verb, tokens_[begin + 1].isWord("UNIQUE"), object + 1, end, sql.line);
+    definitions_ = false;
+}
+
+// SQLite names an index's database on the index, not on its table:
+// CREATE INDEX db.ix ON t (...), DROP INDEX db.ix. T-SQL writes
+// CREATE INDEX ix ON db..t (...), DROP INDEX t.ix and DROP INDEX ix ON t.
+std::string Translator::indexSql(const std::string& verb, bool unique, std::size_t at, std::size_t end, int line) {
+    if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
+    std::vector<NamePart> index = readName(at, end);
+    std::vector<NamePart> table;
+    if (at < end && tokens_[at].isWord("ON")) {
+        ++at;
+        if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
+        table = readName(at, end);
+        if (index.size() != 1) notUnderstood("the index name '" + written(index) + "'", line);
+    } else if (verb == "DROP" && index.size() >= 2) {
+        table.assign(index.begin(), index.end() - 1);  // t.ix, db..t.ix
+        index.erase(index.begin(), index.end() - 1);
+    } else {
+        syntaxErrorAt(at);
+    }
+    std::string schema;
+    std::string tableSql;
+    if (table.size() == 1 && table[0].kind == Kind::TempName) {
+        schema = placeholder("tempdb");
+        tableSql = quoteName(tempTableName(table[0].text, context_.sessionId));
+    } else if (table.size() == 1 || (table.size() == 2 && equalsNoCase(table[0].text, "dbo"))) {
+        schema = "main";
+        tableSql = partSql(table.back());
+    } else if (table.size() == 3 && (table[1].text.empty() || equalsNoCase(table[1].text, "dbo"))) {
+        schema = placeholder(table[0].text);
+        tableSql = table[2].kind == Kind::TempName ? quoteName(tempTableName(table[2].text, context_.sessionId))
+                                                    : partSql(table[2]);
+    } else {
+        notUnderstood("the name '" + written(table) + "'", line);
+    }
+    const std::string indexName = schema + "." + partSql(index[0]);
+    if (verb == "DROP") {
+        if (at != end) syntaxErrorAt(at);
+        return "DROP INDEX " + indexName;
+    }
+    if (at >= end || !tokens_[at].isSymbol("(")) syntaxErrorAt(at);
+    return std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + indexName + " ON " + tableSql + " " +
+           translateRange(at, end);
+}
+
+namespace {
+
+// Words that separate operands: an addition never reaches across them.
+const std::set<std::string> keywords = {
+    "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "AS", "ON", "JOIN", "INNER", "LEFT",
+    "RIGHT", "FULL", "OUTER", "CROSS", "GROUP", "ORDER", "BY", "HAVING", "UNION", "ALL",
+    "DISTINCT", "TOP", "INTO", "VALUES", "SET", "CASE", "WHEN", "THEN", "ELSE", "END",
+    "IS", "IN", "LIKE", "BETWEEN", "EXISTS", "ASC", "DESC", "INSERT", "UPDATE", "DELETE",
+    "CREATE", "DROP", "TABLE", "ESCAPE", "COLLATE", "EXCEPT", "INTERSECT", "WITH",
+    "PERCENT", "PRIMARY", "KEY", "DEFAULT", "CONSTRAINT", "REFERENCES", "UNIQUE",
+    "CHECK", "FOREIGN", "IF", "VIEW", "INDEX", "ADD", "COLUMN", "ALTER", "TRUNCATE"};
 
 // One piece of translated expression text and how it binds.
 struct Item {
@@ -98,993 +565,482 @@ struct Item {
     Role role = Role::Operand;
 };
 
-struct NamePart {
-    std::string text;
-    Kind kind = Kind::Word;
-};
+Item symbolItem(const TsqlToken& token, const std::vector<Item>& before) {
+    if (token.text == "+") return {"+", Item::Role::Plus};
+    if (token.text == "-") return {"-", Item::Role::Minus};
+    if (token.text == "*") {
+        // A star after an operand multiplies; elsewhere it means all columns.
+        const bool multiplies = !before.empty() && before.back().role == Item::Role::Operand;
+        return {"*", multiplies ? Item::Role::Tight : Item::Role::Operand};
+    }
+    if (token.text == "/" || token.text == "%" || token.text == "~") return {token.text, Item::Role::Tight};
+    if (token.text == "!<") return {">=", Item::Role::Boundary};
+    if (token.text == "!>") return {"<=", Item::Role::Boundary};
+    if (token.text == "." ) return {".", Item::Role::Tight};
+    return {token.text, Item::Role::Boundary};
+}
 
-// CASE ... END nesting at one parenthesis level: the ELSE and END of a CASE
-// belong to it, not to the statement around it.
-struct CaseNesting {
-    int depth = 0;
-
-    // True when `token` is a CASE, or the ELSE or END of an open one.
-    bool takes(const TsqlToken& token) {
-        if (token.isWord("CASE")) {
-            ++depth;
-            return true;
+// Emits the items; within each run of operands, a binary + becomes
+// tsql_add(), which adds numbers and joins strings as SQL Server does,
+// and the right operand of / and % goes through tsql_divisor(), which
+// refuses a zero as SQL Server does (SQLite would answer NULL).
+std::string joinWithAddition(const std::vector<Item>& items) {
+    std::string sql;
+    const auto append = [&sql](const std::string& piece) {
+        if (!sql.empty() && piece != "," && piece != ")" && piece != ".") sql += ' ';
+        sql += piece;
+    };
+    std::size_t i = 0;
+    while (i < items.size()) {
+        if (items[i].role == Item::Role::Boundary) {
+            append(items[i++].sql);
+            continue;
         }
-        if (depth > 0 && token.isWord("END")) {
-            --depth;
-            return true;
-        }
-        return depth > 0 && token.isWord("ELSE");
-    }
-};
-
-class Translator {
-public:
-    Translator(std::vector<TsqlToken> tokens, const TranslationContext& context)
-        : tokens_(std::move(tokens)), context_(context), transactionMayBeOpen_(context.inTransaction) {}
-
-    std::vector<TsqlStatement> run() {
-        std::vector<TsqlStatement> statements;
-        while (pos_ < tokens_.size()) {
-            if (tokens_[pos_].isSymbol(";")) {
-                ++pos_;
-                continue;
-            }
-            statements.push_back(statement());
-        }
-        return statements;
-    }
-
-private:
-    bool atEnd() const { return pos_ >= tokens_.size(); }
-    const TsqlToken& peek(std::size_t ahead = 0) const {
-        static const TsqlToken none{};
-        return pos_ + ahead < tokens_.size() ? tokens_[pos_ + ahead] : none;
-    }
-    int lastLine() const { return tokens_.empty() ? 1 : tokens_.back().line; }
-
-    [[noreturn]] void syntaxErrorAt(std::size_t index) const {
-        if (index >= tokens_.size()) throw TsqlError(syntaxError("end of batch", lastLine()));
-        const auto& token = tokens_[index];
-        throw TsqlError(syntaxError(token.text, token.line));
-    }
-
-    bool startsStatement(std::size_t index) const {
-        return index < tokens_.size() && tokens_[index].kind == Kind::Word &&
-               statementStarts.count(upperAscii(tokens_[index].text)) > 0;
-    }
-
-    TsqlStatement statement() {
-        const TsqlToken& first = peek();
-        if (first.kind != Kind::Word) syntaxErrorAt(pos_);
-        const std::string word = upperAscii(first.text);
-        if (word == "USE") return useStatement();
-        if (word == "SET") return setStatement();
-        if (word == "PRINT") return printStatement();
-        if (word == "RAISERROR") return raiseErrorStatement();
-        if (word == "IF") return ifStatement();
-        if (word == "BEGIN" && (peek(1).isWord("TRAN") || peek(1).isWord("TRANSACTION"))) return transactionStatement();
-        if (word == "BEGIN") return blockStatement();
-        if (word == "COMMIT" || word == "ROLLBACK" || word == "SAVE") return transactionStatement();
-        if (word == "WAITFOR") return waitForStatement();
-        if ((word == "CREATE" || word == "ALTER" || word == "DROP") && peek(1).isWord("DATABASE"))
-            return notInTransactionStatement(word + " DATABASE", 226);
-        if (word == "BACKUP" || word == "RESTORE") return notInTransactionStatement(word, 3021);
-        if (word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" ||
-            word == "CREATE" || word == "DROP" || word == "TRUNCATE" || word == "ALTER" ||
-            word == "WITH")
-            return sqlStatement();
-        if (statementStarts.count(word)) {
-            if (word == "END" || word == "ELSE") syntaxErrorAt(pos_);
-            notUnderstood(word + " statements", first.line);
-        }
-        syntaxErrorAt(pos_);
-    }
-
-    TsqlStatement useStatement() {
-        TsqlStatement use;
-        use.kind = TsqlStatement::Kind::Use;
-        use.line = peek().line;
-        ++pos_;
-        const auto& name = peek();
-        if (atEnd() || (name.kind != Kind::Word && name.kind != Kind::QuotedName)) syntaxErrorAt(pos_);
-        use.database = name.text;
-        ++pos_;
-        return use;
-    }
-
-    // BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] [name] | WORK],
-    // ROLLBACK [TRAN[SACTION] [name] | WORK], SAVE TRAN[SACTION] name.
-    TsqlStatement transactionStatement() {
-        using Verb = TsqlStatement::TransactionVerb;
-        TsqlStatement transaction;
-        transaction.kind = TsqlStatement::Kind::Transaction;
-        transaction.line = peek().line;
-        const std::string verb = upperAscii(peek().text);
-        transaction.transaction = verb == "BEGIN"    ? Verb::Begin
-                                  : verb == "COMMIT" ? Verb::Commit
-                                  : verb == "SAVE"   ? Verb::Save
-                                                     : Verb::Rollback;
-        ++pos_;
-        const bool namable = peek().isWord("TRAN") || peek().isWord("TRANSACTION");
-        if (namable) ++pos_;
-        else if (verb == "SAVE") syntaxErrorAt(pos_);
-        else if (peek().isWord("WORK")) ++pos_;
-        if (namable && peek().kind == Kind::Variable) notUnderstood("transaction names in variables", transaction.line);
-        if (namable && (peek().kind == Kind::QuotedName || (peek().kind == Kind::Word && !startsStatement(pos_)))) {
-            transaction.name = peek().text;
-            ++pos_;
-        }
-        if (verb == "SAVE" && transaction.name.empty()) syntaxErrorAt(pos_);
-        if (peek().isWord("WITH")) notUnderstood(verb + " TRANSACTION ... WITH", transaction.line);
-        if (transaction.transaction == Verb::Begin) transactionMayBeOpen_ = true;
-        return transaction;
-    }
-
-    // WAITFOR DELAY 'hh:mm[:ss[.fff]]'.
-    TsqlStatement waitForStatement() {
-        TsqlStatement wait;
-        wait.kind = TsqlStatement::Kind::WaitFor;
-        wait.line = peek().line;
-        ++pos_;
-        if (!peek().isWord("DELAY")) notUnderstood("WAITFOR other than WAITFOR DELAY", wait.line);
-        ++pos_;
-        if (peek().kind != Kind::String) notUnderstood("WAITFOR DELAY other than a constant time", wait.line);
-        static const std::regex time(R"(\s*(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3}))?)?\s*)");
-        std::smatch parts;
-        const std::string text = peek().text;
-        const bool matched = std::regex_match(text, parts, time);
-        const int hours = matched ? std::stoi(parts[1]) : 0;
-        const int minutes = matched ? std::stoi(parts[2]) : 0;
-        const int seconds = matched && parts[3].matched ? std::stoi(parts[3]) : 0;
-        if (!matched || hours > 23 || minutes > 59 || seconds > 59)
-            throw TsqlError({148, 15, 1, "Incorrect time syntax in time string '" + text + "' used with WAITFOR.", wait.line});
-        std::string fraction = parts[4].matched ? parts[4].str() : "";
-        fraction.append(3 - fraction.size(), '0');
-        wait.delay = std::chrono::hours(hours) + std::chrono::minutes(minutes) + std::chrono::seconds(seconds) +
-                     std::chrono::milliseconds(std::stoi(fraction));
-        ++pos_;
-        return wait;
-    }
-
-    // ALTER/CREATE/DROP DATABASE, BACKUP, RESTORE: not run here at all, but
-    // inside a transaction they fail as SQL Server fails them there.
-    TsqlStatement notInTransactionStatement(const std::string& name, int number) {
-        const int line = peek().line;
-        if (!transactionMayBeOpen_) notUnderstood(name, line);
-        TsqlStatement refused;
-        refused.kind = TsqlStatement::Kind::NotInTransaction;
-        refused.line = line;
-        refused.name = name;
-        refused.message = number == 226
-                              ? ServerMessage{226, 16, 6, name + " statement not allowed within multi-statement transaction.", line}
-                              : ServerMessage{number, 16, 1, "Cannot perform a backup or restore operation within a transaction.", line};
-        // Its options (ALTER DATABASE d SET ...) belong to it: it ends at a
-        // semicolon or at a statement on a later line.
-        ++pos_;
-        while (!atEnd() && !peek().isSymbol(";") && !(peek().line > line && startsStatement(pos_))) ++pos_;
-        return refused;
-    }
-
-    // End of a statement whose extent is not given by its grammar: the next
-    // statement keyword, a semicolon or the end of the batch.
-    std::size_t simpleStatementEnd(std::size_t from) const {
-        int depth = 0;
-        CaseNesting cases;
-        for (std::size_t i = from; i < tokens_.size(); ++i) {
-            const auto& token = tokens_[i];
-            if (token.isSymbol("(")) ++depth;
-            else if (token.isSymbol(")")) --depth;
-            else if (depth > 0 || cases.takes(token)) continue;
-            else if (token.isSymbol(";") || startsStatement(i)) return i;
-        }
-        return tokens_.size();
-    }
-
-    TsqlStatement setStatement() {
-        static const std::set<std::string> harmless = {
-            "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "ANSI_NULL_DFLT_ON",
-            "QUOTED_IDENTIFIER", "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "TEXTSIZE",
-            "LOCK_TIMEOUT", "DATEFORMAT", "DATEFIRST", "LANGUAGE",
-            "IMPLICIT_TRANSACTIONS", "CURSOR_CLOSE_ON_COMMIT", "NUMERIC_ROUNDABORT",
-            "TRANSACTION", "DEADLOCK_PRIORITY", "ROWCOUNT"};
-        TsqlStatement set;
-        set.line = peek().line;
-        ++pos_;
-        const std::string option = upperAscii(peek().text);
-        if (atEnd() || peek().kind != Kind::Word) syntaxErrorAt(pos_);
-        ++pos_;
-        if (option == "NOCOUNT" || option == "XACT_ABORT") {
-            set.kind = option == "NOCOUNT" ? TsqlStatement::Kind::NoCount : TsqlStatement::Kind::XactAbort;
-            if (peek().isWord("ON")) set.flag = true;
-            else if (!peek().isWord("OFF")) syntaxErrorAt(pos_);
-            ++pos_;
-            return set;
-        }
-        if (option == "ROWCOUNT" && !(peek().kind == Kind::Number && peek().text == "0"))
-            notUnderstood("SET ROWCOUNT other than 0", set.line);
-        if (!harmless.count(option)) notUnderstood("SET " + option, set.line);
-        // Transactions begun by themselves would commit here at once,
-        // silently unlike SQL Server.
-        if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON")) notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
-        set.kind = TsqlStatement::Kind::Ignored;
-        pos_ = simpleStatementEnd(pos_);
-        return set;
-    }
-
-    TsqlStatement printStatement() {
-        TsqlStatement print;
-        print.kind = TsqlStatement::Kind::Print;
-        print.line = peek().line;
-        ++pos_;
-        const std::size_t end = simpleStatementEnd(pos_);
-        if (end == pos_) syntaxErrorAt(pos_);
-        print.sql = "SELECT " + translateRange(pos_, end);
-        pos_ = end;
-        return print;
-    }
-
-    TsqlStatement raiseErrorStatement() {
-        TsqlStatement raise;
-        raise.kind = TsqlStatement::Kind::RaiseError;
-        raise.line = peek().line;
-        ++pos_;
-        if (!peek().isSymbol("(")) notUnderstood("RAISERROR without parentheses", raise.line);
-        ++pos_;
-        std::vector<TsqlToken> arguments;
-        while (!atEnd() && !peek().isSymbol(")")) {
-            bool negative = false;
-            if (peek().isSymbol("-")) {
-                negative = true;
-                ++pos_;
-            }
-            TsqlToken argument = peek();
-            if (argument.kind != Kind::String && argument.kind != Kind::Number)
-                notUnderstood("RAISERROR arguments other than constants", raise.line);
-            if (negative) argument.text = "-" + argument.text;
-            arguments.push_back(argument);
-            ++pos_;
-            if (peek().isSymbol(",")) ++pos_;
-            else if (!peek().isSymbol(")")) syntaxErrorAt(pos_);
-        }
-        if (atEnd()) syntaxErrorAt(pos_);
-        ++pos_;
-        if (peek().isWord("WITH")) {
-            ++pos_;
-            while (peek().kind == Kind::Word || peek().isSymbol(",")) {
-                if (peek().isWord("LOG")) notUnderstood("RAISERROR WITH LOG", raise.line);
-                ++pos_;
-            }
-        }
-        if (arguments.size() < 3 || arguments[0].kind != Kind::String ||
-            arguments[1].kind != Kind::Number || arguments[2].kind != Kind::Number)
-            notUnderstood("RAISERROR other than RAISERROR('message', severity, state)", raise.line);
-        const int severity = wholeNumber(arguments[1].text);
-        if (severity < 0 || severity > 18) notUnderstood("RAISERROR with severity above 18", raise.line);
-        raise.message = {50000, severity, wholeNumber(arguments[2].text),
-                         formatMessage(arguments[0].text, arguments, 3), raise.line};
-        if (raise.message.state < 0 || raise.message.state > 255) raise.message.state = 1;
-        return raise;
-    }
-
-    // printf-style placeholders of RAISERROR: %s, %d, %i, %u and %%.
-    static std::string formatMessage(const std::string& format, const std::vector<TsqlToken>& arguments,
-                                     std::size_t next) {
-        std::string text;
-        for (std::size_t i = 0; i < format.size(); ++i) {
-            if (format[i] != '%' || i + 1 >= format.size()) {
-                text += format[i];
-                continue;
-            }
-            const char kind = format[++i];
-            if (kind == '%') {
-                text += '%';
-            } else if (kind == 's' || kind == 'd' || kind == 'i' || kind == 'u') {
-                text += next < arguments.size() ? arguments[next++].text : "(null)";
+        std::size_t end = i;
+        while (end < items.size() && items[end].role != Item::Role::Boundary) ++end;
+        // Terms separated by binary + and -.
+        std::vector<std::string> terms(1);
+        std::vector<char> operators;
+        bool addition = false;
+        for (std::size_t k = i; k < end; ++k) {
+            const Item& item = items[k];
+            const bool binary = (item.role == Item::Role::Plus || item.role == Item::Role::Minus) && k > i &&
+                                items[k - 1].role == Item::Role::Operand;
+            if (binary) {
+                operators.push_back(item.role == Item::Role::Plus ? '+' : '-');
+                addition = addition || item.role == Item::Role::Plus;
+                terms.emplace_back();
             } else {
-                text += '%';
-                text += kind;
+                std::string& term = terms.back();
+                if (!term.empty() && item.sql != "." && term.back() != '.') term += ' ';
+                const bool divisor = item.role == Item::Role::Operand && k > i && items[k - 1].role == Item::Role::Tight &&
+                                     (items[k - 1].sql == "/" || items[k - 1].sql == "%");
+                term += divisor ? "tsql_divisor(" + item.sql + ")" : item.sql;
             }
         }
-        return text;
-    }
-
-    // IF's condition runs up to the statement that it governs.
-    TsqlStatement ifStatement() {
-        TsqlStatement branch;
-        branch.kind = TsqlStatement::Kind::If;
-        branch.line = peek().line;
-        ++pos_;
-        const std::size_t conditionEnd = simpleStatementEnd(pos_);
-        if (conditionEnd == pos_ || conditionEnd >= tokens_.size() || tokens_[conditionEnd].isSymbol(";"))
-            syntaxErrorAt(conditionEnd);
-        branch.sql = "SELECT CASE WHEN " + translateRange(pos_, conditionEnd) + " THEN 1 ELSE 0 END";
-        pos_ = conditionEnd;
-        branch.body.push_back(statement());
-        while (peek().isSymbol(";")) ++pos_;
-        if (peek().isWord("ELSE")) {
-            ++pos_;
-            branch.body.push_back(statement());
-        }
-        return branch;
-    }
-
-    TsqlStatement blockStatement() {
-        TsqlStatement block;
-        block.kind = TsqlStatement::Kind::Block;
-        block.line = peek().line;
-        ++pos_;
-        if (peek().isWord("TRY") || peek().isWord("DISTRIBUTED"))
-            notUnderstood("BEGIN " + upperAscii(peek().text), block.line);
-        for (;;) {
-            while (peek().isSymbol(";")) ++pos_;
-            if (atEnd()) syntaxErrorAt(pos_);
-            if (peek().isWord("END")) break;
-            block.body.push_back(statement());
-        }
-        ++pos_;
-        return block;
-    }
-
-    // The extent of a SQL statement: keywords that begin statements end it,
-    // except where they belong to it (INSERT ... SELECT, UPDATE ... SET,
-    // UNION SELECT, CASE ... END, DROP TABLE IF EXISTS).
-    std::size_t sqlStatementEnd(std::size_t from) const {
-        const std::string kind = upperAscii(tokens_[from].text);
-        int depth = 0;
-        CaseNesting cases;
-        bool sawSelect = kind == "SELECT";
-        bool sawSet = false;
-        for (std::size_t i = from + 1; i < tokens_.size(); ++i) {
-            const auto& token = tokens_[i];
-            if (token.isSymbol("(")) { ++depth; continue; }
-            if (token.isSymbol(")")) { --depth; continue; }
-            if (depth > 0) continue;
-            if (token.isSymbol(";")) return i;
-            if (token.kind != Kind::Word) continue;
-            const std::string word = upperAscii(token.text);
-            if (word == "VALUES") sawSelect = true;  // INSERT ... VALUES takes no SELECT after it
-            if (cases.takes(token)) continue;
-            if (!statementStarts.count(word)) continue;
-            const auto& previous = tokens_[i - 1];
-            if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) ||
-                                     previous.isWord("UNION") || previous.isWord("ALL") ||
-                                     previous.isWord("EXCEPT") || previous.isWord("INTERSECT"))) {
-                sawSelect = true;
-                continue;
-            }
-            if (word == "SET" && kind == "UPDATE" && !sawSet) { sawSet = true; continue; }
-            if (word == "IF" && (previous.isWord("TABLE") || previous.isWord("VIEW"))) continue;
-            if ((word == "DELETE" || word == "UPDATE") && previous.isWord("ON")) continue;
-            if (word == "WITH") continue;  // table hints, never a new statement here
-            return i;
-        }
-        return tokens_.size();
-    }
-
-    TsqlStatement sqlStatement() {
-        TsqlStatement sql;
-        sql.line = peek().line;
-        const std::size_t begin = pos_;
-        const std::size_t end = sqlStatementEnd(begin);
-        pos_ = end;
-        names_ = &sql.writtenNames;
-        const std::string kind = upperAscii(tokens_[begin].text);
-        if (kind == "SELECT" || kind == "WITH") translateSelect(sql, begin, end);
-        else if (kind == "INSERT") translateInsert(sql, begin, end);
-        else if (kind == "UPDATE") translateUpdate(sql, begin, end);
-        else if (kind == "DELETE") translateDelete(sql, begin, end);
-        else if (kind == "TRUNCATE") translateTruncate(sql, begin, end);
-        else translateDefinition(sql, begin, end);
-        names_ = nullptr;
-        return sql;
-    }
-
-    std::size_t topLevelWord(std::size_t begin, std::size_t end, std::string_view word) const {
-        int depth = 0;
-        for (std::size_t i = begin; i < end; ++i) {
-            if (tokens_[i].isSymbol("(")) ++depth;
-            else if (tokens_[i].isSymbol(")")) --depth;
-            else if (depth == 0 && tokens_[i].isWord(word)) return i;
-        }
-        return end;
-    }
-
-    void translateSelect(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        sql.command = tds::CommandSelect;
-        const std::size_t into = topLevelWord(begin, end, "INTO");
-        if (into == end) {
-            sql.returnsRows = true;
-            sql.sql = translateRange(begin, end);
-            return;
-        }
-        // SELECT ... INTO target: the target is made from the query.
-        std::size_t afterName = into + 1;
-        const std::string target = nameAt(afterName, end);
-        if (target.empty()) syntaxErrorAt(into + 1);
-        // The query is what remains without "INTO target" (so that a TOP
-        // limit lands after all of it).
-        const std::size_t removed = afterName - into;
-        tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(into),
-                      tokens_.begin() + static_cast<std::ptrdiff_t>(afterName));
-        pos_ -= removed;
-        sql.sql = "CREATE TABLE " + target + " AS " + translateRange(begin, end - removed);
-        sql.countSql = "SELECT count(*) FROM " + target;
-    }
-
-    void translateInsert(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        sql.command = tds::CommandInsert;
-        if (tokens_[begin + 1 < end ? begin + 1 : begin].isWord("INTO")) {
-            sql.sql = translateRange(begin, end);
+        if (addition) {
+            std::string acc = terms[0];
+            for (std::size_t k = 0; k < operators.size(); ++k)
+                acc = operators[k] == '+' ? "tsql_add(" + acc + ", " + terms[k + 1] + ")"
+                                          : "(" + acc + " - " + terms[k + 1] + ")";
+            append(acc);
         } else {
-            sql.sql = "INSERT INTO " + translateRange(begin + 1, end);
-        }
-        if (topLevelWord(begin, end, "EXEC") != end || topLevelWord(begin, end, "EXECUTE") != end)
-            notUnderstood("INSERT ... EXEC", sql.line);
-    }
-
-    void translateUpdate(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        sql.command = tds::CommandUpdate;
-        if (topLevelWord(begin, end, "FROM") != end) notUnderstood("UPDATE ... FROM", sql.line);
-        sql.sql = translateRange(begin, end);
-    }
-
-    void translateDelete(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        sql.command = tds::CommandDelete;
-        if (begin + 1 < end && tokens_[begin + 1].isWord("FROM")) {
-            if (topLevelWord(begin + 2, end, "FROM") != end) notUnderstood("DELETE ... FROM ... FROM", sql.line);
-            sql.sql = translateRange(begin, end);
-        } else {
-            if (topLevelWord(begin + 1, end, "FROM") != end) notUnderstood("DELETE table FROM ...", sql.line);
-            sql.sql = "DELETE FROM " + translateRange(begin + 1, end);
-        }
-    }
-
-    void translateTruncate(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        if (begin + 1 >= end || !tokens_[begin + 1].isWord("TABLE")) syntaxErrorAt(begin + 1);
-        sql.sql = "DELETE FROM " + translateRange(begin + 2, end);
-    }
-
-    // CREATE, DROP and ALTER of tables and indexes.
-    void translateDefinition(TsqlStatement& sql, std::size_t begin, std::size_t end) {
-        const std::string verb = upperAscii(tokens_[begin].text);
-        std::size_t object = begin + 1;
-        if (verb == "CREATE" && object < end && tokens_[object].isWord("UNIQUE")) ++object;
-        if (verb == "CREATE" && object < end &&
-            (tokens_[object].isWord("CLUSTERED") || tokens_[object].isWord("NONCLUSTERED")))
-            ++object;
-        const std::string what = object < end ? upperAscii(tokens_[object].text) : "";
-        const bool table = what == "TABLE";
-        if (!table && what != "INDEX") notUnderstood(verb + " " + what, sql.line);
-        if (verb == "ALTER" && !table) notUnderstood("ALTER " + what, sql.line);
-        for (std::size_t i = begin; i < end; ++i) {
-            if (tokens_[i].isWord("IDENTITY")) notUnderstood("IDENTITY columns", tokens_[i].line);
-            if (verb == "ALTER" && tokens_[i].isWord("ALTER") && i > begin)
-                notUnderstood("ALTER TABLE ... ALTER COLUMN", tokens_[i].line);
-        }
-        definitions_ = true;
-        sql.sql = table ? translateRange(begin, end)
-                        : indexSql(verb, tokens_[begin + 1].isWord("UNIQUE"), object + 1, end, sql.line);
-        definitions_ = false;
-    }
-
-    // SQLite names an index's database on the index, not on its table:
-    // CREATE INDEX db.ix ON t (...), DROP INDEX db.ix. T-SQL writes
-    // CREATE INDEX ix ON db..t (...), DROP INDEX t.ix and DROP INDEX ix ON t.
-    std::string indexSql(const std::string& verb, bool unique, std::size_t at, std::size_t end, int line) {
-        if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
-        std::vector<NamePart> index = readName(at, end);
-        std::vector<NamePart> table;
-        if (at < end && tokens_[at].isWord("ON")) {
-            ++at;
-            if (at >= end || !isNameToken(tokens_[at])) syntaxErrorAt(at);
-            table = readName(at, end);
-            if (index.size() != 1) notUnderstood("the index name '" + written(index) + "'", line);
-        } else if (verb == "DROP" && index.size() >= 2) {
-            table.assign(index.begin(), index.end() - 1);  // t.ix, db..t.ix
-            index.erase(index.begin(), index.end() - 1);
-        } else {
-            syntaxErrorAt(at);
-        }
-        std::string schema;
-        std::string tableSql;
-        if (table.size() == 1 && table[0].kind == Kind::TempName) {
-            schema = placeholder("tempdb");
-            tableSql = quoteName(tempTableName(table[0].text, context_.sessionId));
-        } else if (table.size() == 1 || (table.size() == 2 && equalsNoCase(table[0].text, "dbo"))) {
-            schema = "main";
-            tableSql = partSql(table.back());
-        } else if (table.size() == 3 && (table[1].text.empty() || equalsNoCase(table[1].text, "dbo"))) {
-            schema = placeholder(table[0].text);
-            tableSql = table[2].kind == Kind::TempName ? quoteName(tempTableName(table[2].text, context_.sessionId))
-                                                        : partSql(table[2]);
-        } else {
-            notUnderstood("the name '" + written(table) + "'", line);
-        }
-        const std::string indexName = schema + "." + partSql(index[0]);
-        if (verb == "DROP") {
-            if (at != end) syntaxErrorAt(at);
-            return "DROP INDEX " + indexName;
-        }
-        if (at >= end || !tokens_[at].isSymbol("(")) syntaxErrorAt(at);
-        return std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + indexName + " ON " + tableSql + " " +
-               translateRange(at, end);
-    }
-
-    // --- expressions and names -------------------------------------------------
-
-    std::size_t matchingParen(std::size_t open, std::size_t end) const {
-        int depth = 0;
-        for (std::size_t i = open; i < end; ++i) {
-            if (tokens_[i].isSymbol("(")) ++depth;
-            else if (tokens_[i].isSymbol(")") && --depth == 0) return i;
-        }
-        syntaxErrorAt(open);
-    }
-
-    // The END that closes the CASE at `open`.
-    std::size_t matchingEnd(std::size_t open, std::size_t end) const {
-        CaseNesting cases;
-        int parens = 0;
-        for (std::size_t i = open; i < end; ++i) {
-            if (tokens_[i].isSymbol("(")) ++parens;
-            else if (tokens_[i].isSymbol(")")) --parens;
-            else if (parens == 0 && cases.takes(tokens_[i]) && tokens_[i].isWord("END") && cases.depth == 0) return i;
-        }
-        syntaxErrorAt(end);
-    }
-
-    // WITH (NOLOCK, ...) after a table: the closing parenthesis. Hints other
-    // than locking and index choice are refused.
-    std::size_t tableHints(std::size_t open, std::size_t end) const {
-        static const std::set<std::string> locking = {
-            "NOLOCK", "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "REPEATABLEREAD",
-            "SERIALIZABLE", "HOLDLOCK", "ROWLOCK", "PAGLOCK", "TABLOCK", "TABLOCKX", "UPDLOCK",
-            "XLOCK", "NOWAIT", "READPAST"};
-        const std::size_t close = matchingParen(open, end);
-        for (std::size_t i = open + 1; i < close; ++i) {
-            const auto& token = tokens_[i];
-            if (token.isSymbol(",")) continue;
-            if (token.kind != Kind::Word || !locking.count(upperAscii(token.text)))
-                notUnderstood("the table hint " + token.text, token.line);
-        }
-        return close;
-    }
-
-    bool isNameToken(const TsqlToken& token) const {
-        return (token.kind == Kind::Word && !isKeyword(token)) || token.kind == Kind::QuotedName ||
-               token.kind == Kind::TempName;
-    }
-
-    // Reads a dotted name at `i` (advancing it): a.b, db..t, db.dbo.t.
-    std::vector<NamePart> readName(std::size_t& i, std::size_t end) const {
-        std::vector<NamePart> parts;
-        parts.push_back({tokens_[i].text, tokens_[i].kind});
-        ++i;
-        while (i < end && tokens_[i].isSymbol(".")) {
-            ++i;
-            if (i < end && tokens_[i].isSymbol(".")) {
-                parts.push_back({"", Kind::Word});
-            } else if (i < end && (tokens_[i].kind == Kind::Word || tokens_[i].kind == Kind::QuotedName ||
-                                   tokens_[i].kind == Kind::TempName || tokens_[i].isSymbol("*"))) {
-                parts.push_back({tokens_[i].text, tokens_[i].kind});
-                ++i;
-            } else {
-                syntaxErrorAt(i);
+            for (std::size_t k = 0; k < terms.size(); ++k) {
+                if (k) append(std::string(1, operators[k - 1]));
+                append(terms[k]);
             }
         }
-        return parts;
+        i = end;
     }
-
-    static std::string partSql(const NamePart& part) {
-        if (part.kind == Kind::QuotedName) return quoteName(part.text);
-        return part.text;
-    }
-
-    std::string tempReference(const std::string& name) const {
-        return placeholder("tempdb") + "." + quoteName(tempTableName(name, context_.sessionId));
-    }
-
-    std::string sysobjects(const std::string& schema, bool aliasFollows) const {
-        std::string sql =
-            "(SELECT name COLLATE NOCASE AS name, rootpage AS id, "
-            "CASE type WHEN 'view' THEN 'V' ELSE 'U' END AS xtype, "
-            "CASE type WHEN 'view' THEN 'V' ELSE 'U' END AS type, 1 AS uid FROM " +
-            schema + ".sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite^_%' ESCAPE '^')";
-        return aliasFollows ? sql : sql + " AS sysobjects";
-    }
-
-    void remember(const std::string& key, const std::string& written) {
-        if (names_) (*names_)[upperAscii(key)] = written;
-    }
-
-    static std::string written(const std::vector<NamePart>& parts) {
-        std::string text;
-        for (std::size_t k = 0; k < parts.size(); ++k) text += (k ? "." : "") + parts[k].text;
-        return text;
-    }
-
-    std::string nameSql(const std::vector<NamePart>& parts, bool aliasFollows, int line) {
-        const auto isOwner = [](const NamePart& part) { return part.text.empty() || equalsNoCase(part.text, "dbo"); };
-        const auto isSysobjects = [](const NamePart& part) {
-            return part.kind != Kind::TempName && equalsNoCase(part.text, "sysobjects");
-        };
-        const auto single = [&](const NamePart& part) {
-            if (part.kind == Kind::TempName) {
-                remember("tempdb." + tempTableName(part.text, context_.sessionId), part.text);
-                return tempReference(part.text);
-            }
-            if (isSysobjects(part) && !definitions_) return sysobjects("main", aliasFollows);
-            remember(part.text, part.text);
-            return partSql(part);
-        };
-        switch (parts.size()) {
-        case 1:
-            return single(parts[0]);
-        case 2:
-            if (equalsNoCase(parts[0].text, "dbo")) return single(parts[1]);
-            return partSql(parts[0]) + "." + partSql(parts[1]);
-        case 3:
-        case 4: {
-            if (!isOwner(parts[1])) {
-                if (parts.size() == 3 && equalsNoCase(parts[0].text, "dbo"))
-                    return partSql(parts[1]) + "." + partSql(parts[2]);
-                notUnderstood("the name '" + written(parts) + "'", line);
-            }
-            const NamePart& table = parts[2];
-            std::string sql;
-            if (table.kind == Kind::TempName) {
-                sql = single(table);
-            } else if (isSysobjects(table) && parts.size() == 3) {
-                sql = sysobjects(placeholder(parts[0].text), aliasFollows);
-            } else {
-                remember(parts[0].text + "." + table.text, written(parts));
-                sql = placeholder(parts[0].text) + "." + partSql(table);
-            }
-            if (parts.size() == 4) sql += "." + partSql(parts[3]);
-            return sql;
-        }
-        default:
-            notUnderstood("the name '" + written(parts) + "'", line);
-        }
-    }
-
-    // The translated table name at `i` (advanced past it), or empty.
-    std::string nameAt(std::size_t& i, std::size_t end) {
-        if (i >= end || !isNameToken(tokens_[i])) return {};
-        const int line = tokens_[i].line;
-        const auto parts = readName(i, end);
-        if (parts.size() == 1 && parts[0].kind != Kind::TempName) remember(parts[0].text, parts[0].text);
-        return nameSql(parts, true, line);
-    }
-
-    // Splits the arguments between `open` and its closing parenthesis at
-    // top-level commas.
-    std::vector<std::pair<std::size_t, std::size_t>> arguments(std::size_t open, std::size_t close) const {
-        std::vector<std::pair<std::size_t, std::size_t>> ranges;
-        if (close == open + 1) return ranges;
-        int depth = 0;
-        std::size_t start = open + 1;
-        for (std::size_t i = open + 1; i < close; ++i) {
-            if (tokens_[i].isSymbol("(")) ++depth;
-            else if (tokens_[i].isSymbol(")")) --depth;
-            else if (depth == 0 && tokens_[i].isSymbol(",")) {
-                ranges.emplace_back(start, i);
-                start = i + 1;
-            }
-        }
-        ranges.emplace_back(start, close);
-        return ranges;
-    }
-
-    // A type name as CAST and CONVERT take it; (MAX) has no SQLite form.
-    std::string typeSql(std::size_t begin, std::size_t end) const {
-        std::string sql;
-        for (std::size_t i = begin; i < end; ++i) {
-            const auto& token = tokens_[i];
-            if (token.isWord("MAX")) sql += " MAX";
-            else if (token.isSymbol("(") && i + 2 < end && tokens_[i + 1].isWord("MAX") && tokens_[i + 2].isSymbol(")")) {
-                sql += " MAX";
-                i += 2;
-            } else {
-                sql += (sql.empty() || token.kind == Kind::Symbol ? "" : " ") + token.text;
-            }
-        }
-        return sql;
-    }
-
-    std::string objectIdSql(std::size_t open, std::size_t close, int line) {
-        const auto args = arguments(open, close);
-        if (args.empty() || args.size() > 2 || args[0].second != args[0].first + 1 ||
-            tokens_[args[0].first].kind != Kind::String)
-            notUnderstood("OBJECT_ID other than OBJECT_ID('name')", line);
-        std::vector<std::string> parts;
-        {
-            // The name inside the string follows the rules of names in
-            // statements: [brackets], db..table, db.dbo.table.
-            std::string current;
-            bool bracket = false;
-            for (char c : tokens_[args[0].first].text) {
-                if (c == '[' && !bracket) bracket = true;
-                else if (c == ']' && bracket) bracket = false;
-                else if (c == '.' && !bracket) {
-                    parts.push_back(current);
-                    current.clear();
-                } else current += c;
-            }
-            parts.push_back(current);
-        }
-        std::string database;
-        if (parts.size() == 3) database = parts[0];
-        else if (parts.size() > 3) return "NULL";
-        std::string table = parts.back();
-        if (!table.empty() && table[0] == '#') {
-            database = "tempdb";
-            table = tempTableName(table, context_.sessionId);
-        }
-        if (!database.empty() && !context_.databaseExists(database)) return "NULL";
-        const std::string schema = database.empty() ? "main" : placeholder(database);
-        return "(SELECT rootpage FROM " + schema +
-               ".sqlite_master WHERE type IN ('table','view') AND name = " + quoteText(table) +
-               " COLLATE NOCASE)";
-    }
-
-    std::string argumentSql(const std::pair<std::size_t, std::size_t>& range) {
-        return translateRange(range.first, range.second);
-    }
-
-    std::string functionSql(const std::string& name, std::size_t open, std::size_t close, int line) {
-        static const std::set<std::string> same = {"COUNT", "SUM", "MIN", "MAX", "AVG", "ABS", "ROUND",
-                                                   "UPPER", "LOWER", "LTRIM", "RTRIM", "REPLACE",
-                                                   "COALESCE", "NULLIF"};
-        const auto args = arguments(open, close);
-        const auto expect = [&](std::size_t count) {
-            if (args.size() != count) notUnderstood(name + " with " + std::to_string(args.size()) + " arguments", line);
-        };
-        if (same.count(name)) {
-            std::string sql = name + "(";
-            for (std::size_t k = 0; k < args.size(); ++k) sql += (k ? ", " : "") + argumentSql(args[k]);
-            return sql + ")";
-        }
-        if (name == "ISNULL") {
-            expect(2);
-            return "IFNULL(" + argumentSql(args[0]) + ", " + argumentSql(args[1]) + ")";
-        }
-        if (name == "GETDATE") {
-            expect(0);
-            return "strftime('%Y-%m-%d %H:%M:%f','now','localtime')";
-        }
-        if (name == "LEN") {
-            expect(1);
-            return "length(rtrim(" + argumentSql(args[0]) + "))";
-        }
-        if (name == "SUBSTRING") {
-            expect(3);
-            return "substr(" + argumentSql(args[0]) + ", " + argumentSql(args[1]) + ", " + argumentSql(args[2]) + ")";
-        }
-        if (name == "CHARINDEX") {
-            expect(2);
-            return "instr(" + argumentSql(args[1]) + ", " + argumentSql(args[0]) + ")";
-        }
-        if (name == "LEFT") {
-            expect(2);
-            return "substr(" + argumentSql(args[0]) + ", 1, " + argumentSql(args[1]) + ")";
-        }
-        if (name == "RIGHT") {
-            expect(2);
-            const std::string text = argumentSql(args[0]);
-            return "substr(" + text + ", max(length(" + text + ") - (" + argumentSql(args[1]) + ") + 1, 1))";
-        }
-        if (name == "OBJECT_ID") return objectIdSql(open, close, line);
-        if (name == "DB_NAME") {
-            expect(0);
-            return std::string(1, CurrentDatabaseName);
-        }
-        if (name == "CAST") {
-            expect(1);
-            const std::size_t as = topLevelWord(args[0].first, args[0].second, "AS");
-            if (as == args[0].second) syntaxErrorAt(args[0].second);
-            return "CAST(" + translateRange(args[0].first, as) + " AS " + typeSql(as + 1, args[0].second) + ")";
-        }
-        if (name == "CONVERT") {
-            expect(2);
-            return "CAST(" + argumentSql(args[1]) + " AS " + typeSql(args[0].first, args[0].second) + ")";
-        }
-        notUnderstood("the function " + name, line);
-    }
-
-    // Translates tokens [begin, end) into SQLite text: names, literals,
-    // functions, TOP n as LIMIT n, and + as the T-SQL addition that also
-    // joins strings.
-    std::string translateRange(std::size_t begin, std::size_t end) {
-        std::vector<Item> items;
-        std::string limit;
-        for (std::size_t i = begin; i < end;) {
-            const TsqlToken& token = tokens_[i];
-            const TsqlToken* previous = i > begin ? &tokens_[i - 1] : nullptr;
-            if (definitions_ && (token.isWord("CLUSTERED") || token.isWord("NONCLUSTERED"))) {
-                ++i;  // index layout: no meaning for SQLite
-                continue;
-            }
-            if (token.isWord("WITH") && i + 1 < end && tokens_[i + 1].isSymbol("(") && previous &&
-                isNameToken(*previous)) {
-                i = tableHints(i + 1, end) + 1;  // locking hints: SQLite has no locks to choose
-                continue;
-            }
-            if (token.isSymbol("(")) {
-                const std::size_t close = matchingParen(i, end);
-                items.push_back({"(" + translateRange(i + 1, close) + ")", Item::Role::Operand});
-                i = close + 1;
-                continue;
-            }
-            if (token.isWord("CASE")) {
-                // One operand, so that + reaches across it.
-                const std::size_t caseEnd = matchingEnd(i, end);
-                items.push_back({"CASE " + translateRange(i + 1, caseEnd) + " END", Item::Role::Operand});
-                i = caseEnd + 1;
-                continue;
-            }
-            if (token.isWord("LIMIT") || token.isSymbol("||")) syntaxErrorAt(i);
-            if (token.isWord("OFFSET") && previous && i + 1 < end &&
-                (tokens_[i + 1].kind == Kind::Number || tokens_[i + 1].isSymbol("(")))
-                notUnderstood("OFFSET ... FETCH", token.line);
-            if (token.kind == Kind::String && previous && previous->isWord("LIKE") &&
-                token.text.find('[') != std::string::npos)
-                notUnderstood("LIKE patterns with [...] character classes", token.line);
-            if (token.isWord("TOP") && previous &&
-                (previous->isWord("SELECT") || previous->isWord("DISTINCT") || previous->isWord("ALL"))) {
-                if (!limit.empty()) notUnderstood("TOP in more than one part of a query", token.line);
-                std::size_t count = i + 1;
-                const bool parenthesized = count < end && tokens_[count].isSymbol("(");
-                if (parenthesized) ++count;
-                if (count >= end || tokens_[count].kind != Kind::Number ||
-                    (parenthesized && (count + 1 >= end || !tokens_[count + 1].isSymbol(")"))))
-                    notUnderstood("TOP with an expression", token.line);
-                limit = tokens_[count].text;
-                if (limit.find_first_not_of("0123456789") != std::string::npos)
-                    throw TsqlError({1060, 15, 1,
-                                     "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer.",
-                                     token.line});
-                i = count + (parenthesized ? 2 : 1);
-                if (i < end && (tokens_[i].isWord("PERCENT") || tokens_[i].isWord("WITH")))
-                    notUnderstood("TOP ... " + upperAscii(tokens_[i].text), token.line);
-                if (topLevelWord(begin, end, "UNION") != end) notUnderstood("TOP together with UNION", token.line);
-                continue;
-            }
-            if (token.kind == Kind::Word && i + 1 < end && tokens_[i + 1].isSymbol("(") && !definitions_ &&
-                !(previous && (previous->isWord("AS") || previous->isWord("INTO") || previous->isWord("TABLE"))) &&
-                (!isKeyword(token) || token.isWord("LEFT") || token.isWord("RIGHT"))) {
-                const std::size_t close = matchingParen(i + 1, end);
-                items.push_back({functionSql(upperAscii(token.text), i + 1, close, token.line), Item::Role::Operand});
-                i = close + 1;
-                continue;
-            }
-            if (!definitions_ && !items.empty() && items.back().role == Item::Role::Operand &&
-                (token.kind == Kind::Word || token.kind == Kind::QuotedName || token.kind == Kind::String) &&
-                !isKeyword(token) && !token.isWord("NULL")) {
-                // A name right after an operand is its alias (SELECT a + b total,
-                // FROM t x); quoted, so that SQLite never reads it as a word of
-                // its own dialect (ISNULL, LIMIT, GLOB).
-                items.push_back({quoteName(token.text), Item::Role::Boundary});
-                ++i;
-                continue;
-            }
-            if (isNameToken(token)) {
-                const int line = token.line;
-                const auto parts = readName(i, end);
-                const bool aliasFollows = i < end && (tokens_[i].isWord("AS") || isNameToken(tokens_[i]));
-                items.push_back({nameSql(parts, aliasFollows, line), Item::Role::Operand});
-                continue;
-            }
-            ++i;
-            switch (token.kind) {
-            case Kind::String:
-                items.push_back({quoteText(token.text), Item::Role::Operand});
-                break;
-            case Kind::Number:
-                items.push_back({token.text, Item::Role::Operand});
-                break;
-            case Kind::Variable:
-                if (upperAscii(token.text) == "@@TRANCOUNT") {
-                    items.push_back({"tsql_trancount()", Item::Role::Operand});
-                    break;
-                }
-                notUnderstood("variables such as " + token.text, token.line);
-            case Kind::Word:
-                items.push_back({token.text, upperAscii(token.text) == "NULL" ? Item::Role::Operand : Item::Role::Boundary});
-                break;
-            default:
-                items.push_back(symbolItem(token, items));
-            }
-        }
-        std::string sql = joinWithAddition(items);
-        if (!limit.empty()) sql += " LIMIT " + limit;
-        return sql;
-    }
-
-    static Item symbolItem(const TsqlToken& token, const std::vector<Item>& before) {
-        if (token.text == "+") return {"+", Item::Role::Plus};
-        if (token.text == "-") return {"-", Item::Role::Minus};
-        if (token.text == "*") {
-            // A star after an operand multiplies; elsewhere it means all columns.
-            const bool multiplies = !before.empty() && before.back().role == Item::Role::Operand;
-            return {"*", multiplies ? Item::Role::Tight : Item::Role::Operand};
-        }
-        if (token.text == "/" || token.text == "%" || token.text == "~") return {token.text, Item::Role::Tight};
-        if (token.text == "!<") return {">=", Item::Role::Boundary};
-        if (token.text == "!>") return {"<=", Item::Role::Boundary};
-        if (token.text == "." ) return {".", Item::Role::Tight};
-        return {token.text, Item::Role::Boundary};
-    }
-
-    // Emits the items; within each run of operands, a binary + becomes
-    // tsql_add(), which adds numbers and joins strings as SQL Server does,
-    // and the right operand of / and % goes through tsql_divisor(), which
-    // refuses a zero as SQL Server does (SQLite would answer NULL).
-    static std::string joinWithAddition(const std::vector<Item>& items) {
-        std::string sql;
-        const auto append = [&sql](const std::string& piece) {
-            if (!sql.empty() && piece != "," && piece != ")" && piece != ".") sql += ' ';
-            sql += piece;
-        };
-        std::size_t i = 0;
-        while (i < items.size()) {
-            if (items[i].role == Item::Role::Boundary) {
-                append(items[i++].sql);
-                continue;
-            }
-            std::size_t end = i;
-            while (end < items.size() && items[end].role != Item::Role::Boundary) ++end;
-            // Terms separated by binary + and -.
-            std::vector<std::string> terms(1);
-            std::vector<char> operators;
-            bool addition = false;
-            for (std::size_t k = i; k < end; ++k) {
-                const Item& item = items[k];
-                const bool binary = (item.role == Item::Role::Plus || item.role == Item::Role::Minus) && k > i &&
-                                    items[k - 1].role == Item::Role::Operand;
-                if (binary) {
-                    operators.push_back(item.role == Item::Role::Plus ? '+' : '-');
-                    addition = addition || item.role == Item::Role::Plus;
-                    terms.emplace_back();
-                } else {
-                    std::string& term = terms.back();
-                    if (!term.empty() && item.sql != "." && term.back() != '.') term += ' ';
-                    const bool divisor = item.role == Item::Role::Operand && k > i && items[k - 1].role == Item::Role::Tight &&
-                                         (items[k - 1].sql == "/" || items[k - 1].sql == "%");
-                    term += divisor ? "tsql_divisor(" + item.sql + ")" : item.sql;
-                }
-            }
-            if (addition) {
-                std::string acc = terms[0];
-                for (std::size_t k = 0; k < operators.size(); ++k)
-                    acc = operators[k] == '+' ? "tsql_add(" + acc + ", " + terms[k + 1] + ")"
-                                              : "(" + acc + " - " + terms[k + 1] + ")";
-                append(acc);
-            } else {
-                for (std::size_t k = 0; k < terms.size(); ++k) {
-                    if (k) append(std::string(1, operators[k - 1]));
-                    append(terms[k]);
-                }
-            }
-            i = end;
-        }
-        return sql;
-    }
-
-    std::vector<TsqlToken> tokens_;
-    const TranslationContext& context_;
-    std::size_t pos_ = 0;
-    bool definitions_ = false;
-    bool transactionMayBeOpen_;
-    std::map<std::string, std::string>* names_ = nullptr;
-};
+    return sql;
+}
 
 }  // namespace
+
+bool isKeyword(const TsqlToken& token) {
+    return token.kind == Kind::Word && keywords.count(upperAscii(token.text)) > 0;
+}
+
+// Translates tokens [begin, end) into SQLite text: names, literals,
+// functions, TOP n as LIMIT n, and + as the T-SQL addition that also
+// joins strings.
+std::string Translator::translateRange(std::size_t begin, std::size_t end) {
+    std::vector<Item> items;
+    std::string limit;
+    for (std::size_t i = begin; i < end;) {
+        const TsqlToken& token = tokens_[i];
+        const TsqlToken* previous = i > begin ? &tokens_[i - 1] : nullptr;
+        if (definitions_ && (token.isWord("CLUSTERED") || token.isWord("NONCLUSTERED"))) {
+            ++i;  // index layout: no meaning for SQLite
+            continue;
+        }
+        if (token.isWord("WITH") && i + 1 < end && tokens_[i + 1].isSymbol("(") && previous &&
+            isNameToken(*previous)) {
+            i = tableHints(i + 1, end) + 1;  // locking hints: SQLite has no locks to choose
+            continue;
+        }
+        if (token.isSymbol("(")) {
+            const std::size_t close = matchingParen(i, end);
+            items.push_back({"(" + translateRange(i + 1, close) + ")", Item::Role::Operand});
+            i = close + 1;
+            continue;
+        }
+        if (token.isWord("CASE")) {
+            // One operand, so that + reaches across it.
+            const std::size_t caseEnd = matchingEnd(i, end);
+            items.push_back({"CASE " + translateRange(i + 1, caseEnd) + " END", Item::Role::Operand});
+            i = caseEnd + 1;
+            continue;
+        }
+        if (token.isWord("LIMIT") || token.isSymbol("||")) syntaxErrorAt(i);
+        if (token.isWord("OFFSET") && previous && i + 1 < end &&
+            (tokens_[i + 1].kind == Kind::Number || tokens_[i + 1].isSymbol("(")))
+            notUnderstood("OFFSET ... FETCH", token.line);
+        if (token.kind == Kind::String && previous && previous->isWord("LIKE") &&
+            token.text.find('[') != std::string::npos)
+            notUnderstood("LIKE patterns with [...] character classes", token.line);
+        if (token.isWord("TOP") && previous &&
+            (previous->isWord("SELECT") || previous->isWord("DISTINCT") || previous->isWord("ALL"))) {
+            if (!limit.empty()) notUnderstood("TOP in more than one part of a query", token.line);
+            std::size_t count = i + 1;
+            const bool parenthesized = count < end && tokens_[count].isSymbol("(");
+            if (parenthesized) ++count;
+            if (count >= end || tokens_[count].kind != Kind::Number ||
+                (parenthesized && (count + 1 >= end || !tokens_[count + 1].isSymbol(")"))))
+                notUnderstood("TOP with an expression", token.line);
+            limit = tokens_[count].text;
+            if (limit.find_first_not_of("0123456789") != std::string::npos)
+                throw TsqlError({1060, 15, 1,
+                                 "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer.",
+                                 token.line});
+            i = count + (parenthesized ? 2 : 1);
+            if (i < end && (tokens_[i].isWord("PERCENT") || tokens_[i].isWord("WITH")))
+                notUnderstood("TOP ... " + upperAscii(tokens_[i].text), token.line);
+            if (topLevelWord(begin, end, "UNION") != end) notUnderstood("TOP together with UNION", token.line);
+            continue;
+        }
+        if (token.kind == Kind::Word && i + 1 < end && tokens_[i + 1].isSymbol("(") && !definitions_ &&
+            !(previous && (previous->isWord("AS") || previous->isWord("INTO") || previous->isWord("TABLE"))) &&
+            (!isKeyword(token) || token.isWord("LEFT") || token.isWord("RIGHT"))) {
+            const std::size_t close = matchingParen(i + 1, end);
+            items.push_back({functionSql(upperAscii(token.text), i + 1, close, token.line), Item::Role::Operand});
+            i = close + 1;
+            continue;
+        }
+        if (!definitions_ && !items.empty() && items.back().role == Item::Role::Operand &&
+            (token.kind == Kind::Word || token.kind == Kind::QuotedName || token.kind == Kind::String) &&
+            !isKeyword(token) && !token.isWord("NULL")) {
+            // A name right after an operand is its alias (SELECT a + b total,
+            // FROM t x); quoted, so that SQLite never reads it as a word of
+            // its own dialect (ISNULL, LIMIT, GLOB).
+            items.push_back({quoteName(token.text), Item::Role::Boundary});
+            ++i;
+            continue;
+        }
+        if (isNameToken(token)) {
+            const int line = token.line;
+            const auto parts = readName(i, end);
+            const bool aliasFollows = i < end && (tokens_[i].isWord("AS") || isNameToken(tokens_[i]));
+            items.push_back({nameSql(parts, aliasFollows, line), Item::Role::Operand});
+            continue;
+        }
+        ++i;
+        switch (token.kind) {
+        case Kind::String:
+            items.push_back({quoteText(token.text), Item::Role::Operand});
+            break;
+        case Kind::Number:
+            items.push_back({token.text, Item::Role::Operand});
+            break;
+        case Kind::Variable:
+            if (upperAscii(token.text) == "@@TRANCOUNT") {
+                items.push_back({"tsql_trancount()", Item::Role::Operand});
+                break;
+            }
+            notUnderstood("variables such as " + token.text, token.line);
+        case Kind::Word:
+            items.push_back({token.text, upperAscii(token.text) == "NULL" ? Item::Role::Operand : Item::Role::Boundary});
+            break;
+        default:
+            items.push_back(symbolItem(token, items));
+        }
+    }
+    std::string sql = joinWithAddition(items);
+    if (!limit.empty()) sql += " LIMIT " + limit;
+    return sql;
+}
+
+std::size_t Translator::topLevelWord(std::size_t begin, std::size_t end, std::string_view word) const {
+    int depth = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (tokens_[i].isSymbol("(")) ++depth;
+        else if (tokens_[i].isSymbol(")")) --depth;
+        else if (depth == 0 && tokens_[i].isWord(word)) return i;
+    }
+    return end;
+}
+
+std::size_t Translator::matchingParen(std::size_t open, std::size_t end) const {
+    int depth = 0;
+    for (std::size_t i = open; i < end; ++i) {
+        if (tokens_[i].isSymbol("(")) ++depth;
+        else if (tokens_[i].isSymbol(")") && --depth == 0) return i;
+    }
+    syntaxErrorAt(open);
+}
+
+// The END that closes the CASE at `open`.
+std::size_t Translator::matchingEnd(std::size_t open, std::size_t end) const {
+    CaseNesting cases;
+    int parens = 0;
+    for (std::size_t i = open; i < end; ++i) {
+        if (tokens_[i].isSymbol("(")) ++parens;
+        else if (tokens_[i].isSymbol(")")) --parens;
+        else if (parens == 0 && cases.takes(tokens_[i]) && tokens_[i].isWord("END") && cases.depth == 0) return i;
+    }
+    syntaxErrorAt(end);
+}
+
+// WITH (NOLOCK, ...) after a table: the closing parenthesis. Hints other
+// than locking and index choice are refused.
+std::size_t Translator::tableHints(std::size_t open, std::size_t end) const {
+    static const std::set<std::string> locking = {
+        "NOLOCK", "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "REPEATABLEREAD",
+        "SERIALIZABLE", "HOLDLOCK", "ROWLOCK", "PAGLOCK", "TABLOCK", "TABLOCKX", "UPDLOCK",
+        "XLOCK", "NOWAIT", "READPAST"};
+    const std::size_t close = matchingParen(open, end);
+    for (std::size_t i = open + 1; i < close; ++i) {
+        const auto& token = tokens_[i];
+        if (token.isSymbol(",")) continue;
+        if (token.kind != Kind::Word || !locking.count(upperAscii(token.text)))
+            notUnderstood("the table hint " + token.text, token.line);
+    }
+    return close;
+}
+
+bool Translator::isNameToken(const TsqlToken& token) const {
+    return (token.kind == Kind::Word && !isKeyword(token)) || token.kind == Kind::QuotedName ||
+           token.kind == Kind::TempName;
+}
+
+// Reads a dotted name at `i` (advancing it): a.b, db..t, db.dbo.t.
+std::vector<NamePart> Translator::readName(std::size_t& i, std::size_t end) const {
+    std::vector<NamePart> parts;
+    parts.push_back({tokens_[i].text, tokens_[i].kind});
+    ++i;
+    while (i < end && tokens_[i].isSymbol(".")) {
+        ++i;
+        if (i < end && tokens_[i].isSymbol(".")) {
+            parts.push_back({"", Kind::Word});
+        } else if (i < end && (tokens_[i].kind == Kind::Word || tokens_[i].kind == Kind::QuotedName ||
+                               tokens_[i].kind == Kind::TempName || tokens_[i].isSymbol("*"))) {
+            parts.push_back({tokens_[i].text, tokens_[i].kind});
+            ++i;
+        } else {
+            syntaxErrorAt(i);
+        }
+    }
+    return parts;
+}
+
+std::string Translator::partSql(const NamePart& part) {
+    if (part.kind == Kind::QuotedName) return quoteName(part.text);
+    return part.text;
+}
+
+std::string Translator::tempReference(const std::string& name) const {
+    return placeholder("tempdb") + "." + quoteName(tempTableName(name, context_.sessionId));
+}
+
+std::string Translator::sysobjects(const std::string& schema, bool aliasFollows) const {
+    std::string sql =
+        "(SELECT name COLLATE NOCASE AS name, rootpage AS id, "
+        "CASE type WHEN 'view' THEN 'V' ELSE 'U' END AS xtype, "
+        "CASE type WHEN 'view' THEN 'V' ELSE 'U' END AS type, 1 AS uid FROM " +
+        schema + ".sqlite_master WHERE type IN ('table','view') AND name NOT LIKE 'sqlite^_%' ESCAPE '^')";
+    return aliasFollows ? sql : sql + " AS sysobjects";
+}
+
+void Translator::remember(const std::string& key, const std::string& written) {
+    if (names_) (*names_)[upperAscii(key)] = written;
+}
+
+std::string Translator::written(const std::vector<NamePart>& parts) {
+    std::string text;
+    for (std::size_t k = 0; k < parts.size(); ++k) text += (k ? "." : "") + parts[k].text;
+    return text;
+}
+
+std::string Translator::nameSql(const std::vector<NamePart>& parts, bool aliasFollows, int line) {
+    const auto isOwner = [](const NamePart& part) { return part.text.empty() || equalsNoCase(part.text, "dbo"); };
+    const auto isSysobjects = [](const NamePart& part) {
+        return part.kind != Kind::TempName && equalsNoCase(part.text, "sysobjects");
+    };
+    const auto single = [&](const NamePart& part) {
+        if (part.kind == Kind::TempName) {
+            remember("tempdb." + tempTableName(part.text, context_.sessionId), part.text);
+            return tempReference(part.text);
+        }
+        if (isSysobjects(part) && !definitions_) return sysobjects("main", aliasFollows);
+        remember(part.text, part.text);
+        return partSql(part);
+    };
+    switch (parts.size()) {
+    case 1:
+        return single(parts[0]);
+    case 2:
+        if (equalsNoCase(parts[0].text, "dbo")) return single(parts[1]);
+        return partSql(parts[0]) + "." + partSql(parts[1]);
+    case 3:
+    case 4: {
+        if (!isOwner(parts[1])) {
+            if (parts.size() == 3 && equalsNoCase(parts[0].text, "dbo"))
+                return partSql(parts[1]) + "." + partSql(parts[2]);
+            notUnderstood("the name '" + written(parts) + "'", line);
+        }
+        const NamePart& table = parts[2];
+        std::string sql;
+        if (table.kind == Kind::TempName) {
+            sql = single(table);
+        } else if (isSysobjects(table) && parts.size() == 3) {
+            sql = sysobjects(placeholder(parts[0].text), aliasFollows);
+        } else {
+            remember(parts[0].text + "." + table.text, written(parts));
+            sql = placeholder(parts[0].text) + "." + partSql(table);
+        }
+        if (parts.size() == 4) sql += "." + partSql(parts[3]);
+        return sql;
+    }
+    default:
+        notUnderstood("the name '" + written(parts) + "'", line);
+    }
+}
+
+// The translated table name at `i` (advanced past it), or empty.
+std::string Translator::nameAt(std::size_t& i, std::size_t end) {
+    if (i >= end || !isNameToken(tokens_[i])) return {};
+    const int line = tokens_[i].line;
+    const auto parts = readName(i, end);
+    if (parts.size() == 1 && parts[0].kind != Kind::TempName) remember(parts[0].text, parts[0].text);
+    return nameSql(parts, true, line);
+}
+
+// A type name as CAST and CONVERT take it; (MAX) has no SQLite form.
+std::string Translator::typeSql(std::size_t begin, std::size_t end) const {
+    std::string sql;
+    for (std::size_t i = begin; i < end; ++i) {
+        const auto& token = tokens_[i];
+        if (token.isWord("MAX")) sql += " MAX";
+        else if (token.isSymbol("(") && i + 2 < end && tokens_[i + 1].isWord("MAX") && tokens_[i + 2].isSymbol(")")) {
+            sql += " MAX";
+            i += 2;
+        } else {
+            sql += (sql.empty() || token.kind == Kind::Symbol ? "" : " ") + token.text;
+        }
+    }
+    return sql;
+}
+
+// Splits the arguments between `open` and its closing parenthesis at
+// top-level commas.
+std::vector<std::pair<std::size_t, std::size_t>> Translator::arguments(std::size_t open, std::size_t close) const {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    if (close == open + 1) return ranges;
+    int depth = 0;
+    std::size_t start = open + 1;
+    for (std::size_t i = open + 1; i < close; ++i) {
+        if (tokens_[i].isSymbol("(")) ++depth;
+        else if (tokens_[i].isSymbol(")")) --depth;
+        else if (depth == 0 && tokens_[i].isSymbol(",")) {
+            ranges.emplace_back(start, i);
+            start = i + 1;
+        }
+    }
+    ranges.emplace_back(start, close);
+    return ranges;
+}
+
+std::string Translator::objectIdSql(std::size_t open, std::size_t close, int line) {
+    const auto args = arguments(open, close);
+    if (args.empty() || args.size() > 2 || args[0].second != args[0].first + 1 ||
+        tokens_[args[0].first].kind != Kind::String)
+        notUnderstood("OBJECT_ID other than OBJECT_ID('name')", line);
+    std::vector<std::string> parts;
+    {
+        // The name inside the string follows the rules of names in
+        // statements: [brackets], db..table, db.dbo.table.
+        std::string current;
+        bool bracket = false;
+        for (char c : tokens_[args[0].first].text) {
+            if (c == '[' && !bracket) bracket = true;
+            else if (c == ']' && bracket) bracket = false;
+            else if (c == '.' && !bracket) {
+                parts.push_back(current);
+                current.clear();
+            } else current += c;
+        }
+        parts.push_back(current);
+    }
+    std::string database;
+    if (parts.size() == 3) database = parts[0];
+    else if (parts.size() > 3) return "NULL";
+    std::string table = parts.back();
+    if (!table.empty() && table[0] == '#') {
+        database = "tempdb";
+        table = tempTableName(table, context_.sessionId);
+    }
+    if (!database.empty() && !context_.databaseExists(database)) return "NULL";
+    const std::string schema = database.empty() ? "main" : placeholder(database);
+    return "(SELECT rootpage FROM " + schema +
+           ".sqlite_master WHERE type IN ('table','view') AND name = " + quoteText(table) +
+           " COLLATE NOCASE)";
+}
+
+std::string Translator::argumentSql(const std::pair<std::size_t, std::size_t>& range) {
+    return translateRange(range.first, range.second);
+}
+
+std::string Translator::functionSql(const std::string& name, std::size_t open, std::size_t close, int line) {
+    static const std::set<std::string> same = {"COUNT", "SUM", "MIN", "MAX", "AVG", "ABS", "ROUND",
+                                               "UPPER", "LOWER", "LTRIM", "RTRIM", "REPLACE",
+                                               "COALESCE", "NULLIF"};
+    const auto args = arguments(open, close);
+    const auto expect = [&](std::size_t count) {
+        if (args.size() != count) notUnderstood(name + " with " + std::to_string(args.size()) + " arguments", line);
+    };
+    if (same.count(name)) {
+        std::string sql = name + "(";
+        for (std::size_t k = 0; k < args.size(); ++k) sql += (k ? ", " : "") + argumentSql(args[k]);
+        return sql + ")";
+    }
+    if (name == "ISNULL") {
+        expect(2);
+        return "IFNULL(" + argumentSql(args[0]) + ", " + argumentSql(args[1]) + ")";
+    }
+    if (name == "GETDATE") {
+        expect(0);
+        return "strftime('%Y-%m-%d %H:%M:%f','now','localtime')";
+    }
+    if (name == "LEN") {
+        expect(1);
+        return "length(rtrim(" + argumentSql(args[0]) + "))";
+    }
+    if (name == "SUBSTRING") {
+        expect(3);
+        return "substr(" + argumentSql(args[0]) + ", " + argumentSql(args[1]) + ", " + argumentSql(args[2]) + ")";
+    }
+    if (name == "CHARINDEX") {
+        expect(2);
+        return "instr(" + argumentSql(args[1]) + ", " + argumentSql(args[0]) + ")";
+    }
+    if (name == "LEFT") {
+        expect(2);
+        return "substr(" + argumentSql(args[0]) + ", 1, " + argumentSql(args[1]) + ")";
+    }
+    if (name == "RIGHT") {
+        expect(2);
+        const std::string text = argumentSql(args[0]);
+        return "substr(" + text + ", max(length(" + text + ") - (" + argumentSql(args[1]) + ") + 1, 1))";
+    }
+    if (name == "OBJECT_ID") return objectIdSql(open, close, line);
+    if (name == "DB_NAME") {
+        expect(0);
+        return std::string(1, CurrentDatabaseName);
+    }
+    if (name == "CAST") {
+        expect(1);
+        const std::size_t as = topLevelWord(args[0].first, args[0].second, "AS");
+        if (as == args[0].second) syntaxErrorAt(args[0].second);
+        return "CAST(" + translateRange(args[0].first, as) + " AS " + typeSql(as + 1, args[0].second) + ")";
+    }
+    if (name == "CONVERT") {
+        expect(2);
+        return "CAST(" + argumentSql(args[1]) + " AS " + typeSql(args[0].first, args[0].second) + ")";
+    }
+    notUnderstood("the function " + name, line);
+}
+
+}  // namespace tsql
 
 std::string tempTableName(std::string_view name, std::uint64_t sessionId) {
     if (name.substr(0, 2) == "##") return std::string(name);
@@ -1109,14 +1065,14 @@ std::vector<TsqlStatement> translateBatch(std::string_view batch, const Translat
     } catch (const TsqlLexError& error) {
         throw TsqlError({error.number, 15, 1, error.what(), error.line});
     }
-    return Translator(std::move(tokens), context).run();
+    return tsql::Translator(std::move(tokens), context).run();
 }
 
 std::vector<std::string> referencedDatabases(std::string_view sql) {
     std::vector<std::string> names;
-    for (std::size_t open = sql.find(PlaceholderOpen); open != std::string_view::npos;
-         open = sql.find(PlaceholderOpen, open + 1)) {
-        const std::size_t close = sql.find(PlaceholderClose, open);
+    for (std::size_t open = sql.find(tsql::PlaceholderOpen); open != std::string_view::npos;
+         open = sql.find(tsql::PlaceholderOpen, open + 1)) {
+        const std::size_t close = sql.find(tsql::PlaceholderClose, open);
         if (close == std::string_view::npos) break;
         names.emplace_back(sql.substr(open + 1, close - open - 1));
     }
@@ -1127,12 +1083,12 @@ std::string bindDatabases(std::string_view sql, std::string_view currentDatabase
     std::string bound;
     bound.reserve(sql.size());
     for (std::size_t i = 0; i < sql.size(); ++i) {
-        if (sql[i] == CurrentDatabaseName) {
-            bound += quoteText(currentDatabase);
-        } else if (sql[i] == PlaceholderOpen) {
-            const std::size_t close = sql.find(PlaceholderClose, i);
+        if (sql[i] == tsql::CurrentDatabaseName) {
+            bound += tsql::quoteText(currentDatabase);
+        } else if (sql[i] == tsql::PlaceholderOpen) {
+            const std::size_t close = sql.find(tsql::PlaceholderClose, i);
             const std::string_view name = sql.substr(i + 1, close - i - 1);
-            bound += equalsNoCase(name, currentDatabase) ? "main" : quoteName(name);
+            bound += tsql::equalsNoCase(name, currentDatabase) ? "main" : tsql::quoteName(name);
             i = close;
         } else {
             bound += sql[i];
