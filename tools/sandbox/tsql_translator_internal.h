@@ -78,7 +78,7 @@ private:
     int lastLine() const { return tokens_.empty() ? 1 : tokens_.back().line; }
     [[noreturn]] void syntaxErrorAt(std::size_t index) const;
 
-    // Statements: which one begins where, and where it ends.
+    // Statements: which one begins where, and where it ends (tsql_statements.cpp).
     bool startsStatement(std::size_t index) const;
     TsqlStatement statement();
     std::size_t simpleStatementEnd(std::size_t from) const;
