@@ -84,7 +84,7 @@ private:
     std::size_t simpleStatementEnd(std::size_t from) const;
     std::size_t sqlStatementEnd(std::size_t from) const;
 
-    // Control statements.
+    // Control statements (tsql_control_statements.cpp).
     TsqlStatement useStatement();
     TsqlStatement transactionStatement();
     TsqlStatement waitForStatement();
