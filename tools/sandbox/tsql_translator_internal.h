@@ -95,7 +95,7 @@ private:
     TsqlStatement ifStatement();
     TsqlStatement blockStatement();
 
-    // SQL statements.
+    // SQL statements (tsql_sql_statements.cpp).
     TsqlStatement sqlStatement();
     void translateSelect(TsqlStatement& sql, std::size_t begin, std::size_t end);
     void translateInsert(TsqlStatement& sql, std::size_t begin, std::size_t end);
