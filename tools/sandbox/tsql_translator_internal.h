@@ -105,7 +105,7 @@ private:
     void translateDefinition(TsqlStatement& sql, std::size_t begin, std::size_t end);
     std::string indexSql(const std::string& verb, bool unique, std::size_t at, std::size_t end, int line);
 
-    // Expressions.
+    // Expressions (tsql_expressions.cpp).
     std::string translateRange(std::size_t begin, std::size_t end);
     std::size_t topLevelWord(std::size_t begin, std::size_t end, std::string_view word) const;
     std::size_t matchingParen(std::size_t open, std::size_t end) const;
