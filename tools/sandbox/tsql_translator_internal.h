@@ -112,7 +112,7 @@ private:
     std::size_t matchingEnd(std::size_t open, std::size_t end) const;
     std::size_t tableHints(std::size_t open, std::size_t end) const;
 
-    // Names and types.
+    // Names and types (tsql_names.cpp).
     bool isNameToken(const TsqlToken& token) const;
     std::vector<NamePart> readName(std::size_t& i, std::size_t end) const;
     static std::string partSql(const NamePart& part);
