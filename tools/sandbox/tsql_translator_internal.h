@@ -124,7 +124,7 @@ private:
     std::string nameAt(std::size_t& i, std::size_t end);
     std::string typeSql(std::size_t begin, std::size_t end) const;
 
-    // Functions.
+    // Functions (tsql_functions.cpp).
     std::vector<std::pair<std::size_t, std::size_t>> arguments(std::size_t open, std::size_t close) const;
     std::string objectIdSql(std::size_t open, std::size_t close, int line);
     std::string argumentSql(const std::pair<std::size_t, std::size_t>& range);
