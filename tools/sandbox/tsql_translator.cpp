@@ -5,6 +5,14 @@
 namespace tallomar::sandbox {
 namespace tsql {
 
+namespace {
+
+ServerMessage syntaxError(const std::string& near, int line) {
+    return {102, 15, 1, "Incorrect syntax near '" + near + "'.", line};
+}
+
+}  // namespace
+
 bool equalsNoCase(std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); }
 
 std::string quoteName(std::string_view name) {
@@ -33,10 +41,6 @@ std::string quoteText(std::string_view text) {
 
 std::string placeholder(std::string_view database) {
     return std::string(1, PlaceholderOpen) + std::string(database) + PlaceholderClose;
-}
-
-ServerMessage syntaxError(const std::string& near, int line) {
-    return {102, 15, 1, "Incorrect syntax near '" + near + "'.", line};
 }
 
 [[noreturn]] void notUnderstood(const std::string& what, int line) {

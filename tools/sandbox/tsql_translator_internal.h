@@ -29,8 +29,9 @@ inline constexpr char CurrentDatabaseName = '\xFF';
 bool equalsNoCase(std::string_view a, std::string_view b);
 std::string quoteName(std::string_view name);
 std::string quoteText(std::string_view text);
+// `database` as translated SQL names it until bindDatabases binds the run.
 std::string placeholder(std::string_view database);
-ServerMessage syntaxError(const std::string& near, int line);
+// Refuses the whole batch: nothing of it runs half-understood.
 [[noreturn]] void notUnderstood(const std::string& what, int line);
 bool isKeyword(const TsqlToken& token);
 
