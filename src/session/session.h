@@ -42,13 +42,15 @@ struct Session {
     std::unique_ptr<odbc::Connection> cnSystem;
     std::unique_ptr<odbc::Connection> cnAccount;
 
-    // The package and the login without the account set, the year or any
-    // connection: where work on another account-set database starts.
+    // The package (its tool database shared) and the login without the
+    // account set, the year or any server connection: where work on another
+    // account-set database starts.
     Session packageAndLogin() const {
         Session copy;
         copy.gToolFolder = gToolFolder;
         copy.gToolDbPath = gToolDbPath;
         copy.gToolName = gToolName;
+        copy.cnTool = cnTool;
         copy.gServerName = gServerName;
         copy.gUserName = gUserName;
         copy.gPassWord = gPassWord;

@@ -15,10 +15,12 @@ struct Refusal {
 std::ostream& operator<<(std::ostream& out, const Refusal& refusal) { return out << refusal.name; }
 
 const Refusal kRefusals[] = {
-    {"Variables", "declare @n int", "The sandbox server does not understand DECLARE statements."},
+    {"Variables", "declare @n nvarchar(10)",
+     "The sandbox server does not understand variables other than one INT per DECLARE."},
     {"VariableInAQuery", "select * from UA_Account where cAcc_ID = @id",
      "The sandbox server does not understand variables such as @id."},
-    {"StoredProcedures", "exec sp_who", "The sandbox server does not understand EXEC statements."},
+    {"StoredProcedures", "exec sp_who",
+     "The sandbox server does not understand EXEC of procedures other than sp_getapplock and sp_releaseapplock."},
     {"Loops", "while 1 = 0 print 'x'", "The sandbox server does not understand WHILE statements."},
     {"DistributedTransactions", "begin distributed tran", "The sandbox server does not understand BEGIN DISTRIBUTED."},
     {"MarkedTransactions", "begin tran t with mark", "The sandbox server does not understand BEGIN TRANSACTION ... WITH."},

@@ -222,6 +222,39 @@ TEST_F(DemoCommandLine, PreviewRollsBackAndTheRecheckDecidesTheStatus) {
     EXPECT_TRUE(where.value(QStringLiteral("message")).toString().contains(QStringLiteral("ledger_account")));
 }
 
+// The lookups of the result table are the program's own statements: a
+// failure of either, or a lost connection, stops the correction, keeps
+// nothing and says what the server said.
+TEST_F(DemoCommandLine, AFailedOrLostResultTableLookupRollsTheCorrectionBackAndSaysWhy) {
+    const QStringList ledger2008 = {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008"),
+                                    QStringLiteral("--format"), QStringLiteral("json")};
+    struct Case {
+        sandbox::Fault fault;
+        QString phase;
+        QString serverWords;
+    };
+    const Case cases[] = {
+        {sandbox::Fault::failBatch(1, 50001, "injected lookup failure").whenBatchContains("tempdb..sysobjects"),
+         QStringLiteral("修复前检查：查找结果表 demo_check"), QStringLiteral("injected lookup failure")},
+        {sandbox::Fault::failBatch(2, 50001, "injected recheck failure").whenBatchContains("tempdb..sysobjects"),
+         QStringLiteral("修复后重新检查：查找结果表 demo_check"), QStringLiteral("injected recheck failure")},
+        {sandbox::Fault::dropAtBatch(2).whenBatchContains("tempdb..sysobjects"),
+         QStringLiteral("修复后重新检查：查找结果表 demo_check"), QStringLiteral("无法连接服务器")},
+    };
+    for (const Case& fault : cases) {
+        SCOPED_TRACE(fault.serverWords.toStdString());
+        sandbox.server().armFault(fault.fault);
+        const Result corrected = run(QStringLiteral("correct"), ledger2008);
+        EXPECT_EQ(corrected.exitCode, 2) << corrected.out.toStdString() << corrected.err.toStdString();
+        const QJsonObject json = jsonOf(corrected.out);
+        EXPECT_EQ(json.value(QStringLiteral("committed")), QJsonValue(false));
+        const QString message = json.value(QStringLiteral("failed")).toObject().value(QStringLiteral("message")).toString();
+        EXPECT_TRUE(message.startsWith(fault.phase)) << message.toStdString();
+        EXPECT_TRUE(message.contains(fault.serverWords)) << message.toStdString();
+        EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 1) << "the ledger changed";
+    }
+}
+
 TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     const QStringList ledger2008 = {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")};
     sandbox.server().armFault(sandbox::Fault::failBatch(1, 3021, "Cannot perform a backup or restore operation within a transaction.")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sandbox/app_locks.h"
 #include "sandbox/database_folder.h"
 #include "sandbox/faults.h"
 
@@ -23,6 +24,7 @@ public:
 
     DatabaseFolder databases;
     FaultPlan faults;
+    AppLocks appLocks;
     std::chrono::milliseconds loginDelay{0};  // before each LOGIN7 is answered
 
     void addLogin(Login login);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <sqlite3.h>
 
 namespace tallomar::sandbox {
@@ -59,6 +60,7 @@ Session::~Session() {
     // Closing rolls back an open transaction first, which may hold tempdb.
     closeConnections();
     dropTempTables();
+    state_.appLocks.releaseAll(id_);
 }
 
 void Session::run() {
@@ -144,11 +146,9 @@ void Session::serveBatch(const std::vector<unsigned char>& payload) {
     batchFailed_ = false;
     failedNumber_ = 0;
     if (!applyFault(text)) return;
+    variables_.clear();
     try {
-        TranslationContext context;
-        context.databaseExists = [this](std::string_view name) { return state_.databases.find(name).has_value(); };
-        context.sessionId = id_;
-        context.inTransaction = tranCount_ > 0;
+        const TranslationContext context = translationContext();
         std::vector<TsqlStatement> statements;
         try {
             statements = translateBatch(text, context);
@@ -250,7 +250,87 @@ void Session::runStatement(const TsqlStatement& statement) {
     case TsqlStatement::Kind::NotInTransaction:
         if (tranCount_ > 0) fail(statement.message);
         fail({102, 15, 1, "The sandbox server does not understand " + statement.name + ".", statement.line});
+    case TsqlStatement::Kind::Declare:
+        variables_[statement.name] = std::nullopt;
+        return;
+    case TsqlStatement::Kind::Procedure:
+        return procedure(statement);
+    case TsqlStatement::Kind::Execute:
+        return executeText(statement);
+    case TsqlStatement::Kind::SelectVariable:
+        return selectVariable(statement);
     }
+}
+
+TranslationContext Session::translationContext() const {
+    TranslationContext context;
+    context.databaseExists = [this](std::string_view name) { return state_.databases.find(name).has_value(); };
+    context.sessionId = id_;
+    context.inTransaction = tranCount_ > 0;
+    return context;
+}
+
+// sp_getapplock and sp_releaseapplock, exclusive locks owned by the session.
+void Session::procedure(const TsqlStatement& statement) {
+    const auto argument = [&](const std::string& name) -> std::string {
+        const auto found = statement.arguments.find(name);
+        if (found == statement.arguments.end())
+            fail({201, 16, 4,
+                  "Procedure or function '" + statement.name + "' expects parameter '@" + name +
+                      "', which was not supplied.",
+                  statement.line});
+        return found->second;
+    };
+    const std::string resource = argument("resource");
+    const auto owner = statement.arguments.find("lockowner");
+    if (owner == statement.arguments.end() || upperAscii(owner->second) != "SESSION")
+        fail({102, 15, 1, "The sandbox server does not understand application locks owned by a transaction.",
+              statement.line});
+    long long status = 0;
+    if (statement.name == "sp_getapplock") {
+        if (upperAscii(argument("lockmode")) != "EXCLUSIVE")
+            fail({102, 15, 1, "The sandbox server does not understand application locks other than Exclusive.",
+                  statement.line});
+        const auto timeout = statement.arguments.find("locktimeout");
+        const std::chrono::milliseconds wait{timeout == statement.arguments.end() ? -1 : std::stoll(timeout->second)};
+        status = state_.appLocks.acquire(resource, id_, wait, [this] { return attentionPending(); });
+        if (status == -2) throw Cancelled();
+    } else if (!state_.appLocks.release(resource, id_)) {
+        fail({1223, 16, 1,
+              "Cannot release the application lock (Database Principal: 'public', Resource: '" + resource +
+                  "') because it is not currently held.",
+              statement.line});
+    }
+    if (!statement.variable.empty()) variables_[statement.variable] = status;
+    beginTokens();
+    done(tds::DoneFinal, 0, 0);
+}
+
+// EXEC (text): the text runs as a batch of its own, its variables apart.
+void Session::executeText(const TsqlStatement& statement) {
+    const auto text = singleValue(statement);
+    if (!text) return;
+    std::vector<TsqlStatement> statements;
+    try {
+        statements = translateBatch(*text, translationContext());
+    } catch (const TsqlError& error) {
+        fail(error.message);
+    }
+    const auto outer = std::exchange(variables_, {});
+    runStatements(statements);
+    variables_ = outer;
+}
+
+void Session::selectVariable(const TsqlStatement& statement) {
+    const auto value = variables_.at(statement.name);
+    TsqlStatement select;
+    select.kind = TsqlStatement::Kind::Sql;
+    select.line = statement.line;
+    select.command = tds::CommandSelect;
+    select.returnsRows = true;
+    // A computed column: the client sees it without a name, as SQL Server sends it.
+    select.sql = "SELECT CAST(" + (value ? std::to_string(*value) : std::string("NULL")) + " AS INTEGER)";
+    runSql(select);
 }
 
 // Nesting as on SQL Server: only the outermost BEGIN starts a transaction
@@ -316,6 +396,7 @@ void Session::rollbackTransaction() {
 
 void Session::endTransaction() {
     tranCount_ = 0;
+    tempdbLocked_ = false;
     transactionDb_ = nullptr;
     transactionName_.clear();
     savepoints_.clear();
@@ -524,7 +605,26 @@ sqlite3* Session::connectionFor(const TsqlStatement& statement) {
         }
         attached.push_back(key);
     }
+    lockTempdb(db, needed);
     return db;
+}
+
+void Session::lockTempdb(sqlite3* db, const std::vector<std::string>& databases) {
+    if (tranCount_ == 0 || tempdbLocked_) return;
+    const auto isTempdb = [](const std::string& name) { return upperAscii(name) == "TEMPDB"; };
+    const auto attachedTempdb = std::find_if(databases.begin(), databases.end(), isTempdb);
+    if (!isTempdb(database_) && attachedTempdb == databases.end()) return;
+    const std::string schema = isTempdb(database_) ? "main" : quotedName(*attachedTempdb);
+    // Writing the header's user version (always 0 here) takes the write
+    // lock, waiting in onBusy while another session holds it.
+    if (sqlite3_exec(db, ("PRAGMA " + schema + ".user_version = 0").c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (attention_) throw Cancelled();
+        fail({1205, 13, 51,
+              "Transaction was deadlocked on lock resources with another process and has been chosen as the "
+              "deadlock victim. Rerun the transaction.",
+              1});
+    }
+    tempdbLocked_ = true;
 }
 
 void Session::closeConnections() {

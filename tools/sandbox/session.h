@@ -62,6 +62,14 @@ private:
     // Waits, answering an ATTENTION at once: true when one came.
     bool waitForAttention(std::chrono::milliseconds duration);
     void use(const TsqlStatement& statement);
+    TranslationContext translationContext() const;
+    void procedure(const TsqlStatement& statement);
+    void executeText(const TsqlStatement& statement);
+    void selectVariable(const TsqlStatement& statement);
+    // Inside a transaction, the first statement that reaches tempdb takes its
+    // write lock, waiting while another session writes there: a transaction
+    // that only read tempdb first could not wait for it later.
+    void lockTempdb(sqlite3* db, const std::vector<std::string>& databases);
     void print(const TsqlStatement& statement);
     bool condition(const TsqlStatement& statement);
     std::optional<std::string> singleValue(const TsqlStatement& statement);
@@ -100,6 +108,8 @@ private:
     int tranCount_ = 0;  // @@TRANCOUNT
     sqlite3* transactionDb_ = nullptr;  // the connection the transaction runs on
     std::string transactionName_;
+    bool tempdbLocked_ = false;  // by the open transaction
+    std::map<std::string, std::optional<long long>> variables_;  // of the running batch
     std::vector<std::string> savepoints_;
     std::map<std::string, sqlite3*> connections_;  // by upper-case database name
     // Per connection, the upper-case names of the databases attached to it,

@@ -47,6 +47,9 @@ TsqlStatement Translator::statement() {
     if (word == "BEGIN") return blockStatement();
     if (word == "COMMIT" || word == "ROLLBACK" || word == "SAVE") return transactionStatement();
     if (word == "WAITFOR") return waitForStatement();
+    if (word == "DECLARE") return declareStatement();
+    if (word == "EXEC" || word == "EXECUTE") return executeStatement();
+    if (word == "SELECT" && selectsOnlyAVariable()) return selectVariableStatement();
     if ((word == "CREATE" || word == "ALTER" || word == "DROP") && peek(1).isWord("DATABASE"))
         return notInTransactionStatement(word + " DATABASE", 226);
     if (word == "BACKUP" || word == "RESTORE") return notInTransactionStatement(word, 3021);

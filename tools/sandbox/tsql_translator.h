@@ -13,7 +13,8 @@
 
 // Turns a T-SQL batch into statements the session can run: control
 // statements (USE, SET, PRINT, RAISERROR, IF, BEGIN...END, transactions,
-// WAITFOR DELAY) and SQL
+// WAITFOR DELAY, DECLARE of an INT, EXEC of a text or of the application
+// lock procedures, SELECT of a variable) and SQL
 // statements translated into SQLite's dialect. Whatever is not understood is
 // refused here, before anything of the batch runs, as SQL Server refuses a
 // batch that does not compile.
@@ -36,6 +37,10 @@ struct TsqlStatement {
         // sandbox does not run at all: `message` inside a transaction,
         // "does not understand `name`" outside.
         NotInTransaction,
+        Declare,         // DECLARE `name` INT: a variable of the batch, NULL until set
+        Procedure,       // EXEC [`variable` =] `name` with `arguments`: a system procedure
+        Execute,         // EXEC (...): `sql` yields the text, run as a batch of its own
+        SelectVariable,  // SELECT `name`: one row, one unnamed INT column
     };
     enum class TransactionVerb { Begin, Commit, Rollback, Save };
     Kind kind = Kind::Sql;
@@ -51,6 +56,10 @@ struct TsqlStatement {
     std::string name;  // of the transaction or savepoint; of the refused statement
     std::chrono::milliseconds delay{0};
     std::vector<TsqlStatement> body;
+    // Procedure: its arguments by lower-case name without "@", as given;
+    // `variable` takes its return status.
+    std::map<std::string, std::string> arguments;
+    std::string variable;
     // Object names as written, keyed by lower-case "db.table" or "table",
     // so that errors quote what the client wrote.
     std::map<std::string, std::string> writtenNames;

@@ -96,6 +96,13 @@ private:
     TsqlStatement ifStatement();
     TsqlStatement blockStatement();
 
+    // Variables, procedures and SQL run from a text (tsql_procedure_statements.cpp).
+    TsqlStatement declareStatement();
+    TsqlStatement executeStatement();
+    bool selectsOnlyAVariable() const;
+    TsqlStatement selectVariableStatement();
+    std::string declaredVariable(const TsqlToken& token) const;
+
     // SQL statements (tsql_sql_statements.cpp).
     TsqlStatement sqlStatement();
     void translateSelect(TsqlStatement& sql, std::size_t begin, std::size_t end);
@@ -137,6 +144,7 @@ private:
     bool definitions_ = false;  // translating CREATE, ALTER or DROP: column definitions, not expressions
     bool transactionMayBeOpen_;
     std::map<std::string, std::string>* names_ = nullptr;  // the writtenNames of the SQL statement at hand
+    std::vector<std::string> variables_;  // declared so far in the batch, lower case
 };
 
 }  // namespace tallomar::sandbox::tsql

@@ -1,0 +1,73 @@
+// Which scripts can work on a result table of their own, and how their
+// batches name it.
+#include "logic/workbench/result_table.h"
+
+#include <QTemporaryDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace tallomar::test {
+namespace {
+
+TEST(ResultTable, ThePackagesNameIsReplacedWhereverItStandsWholeAndNowhereElse) {
+    const ResultTable table = ResultTable::withSharing(QStringLiteral("demo_check"), ResultTable::Sharing::Private);
+    const QString own = table.name();
+    EXPECT_TRUE(own.startsWith(QStringLiteral("demo_check_run_"))) << own.toStdString();
+    EXPECT_NE(own, ResultTable::withSharing(QStringLiteral("demo_check"), ResultTable::Sharing::Private).name());
+
+    const QString batch = QStringLiteral(
+        "if object_id('tempdb..demo_check') is not null drop table tempdb..[DEMO_CHECK]\r\n"
+        "select * into tempdb.dbo.demo_check from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
+        "select 1 from demo_check_old, my_demo_check");
+    EXPECT_EQ(table.rewrite(batch), QStringLiteral(
+        "if object_id('tempdb..%1') is not null drop table tempdb..[%1]\r\n"
+        "select * into tempdb.dbo.%1 from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
+        "select 1 from demo_check_old, my_demo_check").arg(own));
+    EXPECT_EQ(table.rewrite(QStringLiteral("select 1")), QStringLiteral("select 1"));
+
+    const ResultTable shared = ResultTable::withSharing(QStringLiteral("demo_check"), ResultTable::Sharing::Serialized);
+    EXPECT_EQ(shared.name(), QStringLiteral("demo_check"));
+    EXPECT_EQ(shared.rewrite(batch), batch);
+}
+
+TEST(ResultTable, SqlThatCannotBeReadBeforeItRunsIsFoundOutsideCommentsAndText) {
+    const char16_t* unseen[] = {
+        u"exec ('select * into tempdb..' + @name)",
+        u"select 1\r\nEXECUTE sp_executesql N'select 2'",
+        u"exec dbo.fill_result",
+        u"declare @s nvarchar(100) set @s = 'x' execute(@s)",
+        u"fill_result 2008",                  // a procedure's name first in the batch
+        u"-- fills the table\r\n[dbo].[fill_result]",
+        u"sp_executesql N'select 1'",
+    };
+    for (const char16_t* batch : unseen) EXPECT_TRUE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
+    const char16_t* readable[] = {
+        u"select * into tempdb..demo_check from ledger_entry",
+        u"-- exec would run a procedure\r\nselect 'exec me' as note /* execute */",
+        u"if object_id('tempdb..t') is not null drop table tempdb..t",
+        u"update ledger set [exec] = 1",
+        u"done: select 1",
+        u"",
+    };
+    for (const char16_t* batch : readable) EXPECT_FALSE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
+}
+
+TEST(ResultTable, ARunIsSerializedWhenAnyOfItsScriptsRunsUnseenSqlOrCannotBeRead) {
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, const QByteArray& text) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    const QString plain = write(QStringLiteral("plain.sql"), "select 1 as a into tempdb..t\r\nGO\r\n");
+    const QString dynamic = write(QStringLiteral("dynamic.sql"), "select 1\r\nGO\r\nexec ('select 2')\r\n");
+    EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain}).sharing(), ResultTable::Sharing::Private);
+    EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain, dynamic}).sharing(), ResultTable::Sharing::Serialized);
+    EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain, folder.filePath(QStringLiteral("missing.sql"))}).sharing(),
+              ResultTable::Sharing::Serialized);
+    EXPECT_TRUE(ResultTable::forRun(QString(), {plain}).isEmpty());
+}
+
+}  // namespace
+}  // namespace tallomar::test
