@@ -81,6 +81,20 @@ TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
     EXPECT_EQ(csv.outText(), QStringLiteral("cName,cValue\r\nReadme,\"%1\"\r\n").arg(quoted));
 }
 
+// A memo of any length is read whole: none is cut at a buffer's size.
+TEST(ToolDbProgramLongMemo, ThreeHundredThousandCharactersComeBackWhole) {
+    QString memo;
+    for (int i = 0; memo.size() < 300'000; ++i) memo += QStringLiteral("第%1段说明;").arg(i % 10);
+    memo.truncate(300'000);
+    const test::ToolDatabaseFile file(test::packageWithSettings({{QStringLiteral("Readme"), memo}}));
+
+    const test::ProgramRun length =
+        runTooldb({file.path(), QStringLiteral("select length(cValue) as n from ZOL where cName='Readme'")});
+    EXPECT_EQ(length.outText(), QStringLiteral("n\n300000\n")) << length.err.toStdString();
+    const test::ProgramRun text = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='Readme'")});
+    EXPECT_EQ(text.outText(), QStringLiteral("cValue\n%1\n").arg(memo));
+}
+
 TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {
     QByteArray damaged = bytesOf(file.path());
     jet4::zeroPage(damaged, mdb::readTables(file.path(), {QStringLiteral("ZOL")}).front().locations.front().page);

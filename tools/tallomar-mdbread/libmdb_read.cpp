@@ -1,17 +1,15 @@
 #include "libmdb_read.h"
 
-#include "platform/access/jet4_format.h"
+#include "long_values.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unordered_map>
 
 #include <mdbtools.h>
 
@@ -19,9 +17,11 @@ namespace tallomar::mdb {
 
 namespace {
 
-// Long memo texts are cut at the bind size; Access keeps up to 65,535
-// characters through its forms, which is at most 196,605 bytes of UTF-8.
-constexpr size_t kBindSize = 256 * 1024;
+// libmdb cuts what it writes into a bound column at the bind size. Only
+// short values are bound: a text value lies within one row, so within one
+// page (at most 4,096 stored bytes, each giving at most three of UTF-8).
+// Memo and OLE values, which may be far longer, are read by LongValues.
+constexpr size_t kBindSize = 16 * 1024;
 constexpr unsigned char kTableDefinitionPage = 0x02;
 
 struct HandleCloser {
@@ -83,49 +83,16 @@ public:
         char type = 0;
         return file_.getChar(&type) && static_cast<unsigned char>(type) == kTableDefinitionPage;
     }
-    // libmdb reads a memo from whatever page its pointer names, a zeroed
-    // one included, and says nothing. Many memos share a page: each page is
-    // looked at once.
-    bool isLongValue(quint32 page, unsigned row) {
-        if (page == 0 || page >= header_.pageCount) return false;
-        if (header_.databaseKey != 0) return true;
-        auto known = longValueRows_.find(page);
-        if (known == longValueRows_.end()) known = longValueRows_.emplace(page, longValueRowsOn(page)).first;
-        return row < known->second;
-    }
 
 private:
-    // The row count of an LVAL page; 0 for any other page.
-    unsigned longValueRowsOn(quint32 page) {
-        if (!file_.seek(qint64(page) * header_.pageSize)) return 0;
-        const QByteArray start = file_.read(jet4::kRowOffsetsStart);
-        const bool longValues = start.size() == jet4::kRowOffsetsStart &&
-                                static_cast<unsigned char>(start[0]) == jet4::kDataPage &&
-                                start.mid(jet4::kOwnerOffset, 4) == "LVAL";
-        return longValues ? jet4::get16(start, jet4::kRowCountOffset) : 0;
-    }
-
     QFile file_;
     FileHeader header_;
-    std::unordered_map<quint32, unsigned> longValueRows_;
 };
 
-void checkLongValue(PageChecker& pages, const MdbField& field, const char* column, const QString& table,
-                    const QString& fileName) {
-    if (field.is_null || field.siz < jet4::kLongValueHeaderSize) return;
-    const auto* header = static_cast<const unsigned char*>(field.value);
-    if (header[3] & jet4::kLongValueInline) return;
-    const quint32 pointer = qFromLittleEndian<quint32>(header + 4);
-    if (!pages.isLongValue(pointer >> 8, pointer & 0xff))
-        throw Error(
-            QStringLiteral("%1: the file is damaged: the long value of column %2 in table %3 should be on page %4, "
-                           "which does not hold it")
-                .arg(fileName, QString::fromUtf8(column), table)
-                .arg(pointer >> 8));
-}
+bool isLongValue(const MdbColumn* column) { return column->col_type == MDB_MEMO || column->col_type == MDB_OLE; }
 
-void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const MdbField& field, const char* bound,
-                 int length) {
+void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* column, const MdbField& field,
+                 const char* bound, int length, const QString& table) {
     if (column->col_type == MDB_BOOL) {
         out.addInteger(field.is_null ? 0 : -1);
         return;
@@ -146,11 +113,17 @@ void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const Mdb
         case MDB_NUMERIC:
             out.addDouble(QByteArray::fromRawData(bound, length).toDouble());
             return;
+        case MDB_MEMO:
         case MDB_OLE: {
-            size_t size = 0;
-            void* data = mdb_ole_read_full(mdb, column, &size);
-            out.addBytes(static_cast<const char*>(data), data ? static_cast<qsizetype>(size) : 0);
-            free(data);
+            const QByteArray stored =
+                longValues.read(static_cast<const unsigned char*>(field.value), field.siz,
+                                QStringLiteral("column %1 in table %2").arg(QString::fromUtf8(column->name), table));
+            if (column->col_type == MDB_OLE) {
+                out.addBytes(stored.constData(), stored.size());
+            } else {
+                const QByteArray text = longValues.text(stored);
+                out.addText(text.constData(), static_cast<int>(text.size()));
+            }
             return;
         }
         case MDB_BINARY:
@@ -187,8 +160,8 @@ TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, co
     return def;
 }
 
-void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
-               const QString& fileName) {
+void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCatalogEntry* entry,
+               quint32 pageCount, const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();
@@ -201,6 +174,7 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
     for (unsigned i = 0; i < columnCount; ++i) {
         columns[i] = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         out.addColumn(QByteArray(columns[i]->name), kindOf(columns[i]->col_type));
+        if (isLongValue(columns[i])) continue;
         buffers[i] = QByteArray(static_cast<qsizetype>(kBindSize), '\0');
         mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
     }
@@ -226,11 +200,8 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
         out.beginRow({table->cur_phys_pg, static_cast<quint16>(rowIndex)});
         ++rowsRead;
         for (unsigned i = 0; i < columnCount; ++i) {
-            const int type = columns[i]->col_type;
-            if (fieldOfColumn[i] && (type == MDB_MEMO || type == MDB_OLE))
-                checkLongValue(pages, *fieldOfColumn[i], columns[i]->name, name, fileName);
             if (fieldOfColumn[i])
-                encodeValue(out, mdb, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i]);
+                encodeValue(out, longValues, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i], name);
             else
                 out.addNull();
         }
@@ -273,6 +244,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
         throw Error(QStringLiteral("%1: cannot read the table catalogue (damaged or encrypted file)").arg(fileName));
 
     TableEncoder tables(output);
+    LongValues longValues(mdb.get(), header.pageCount, fileName);
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (!mdb_is_user_table(entry)) continue;
@@ -282,7 +254,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
             throw Error(
                 QStringLiteral("%1: table %2 points outside its table definition (damaged file)").arg(fileName, name));
         step(QStringLiteral("table %1").arg(name));
-        readTable(tables, pages, mdb.get(), entry, header.pageCount, fileName);
+        readTable(tables, longValues, mdb.get(), entry, header.pageCount, fileName);
     }
     tables.finish();
 }
