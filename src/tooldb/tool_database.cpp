@@ -4,6 +4,7 @@
 #include "platform/access/mdb_cell_updater.h"
 #include "tooldb/sqlite_mirror.h"
 #include "tooldb/tool_database_error.h"
+#include "tooldb/tool_tables.h"
 #include "tooldb/update_statement.h"
 
 #include <QFileInfo>
@@ -185,6 +186,7 @@ std::unique_ptr<ToolDatabase> ToolDatabase::open(const QString& path) {
     // The reader names the file in its messages; the mirror does not.
     std::vector<mdb::Table> tables =
         withKind(ToolDatabaseError::Kind::Unreadable, [&] { return mdb::readTables(path); });
+    checkToolTables(tables, QFileInfo(path).fileName());
     try {
         return std::unique_ptr<ToolDatabase>(
             new ToolDatabase(std::make_unique<Impl>(path, std::move(tables))));

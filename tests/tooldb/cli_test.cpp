@@ -7,6 +7,7 @@
 #include "platform/text/delimited_text.h"
 
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tallomar {
@@ -79,6 +80,47 @@ TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
     QString quoted = memo;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
     EXPECT_EQ(csv.outText(), QStringLiteral("cName,cValue\r\nReadme,\"%1\"\r\n").arg(quoted));
+}
+
+// A flipped bit in a table definition gives a column another type or name;
+// the file still reads, wrongly (every cPath a date, a column gone). It is
+// refused, naming the table and the column, and left as it was.
+TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndColumn) {
+    const QByteArray whole = bytesOf(file.path());
+    const quint32 definition = mdb::readTables(file.path(), {QStringLiteral("File")}).front().definitionPage;
+    struct Case {
+        const char* damage;
+        std::function<void(QByteArray&)> flip;
+        QString says;
+    };
+    const Case cases[] = {
+        {"text column cPath read as dates",
+         [&](QByteArray& bytes) { jet4::flipColumnTypeBit(bytes, definition, QStringLiteral("cPath"), 1); },
+         QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the type of a 8-byte value "
+                        "(type 8) and a length of 200")},
+        {"column cPath renamed cPati",
+         [&](QByteArray& bytes) { jet4::flipColumnNameBit(bytes, definition, QStringLiteral("cPath"), 4, 0); },
+         QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: table File has no "
+                        "column cPath")},
+        {"long integer iOrder read as a single-precision number",
+         [&](QByteArray& bytes) { jet4::flipColumnTypeBit(bytes, definition, QStringLiteral("iOrder"), 1); },
+         QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: column iOrder of table "
+                        "File is a single-precision number column, where the program reads a number (a byte, "
+                        "integer, long integer, double or decimal column)")},
+    };
+    for (const Case& damage : cases) {
+        QByteArray bytes = whole;
+        damage.flip(bytes);
+        QFile out(file.path());
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cPath, iOrder from File")});
+        EXPECT_EQ(run.exitCode, 1) << damage.damage;
+        EXPECT_TRUE(run.outText().isEmpty()) << damage.damage << ": " << run.outText().toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: %1\n").arg(damage.says)) << damage.damage;
+        EXPECT_EQ(bytesOf(file.path()), bytes) << damage.damage;
+    }
 }
 
 // A memo of any length is read whole: none is cut at a buffer's size.

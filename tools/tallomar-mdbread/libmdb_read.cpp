@@ -151,11 +151,44 @@ void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, 
     }
 }
 
+// The bytes a value of a fixed-length type takes in a row; 0 for the others.
+int fixedLength(int type) {
+    switch (type) {
+        case MDB_BYTE: return 1;
+        case MDB_INT: return 2;
+        case MDB_LONGINT:
+        case MDB_FLOAT: return 4;
+        case MDB_MONEY:
+        case MDB_DOUBLE:
+        case MDB_DATETIME: return 8;
+        case MDB_REPID: return 16;
+        default: return 0;
+    }
+}
+
+// A table definition keeps each column's length beside its type, and Access
+// writes them in agreement: a flipped bit in either (a text column read as
+// dates, an integer read as a double) shows as a disagreement.
+void checkColumnLengths(MdbTableDef* table, const QString& fileName) {
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
+        const int expected = fixedLength(column->col_type);
+        if (expected != 0 && column->col_size != expected)
+            throw Error(QStringLiteral("%1: the file is damaged: column %2 of table %3 has the type of a %4-byte value "
+                                       "(type %5) and a length of %6")
+                            .arg(fileName, QString::fromUtf8(column->name), QString::fromUtf8(table->name))
+                            .arg(expected)
+                            .arg(column->col_type)
+                            .arg(column->col_size));
+    }
+}
+
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
                         .arg(fileName, QString::fromUtf8(entry->object_name)));
+    checkColumnLengths(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
