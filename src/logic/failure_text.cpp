@@ -16,6 +16,9 @@ QString operatorText(const Error& failure, const QString& toolDatabasePath) {
     case Kind::Refused: return QStringLiteral("工具数据库只允许修改数据（UPDATE）语句");
     case Kind::Busy: return QStringLiteral("工具数据库正被另一个程序修改，请稍后再试");
     case Kind::NotSaved: return QStringLiteral("工具数据库未能保存修改：%1").arg(file);
+    case Kind::ProgramIncomplete:
+        return QStringLiteral("程序不完整，缺少文件：%1，请重新安装本程序")
+            .arg(QDir::toNativeSeparators(toolDatabase->missingFile()));
     case Kind::Failed: break;
     }
     return QStringLiteral("工具数据库读写失败：%1").arg(file);

@@ -90,6 +90,8 @@ private:
             return mdb::saveCellChanges(path_, changes);
         } catch (const mdb::FileBusy& busy) {
             throw ToolDatabaseError(ToolDatabaseError::Kind::Busy, busy.message());
+        } catch (const mdb::ProgramIncomplete&) {
+            throw;
         } catch (const Error& error) {
             throw ToolDatabaseError(ToolDatabaseError::Kind::NotSaved, error.message());
         }
@@ -168,13 +170,16 @@ private:
 
 namespace {
 
-// Runs `work`, giving any failure that has no kind yet the kind `kind`.
+// Runs `work`, giving any failure that has no kind yet the kind `kind`, but
+// a missing part of the program its own.
 template <typename Work>
 auto withKind(ToolDatabaseError::Kind kind, Work&& work) {
     try {
         return work();
     } catch (const ToolDatabaseError&) {
         throw;
+    } catch (const mdb::ProgramIncomplete& missing) {
+        throw ToolDatabaseError(ToolDatabaseError::Kind::ProgramIncomplete, missing.message(), missing.missingFile());
     } catch (const Error& error) {
         throw ToolDatabaseError(kind, error.message());
     }

@@ -14,12 +14,17 @@ public:
         Busy,        // another program is changing the file
         NotSaved,    // the change could not be written into the file
         Failed,      // a statement failed: its syntax, a missing table or column
+        ProgramIncomplete,  // a file of the program's own that reads tool databases is not installed
     };
-    ToolDatabaseError(Kind kind, const QString& message) : Error(message), kind_(kind) {}
+    // `missingFile`: for ProgramIncomplete, the file that is not installed.
+    ToolDatabaseError(Kind kind, const QString& message, const QString& missingFile = {})
+        : Error(message), kind_(kind), missingFile_(missingFile) {}
     Kind kind() const { return kind_; }
+    const QString& missingFile() const { return missingFile_; }
 
 private:
     Kind kind_;
+    QString missingFile_;
 };
 
 }  // namespace tallomar::tooldb

@@ -7,6 +7,7 @@
 #include "platform/text/delimited_text.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -121,6 +122,19 @@ TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndCol
         EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: %1\n").arg(damage.says)) << damage.damage;
         EXPECT_EQ(bytesOf(file.path()), bytes) << damage.damage;
     }
+}
+
+// Without the Access reader beside it the program says that it is
+// incomplete and which file is missing, not that the tool database is damaged.
+TEST_F(ToolDbProgram, AMissingAccessReaderIsReportedAsAnIncompleteProgram) {
+    QTemporaryDir installed;
+    const QString program = installed.filePath(QStringLiteral("tallomar-tooldb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), program));
+    const test::ProgramRun run = test::runProgram(program, {file.path(), QStringLiteral("select cName from ZOL")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.outText().isEmpty());
+    EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: the program is incomplete: %1 (the Access reader) is missing\n")
+                           .arg(installed.filePath(QStringLiteral("tallomar-mdbread"))));
 }
 
 // A memo of any length is read whole: none is cut at a buffer's size.
