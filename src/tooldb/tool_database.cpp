@@ -179,7 +179,8 @@ auto withKind(ToolDatabaseError::Kind kind, Work&& work) {
     } catch (const ToolDatabaseError&) {
         throw;
     } catch (const mdb::ProgramIncomplete& missing) {
-        throw ToolDatabaseError(ToolDatabaseError::Kind::ProgramIncomplete, missing.message(), missing.missingFile());
+        throw ToolDatabaseError(ToolDatabaseError::Kind::ProgramIncomplete, missing.message(),
+                                {missing.missingFile(), {}, {}});
     } catch (const Error& error) {
         throw ToolDatabaseError(kind, error.message());
     }

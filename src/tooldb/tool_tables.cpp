@@ -88,24 +88,29 @@ bool sameName(const QString& name, const char* expected) {
 }  // namespace
 
 void checkToolTables(const std::vector<mdb::Table>& tables, const QString& fileName) {
-    const auto refuse = [&](const QString& what) {
+    const auto refuse = [&](const QString& what, const QString& table, const QString& column) {
         throw ToolDatabaseError(
-            ToolDatabaseError::Kind::Unreadable,
-            QStringLiteral("%1: not a tool database, or its table definitions are damaged: %2").arg(fileName, what));
+            ToolDatabaseError::Kind::NotAToolDatabase,
+            QStringLiteral("%1: not a tool database, or its table definitions are damaged: %2").arg(fileName, what),
+            {{}, table, column});
     };
     for (const ExpectedTable& expected : kToolTables) {
         const auto table = std::find_if(tables.begin(), tables.end(),
                                         [&](const mdb::Table& t) { return sameName(t.name, expected.name); });
-        if (table == tables.end()) refuse(QStringLiteral("there is no table %1").arg(QLatin1String(expected.name)));
+        if (table == tables.end())
+            refuse(QStringLiteral("there is no table %1").arg(QLatin1String(expected.name)),
+                   QLatin1String(expected.name), QString());
         for (const ExpectedColumn& column : expected.columns) {
             const auto found = std::find_if(table->columns.begin(), table->columns.end(),
                                             [&](const mdb::Column& c) { return sameName(c.name, column.name); });
             if (found == table->columns.end())
-                refuse(QStringLiteral("table %1 has no column %2").arg(table->name, QLatin1String(column.name)));
+                refuse(QStringLiteral("table %1 has no column %2").arg(table->name, QLatin1String(column.name)),
+                       table->name, QLatin1String(column.name));
             const auto& kinds = column.reads.kinds;
             if (std::find(kinds.begin(), kinds.end(), found->kind) == kinds.end())
                 refuse(QStringLiteral("column %1 of table %2 is %3 column, where the program reads %4")
-                           .arg(found->name, table->name, kindName(found->kind), QLatin1String(column.reads.what)));
+                           .arg(found->name, table->name, kindName(found->kind), QLatin1String(column.reads.what)),
+                       table->name, found->name);
         }
     }
 }

@@ -12,7 +12,7 @@
 // what it expects before the tool database is used.
 namespace tallomar::tooldb {
 
-// Throws ToolDatabaseError (Unreadable) naming the file, the table and the
+// Throws ToolDatabaseError (NotAToolDatabase) naming the file, the table and the
 // column when one of ZOL, File, Version and Bewrite is missing, lacks one of
 // the columns the program reads, or holds in it what the program cannot read
 // as such. Accepted: text or memo for text; a byte, integer, long integer,

@@ -59,6 +59,24 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileInChinese) {
     EXPECT_EQ(session.cnTool, nullptr);
 }
 
+// A tool database without a column the program reads, or with it in a kind
+// it cannot read there, is named with its table and column.
+TEST_F(StartUp, AToolDatabaseLackingAColumnNamesTableAndColumnInChinese) {
+    jet4::DatabaseSpec spec = test::toolPackageSpec();
+    for (jet4::TableSpec& table : spec.tables)
+        for (jet4::ColumnSpec& column : table.columns)
+            if (table.name == u"File" && column.name == u"cPath")
+                column.name = QStringLiteral("cPati");  // as one flipped bit leaves it
+    const test::ToolDatabaseFile file(spec);
+    test::ScriptedDialogs dialogs;
+    dialogs.acceptMessage();
+
+    EXPECT_FALSE(OpenToolDatabase(session, file.path()));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("工具数据库的表 File 没有可读的列 cPath：") + file.path());
+    EXPECT_EQ(session.cnTool, nullptr);
+}
+
 // The Access reader is found beside the running program. This test runs a
 // copy of its own program from a folder without the reader, where start-up
 // must say in the operator's words that the program is incomplete and which

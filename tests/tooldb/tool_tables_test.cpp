@@ -111,7 +111,8 @@ TEST(ToolTables, AFileWithoutATableTheProgramReadsIsRefused) {
         tooldb::ToolDatabase::open(file.path());
         ADD_FAILURE() << "opened";
     } catch (const tooldb::ToolDatabaseError& error) {
-        EXPECT_EQ(error.kind(), tooldb::ToolDatabaseError::Kind::Unreadable);
+        EXPECT_EQ(error.kind(), tooldb::ToolDatabaseError::Kind::NotAToolDatabase);
+        EXPECT_EQ(error.subject().table, QStringLiteral("Bewrite"));
         EXPECT_EQ(error.message(),
                   QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: there is no "
                                  "table Bewrite"));
