@@ -92,7 +92,7 @@ TEST_F(Access97, DamagedLongValuePagesAreRefused) {
     zeroed.replace(qsizetype(pages[0]) * kJet3PageSize, kJet3PageSize, QByteArray(kJet3PageSize, '\0'));
     EXPECT_EQ(refusal(zeroed),
               QStringLiteral("ZOL.mdb: the file is damaged: the long value of column cValue in table ZOL should be "
-                             "on page %1, which is no long-value page")
+                             "on page %1, which is not a long-value page")
                   .arg(pages[0]));
 
     // A row count of 0 on the page of the Readme: its row is gone.

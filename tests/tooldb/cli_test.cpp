@@ -1,6 +1,7 @@
 #include "support/tool_fixture.h"
 
 #include "jet4writer/damage.h"
+#include "platform/access/jet4_format.h"
 #include "platform/access/mdb_reader.h"
 #include "support/program_run.h"
 
@@ -96,15 +97,21 @@ TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndCol
     };
     const Case cases[] = {
         {"text column cPath read as dates",
-         [&](QByteArray& bytes) { jet4::flipColumnTypeBit(bytes, definition, QStringLiteral("cPath"), 1); },
+         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnTypeOffset, 1); },
          QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the type of a 8-byte value "
                         "(type 8) and a length of 200")},
+        {"column cPath read from the slot of cType",
+         [&](QByteArray& bytes) {
+             jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnVarIndexOffset, 0);
+         },
+         QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the variable slot 2 of another "
+                        "column")},
         {"column cPath renamed cPati",
          [&](QByteArray& bytes) { jet4::flipColumnNameBit(bytes, definition, QStringLiteral("cPath"), 4, 0); },
          QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: table File has no "
                         "column cPath")},
         {"long integer iOrder read as a single-precision number",
-         [&](QByteArray& bytes) { jet4::flipColumnTypeBit(bytes, definition, QStringLiteral("iOrder"), 1); },
+         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("iOrder"), jet4::kColumnTypeOffset, 1); },
          QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: column iOrder of table "
                         "File is a single-precision number column, where the program reads a number (a byte, "
                         "integer, long integer, double or decimal column)")},

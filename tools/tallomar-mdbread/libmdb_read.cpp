@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 
 #include <mdbtools.h>
 
@@ -89,7 +91,9 @@ private:
     FileHeader header_;
 };
 
-bool isLongValue(const MdbColumn* column) { return column->col_type == MDB_MEMO || column->col_type == MDB_OLE; }
+bool isLongValue(const MdbColumn* column) {
+    return column->col_type == MDB_MEMO || column->col_type == MDB_OLE;
+}
 
 void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* column, const MdbField& field,
                  const char* bound, int length, const QString& table) {
@@ -154,32 +158,58 @@ void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, 
 // The bytes a value of a fixed-length type takes in a row; 0 for the others.
 int fixedLength(int type) {
     switch (type) {
-        case MDB_BYTE: return 1;
-        case MDB_INT: return 2;
+        case MDB_BYTE:
+            return 1;
+        case MDB_INT:
+            return 2;
         case MDB_LONGINT:
-        case MDB_FLOAT: return 4;
+        case MDB_FLOAT:
+            return 4;
         case MDB_MONEY:
         case MDB_DOUBLE:
-        case MDB_DATETIME: return 8;
-        case MDB_REPID: return 16;
-        default: return 0;
+        case MDB_DATETIME:
+            return 8;
+        case MDB_REPID:
+            return 16;
+        default:
+            return 0;
     }
 }
 
 // A table definition keeps each column's length beside its type, and Access
 // writes them in agreement: a flipped bit in either (a text column read as
-// dates, an integer read as a double) shows as a disagreement.
-void checkColumnLengths(MdbTableDef* table, const QString& fileName) {
+// dates, an integer read as a double) shows as a disagreement. So does one
+// in where a column lies in the row: no two columns share a null-mask bit,
+// a variable slot or bytes of the fixed area.
+void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
+    const QString tableName = QString::fromUtf8(table->name);
+    const auto damaged = [&](const MdbColumn* column, const QString& what) {
+        return Error(QStringLiteral("%1: the file is damaged: column %2 of table %3 %4")
+                         .arg(fileName, QString::fromUtf8(column->name), tableName, what));
+    };
+    std::set<int> numbers;
+    std::set<unsigned> varSlots;
+    std::map<int, const MdbColumn*> fixedStarts;
     for (unsigned i = 0; i < table->num_cols; ++i) {
         const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
         const int expected = fixedLength(column->col_type);
         if (expected != 0 && column->col_size != expected)
-            throw Error(QStringLiteral("%1: the file is damaged: column %2 of table %3 has the type of a %4-byte value "
-                                       "(type %5) and a length of %6")
-                            .arg(fileName, QString::fromUtf8(column->name), QString::fromUtf8(table->name))
-                            .arg(expected)
-                            .arg(column->col_type)
-                            .arg(column->col_size));
+            throw damaged(column, QStringLiteral("has the type of a %1-byte value (type %2) and a length of %3")
+                                      .arg(expected)
+                                      .arg(column->col_type)
+                                      .arg(column->col_size));
+        if (!numbers.insert(column->col_num).second)
+            throw damaged(column, QStringLiteral("has the number %1 of another column").arg(column->col_num));
+        if (!column->is_fixed && !varSlots.insert(column->var_col_num).second)
+            throw damaged(column,
+                          QStringLiteral("has the variable slot %1 of another column").arg(column->var_col_num));
+        if (column->is_fixed && column->col_size > 0 && !fixedStarts.emplace(column->fixed_offset, column).second)
+            throw damaged(column, QStringLiteral("overlaps another column at byte %1").arg(column->fixed_offset));
+    }
+    int fixedEnd = 0;
+    for (const auto& [start, column] : fixedStarts) {
+        if (start < fixedEnd) throw damaged(column, QStringLiteral("overlaps another column at byte %1").arg(start));
+        fixedEnd = start + column->col_size;
     }
 }
 
@@ -188,13 +218,13 @@ TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, co
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
                         .arg(fileName, QString::fromUtf8(entry->object_name)));
-    checkColumnLengths(def.get(), fileName);
+    checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
 
-void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCatalogEntry* entry,
-               quint32 pageCount, const QString& fileName) {
+void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
+               const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();

@@ -38,7 +38,7 @@ LongValues::Row LongValues::longValueRow(quint32 page, unsigned row, const QStri
     if (page == 0 || page >= pageCount_)
         throw Error(damaged(where, QStringLiteral("points to page %1 of %2").arg(page).arg(pageCount_)));
     const int pageSize = static_cast<int>(mdb_->fmt->pg_size);
-    if (page != cachedPage_ || cached_.isEmpty()) {
+    if (page != cachedPage_) {
         if (mdb_read_alt_pg(mdb_, page) != pageSize)
             throw Error(damaged(where, QStringLiteral("is on page %1, which cannot be read").arg(page)));
         cached_ = QByteArray(reinterpret_cast<const char*>(mdb_->alt_pg_buf), pageSize);
@@ -47,7 +47,7 @@ LongValues::Row LongValues::longValueRow(quint32 page, unsigned row, const QStri
     const char* bytes = cached_.constData();
     const int rowCountAt = mdb_->fmt->row_count_offset;
     if (static_cast<unsigned char>(bytes[0]) != kDataPageType || QByteArrayView(bytes + 4, 4) != "LVAL")
-        throw Error(damaged(where, QStringLiteral("should be on page %1, which is no long-value page").arg(page)));
+        throw Error(damaged(where, QStringLiteral("should be on page %1, which is not a long-value page").arg(page)));
     const unsigned rows = get16(bytes, rowCountAt);
     const int offsetsEnd = rowCountAt + 2 + 2 * static_cast<int>(rows);
     if (row >= rows || offsetsEnd > pageSize)

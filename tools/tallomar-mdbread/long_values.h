@@ -43,7 +43,7 @@ private:
     MdbHandle* mdb_;
     quint32 pageCount_;
     QString fileName_;
-    quint32 cachedPage_ = 0;  // many values share a page: the last one read stays here
+    quint32 cachedPage_ = 0;  // many values share a page: the last one read stays here (0: none yet)
     QByteArray cached_;
 };
 

@@ -51,8 +51,8 @@ void flipBit(QByteArray& file, qsizetype at, int bit) {
 
 }  // namespace
 
-void flipColumnTypeBit(QByteArray& file, quint32 definitionPage, const QString& column, int bit) {
-    flipBit(file, columnPlace(file, definitionPage, column).entry + kColumnTypeOffset, bit);
+void flipColumnEntryBit(QByteArray& file, quint32 definitionPage, const QString& column, int offset, int bit) {
+    flipBit(file, columnPlace(file, definitionPage, column).entry + offset, bit);
 }
 
 void flipColumnNameBit(QByteArray& file, quint32 definitionPage, const QString& column, int character, int bit) {

@@ -17,9 +17,10 @@ void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
 // 4 characters gives a length of 16.
 void flipPropertyLengthBit(QByteArray& file);
 
-// Flips bit `bit` of the type byte of column `column` in the table
-// definition on page `definitionPage`.
-void flipColumnTypeBit(QByteArray& file, quint32 definitionPage, const QString& column, int bit);
+// Flips bit `bit` of the byte at `offset` (kColumnTypeOffset,
+// kColumnVarIndexOffset, ... of jet4_format.h) in the entry of column
+// `column` in the table definition on page `definitionPage`.
+void flipColumnEntryBit(QByteArray& file, quint32 definitionPage, const QString& column, int offset, int bit);
 
 // Flips bit `bit` of the low byte of character `character` of the stored
 // name of column `column` in the table definition on page `definitionPage`.
