@@ -41,7 +41,22 @@ jet4::DatabaseSpec largeToolDatabase() {
     for (int id = 1; id <= kDescriptions; ++id)
         bewrite.rows.push_back({{id, QStringLiteral("%1 %2").arg(id).arg(operate),
                                  QStringLiteral("%1 %2").arg(id).arg(result), QStringLiteral("pic\\%1.bmp").arg(id)}});
-    return {{zol, bewrite}};
+    // The program opens only files with all four tables; the steps and editions stay empty here.
+    const jet4::TableSpec file{QStringLiteral("File"),
+                               {{QStringLiteral("cSign"), ColumnKind::Text, 10},
+                                {QStringLiteral("cType"), ColumnKind::Text, 10},
+                                {QStringLiteral("cName"), ColumnKind::Text, 50},
+                                {QStringLiteral("cPath"), ColumnKind::Text, 255},
+                                {QStringLiteral("iOrder"), ColumnKind::LongInteger},
+                                {QStringLiteral("cResult"), ColumnKind::Text, 128}},
+                               {}};
+    const jet4::TableSpec version{QStringLiteral("Version"),
+                                  {{QStringLiteral("cItem"), ColumnKind::Text, 50},
+                                   {QStringLiteral("iGrade"), ColumnKind::LongInteger},
+                                   {QStringLiteral("bsign"), ColumnKind::Boolean},
+                                   {QStringLiteral("ID"), ColumnKind::LongInteger}},
+                                  {}};
+    return {{zol, file, version, bewrite}};
 }
 
 }  // namespace

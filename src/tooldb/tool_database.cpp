@@ -4,6 +4,7 @@
 #include "platform/access/mdb_cell_updater.h"
 #include "tooldb/sqlite_mirror.h"
 #include "tooldb/tool_database_error.h"
+#include "tooldb/tool_tables.h"
 #include "tooldb/update_statement.h"
 
 #include <QFileInfo>
@@ -89,6 +90,8 @@ private:
             return mdb::saveCellChanges(path_, changes);
         } catch (const mdb::FileBusy& busy) {
             throw ToolDatabaseError(ToolDatabaseError::Kind::Busy, busy.message());
+        } catch (const mdb::ProgramIncomplete&) {
+            throw;
         } catch (const Error& error) {
             throw ToolDatabaseError(ToolDatabaseError::Kind::NotSaved, error.message());
         }
@@ -167,13 +170,17 @@ private:
 
 namespace {
 
-// Runs `work`, giving any failure that has no kind yet the kind `kind`.
+// Runs `work`, giving any failure that has no kind yet the kind `kind`, but
+// a missing part of the program its own.
 template <typename Work>
 auto withKind(ToolDatabaseError::Kind kind, Work&& work) {
     try {
         return work();
     } catch (const ToolDatabaseError&) {
         throw;
+    } catch (const mdb::ProgramIncomplete& missing) {
+        throw ToolDatabaseError(ToolDatabaseError::Kind::ProgramIncomplete, missing.message(),
+                                {missing.missingFile(), {}, {}});
     } catch (const Error& error) {
         throw ToolDatabaseError(kind, error.message());
     }
@@ -185,6 +192,7 @@ std::unique_ptr<ToolDatabase> ToolDatabase::open(const QString& path) {
     // The reader names the file in its messages; the mirror does not.
     std::vector<mdb::Table> tables =
         withKind(ToolDatabaseError::Kind::Unreadable, [&] { return mdb::readTables(path); });
+    checkToolTables(tables, QFileInfo(path).fileName());
     try {
         return std::unique_ptr<ToolDatabase>(
             new ToolDatabase(std::make_unique<Impl>(path, std::move(tables))));

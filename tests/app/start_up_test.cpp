@@ -1,7 +1,9 @@
 #include "app/start_up.h"
+#include "support/program_run.h"
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -55,6 +57,52 @@ TEST_F(StartUp, UnreadableToolDatabaseNamesTheFileInChinese) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("工具数据库已损坏或无法读取：") + session.gToolDbPath);
     EXPECT_EQ(session.cnTool, nullptr);
+}
+
+// A tool database without a column the program reads, or with it in a kind
+// it cannot read there, is named with its table and column.
+TEST_F(StartUp, AToolDatabaseLackingAColumnNamesTableAndColumnInChinese) {
+    jet4::DatabaseSpec spec = test::toolPackageSpec();
+    for (jet4::TableSpec& table : spec.tables)
+        for (jet4::ColumnSpec& column : table.columns)
+            if (table.name == u"File" && column.name == u"cPath")
+                column.name = QStringLiteral("cPati");  // as one flipped bit leaves it
+    const test::ToolDatabaseFile file(spec);
+    test::ScriptedDialogs dialogs;
+    dialogs.acceptMessage();
+
+    EXPECT_FALSE(OpenToolDatabase(session, file.path()));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("工具数据库的表 File 没有可读的列 cPath：") + file.path());
+    EXPECT_EQ(session.cnTool, nullptr);
+}
+
+// The Access reader is found beside the running program. This test runs a
+// copy of its own program from a folder without the reader, where start-up
+// must say in the operator's words that the program is incomplete and which
+// file is missing, not that the tool database is damaged.
+TEST_F(StartUp, AMissingAccessReaderIsReportedAsAnIncompleteProgram) {
+    constexpr char kRunningAsCopy[] = "TALLOMAR_START_UP_TEST_COPY";
+    if (qEnvironmentVariableIsSet(kRunningAsCopy)) {
+        const test::ToolDatabaseFile file;
+        test::ScriptedDialogs dialogs;
+        dialogs.acceptMessage();
+        EXPECT_FALSE(OpenToolDatabase(session, file.path()));
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("程序不完整，缺少文件：%1，请重新安装本程序")
+                                               .arg(QDir(QCoreApplication::applicationDirPath())
+                                                        .filePath(QStringLiteral("tallomar-mdbread"))));
+        EXPECT_EQ(session.cnTool, nullptr);
+        return;
+    }
+    const QString copy = appFolder.filePath(QStringLiteral("tallomar_app_tests"));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+    qputenv(kRunningAsCopy, "1");
+    const test::ProgramRun run = test::runProgram(
+        copy, {QStringLiteral("--gtest_filter=StartUp.AMissingAccessReaderIsReportedAsAnIncompleteProgram")});
+    qunsetenv(kRunningAsCopy);
+    EXPECT_EQ(run.exitCode, 0) << run.outText().toStdString();
+    EXPECT_TRUE(run.outText().contains(QStringLiteral("[  PASSED  ] 1 test."))) << run.outText().toStdString();
 }
 
 TEST_F(StartUp, SettingsLoseBlanksButKeepTabsAndLineBreaks) {

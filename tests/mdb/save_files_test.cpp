@@ -78,18 +78,21 @@ TEST_F(SaveFiles, TheNextSaveRemovesCopiesThatAnInterruptedSaveLeftBehind)
         EXPECT_TRUE(handle.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
         return file;
     };
-    const QString staleCopy = copy(QStringLiteral(".ZOL.mdb.Ab12Cd"), 120);
-    const QString staleBackup = copy(QStringLiteral(".ZOL.mdb.bak.xY98zW"), 3600);
-    const QString running = copy(QStringLiteral(".ZOL.mdb.Qq11Ww"), 0);  // another save may be writing it
-    const QString notOurs = copy(QStringLiteral(".ZOL.mdb.notes"), 3600);
-    const QString otherFile = copy(QStringLiteral(".Other.mdb.Ab12Cd"), 3600);
+    const QString staleCopy = copy(QStringLiteral(".ZOL.mdb.~tallomar-save~Ab12Cd"), 120);
+    const QString staleBackup = copy(QStringLiteral(".ZOL.mdb.bak.~tallomar-save~xY98zW"), 3600);
+    const QString running = copy(QStringLiteral(".ZOL.mdb.~tallomar-save~Qq11Ww"), 0);  // another save may be writing it
+    const QString otherFile = copy(QStringLiteral(".Other.mdb.~tallomar-save~Ab12Cd"), 3600);
+    // Files a person named like a copy are theirs, whatever their age.
+    const QStringList notOurs = {copy(QStringLiteral(".ZOL.mdb.notes"), 3600), copy(QStringLiteral(".ZOL.mdb.backup"), 3600),
+                                 copy(QStringLiteral(".ZOL.mdb.bak.old123"), 3600), copy(QStringLiteral(".ZOL.mdb.Ab12Cd"), 3600)};
 
     mdb::saveCellChanges(path, {firstSetting(path, QStringLiteral("新值"))});
 
     EXPECT_FALSE(QFile::exists(staleCopy));
     EXPECT_FALSE(QFile::exists(staleBackup));
     EXPECT_TRUE(QFile::exists(running));
-    EXPECT_TRUE(QFile::exists(notOurs));
+    for (const QString& file : notOurs)
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
     EXPECT_TRUE(QFile::exists(otherFile));
     EXPECT_EQ(cell(tableNamed(mdb::readTables(path), "ZOL"), 0, "cValue"), QStringLiteral("新值"));
 }

@@ -1,12 +1,15 @@
 #include "support/tool_fixture.h"
 
 #include "jet4writer/damage.h"
+#include "platform/access/jet4_format.h"
 #include "platform/access/mdb_reader.h"
 #include "support/program_run.h"
 
 #include "platform/text/delimited_text.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tallomar {
@@ -79,6 +82,80 @@ TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
     QString quoted = memo;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
     EXPECT_EQ(csv.outText(), QStringLiteral("cName,cValue\r\nReadme,\"%1\"\r\n").arg(quoted));
+}
+
+// A flipped bit in a table definition gives a column another type or name;
+// the file still reads, wrongly (every cPath a date, a column gone). It is
+// refused, naming the table and the column, and left as it was.
+TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndColumn) {
+    const QByteArray whole = bytesOf(file.path());
+    const quint32 definition = mdb::readTables(file.path(), {QStringLiteral("File")}).front().definitionPage;
+    struct Case {
+        const char* damage;
+        std::function<void(QByteArray&)> flip;
+        QString says;
+    };
+    const Case cases[] = {
+        {"text column cPath read as dates",
+         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnTypeOffset, 1); },
+         QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the type of a 8-byte value "
+                        "(type 8) and a length of 200")},
+        {"column cPath read from the slot of cType",
+         [&](QByteArray& bytes) {
+             jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnVarIndexOffset, 0);
+         },
+         QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the variable slot 2 of another "
+                        "column")},
+        {"column cPath renamed cPati",
+         [&](QByteArray& bytes) { jet4::flipColumnNameBit(bytes, definition, QStringLiteral("cPath"), 4, 0); },
+         QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: table File has no "
+                        "column cPath")},
+        {"long integer iOrder read as a single-precision number",
+         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("iOrder"), jet4::kColumnTypeOffset, 1); },
+         QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: column iOrder of table "
+                        "File is a single-precision number column, where the program reads a number (a byte, "
+                        "integer, long integer, double or decimal column)")},
+    };
+    for (const Case& damage : cases) {
+        QByteArray bytes = whole;
+        damage.flip(bytes);
+        QFile out(file.path());
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cPath, iOrder from File")});
+        EXPECT_EQ(run.exitCode, 1) << damage.damage;
+        EXPECT_TRUE(run.outText().isEmpty()) << damage.damage << ": " << run.outText().toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: %1\n").arg(damage.says)) << damage.damage;
+        EXPECT_EQ(bytesOf(file.path()), bytes) << damage.damage;
+    }
+}
+
+// Without the Access reader beside it the program says that it is
+// incomplete and which file is missing, not that the tool database is damaged.
+TEST_F(ToolDbProgram, AMissingAccessReaderIsReportedAsAnIncompleteProgram) {
+    QTemporaryDir installed;
+    const QString program = installed.filePath(QStringLiteral("tallomar-tooldb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), program));
+    const test::ProgramRun run = test::runProgram(program, {file.path(), QStringLiteral("select cName from ZOL")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.outText().isEmpty());
+    EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: the program is incomplete: %1 (the Access reader) is missing\n")
+                           .arg(installed.filePath(QStringLiteral("tallomar-mdbread"))));
+}
+
+// A memo of any length is read whole: none is cut at a buffer's size.
+TEST(ToolDbProgramLongMemo, ThreeHundredThousandCharactersComeBackWhole) {
+    QString memo;
+    for (int i = 0; memo.size() < 300'000; ++i) memo += QStringLiteral("第%1段说明;").arg(i % 10);
+    memo.truncate(300'000);
+    const test::ToolDatabaseFile file(test::packageWithSettings({{QStringLiteral("Readme"), memo}}));
+
+    const test::ProgramRun length =
+        runTooldb({file.path(), QStringLiteral("select length(cValue) as n from ZOL where cName='Readme'")});
+    EXPECT_EQ(length.outText(), QStringLiteral("n\n300000\n")) << length.err.toStdString();
+    const test::ProgramRun text = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='Readme'")});
+    EXPECT_EQ(text.outText(), QStringLiteral("cValue\n%1\n").arg(memo));
 }
 
 TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {

@@ -1,17 +1,17 @@
 #include "libmdb_read.h"
 
-#include "platform/access/jet4_format.h"
+#include "long_values.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
-#include <unordered_map>
+#include <set>
 
 #include <mdbtools.h>
 
@@ -19,9 +19,11 @@ namespace tallomar::mdb {
 
 namespace {
 
-// Long memo texts are cut at the bind size; Access keeps up to 65,535
-// characters through its forms, which is at most 196,605 bytes of UTF-8.
-constexpr size_t kBindSize = 256 * 1024;
+// libmdb cuts what it writes into a bound column at the bind size. Only
+// short values are bound: a text value lies within one row, so within one
+// page (at most 4,096 stored bytes, each giving at most three of UTF-8).
+// Memo and OLE values, which may be far longer, are read by LongValues.
+constexpr size_t kBindSize = 16 * 1024;
 constexpr unsigned char kTableDefinitionPage = 0x02;
 
 struct HandleCloser {
@@ -83,49 +85,18 @@ public:
         char type = 0;
         return file_.getChar(&type) && static_cast<unsigned char>(type) == kTableDefinitionPage;
     }
-    // libmdb reads a memo from whatever page its pointer names, a zeroed
-    // one included, and says nothing. Many memos share a page: each page is
-    // looked at once.
-    bool isLongValue(quint32 page, unsigned row) {
-        if (page == 0 || page >= header_.pageCount) return false;
-        if (header_.databaseKey != 0) return true;
-        auto known = longValueRows_.find(page);
-        if (known == longValueRows_.end()) known = longValueRows_.emplace(page, longValueRowsOn(page)).first;
-        return row < known->second;
-    }
 
 private:
-    // The row count of an LVAL page; 0 for any other page.
-    unsigned longValueRowsOn(quint32 page) {
-        if (!file_.seek(qint64(page) * header_.pageSize)) return 0;
-        const QByteArray start = file_.read(jet4::kRowOffsetsStart);
-        const bool longValues = start.size() == jet4::kRowOffsetsStart &&
-                                static_cast<unsigned char>(start[0]) == jet4::kDataPage &&
-                                start.mid(jet4::kOwnerOffset, 4) == "LVAL";
-        return longValues ? jet4::get16(start, jet4::kRowCountOffset) : 0;
-    }
-
     QFile file_;
     FileHeader header_;
-    std::unordered_map<quint32, unsigned> longValueRows_;
 };
 
-void checkLongValue(PageChecker& pages, const MdbField& field, const char* column, const QString& table,
-                    const QString& fileName) {
-    if (field.is_null || field.siz < jet4::kLongValueHeaderSize) return;
-    const auto* header = static_cast<const unsigned char*>(field.value);
-    if (header[3] & jet4::kLongValueInline) return;
-    const quint32 pointer = qFromLittleEndian<quint32>(header + 4);
-    if (!pages.isLongValue(pointer >> 8, pointer & 0xff))
-        throw Error(
-            QStringLiteral("%1: the file is damaged: the long value of column %2 in table %3 should be on page %4, "
-                           "which does not hold it")
-                .arg(fileName, QString::fromUtf8(column), table)
-                .arg(pointer >> 8));
+bool isLongValue(const MdbColumn* column) {
+    return column->col_type == MDB_MEMO || column->col_type == MDB_OLE;
 }
 
-void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const MdbField& field, const char* bound,
-                 int length) {
+void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* column, const MdbField& field,
+                 const char* bound, int length, const QString& table) {
     if (column->col_type == MDB_BOOL) {
         out.addInteger(field.is_null ? 0 : -1);
         return;
@@ -146,11 +117,17 @@ void encodeValue(TableEncoder& out, MdbHandle* mdb, MdbColumn* column, const Mdb
         case MDB_NUMERIC:
             out.addDouble(QByteArray::fromRawData(bound, length).toDouble());
             return;
+        case MDB_MEMO:
         case MDB_OLE: {
-            size_t size = 0;
-            void* data = mdb_ole_read_full(mdb, column, &size);
-            out.addBytes(static_cast<const char*>(data), data ? static_cast<qsizetype>(size) : 0);
-            free(data);
+            const QByteArray stored =
+                longValues.read(static_cast<const unsigned char*>(field.value), field.siz,
+                                QStringLiteral("column %1 in table %2").arg(QString::fromUtf8(column->name), table));
+            if (column->col_type == MDB_OLE) {
+                out.addBytes(stored.constData(), stored.size());
+            } else {
+                const QByteArray text = longValues.text(stored);
+                out.addText(text.constData(), static_cast<int>(text.size()));
+            }
             return;
         }
         case MDB_BINARY:
@@ -178,16 +155,75 @@ void checkDataPagesExist(MdbHandle* mdb, MdbTableDef* table, quint32 pageCount, 
     }
 }
 
+// The bytes a value of a fixed-length type takes in a row; 0 for the others.
+int fixedLength(int type) {
+    switch (type) {
+        case MDB_BYTE:
+            return 1;
+        case MDB_INT:
+            return 2;
+        case MDB_LONGINT:
+        case MDB_FLOAT:
+            return 4;
+        case MDB_MONEY:
+        case MDB_DOUBLE:
+        case MDB_DATETIME:
+            return 8;
+        case MDB_REPID:
+            return 16;
+        default:
+            return 0;
+    }
+}
+
+// A table definition keeps each column's length beside its type, and Access
+// writes them in agreement: a flipped bit in either (a text column read as
+// dates, an integer read as a double) shows as a disagreement. So does one
+// in where a column lies in the row: no two columns share a null-mask bit,
+// a variable slot or bytes of the fixed area.
+void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
+    const QString tableName = QString::fromUtf8(table->name);
+    const auto damaged = [&](const MdbColumn* column, const QString& what) {
+        return Error(QStringLiteral("%1: the file is damaged: column %2 of table %3 %4")
+                         .arg(fileName, QString::fromUtf8(column->name), tableName, what));
+    };
+    std::set<int> numbers;
+    std::set<unsigned> varSlots;
+    std::map<int, const MdbColumn*> fixedStarts;
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
+        const int expected = fixedLength(column->col_type);
+        if (expected != 0 && column->col_size != expected)
+            throw damaged(column, QStringLiteral("has the type of a %1-byte value (type %2) and a length of %3")
+                                      .arg(expected)
+                                      .arg(column->col_type)
+                                      .arg(column->col_size));
+        if (!numbers.insert(column->col_num).second)
+            throw damaged(column, QStringLiteral("has the number %1 of another column").arg(column->col_num));
+        if (!column->is_fixed && !varSlots.insert(column->var_col_num).second)
+            throw damaged(column,
+                          QStringLiteral("has the variable slot %1 of another column").arg(column->var_col_num));
+        if (column->is_fixed && column->col_size > 0 && !fixedStarts.emplace(column->fixed_offset, column).second)
+            throw damaged(column, QStringLiteral("overlaps another column at byte %1").arg(column->fixed_offset));
+    }
+    int fixedEnd = 0;
+    for (const auto& [start, column] : fixedStarts) {
+        if (start < fixedEnd) throw damaged(column, QStringLiteral("overlaps another column at byte %1").arg(start));
+        fixedEnd = start + column->col_size;
+    }
+}
+
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
                         .arg(fileName, QString::fromUtf8(entry->object_name)));
+    checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
 
-void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
+void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
                const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
@@ -201,6 +237,7 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
     for (unsigned i = 0; i < columnCount; ++i) {
         columns[i] = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         out.addColumn(QByteArray(columns[i]->name), kindOf(columns[i]->col_type));
+        if (isLongValue(columns[i])) continue;
         buffers[i] = QByteArray(static_cast<qsizetype>(kBindSize), '\0');
         mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
     }
@@ -226,11 +263,8 @@ void readTable(TableEncoder& out, PageChecker& pages, MdbHandle* mdb, MdbCatalog
         out.beginRow({table->cur_phys_pg, static_cast<quint16>(rowIndex)});
         ++rowsRead;
         for (unsigned i = 0; i < columnCount; ++i) {
-            const int type = columns[i]->col_type;
-            if (fieldOfColumn[i] && (type == MDB_MEMO || type == MDB_OLE))
-                checkLongValue(pages, *fieldOfColumn[i], columns[i]->name, name, fileName);
             if (fieldOfColumn[i])
-                encodeValue(out, mdb, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i]);
+                encodeValue(out, longValues, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i], name);
             else
                 out.addNull();
         }
@@ -273,6 +307,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
         throw Error(QStringLiteral("%1: cannot read the table catalogue (damaged or encrypted file)").arg(fileName));
 
     TableEncoder tables(output);
+    LongValues longValues(mdb.get(), header.pageCount, fileName);
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (!mdb_is_user_table(entry)) continue;
@@ -282,7 +317,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
             throw Error(
                 QStringLiteral("%1: table %2 points outside its table definition (damaged file)").arg(fileName, name));
         step(QStringLiteral("table %1").arg(name));
-        readTable(tables, pages, mdb.get(), entry, header.pageCount, fileName);
+        readTable(tables, longValues, mdb.get(), entry, header.pageCount, fileName);
     }
     tables.finish();
 }

@@ -36,8 +36,7 @@ QString readerProgram() {
             QStringLiteral("cannot find the running program, nor %1 beside it").arg(QLatin1String(kReaderProgram)));
     const QString program =
         QFileInfo(QFile::decodeName(QByteArray(self, length))).dir().filePath(QLatin1String(kReaderProgram));
-    if (!QFileInfo(program).isExecutable())
-        throw Error(QStringLiteral("%1: the Access reader program is missing").arg(program));
+    if (!QFileInfo(program).isExecutable()) throw ProgramIncomplete(program);
     return program;
 }
 

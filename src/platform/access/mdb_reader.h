@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/error.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -40,7 +42,21 @@ struct Table {
 // Reads the user tables of the file (all of them, or only those named in
 // `only`, compared without regard to case). Throws Error naming the file and
 // the reason when the file is missing, not an Access database, damaged or
-// encrypted.
+// encrypted, and ProgramIncomplete when the Access reader program is not
+// installed beside the running program.
 std::vector<Table> readTables(const QString& path, const QStringList& only = {});
+
+// A file the program needs is not installed: the fault lies with the
+// installation, not with the file being read.
+class ProgramIncomplete : public Error {
+public:
+    explicit ProgramIncomplete(const QString& missingFile)
+        : Error(QStringLiteral("the program is incomplete: %1 (the Access reader) is missing").arg(missingFile)),
+          missingFile_(missingFile) {}
+    const QString& missingFile() const { return missingFile_; }
+
+private:
+    QString missingFile_;
+};
 
 }  // namespace tallomar::mdb

@@ -18,6 +18,9 @@ namespace tallomar::mdb {
 namespace {
 
 constexpr qint64 kStaleAfterSeconds = 60;
+// Marks the copies a save writes, so that the removal of stale ones never
+// meets a file a person named: ".ZOL.mdb.backup" is someone's, not ours.
+constexpr char kCopyMarker[] = "~tallomar-save~";
 
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
@@ -53,7 +56,8 @@ QString regularFileBehind(const QString& path, const QString& name)
 
 QString writeTemporary(const QString& folder, const QString& stem, const QByteArray& bytes, unsigned mode)
 {
-    QByteArray pattern = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(stem)));
+    QByteArray pattern = QFile::encodeName(
+        QDir(folder).filePath(QStringLiteral(".%1.%2XXXXXX").arg(stem, QLatin1String(kCopyMarker))));
     const int fd = ::mkstemp(pattern.data());
     const QString path = QFile::decodeName(pattern);
     if (fd < 0)
@@ -74,8 +78,9 @@ QString writeTemporary(const QString& folder, const QString& stem, const QByteAr
 void removeStaleCopies(const QString& folder, const QString& fileName)
 {
     // mkstemp replaces XXXXXX with six letters or digits.
-    const QRegularExpression copyName(QStringLiteral("^\\.%1(\\.bak)?\\.[A-Za-z0-9]{6}$")
-                                          .arg(QRegularExpression::escape(fileName)));
+    const QRegularExpression copyName(QStringLiteral("^\\.%1(\\.bak)?\\.%2[A-Za-z0-9]{6}$")
+                                          .arg(QRegularExpression::escape(fileName),
+                                               QRegularExpression::escape(QLatin1String(kCopyMarker))));
     const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleAfterSeconds);
     const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral(".") + fileName + QStringLiteral(".*")},
                                                              QDir::Files | QDir::Hidden | QDir::System);

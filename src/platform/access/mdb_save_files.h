@@ -14,14 +14,16 @@ namespace tallomar::mdb {
 // a regular file.
 QString regularFileBehind(const QString& path, const QString& name);
 
-// A new hidden file .<stem>.XXXXXX in `folder` holding `bytes`, flushed to
-// disk, with `mode`. Throws Error naming the file when it cannot be written
-// (it is then removed).
+// A new hidden file .<stem>.~tallomar-save~XXXXXX in `folder` holding
+// `bytes`, flushed to disk, with `mode`. Throws Error naming the file when
+// it cannot be written (it is then removed).
 QString writeTemporary(const QString& folder, const QString& stem, const QByteArray& bytes, unsigned mode);
 
-// Removes the copies .<fileName>.XXXXXX and .<fileName>.bak.XXXXXX in
-// `folder` that are older than a minute: a save that was killed before its
-// rename leaves them, and a running save never works that long on one.
+// Removes the copies .<fileName>.~tallomar-save~XXXXXX and
+// .<fileName>.bak.~tallomar-save~XXXXXX in `folder` that are older than a
+// minute: a save that was killed before its rename leaves them, and a
+// running save never works that long on one. Nothing else is touched,
+// however it is named.
 void removeStaleCopies(const QString& folder, const QString& fileName);
 
 // Makes the renames in `folder` durable.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // Damage done on purpose to files written by buildDatabase, one bit or one
 // page at a time, so that tests can show that a damaged file is refused.
@@ -15,6 +16,15 @@ void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
 // catalogue's property data (LvProp), making it 0: a table description of
 // 4 characters gives a length of 16.
 void flipPropertyLengthBit(QByteArray& file);
+
+// Flips bit `bit` of the byte at `offset` (kColumnTypeOffset,
+// kColumnVarIndexOffset, ... of jet4_format.h) in the entry of column
+// `column` in the table definition on page `definitionPage`.
+void flipColumnEntryBit(QByteArray& file, quint32 definitionPage, const QString& column, int offset, int bit);
+
+// Flips bit `bit` of the low byte of character `character` of the stored
+// name of column `column` in the table definition on page `definitionPage`.
+void flipColumnNameBit(QByteArray& file, quint32 definitionPage, const QString& column, int character, int bit);
 
 // Fills page `page` with zeros.
 void zeroPage(QByteArray& file, quint32 page);
