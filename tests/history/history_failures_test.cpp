@@ -90,6 +90,18 @@ INSERT INTO run VALUES(7, 'check', '2026-01-05T08:00:00.000Z', '2026-01-05T08:00
     4242, 'boot', '1', 'srv', 'sa', '', '001', '2025', 'qvdata_001_2025', '科目检查', 'file/科目检查', '',
     'findings', '共找到[1]条记录', 1, '["编码","名称"]', 1, NULL, NULL);
 INSERT INTO finding VALUES(7, 1, 1, X'0431303031FF');
+INSERT INTO run SELECT 8, 'correct', started, finished, duration_ms, os_user, host, pid, boot_id, process_start, server,
+    login_user, edition, account_set, year, database_name, tool, package_folder, tool_database_sha256, 'ok',
+    '修复前 1 条 → 修复后 0 条（已撤销）', 1, NULL, 0, 0, 0 FROM run WHERE id = 7;
+INSERT INTO run SELECT 9, 'correct', started, finished, duration_ms, os_user, host, pid, boot_id, process_start, server,
+    login_user, edition, account_set, year, database_name, tool, package_folder, tool_database_sha256, 'ok',
+    '恭喜您，成功修复!', 1, NULL, 0, 1, 0 FROM run WHERE id = 7;
+INSERT INTO run SELECT 10, 'preview', started, finished, duration_ms, os_user, host, pid, boot_id, process_start,
+    server, login_user, edition, account_set, year, database_name, tool, package_folder, tool_database_sha256,
+    'findings', '修复前 1 条 → 修复后 1 条（已撤销）', 1, NULL, 0, 0, 1 FROM run WHERE id = 7;
+INSERT INTO run SELECT 11, 'correct', started, finished, duration_ms, os_user, host, pid, boot_id, process_start,
+    server, login_user, edition, account_set, year, database_name, tool, package_folder, tool_database_sha256,
+    'cancelled', '已取消', 1, NULL, 0, 0, NULL FROM run WHERE id = 7;
 PRAGMA user_version = 1;
 )sql";
 
@@ -114,7 +126,7 @@ TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
         EXPECT_EQ(history.runs({})[0].end.status, RunStatus::Cancelled);
     }
     runSql(empty, "PRAGMA user_version");  // the file is SQLite and still opens
-    EXPECT_EQ(history::currentSchemaVersion(), 1);
+    EXPECT_EQ(history::currentSchemaVersion(), 2);
 
     const QString first = data.filePath(QStringLiteral("first.sqlite"));
     runSql(first, kFirstReleaseFile);
@@ -126,6 +138,15 @@ TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
     const history::RecordedFindings findings = history.findings(7);
     EXPECT_EQ(findings.columns, (QStringList{QStringLiteral("编码"), QStringLiteral("名称")}));
     EXPECT_EQ(findings.rows, (std::vector<FindingRow>{{QStringLiteral("1001"), std::nullopt}}));
+    // Corrections rolled back after every script ran now read as undone; a
+    // committed one and a cancelled one stay as they were.
+    EXPECT_EQ(history.run(8).end.status, RunStatus::Undone);
+    EXPECT_EQ(history.run(8).end.committed, false);
+    EXPECT_EQ(history.run(9).end.status, RunStatus::Ok);
+    EXPECT_EQ(history.run(10).end.status, RunStatus::Undone);
+    EXPECT_EQ(history.run(10).end.recheckFindings, 1);
+    EXPECT_EQ(history.run(11).end.status, RunStatus::Cancelled);
+    EXPECT_FALSE(history.findings(8).cut);  // a correction keeps no findings of its own
 
     const QString newer = data.filePath(QStringLiteral("newer.sqlite"));
     runSql(newer, "PRAGMA user_version = 99");
