@@ -101,6 +101,10 @@ void migrate(HistoryDatabase& database) {
     const int found = schemaVersion(database);
     if (found == currentSchemaVersion()) return;
     refuseNewer(database, found);
+    // A history that cannot be written is read as it is, its undone
+    // corrections as the first release recorded them: the versions so far
+    // differ in what they store, not in their tables and columns.
+    if (database.readOnly() && found > 0) return;
     for (;;) {
         // Another program may be migrating too: each step rereads the
         // version under the write lock.
