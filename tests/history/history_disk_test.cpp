@@ -171,7 +171,7 @@ TEST_F(HistoryOnASmallDisk, RecordedIsSaidOnlyOfRecordedRunsAndTheHistoryWritesA
     EXPECT_EQ(recordedId(big), 2) << big.err.toStdString();
     const Step shownBig = step(QStringLiteral("show-big"));
     EXPECT_EQ(shownBig.exitCode, 0) << shownBig.err.toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("kept the first [1-9]\\d* of its 40001 findings")).match(shownBig.err).hasMatch())
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("kept the first \\d+ of its 40001 findings")).match(shownBig.err).hasMatch())
         << shownBig.err.toStdString();
 
     // With the disk full to its last block nothing is recorded, said in words.

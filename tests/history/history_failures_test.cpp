@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
 void runSql(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 10'000);  // a recorder may be writing
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }

@@ -196,6 +196,11 @@ void RunRecorder::rows(const ResultBlock& rows) {
         sqlite3_bind_int64(update, 2, position - 1 + count);
         database_->step(update);
         transaction.commit();
+        // No more findings will come: the log is folded into the file now,
+        // while the check still fetches, rather than when the run ends. One
+        // that cannot run now (another program's checkpoint) runs then.
+        if (position - 1 + count == kMaxRecordedFindings)
+            (void)sqlite3_wal_checkpoint_v2(database_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     });
     kept_ += count;
 }
@@ -205,8 +210,10 @@ bool RunRecorder::roomFor(qsizetype blobBytes) {
     const std::filesystem::space_info space = std::filesystem::space(
         std::filesystem::path(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString()), error);
     if (error) return true;  // not known: the write itself will tell
-    // The block goes into the write-ahead log first, then into the file,
-    // which takes it into the pages that pruned runs left free before it grows.
+    // The block goes into the write-ahead log first; at the next checkpoint
+    // the block and what the log already holds (its file's size at most) go
+    // into the file, which takes them into the pages pruned runs left free
+    // before it grows.
     const auto pragma = [this](const char* sql) {
         sqlite3_stmt* statement = database_->prepared(sql);
         database_->step(statement);
@@ -215,8 +222,9 @@ bool RunRecorder::roomFor(qsizetype blobBytes) {
         return value;
     };
     const std::uintmax_t bytes = std::uintmax_t(blobBytes);
+    const std::uintmax_t checkpointed = bytes + std::uintmax_t(QFileInfo(path_ + QStringLiteral("-wal")).size());
     const std::uintmax_t freeInFile = pragma("PRAGMA freelist_count") * pragma("PRAGMA page_size");
-    return space.available >= bytes + (bytes > freeInFile ? bytes - freeInFile : 0) + kDiskReserve;
+    return space.available >= bytes + (checkpointed > freeInFile ? checkpointed - freeInFile : 0) + kDiskReserve;
 }
 
 void RunRecorder::finish(const RunEnd& end) {
