@@ -43,7 +43,7 @@ const char kShowUsage[] =
     "                    \"text\", \"failed\": null or {\"script\", \"batch\", \"message\"},\n"
     "                    \"columns\", \"rows\", \"cut\")\n"
     "  exit status 0 when the run ended (or is running), 1 when it failed, was\n"
-    "  cancelled or interrupted\n";
+    "  cancelled or interrupted, 2 when the history cannot be read or has no run ID\n";
 const char kDiffUsage[] =
     "usage: tallomar-cli history diff ID1 ID2 [--format csv|json]\n"
     "  compares two checks of one tool on one database: the records fixed,\n"
