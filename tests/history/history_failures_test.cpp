@@ -70,35 +70,58 @@ INSTANTIATE_TEST_SUITE_P(
                                      }}),
     [](const ::testing::TestParamInfo<UnwritableCase>& info) { return std::string(info.param.name); });
 
-// The schema the first release wrote, with one run in it.
-const char kFirstReleaseFile[] = R"sql(
-CREATE TABLE run(id INTEGER PRIMARY KEY, kind TEXT NOT NULL, started TEXT NOT NULL, finished TEXT,
-    duration_ms INTEGER, os_user TEXT NOT NULL, host TEXT NOT NULL, pid INTEGER NOT NULL, boot_id TEXT NOT NULL,
-    process_start TEXT NOT NULL, server TEXT NOT NULL, login_user TEXT NOT NULL, edition TEXT NOT NULL,
-    account_set TEXT NOT NULL, year TEXT NOT NULL, database_name TEXT NOT NULL, tool TEXT NOT NULL,
-    package_folder TEXT NOT NULL, tool_database_sha256 TEXT NOT NULL, status TEXT NOT NULL,
-    status_text TEXT NOT NULL DEFAULT '', finding_count INTEGER, columns TEXT,
-    findings_kept INTEGER NOT NULL DEFAULT 0, committed INTEGER, recheck_count INTEGER);
-CREATE INDEX run_by_database ON run(database_name, started);
-CREATE INDEX run_by_started ON run(started);
-CREATE TABLE script(run_id INTEGER NOT NULL REFERENCES run(id), position INTEGER NOT NULL, file TEXT NOT NULL,
-    sha256 TEXT NOT NULL, batches INTEGER NOT NULL, outcome TEXT NOT NULL, server_message TEXT NOT NULL,
-    PRIMARY KEY(run_id, position)) WITHOUT ROWID;
-CREATE TABLE finding(run_id INTEGER NOT NULL REFERENCES run(id), position INTEGER NOT NULL,
-    row_count INTEGER NOT NULL, cells BLOB NOT NULL, PRIMARY KEY(run_id, position)) WITHOUT ROWID;
-INSERT INTO run VALUES(7, 'check', '2026-01-05T08:00:00.000Z', '2026-01-05T08:00:02.500Z', 2500, 'op', 'host-a',
-    4242, 'boot', '1', 'srv', 'sa', '', '001', '2025', 'qvdata_001_2025', '科目检查', 'file/科目检查', '',
-    'findings', '共找到[1]条记录', 1, '["编码","名称"]', 1, NULL, NULL);
-INSERT INTO finding VALUES(7, 1, 1, X'0431303031FF');
-PRAGMA user_version = 1;
-)sql";
-
 void runSql(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 10'000);  // a recorder may be writing
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
+
+TEST(HistoryFailures, ARunTheHistoryCouldNotKeepWholeIsTakenOutAgain) {
+    QTemporaryDir data;
+    const QString path = data.filePath(QStringLiteral("history.sqlite"));
+    QStringList warnings;
+    const auto warn = [&](const QString& message) { warnings << message; };
+    {
+        history::RunRecorder kept(path, warn);
+        kept.start(demoFacts(RunKind::Check), QString());
+        kept.finish({RunStatus::Ok, QString(), 0, {}, {}});
+        ASSERT_EQ(kept.runId(), 1);
+    }
+    history::RunRecorder recorder(path, warn);
+    recorder.start(demoFacts(RunKind::Check), QString());
+    ASSERT_EQ(recorder.runId(), 2);
+    recorder.script(QStringLiteral("check.sql"), 1, QStringLiteral("ok"), QString());
+    // Another program's write refuses the findings half-way through the run.
+    runSql(path, "CREATE TRIGGER refuse BEFORE INSERT ON finding WHEN NEW.position > 3"
+                 " BEGIN SELECT RAISE(ABORT, 'no room for findings'); END;");
+    qint64 gridRows = 0;
+    deliverFindings(recorder.recording({[](const QStringList&) {}, [&](const ResultBlock& block) { gridRows += block.rowCount(); }}),
+                    {QStringLiteral("x")}, std::vector<FindingRow>(10, FindingRow{QStringLiteral("a")}), 3);
+    recorder.finish({RunStatus::Findings, QString(), 10, {}, {}});
+
+    EXPECT_EQ(gridRows, 10);
+    ASSERT_EQ(warnings.size(), 1) << warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("no room for findings"))) << warnings[0].toStdString();
+    EXPECT_FALSE(recorder.runId().has_value());  // "recorded in history" is not said of it
+    // Neither "running" nor "interrupted": the run is not in the history at all.
+    history::RunHistory history(path);
+    const std::vector<history::RunRecord> runs = history.runs({});
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].id, 1);
+    EXPECT_TRUE(history.scripts(2).empty());
+    runSql(path, "DROP TRIGGER refuse");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM finding", -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), 0);  // the block written before the refusal went too
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+}
+
 
 TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
     QTemporaryDir data;
@@ -114,10 +137,10 @@ TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
         EXPECT_EQ(history.runs({})[0].end.status, RunStatus::Cancelled);
     }
     runSql(empty, "PRAGMA user_version");  // the file is SQLite and still opens
-    EXPECT_EQ(history::currentSchemaVersion(), 1);
+    EXPECT_EQ(history::currentSchemaVersion(), 2);
 
     const QString first = data.filePath(QStringLiteral("first.sqlite"));
-    runSql(first, kFirstReleaseFile);
+    writeFirstReleaseHistory(first);
     history::RunHistory history(first);
     const history::RunRecord run = history.run(7);
     EXPECT_EQ(run.facts.tool, QStringLiteral("科目检查"));
@@ -126,6 +149,15 @@ TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
     const history::RecordedFindings findings = history.findings(7);
     EXPECT_EQ(findings.columns, (QStringList{QStringLiteral("编码"), QStringLiteral("名称")}));
     EXPECT_EQ(findings.rows, (std::vector<FindingRow>{{QStringLiteral("1001"), std::nullopt}}));
+    // Corrections rolled back after every script ran now read as undone; a
+    // committed one and a cancelled one stay as they were.
+    EXPECT_EQ(history.run(8).end.status, RunStatus::Undone);
+    EXPECT_EQ(history.run(8).end.committed, false);
+    EXPECT_EQ(history.run(9).end.status, RunStatus::Ok);
+    EXPECT_EQ(history.run(10).end.status, RunStatus::Undone);
+    EXPECT_EQ(history.run(10).end.recheckFindings, 1);
+    EXPECT_EQ(history.run(11).end.status, RunStatus::Cancelled);
+    EXPECT_FALSE(history.findings(8).cut);  // a correction keeps no findings of its own
 
     const QString newer = data.filePath(QStringLiteral("newer.sqlite"));
     runSql(newer, "PRAGMA user_version = 99");

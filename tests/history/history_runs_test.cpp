@@ -4,6 +4,7 @@
 
 #include "logic/history/findings_diff.h"
 #include "logic/history/run_end.h"
+#include "logic/workbench/correction.h"
 #include "logic/workbench/correction_report.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
@@ -224,6 +225,10 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
     EXPECT_EQ(correction[QStringLiteral("kind")].toString(), QStringLiteral("correct"));
     EXPECT_EQ(correction[QStringLiteral("status")].toString(), QStringLiteral("ok"));
     EXPECT_TRUE(correction[QStringLiteral("findings")].isNull());
+    EXPECT_EQ(correction[QStringLiteral("after")], QJsonValue(2));
+    EXPECT_EQ(correction[QStringLiteral("committed")], QJsonValue(true));
+    EXPECT_EQ(correction[QStringLiteral("operator")].toString(), history::ProcessIdentity::current().osUser);
+    EXPECT_FALSE(correction[QStringLiteral("operator")].toString().isEmpty());
     EXPECT_EQ(correction[QStringLiteral("database")].toString(), QStringLiteral("qvdata_001_2024"));
     EXPECT_EQ(correction[QStringLiteral("tool")].toString(), QStringLiteral("科目检查"));
     EXPECT_EQ(correction[QStringLiteral("server")].toString(), QStringLiteral("127.0.0.1,14330"));
@@ -231,6 +236,10 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
     const QJsonObject secondCheck = runs[1].toObject();
     EXPECT_EQ(secondCheck[QStringLiteral("status")].toString(), QStringLiteral("findings"));
     EXPECT_EQ(secondCheck[QStringLiteral("findings")].toInt(), 2);
+    // Neither applies to a check, and both are said to be missing.
+    ASSERT_TRUE(secondCheck.contains(QStringLiteral("after")) && secondCheck.contains(QStringLiteral("committed")));
+    EXPECT_TRUE(secondCheck[QStringLiteral("after")].isNull());
+    EXPECT_TRUE(secondCheck[QStringLiteral("committed")].isNull());
 
     const ProgramRun table = cli({QStringLiteral("--database"), QStringLiteral("qvdata_001_2024")});
     ASSERT_EQ(table.exitCode, 0) << table.err.toStdString();
@@ -242,6 +251,10 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
         return before.size() + before.count(QStringLiteral("科目检查")) * 4;
     };
     EXPECT_EQ(cellsBefore(lines[0], QStringLiteral("STATUS")), cellsBefore(lines[1], QStringLiteral("findings")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("FINDINGS  AFTER  COMMITTED"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[3].simplified().endsWith(QStringLiteral("ok - 2 yes"))) << lines[3].toStdString();
+    EXPECT_TRUE(lines[4].simplified().endsWith(QStringLiteral("findings 3 - -"))) << lines[4].toStdString();
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("  ") + history::ProcessIdentity::current().osUser + QStringLiteral("  ")));
 
     const ProgramRun shown = cli({QStringLiteral("show"), QStringLiteral("1")});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
@@ -274,6 +287,70 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
     const ProgramRun bad = cli({QStringLiteral("prune"), QStringLiteral("--older")});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("usage: tallomar-cli history prune --older-than DAYS")));
+}
+
+TEST_F(HistoryRuns, ShowSaysHowEachRunEndedAndWhereItStopped) {
+    {
+        // A check refused in the second batch of its second script.
+        history::RunRecorder recorder(path, [this](const QString& message) { warnings << message; });
+        recorder.start(demoFacts(RunKind::Check), QString());
+        recorder.script(file(QStringLiteral("check.sql")), 1, QStringLiteral("ok"), QString());
+        RunOutcome refused = RunOutcome::failed(QStringLiteral("Invalid object name 'no_such_ledger'."));
+        refused.script = QStringLiteral("voucher.sql");
+        refused.batch = 2;
+        refused.line = 3;
+        recorder.script(file(QStringLiteral("voucher.sql")), 2, history::scriptOutcomeName(refused), refused.message);
+        recorder.finish(history::checkRunEnd({CheckOutcome::Kind::Failed, refused, 0}));
+    }
+    {
+        // A check whose program never finished it.
+        history::RunRecorder recorder(path, [this](const QString& message) { warnings << message; });
+        recorder.start(demoFacts(RunKind::Check), QString());
+        recorder.script(file(QStringLiteral("check.sql")), 1, QStringLiteral("ok"), QString());
+    }
+    {
+        // A correction whose scripts all ran, rolled back at the operator's word.
+        CorrectionOutcome undone;
+        undone.kind = CorrectionOutcome::Kind::Ran;
+        undone.changes = CorrectionChanges::Undone;
+        undone.before = 3;
+        undone.after = 0;
+        history::RunRecorder recorder(path, [this](const QString& message) { warnings << message; });
+        recorder.start(demoFacts(RunKind::Correct), QString());
+        recorder.finish(history::correctionRunEnd(undone));
+    }
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
+
+    const ProgramRun failed = cli({QStringLiteral("show"), QStringLiteral("1")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.isEmpty()) << failed.outText().toStdString();
+    EXPECT_EQ(failed.err, QStringLiteral("tallomar-cli history show: run 1 (check) failed: Invalid object name "
+                                         "'no_such_ledger'.\nstopped in script voucher.sql, batch 2: Invalid object "
+                                         "name 'no_such_ledger'.\n"));
+    const ProgramRun failedJson = cli({QStringLiteral("show"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
+    EXPECT_EQ(failedJson.exitCode, 1);
+    const QJsonObject failedRun = QJsonDocument::fromJson(failedJson.out).object();
+    EXPECT_EQ(failedRun[QStringLiteral("status")].toString(), QStringLiteral("failed"));
+    EXPECT_EQ(failedRun[QStringLiteral("failed")][QStringLiteral("script")].toString(), QStringLiteral("voucher.sql"));
+    EXPECT_EQ(failedRun[QStringLiteral("failed")][QStringLiteral("batch")], QJsonValue(2));
+    EXPECT_TRUE(failedRun[QStringLiteral("rows")].toArray().isEmpty());
+
+    const ProgramRun interrupted = cli({QStringLiteral("show"), QStringLiteral("2")});
+    EXPECT_EQ(interrupted.exitCode, 1);
+    EXPECT_EQ(interrupted.err, QStringLiteral("tallomar-cli history show: run 2 (check) interrupted\n"
+                                              "stopped: the program running it ended before the run did\n"));
+
+    const ProgramRun undone = cli({QStringLiteral("show"), QStringLiteral("3")});
+    EXPECT_EQ(undone.exitCode, 0);
+    EXPECT_TRUE(undone.out.isEmpty()) << undone.outText().toStdString();
+    EXPECT_EQ(undone.err, QStringLiteral("tallomar-cli history show: run 3 (correct) undone: 修复前 3 条 → 修复后 0 条（已撤销）\n"
+                                         "findings before 3, after 0; changes undone\n"));
+    const ProgramRun list = cli({QStringLiteral("--format"), QStringLiteral("json")});
+    const QJsonObject undoneRun = QJsonDocument::fromJson(list.out).array()[0].toObject();
+    EXPECT_EQ(undoneRun[QStringLiteral("status")].toString(), QStringLiteral("undone"));
+    EXPECT_EQ(undoneRun[QStringLiteral("findings")], QJsonValue(3));
+    EXPECT_EQ(undoneRun[QStringLiteral("after")], QJsonValue(0));
+    EXPECT_EQ(undoneRun[QStringLiteral("committed")], QJsonValue(false));
 }
 
 }  // namespace

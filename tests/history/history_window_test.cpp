@@ -41,7 +41,7 @@ protected:
             deliverFindings(recorder.recording({[](const QStringList&) {}, [](const ResultBlock&) {}}),
                             {QStringLiteral("科目编码"), QStringLiteral("名称")}, rows);
         if (facts.kind == RunKind::Correct)
-            recorder.finish({RunStatus::Ok, texts::kStatusRepaired, {}, {}, {}});
+            recorder.finish({RunStatus::Ok, texts::kStatusRepaired, 2, true, 0});
         else
             recorder.finish({rows.empty() ? RunStatus::Ok : RunStatus::Findings,
                              texts::findingsStatus(qint64(rows.size())), qint64(rows.size()), {}, {}});
@@ -76,15 +76,21 @@ TEST_F(HistoryWindowTest, ListsTheDatabasesRunsOpensACheckAndComparesTwo) {
     QAbstractItemModel* list = runs(window)->model();
     QStringList headers;
     for (int c = 0; c < list->columnCount(); ++c) headers << list->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers.join(QLatin1Char('/')), QStringLiteral("编号/类型/开始时间/结束时间/服务器/数据库/工具/状态/发现数"));
+    EXPECT_EQ(headers.join(QLatin1Char('/')),
+              QStringLiteral("编号/类型/开始时间/结束时间/服务器/数据库/工具/操作员/状态/发现数/修复后/修改"));
     ASSERT_EQ(list->rowCount(), 3);
     EXPECT_EQ(cell(list, 0, 0), QStringLiteral("3"));
     EXPECT_EQ(cell(list, 0, 1), QStringLiteral("检查"));
-    EXPECT_EQ(cell(list, 0, 7), QStringLiteral("有发现"));
-    EXPECT_EQ(cell(list, 0, 8), QStringLiteral("2"));
+    EXPECT_EQ(cell(list, 0, 7), history::ProcessIdentity::current().osUser);
+    EXPECT_EQ(cell(list, 0, 8), QStringLiteral("有发现"));
+    EXPECT_EQ(cell(list, 0, 9), QStringLiteral("2"));
+    EXPECT_EQ(cell(list, 0, 10), QString());  // a check has no re-check
+    EXPECT_EQ(cell(list, 0, 11), QString());
     EXPECT_EQ(cell(list, 1, 1), QStringLiteral("修复"));
-    EXPECT_EQ(cell(list, 1, 7), QStringLiteral("成功"));
-    EXPECT_EQ(cell(list, 1, 8), QString());
+    EXPECT_EQ(cell(list, 1, 8), QStringLiteral("成功"));
+    EXPECT_EQ(cell(list, 1, 9), QStringLiteral("2"));
+    EXPECT_EQ(cell(list, 1, 10), QStringLiteral("0"));
+    EXPECT_EQ(cell(list, 1, 11), QStringLiteral("已提交"));
     EXPECT_EQ(cell(list, 2, 5), QStringLiteral("qvdata_001_2024"));
     EXPECT_EQ(cell(list, 2, 6), QStringLiteral("科目检查"));
     EXPECT_FALSE(compare(window)->isEnabled());

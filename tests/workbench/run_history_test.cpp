@@ -9,10 +9,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace tallomar::test {
 namespace {
@@ -100,6 +106,54 @@ TEST_F(RunHistoryOfTheWindow, CheckCorrectCheckAreRecordedAndCtrlHShowsThem) {
     QTest::qWait(100);
     ASSERT_TRUE(window->screen()->grabWindow(0).save(QDir(target).filePath(QStringLiteral("main-menu.png"))));
     menu->hide();
+}
+
+TEST_F(RunHistoryOfTheWindow, EachCorrectionReadsKeptOrUndoneAndByWhom) {
+    using namespace std::chrono_literals;
+    openWindow();
+    check();
+    correct("cmdUndo");
+    correct("cmdCommit");
+    execute(QStringLiteral("update ledger set bad = 1 where cCode in ('1001', '1122', '6001')"));  // broken again
+    // The question closed with the title bar's X.
+    dialogs.runForReal();
+    dialogs.answer([](QDialog& preview) {
+        QTimer::singleShot(50ms, &preview, [&preview] { preview.close(); });
+        return preview.exec();
+    });
+    window->cmdRun_Click();
+    // The question left alone until it undoes by itself.
+    window->setPreviewUndoAfter(300ms);
+    dialogs.runForReal();
+    dialogs.answer([](QDialog& preview) { return preview.exec(); });
+    window->cmdRun_Click();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from ledger where bad = 1")), QStringLiteral("3"));
+
+    window->surfaceMenu()->actions()[0]->trigger();
+    auto* shown = window->findChild<HistoryWindow*>();
+    ASSERT_NE(shown, nullptr);
+    auto* grid = shown->findChild<QTableView*>(QStringLiteral("grdRuns"));
+    QAbstractItemModel* list = grid->model();
+    QStringList headers;
+    for (int c = 0; c < list->columnCount(); ++c) headers << list->headerData(c, Qt::Horizontal).toString();
+    const auto column = [&](const QString& heading) { return int(headers.indexOf(heading)); };
+    // Each row as type, operator, status, findings, after, changes; newest first.
+    const auto row = [&](int at) {
+        QStringList cells;
+        for (const char* heading : {"类型", "操作员", "状态", "发现数", "修复后", "修改"})
+            cells << list->index(at, column(QString::fromUtf8(heading))).data().toString();
+        return cells.join(QLatin1Char('/'));
+    };
+    const QString self = QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+    ASSERT_EQ(list->rowCount(), 5);
+    EXPECT_EQ(row(0), QStringLiteral("修复/%1/已撤销/3/0/已撤销").arg(self));  // undone by itself
+    EXPECT_EQ(row(1), QStringLiteral("修复/%1/已撤销/3/0/已撤销").arg(self));  // closed
+    EXPECT_EQ(row(2), QStringLiteral("修复/%1/成功/3/0/已提交").arg(self));
+    EXPECT_EQ(row(3), QStringLiteral("修复/%1/已撤销/3/0/已撤销").arg(self));
+    EXPECT_EQ(row(4), QStringLiteral("检查/%1/有发现/3//").arg(self));
+    shown->grdRuns_Activated(list->index(0, 0));
+    EXPECT_EQ(shown->findChild<QLabel*>(QStringLiteral("labFindings"))->text(),
+              QStringLiteral("修复前 3 条 → 修复后 0 条（已撤销）"));
 }
 
 TEST_F(RunHistoryOfTheWindow, AHistoryThatCannotBeWrittenIsToldOnceAndTheCheckGoesOn) {

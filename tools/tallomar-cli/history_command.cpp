@@ -6,6 +6,7 @@
 #include "platform/error.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,8 @@ namespace tallomar::cli {
 namespace {
 
 constexpr int kFailure = 2;
+// `history show` of a run that failed, was cancelled or interrupted.
+constexpr int kRunDidNotEnd = 1;
 
 const char kListUsage[] =
     "usage: tallomar-cli history [--database NAME] [--tool NAME] [--limit N] [--format table|json]\n"
@@ -25,11 +28,22 @@ const char kListUsage[] =
     "  --database NAME   only runs on this account-set database\n"
     "  --tool NAME       only runs of this tool\n"
     "  --limit N         at most N runs (default 50)\n"
-    "  --format FORMAT   table (default) or json\n";
+    "  --format FORMAT   table (default) or json\n"
+    "  each run: its id, kind, times, server, database, tool, operator (who ran it),\n"
+    "  status (ok, findings, undone, failed, cancelled, interrupted or running),\n"
+    "  findings (a correction's: before it ran), after (a correction's re-check)\n"
+    "  and committed (a correction's changes kept: true, false, or null for a check\n"
+    "  and where only the server knows)\n";
 const char kShowUsage[] =
     "usage: tallomar-cli history show ID [--format csv|json]\n"
-    "  prints the findings run ID kept\n"
-    "  --format FORMAT   csv (default) or json\n";
+    "  prints the findings run ID kept, and on stderr how it ended: its status line,\n"
+    "  for a correction the findings before and after and whether it was committed,\n"
+    "  for a run that failed, was cancelled or interrupted where it stopped\n"
+    "  --format FORMAT   csv (default) or json (one object: the run as the list gives it,\n"
+    "                    \"text\", \"failed\": null or {\"script\", \"batch\", \"message\"},\n"
+    "                    \"columns\", \"rows\", \"cut\")\n"
+    "  exit status 0 when the run ended (or is running), 1 when it failed, was\n"
+    "  cancelled or interrupted, 2 when the history cannot be read or has no run ID\n";
 const char kDiffUsage[] =
     "usage: tallomar-cli history diff ID1 ID2 [--format csv|json]\n"
     "  compares two checks of one tool on one database: the records fixed,\n"
@@ -124,6 +138,94 @@ QString timeText(const std::optional<QDateTime>& time) {
     return time ? time->toString(Qt::ISODateWithMs) : QString();
 }
 
+QJsonValue jsonCommitted(const std::optional<bool>& committed) {
+    return committed ? QJsonValue(*committed) : QJsonValue(QJsonValue::Null);
+}
+
+// One run as the list gives it.
+QJsonObject runJson(const history::RunRecord& run) {
+    return {
+        {QStringLiteral("id"), static_cast<double>(run.id)},
+        {QStringLiteral("kind"), history::kindName(run.facts.kind)},
+        {QStringLiteral("started"), run.started.toString(Qt::ISODateWithMs)},
+        {QStringLiteral("finished"), run.finished ? QJsonValue(timeText(run.finished)) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("server"), run.facts.server},
+        {QStringLiteral("database"), run.facts.database},
+        {QStringLiteral("tool"), run.facts.tool},
+        {QStringLiteral("operator"), run.process.osUser},
+        {QStringLiteral("status"), history::statusName(run.end.status)},
+        {QStringLiteral("findings"), jsonOptional(run.end.findings)},
+        {QStringLiteral("after"), jsonOptional(run.end.recheckFindings)},
+        {QStringLiteral("committed"), jsonCommitted(run.end.committed)},
+    };
+}
+
+QString countText(const std::optional<qint64>& count) {
+    return count ? QString::number(*count) : QStringLiteral("-");
+}
+
+QString committedText(const std::optional<bool>& committed) {
+    if (!committed) return QStringLiteral("-");
+    return *committed ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+// Where a run that failed, was cancelled or interrupted stopped: the first
+// script that did not end well, or what is known without one.
+struct Stop {
+    QString script;  // the file's name; empty when no script failed
+    qint64 batch = 0;
+    QString message;
+};
+
+std::optional<Stop> stopOf(history::RunHistory& runs, const history::RunRecord& run) {
+    using history::RunStatus;
+    if (run.end.status != RunStatus::Failed && run.end.status != RunStatus::Cancelled &&
+        run.end.status != RunStatus::Interrupted)
+        return std::nullopt;
+    for (const history::ScriptRecord& script : runs.scripts(run.id))
+        if (script.outcome != u"ok")
+            return Stop{QFileInfo(script.file).fileName(), script.batches,
+                        script.serverMessage.isEmpty() ? script.outcome : script.serverMessage};
+    if (run.end.status == RunStatus::Interrupted)
+        return Stop{{}, 0, QStringLiteral("the program running it ended before the run did")};
+    return Stop{{}, 0, run.end.statusText};
+}
+
+QString unixLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+// How the run ended, for stderr: its status line, a correction's counts and
+// whether it was kept, and where a run that did not end well stopped.
+QByteArray endReport(const history::RunRecord& run, const std::optional<Stop>& stop) {
+    QString report = QStringLiteral("tallomar-cli history show: run %1 (%2) %3")
+                         .arg(run.id)
+                         .arg(history::kindName(run.facts.kind), history::statusName(run.end.status));
+    if (!run.end.statusText.isEmpty()) report += QStringLiteral(": ") + unixLines(run.end.statusText);
+    report += QLatin1Char('\n');
+    if (run.facts.kind != history::RunKind::Check) {
+        const QString changes = !run.end.committed  ? QStringLiteral("only the server knows whether they were kept")
+                                : *run.end.committed ? QStringLiteral("committed")
+                                                     : QStringLiteral("undone");
+        report += QStringLiteral("findings before %1, after %2; changes %3\n")
+                      .arg(countText(run.end.findings), countText(run.end.recheckFindings), changes);
+    }
+    if (stop) {
+        report += stop->script.isEmpty()
+                      ? QStringLiteral("stopped: %1\n").arg(unixLines(stop->message))
+                      : QStringLiteral("stopped in script %1, batch %2: %3\n")
+                            .arg(stop->script)
+                            .arg(stop->batch)
+                            .arg(unixLines(stop->message));
+    }
+    return report.toUtf8();
+}
+
+QJsonValue stopJson(const std::optional<Stop>& stop) {
+    if (!stop) return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("script"), stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(stop->script)},
+                       {QStringLiteral("batch"), stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(double(stop->batch))},
+                       {QStringLiteral("message"), stop->message}};
+}
+
 // Columns as wide as a terminal shows them: East Asian characters take two cells.
 int displayWidth(const QString& text) {
     int width = 0;
@@ -167,30 +269,20 @@ int listRuns(const QStringList& arguments) {
     const std::vector<history::RunRecord> records = runs.runs(filter);
     if (output == u"json") {
         QJsonArray list;
-        for (const history::RunRecord& run : records) {
-            list.append(QJsonObject{
-                {QStringLiteral("id"), static_cast<double>(run.id)},
-                {QStringLiteral("kind"), history::kindName(run.facts.kind)},
-                {QStringLiteral("started"), run.started.toString(Qt::ISODateWithMs)},
-                {QStringLiteral("finished"), run.finished ? QJsonValue(timeText(run.finished)) : QJsonValue(QJsonValue::Null)},
-                {QStringLiteral("server"), run.facts.server},
-                {QStringLiteral("database"), run.facts.database},
-                {QStringLiteral("tool"), run.facts.tool},
-                {QStringLiteral("status"), history::statusName(run.end.status)},
-                {QStringLiteral("findings"), jsonOptional(run.end.findings)},
-            });
-        }
+        for (const history::RunRecord& run : records) list.append(runJson(run));
         writeOut(QJsonDocument(list).toJson(QJsonDocument::Indented));
         return 0;
     }
     std::vector<QStringList> lines{{QStringLiteral("ID"), QStringLiteral("KIND"), QStringLiteral("STARTED"),
                                     QStringLiteral("FINISHED"), QStringLiteral("SERVER"), QStringLiteral("DATABASE"),
-                                    QStringLiteral("TOOL"), QStringLiteral("STATUS"), QStringLiteral("FINDINGS")}};
+                                    QStringLiteral("TOOL"), QStringLiteral("OPERATOR"), QStringLiteral("STATUS"),
+                                    QStringLiteral("FINDINGS"), QStringLiteral("AFTER"), QStringLiteral("COMMITTED")}};
     for (const history::RunRecord& run : records)
         lines.push_back({QString::number(run.id), history::kindName(run.facts.kind),
                          run.started.toString(Qt::ISODateWithMs), timeText(run.finished), run.facts.server,
-                         run.facts.database, run.facts.tool, history::statusName(run.end.status),
-                         run.end.findings ? QString::number(*run.end.findings) : QStringLiteral("-")});
+                         run.facts.database, run.facts.tool, run.process.osUser, history::statusName(run.end.status),
+                         countText(run.end.findings), countText(run.end.recheckFindings),
+                         committedText(run.end.committed)});
     writeOut(alignedTable(lines));
     return 0;
 }
@@ -203,22 +295,26 @@ int showRun(const QStringList& arguments) {
     history::RunHistory runs(history::HistoryDatabase::defaultPath());
     const history::RunRecord run = runs.run(id);
     const history::RecordedFindings findings = runs.findings(id);
+    const std::optional<Stop> stop = stopOf(runs, run);
+    const QByteArray report = endReport(run, stop);
+    std::fwrite(report.constData(), 1, size_t(report.size()), stderr);
     if (findings.cut)
         std::fprintf(stderr, "tallomar-cli history show: run %lld kept the first %lld of its %lld findings\n",
                      static_cast<long long>(id), static_cast<long long>(run.findingsKept),
                      static_cast<long long>(run.end.findings.value_or(0)));
     if (output == u"json") {
-        writeOut(QJsonDocument(QJsonObject{{QStringLiteral("id"), static_cast<double>(id)},
-                                           {QStringLiteral("columns"), QJsonArray::fromStringList(findings.columns)},
-                                           {QStringLiteral("rows"), jsonRows(findings.rows)},
-                                           {QStringLiteral("cut"), findings.cut}})
-                     .toJson(QJsonDocument::Compact) +
-                 '\n');
-        return 0;
+        QJsonObject object = runJson(run);
+        object.insert(QStringLiteral("text"), run.end.statusText);
+        object.insert(QStringLiteral("failed"), stopJson(stop));
+        object.insert(QStringLiteral("columns"), QJsonArray::fromStringList(findings.columns));
+        object.insert(QStringLiteral("rows"), jsonRows(findings.rows));
+        object.insert(QStringLiteral("cut"), findings.cut);
+        writeOut(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    } else if (!findings.columns.isEmpty()) {  // a correction, or a check that failed before its result, has none
+        writeOut(csvRecord(findings.columns).toUtf8());
+        for (const history::FindingRow& row : findings.rows) writeOut(csvRow(row));
     }
-    writeOut(csvRecord(findings.columns).toUtf8());
-    for (const history::FindingRow& row : findings.rows) writeOut(csvRow(row));
-    return 0;
+    return stop ? kRunDidNotEnd : 0;
 }
 
 int diffRuns(const QStringList& arguments) {

@@ -5,7 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QUrl>
+#include <cerrno>
 
 namespace tallomar::history {
 
@@ -13,6 +14,25 @@ namespace {
 
 // Long enough for another program's findings block to be committed.
 constexpr int kBusyTimeoutMs = 10'000;
+
+// A history whose folder cannot be written, and so has no write-ahead log
+// beside it, which SQLite would need to make before it reads the file.
+bool unwritableFolder(const QString& path) {
+    const QFileInfo file(path);
+    return file.exists() && !QFileInfo(file.absolutePath()).isWritable() && !QFile::exists(path + QStringLiteral("-wal"));
+}
+
+// SQLite's reason, but a full disk and a history that cannot be written in
+// the operator's words: SQLite says "disk I/O error" when the disk fills
+// while it grows its shared-memory file, and "database or disk is full".
+QString failureReason(sqlite3* db) {
+    const int primary = sqlite3_errcode(db);
+    const int osError = sqlite3_system_errno(db);
+    if (primary == SQLITE_FULL || (primary == SQLITE_IOERR && (osError == ENOSPC || osError == EDQUOT)))
+        return QStringLiteral("the disk is full");
+    if (primary == SQLITE_READONLY) return QStringLiteral("the history is read-only");
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 }  // namespace
 
@@ -24,35 +44,62 @@ QString HistoryDatabase::defaultPath() {
 
 HistoryDatabase::HistoryDatabase(const QString& path) : path_(path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const int opened = sqlite3_open_v2(path.toUtf8().constData(), &db_,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
-    if (opened != SQLITE_OK) {
-        const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw Error(QStringLiteral("%1: cannot open the run history: %2").arg(path, reason));
-    }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     try {
+        open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
         // Findings are kept as blobs of a few hundred KiB: large pages store
         // one in a few dozen pages where 4 KiB pages took over a hundred, and
         // a recorded check took twice as long. The size only takes on a new
         // file; an existing one keeps its own. WAL lets the window read while
         // a scheduled run writes; NORMAL sync loses at most the last commits
-        // on power loss, never the file.
-        run("PRAGMA page_size=32768; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+        // on power loss, never the file. The log is folded into the file
+        // once it holds 4 MiB and then cut back to that size: left to its
+        // default thousand pages (32 MiB here) it held a second copy of every
+        // finding, and on a full disk it kept that space, so that no later
+        // run could be written even once the disk had room again. Folding it
+        // after every commit cost a recorded check half as much again.
+        run("PRAGMA page_size=32768; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+            " PRAGMA wal_autocheckpoint=128; PRAGMA journal_size_limit=4194304;");
+        migrate(*this);
+    } catch (const Error&) {
+        close();
+        if (!unwritableFolder(path)) throw;
+        openUnwritable();
+    }
+}
+
+void HistoryDatabase::open(const QString& name, int flags) {
+    const int opened = sqlite3_open_v2(name.toUtf8().constData(), &db_, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (opened != SQLITE_OK) {
+        const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+        close();
+        throw Error(QStringLiteral("%1: cannot open the run history: %2").arg(path_, reason));
+    }
+}
+
+void HistoryDatabase::openUnwritable() {
+    // Nothing can have been left in a log that could not be made, and no
+    // program can write here: the file alone is the whole history.
+    open(QString::fromUtf8(QUrl::fromLocalFile(path_).toEncoded()) + QStringLiteral("?immutable=1"),
+         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    try {
         migrate(*this);
     } catch (...) {
-        sqlite3_close(db_);
-        db_ = nullptr;
+        close();
         throw;
     }
 }
 
-HistoryDatabase::~HistoryDatabase() {
+void HistoryDatabase::close() {
     for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+    statements_.clear();
     sqlite3_close(db_);
+    db_ = nullptr;
 }
+
+HistoryDatabase::~HistoryDatabase() { close(); }
+
+bool HistoryDatabase::readOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
 sqlite3_stmt* HistoryDatabase::prepared(const char* sql) {
     auto found = statements_.find(sql);
@@ -81,7 +128,7 @@ bool HistoryDatabase::step(sqlite3_stmt* statement) {
 }
 
 void HistoryDatabase::fail(const QString& what) const {
-    throw Error(QStringLiteral("%1: %2: %3").arg(path_, what, QString::fromUtf8(sqlite3_errmsg(db_))));
+    throw Error(QStringLiteral("%1: %2: %3").arg(path_, what, failureReason(db_)));
 }
 
 WriteTransaction::WriteTransaction(HistoryDatabase& database) : database_(database) {

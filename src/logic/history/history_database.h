@@ -9,12 +9,16 @@ namespace tallomar::history {
 
 // One connection to the run-history file, ready for several programs writing
 // at once: WAL journal, a busy timeout, the schema brought up to date. Every
-// failure throws Error naming the file and SQLite's reason.
+// failure throws Error naming the file and the reason, a full disk and a
+// read-only history said in those words.
 class HistoryDatabase {
 public:
     // $XDG_DATA_HOME/tallomar/history.sqlite, ~/.local/share/... when unset.
     static QString defaultPath();
 
+    // Opens the history, creating it when missing. One in a folder that
+    // cannot be written (a read-only mount, another user's folder) opens
+    // read-only: it reads as it is, and every write fails.
     explicit HistoryDatabase(const QString& path);
     ~HistoryDatabase();
     HistoryDatabase(const HistoryDatabase&) = delete;
@@ -22,6 +26,7 @@ public:
 
     const QString& path() const { return path_; }
     sqlite3* handle() const { return db_; }
+    bool readOnly() const;
 
     // A prepared statement for `sql`, reset, its bindings cleared, and kept
     // for the next call with the same text.
@@ -34,6 +39,12 @@ public:
     [[noreturn]] void fail(const QString& what) const;
 
 private:
+    void open(const QString& name, int flags);
+    void close();
+    // Read-only and without the write-ahead log, for a history whose folder
+    // cannot be written (see the constructor).
+    void openUnwritable();
+
     QString path_;
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;

@@ -65,9 +65,17 @@ CREATE TABLE finding(
 )sql");
 }
 
+// The first release recorded a correction whose scripts all ran and whose
+// changes were then rolled back as "ok" or "findings" by its re-check; they
+// read "undone" now, as a correction was kept only when committed.
+void markUndoneCorrections(HistoryDatabase& database) {
+    database.run("UPDATE run SET status = 'undone' WHERE kind IN ('correct', 'preview') AND committed = 0"
+                 " AND status IN ('ok', 'findings')");
+}
+
 // Migration i brings the schema from version i to version i + 1.
 using Migration = void (*)(HistoryDatabase&);
-constexpr Migration kMigrations[] = {createVersion1};
+constexpr Migration kMigrations[] = {createVersion1, markUndoneCorrections};
 
 int schemaVersion(HistoryDatabase& database) {
     sqlite3_stmt* statement = database.prepared("PRAGMA user_version");
@@ -77,22 +85,32 @@ int schemaVersion(HistoryDatabase& database) {
     return version;
 }
 
+void refuseNewer(const HistoryDatabase& database, int version) {
+    if (version > currentSchemaVersion())
+        throw Error(QStringLiteral("%1: the run history has schema version %2, newer than this program's %3")
+                        .arg(database.path())
+                        .arg(version)
+                        .arg(currentSchemaVersion()));
+}
+
 }  // namespace
 
 int currentSchemaVersion() { return static_cast<int>(std::size(kMigrations)); }
 
 void migrate(HistoryDatabase& database) {
-    if (schemaVersion(database) == currentSchemaVersion()) return;
+    const int found = schemaVersion(database);
+    if (found == currentSchemaVersion()) return;
+    refuseNewer(database, found);
+    // A history that cannot be written is read as it is, its undone
+    // corrections as the first release recorded them: the versions so far
+    // differ in what they store, not in their tables and columns.
+    if (database.readOnly() && found > 0) return;
     for (;;) {
         // Another program may be migrating too: each step rereads the
         // version under the write lock.
         WriteTransaction transaction(database);
         const int version = schemaVersion(database);
-        if (version > currentSchemaVersion())
-            throw Error(QStringLiteral("%1: the run history has schema version %2, newer than this program's %3")
-                            .arg(database.path())
-                            .arg(version)
-                            .arg(currentSchemaVersion()));
+        refuseNewer(database, version);
         if (version == currentSchemaVersion()) return;
         kMigrations[version](database);
         database.run(QByteArray("PRAGMA user_version=" + QByteArray::number(version + 1)).constData());

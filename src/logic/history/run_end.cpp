@@ -43,7 +43,10 @@ RunEnd correctionRunEnd(const CorrectionOutcome& outcome) {
         end.statusText = QStringLiteral("the tool's project type offers no correction run");
         break;
     case CorrectionOutcome::Kind::Ran:
-        end.status = outcome.after.value_or(0) > 0 ? RunStatus::Findings : RunStatus::Ok;
+        if (outcome.changes == CorrectionChanges::Undone)
+            end.status = RunStatus::Undone;
+        else
+            end.status = outcome.after.value_or(0) > 0 ? RunStatus::Findings : RunStatus::Ok;
         end.statusText = texts::correctionStatus(outcome);
         break;
     case CorrectionOutcome::Kind::Unreadable:

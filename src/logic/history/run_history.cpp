@@ -128,7 +128,8 @@ RecordedFindings RunHistory::findings(qint64 id) {
         }
         std::move(rows.begin(), rows.end(), std::back_inserter(findings.rows));
     }
-    findings.cut = record.end.findings.value_or(0) > record.findingsKept;
+    // A correction's count is of the check before it, whose findings it does not keep.
+    findings.cut = record.facts.kind == RunKind::Check && record.end.findings.value_or(0) > record.findingsKept;
     return findings;
 }
 

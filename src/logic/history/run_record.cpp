@@ -13,10 +13,11 @@ const std::array<std::pair<RunKind, const char*>, 3> kKinds{{
     {RunKind::Preview, "preview"},
 }};
 
-const std::array<std::pair<RunStatus, const char*>, 6> kStatuses{{
+const std::array<std::pair<RunStatus, const char*>, 7> kStatuses{{
     {RunStatus::Running, "running"},
     {RunStatus::Ok, "ok"},
     {RunStatus::Findings, "findings"},
+    {RunStatus::Undone, "undone"},
     {RunStatus::Failed, "failed"},
     {RunStatus::Cancelled, "cancelled"},
     {RunStatus::Interrupted, "interrupted"},

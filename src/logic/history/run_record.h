@@ -9,13 +9,16 @@
 namespace tallomar::history {
 
 enum class RunKind { Check, Correct, Preview };
-// How a run ended. Running and Interrupted are never given to
-// RunRecorder::finish: a run is Running until it ends, and reads as
-// Interrupted when its process ended without finishing it.
-enum class RunStatus { Running, Ok, Findings, Failed, Cancelled, Interrupted };
+// How a run ended. Undone is a correction (or preview) whose scripts all
+// ran and whose changes were then rolled back: by the operator, by the
+// preview's own time limit, or because it was only a preview. Running and
+// Interrupted are never given to RunRecorder::finish: a run is Running until
+// it ends, and reads as Interrupted when its process ended without finishing
+// it.
+enum class RunStatus { Running, Ok, Findings, Undone, Failed, Cancelled, Interrupted };
 
 // The names stored and printed: "check", "correct", "preview"; "running",
-// "ok", "findings", "failed", "cancelled", "interrupted".
+// "ok", "findings", "undone", "failed", "cancelled", "interrupted".
 QString kindName(RunKind kind);
 std::optional<RunKind> kindFromName(const QString& name);
 QString statusName(RunStatus status);
@@ -42,8 +45,8 @@ struct RunFacts {
 struct RunEnd {
     RunStatus status = RunStatus::Ok;
     QString statusText;                    // the status line the operator saw
-    std::optional<qint64> findings;        // a check's (or preview's) finding count
-    std::optional<bool> committed;         // a correction: committed, or rolled back
+    std::optional<qint64> findings;        // a check's finding count; a correction's before it ran
+    std::optional<bool> committed;         // a correction: committed, or rolled back; none when only the server knows
     std::optional<qint64> recheckFindings; // a correction: the re-check's count
 };
 

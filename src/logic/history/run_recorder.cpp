@@ -8,9 +8,11 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
+#include <filesystem>
 
 namespace tallomar::history {
 
@@ -28,6 +30,12 @@ void bindOptional(sqlite3_stmt* statement, int index, const std::optional<T>& va
 }
 
 QString nowText() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
+
+// What findings leave free on the history's disk: the run's end, the runs
+// after it, a prune and the operator's other programs need room too, and a
+// history that took a disk's last bytes could no longer write even the
+// deletion that gives them back.
+constexpr std::uintmax_t kDiskReserve = 1024 * 1024;
 
 }  // namespace
 
@@ -53,9 +61,31 @@ void RunRecorder::guarded(Write write) {
         write();
     } catch (const Error& error) {
         failed_ = true;
+        if (database_) abandonRun();
         database_.reset();
         if (warning_) warning_(QStringLiteral("the run history is not being written: %1").arg(error.message()));
     }
+}
+
+void RunRecorder::abandonRun() {
+    // The failed write's transaction is rolled back by now. On a full disk
+    // the log is given back first, as the deletion needs room of its own.
+    sqlite3* handle = database_->handle();
+    (void)sqlite3_wal_checkpoint_v2(handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    if (id_ == 0) return;
+    try {
+        WriteTransaction transaction(*database_);
+        for (const char* sql : {"DELETE FROM finding WHERE run_id = ?1", "DELETE FROM script WHERE run_id = ?1",
+                                "DELETE FROM run WHERE id = ?1"}) {
+            sqlite3_stmt* remove = database_->prepared(sql);
+            sqlite3_bind_int64(remove, 1, id_);
+            database_->step(remove);
+        }
+        transaction.commit();
+    } catch (const Error&) {
+        return;  // the run stays as far as it got, and reads as interrupted once this program ends
+    }
+    (void)sqlite3_wal_checkpoint_v2(handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 }
 
 template <typename Write>
@@ -135,7 +165,7 @@ void RunRecorder::columns(const QStringList& columns) {
 
 void RunRecorder::rows(const ResultBlock& rows) {
     const int count = static_cast<int>(std::min<qint64>(rows.rowCount(), kMaxRecordedFindings - kept_));
-    if (!writer_ || failed_ || count <= 0) return;
+    if (!writer_ || failed_ || findingsStopped_ || count <= 0) return;
     // The block's rows are only valid during this call: they are copied here,
     // and written on the writer's thread while the fetch goes on.
     QByteArray blob;
@@ -143,6 +173,16 @@ void RunRecorder::rows(const ResultBlock& rows) {
     for (int row = 0; row < count; ++row) appendFindingRow(rows, row, blob);
     lastBlobSize_ = blob.size();
     later([this, position = kept_ + 1, count, blob = std::move(blob)] {
+        if (findingsStopped_) return;
+        if (!roomFor(blob.size())) {
+            findingsStopped_ = true;
+            if (warning_)
+                warning_(QStringLiteral("%1: the disk is nearly full: the run history keeps only the first %2 findings"
+                                        " of this run")
+                             .arg(path_)
+                             .arg(position - 1));
+            return;
+        }
         WriteTransaction transaction(*database_);
         sqlite3_stmt* insert =
             database_->prepared("INSERT INTO finding(run_id, position, row_count, cells) VALUES(?1, ?2, ?3, ?4)");
@@ -163,6 +203,28 @@ void RunRecorder::rows(const ResultBlock& rows) {
             (void)sqlite3_wal_checkpoint_v2(database_->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     });
     kept_ += count;
+}
+
+bool RunRecorder::roomFor(qsizetype blobBytes) {
+    std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(
+        std::filesystem::path(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString()), error);
+    if (error) return true;  // not known: the write itself will tell
+    // The block goes into the write-ahead log first; at the next checkpoint
+    // the block and what the log already holds (its file's size at most) go
+    // into the file, which takes them into the pages pruned runs left free
+    // before it grows.
+    const auto pragma = [this](const char* sql) {
+        sqlite3_stmt* statement = database_->prepared(sql);
+        database_->step(statement);
+        const auto value = std::uintmax_t(sqlite3_column_int64(statement, 0));
+        sqlite3_reset(statement);  // a statement left on its row holds its read transaction open
+        return value;
+    };
+    const std::uintmax_t bytes = std::uintmax_t(blobBytes);
+    const std::uintmax_t checkpointed = bytes + std::uintmax_t(QFileInfo(path_ + QStringLiteral("-wal")).size());
+    const std::uintmax_t freeInFile = pragma("PRAGMA freelist_count") * pragma("PRAGMA page_size");
+    return space.available >= bytes + (checkpointed > freeInFile ? checkpointed - freeInFile : 0) + kDiskReserve;
 }
 
 void RunRecorder::finish(const RunEnd& end) {
@@ -189,7 +251,7 @@ void RunRecorder::finish(const RunEnd& end) {
 }
 
 std::optional<qint64> RunRecorder::runId() const {
-    if (id_ == 0) return std::nullopt;
+    if (id_ == 0 || failed_) return std::nullopt;
     return id_;
 }
 

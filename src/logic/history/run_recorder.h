@@ -20,7 +20,9 @@ class SerialWriter;
 // once everything is written. The history can never break the run: no call
 // throws; the first failure (a read-only, damaged or full history file) goes
 // to `warning`, once, on the calling thread when start() failed and on the
-// recorder's thread after, and the recorder does nothing after it.
+// recorder's thread after. The run is then taken out of the history again
+// where it can be (a history keeps whole runs or none), and the recorder does
+// nothing more.
 //
 //     RunRecorder recorder(HistoryDatabase::defaultPath(), showWarning);
 //     recorder.start(facts, toolFolder + "/ZOL.mdb");
@@ -49,11 +51,14 @@ public:
     ResultReceiver recording(ResultReceiver next);
     void columns(const QStringList& columns);
     // Keeps up to kMaxRecordedFindings rows, each block as one blob in one
-    // transaction: a block costs one insert, not one per row.
+    // transaction: a block costs one insert, not one per row. Stops keeping
+    // them, with a warning, where the history's disk nears full.
     void rows(const ResultBlock& rows);
     void finish(const RunEnd& end);
 
-    // The run's id once start() wrote it.
+    // The run's id once start() wrote it; none once a write failed, as the
+    // history then does not keep the run (or keeps it as interrupted). Past
+    // finish(), an id says the whole run is in the history.
     std::optional<qint64> runId() const;
 
 private:
@@ -62,12 +67,17 @@ private:
     // Runs the write on the writer's thread, guarded; nothing once start() failed.
     template <typename Write>
     void later(Write write);
+    // Deletes what was written of the run, after a failure.
+    void abandonRun();
+    // Whether the history's disk has room for a findings blob of `blobBytes`.
+    bool roomFor(qsizetype blobBytes);
 
     QString path_;
     Warning warning_;
     std::unique_ptr<HistoryDatabase> database_;  // on the writer's thread past start()
     std::unique_ptr<SerialWriter> writer_;
     std::atomic<bool> failed_ = false;
+    std::atomic<bool> findingsStopped_ = false;  // the disk neared full: no more findings kept
     bool finished_ = false;
     qint64 id_ = 0;
     int scripts_ = 0;

@@ -17,10 +17,13 @@ namespace {
 // How many runs the list shows at most.
 constexpr int kListedRuns = 500;
 
+// 发现数 is a check's count and a correction's count before it ran; 修复后
+// its re-check's; 修改 whether its changes were kept, blank where that does
+// not apply or only the server knows.
 const QStringList kRunColumns{
-    QStringLiteral("编号"), QStringLiteral("类型"),   QStringLiteral("开始时间"),
-    QStringLiteral("结束时间"), QStringLiteral("服务器"), QStringLiteral("数据库"),
-    QStringLiteral("工具"), QStringLiteral("状态"),   QStringLiteral("发现数"),
+    QStringLiteral("编号"),   QStringLiteral("类型"),   QStringLiteral("开始时间"), QStringLiteral("结束时间"),
+    QStringLiteral("服务器"), QStringLiteral("数据库"), QStringLiteral("工具"),     QStringLiteral("操作员"),
+    QStringLiteral("状态"),   QStringLiteral("发现数"), QStringLiteral("修复后"),   QStringLiteral("修改"),
 };
 
 QString kindLabel(history::RunKind kind) {
@@ -37,12 +40,20 @@ QString statusLabel(history::RunStatus status) {
     case history::RunStatus::Running: return QStringLiteral("运行中");
     case history::RunStatus::Ok: return QStringLiteral("成功");
     case history::RunStatus::Findings: return QStringLiteral("有发现");
+    case history::RunStatus::Undone: return QStringLiteral("已撤销");
     case history::RunStatus::Failed: return QStringLiteral("失败");
     case history::RunStatus::Cancelled: return QStringLiteral("已取消");
     case history::RunStatus::Interrupted: return QStringLiteral("已中断");
     }
     return {};
 }
+
+QString changesLabel(const std::optional<bool>& committed) {
+    if (!committed) return {};
+    return *committed ? QStringLiteral("已提交") : QStringLiteral("已撤销");
+}
+
+QString countText(const std::optional<qint64>& count) { return count ? QString::number(*count) : QString(); }
 
 QString localTime(const std::optional<QDateTime>& time) {
     return time ? time->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
@@ -57,8 +68,11 @@ QList<QStandardItem*> runRow(const history::RunRecord& run) {
         run.facts.server,
         run.facts.database,
         run.facts.tool,
+        run.process.osUser,
         statusLabel(run.end.status),
-        run.end.findings ? QString::number(*run.end.findings) : QString(),
+        countText(run.end.findings),
+        countText(run.end.recheckFindings),
+        changesLabel(run.end.committed),
     };
     QList<QStandardItem*> row;
     for (const QString& text : cells) row << new QStandardItem(text);

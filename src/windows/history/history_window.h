@@ -14,9 +14,11 @@ class QStandardItemModel;
 namespace tallomar {
 
 // The run history: the runs newest first, those of the current database
-// unless the operator unticks the filter. Opening a check shows its
-// findings below the list; two checks of one tool and database chosen,
-// 比较(&D) shows which records were fixed, which remain and which are new.
+// unless the operator unticks the filter, each with who ran it and, for a
+// correction, its re-check's count and whether it was kept. Opening a check
+// shows its findings below the list; two checks of one tool and database
+// chosen, 比较(&D) shows which records were fixed, which remain and which
+// are new.
 class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
