@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <iostream>
+#include <limits>
 #include <string>
 
 namespace {
@@ -38,6 +40,13 @@ int number(const std::string& text, const std::string& option) {
     return value;
 }
 
+std::uint16_t port(const std::string& text) {
+    const int value = number(text, "--port");
+    if (value > std::numeric_limits<std::uint16_t>::max())
+        throw std::invalid_argument("--port: '" + text + "' is not a TCP port (0 to 65535)");
+    return static_cast<std::uint16_t>(value);
+}
+
 std::chrono::milliseconds seconds(const std::string& text, const std::string& option) {
     std::size_t used = 0;
     double value = -1;
@@ -69,7 +78,7 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
             const std::string value = argv[++i];
             if (option == "--port") {
-                options.port = static_cast<std::uint16_t>(number(value, option));
+                options.port = port(value);
             } else if (option == "--login") {
                 const auto colon = value.find(':');
                 if (colon == std::string::npos || colon == 0) throw std::invalid_argument("--login wants USER:PASSWORD");
