@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -26,7 +27,9 @@ void usage(std::ostream& out) {
            "  --delay-login SECONDS       answer each login only after SECONDS (may be fractional)\n"
            "  --help                      print this text and exit\n"
            "  --version                   print the version and exit\n"
-           "Batches are counted over all connections from the start, the first being 1.\n";
+           "Batches are counted over all connections from the start, the first being 1.\n"
+           "Each fault says on stderr what it did: \"fault: batch N answered with error NUMBER\",\n"
+           "\"fault: batch N delayed by SECONDS seconds\" or \"fault: batch N dropped the connection\".\n";
 }
 
 int number(const std::string& text, const std::string& option) {
@@ -106,6 +109,8 @@ int main(int argc, char** argv) {
             }
         }
         if (options.logins.empty()) throw std::invalid_argument("give at least one --login USER:PASSWORD");
+        // One write per line, so that lines of connections at once never mix.
+        options.faultReports = [](const std::string& line) { std::fputs((line + "\n").c_str(), stderr); };
     } catch (const std::exception& error) {
         std::cerr << "tallomar-sandbox: " << error.what() << "\n";
         usage(std::cerr);
