@@ -163,6 +163,26 @@ TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
     EXPECT_TRUE(unknown.out.isEmpty());
 }
 
+TEST_F(SweepCommandLine, FiltersThatChooseNoDatabaseFailAndSaySo) {
+    const QList<QStringList> choosingNothing = {
+        {QStringLiteral("--accounts"), QStringLiteral(",")},
+        {QStringLiteral("--years"), QStringLiteral(",")},
+        // Both exist, but not together: 001 has 2007 and 2008, 2009 is 005's.
+        {QStringLiteral("--accounts"), QStringLiteral("001"), QStringLiteral("--years"), QStringLiteral("2009")},
+    };
+    for (const QStringList& filters : choosingNothing) {
+        SCOPED_TRACE(filters.join(QLatin1Char(' ')).toStdString());
+        const Result swept = sweep(filters + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        EXPECT_EQ(swept.exitCode, 2);
+        EXPECT_TRUE(swept.out.isEmpty()) << swept.out.toStdString();
+        EXPECT_TRUE(swept.err.startsWith(QStringLiteral("tallomar-cli sweep: nothing matched: "))) << swept.err.toStdString();
+        for (int value = 1; value < filters.size(); value += 2)
+            EXPECT_TRUE(swept.err.contains(QStringLiteral("%1 \"%2\"").arg(filters[value - 1], filters[value])))
+                << swept.err.toStdString();
+    }
+    EXPECT_TRUE(history::RunHistory(history::HistoryDatabase::defaultPath()).runs({}).empty());
+}
+
 TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveNoScriptCopies) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));

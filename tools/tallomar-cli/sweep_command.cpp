@@ -31,6 +31,21 @@ std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const 
     return values;
 }
 
+// The databases the filters choose; a CommandFailure naming the filters as
+// given when they leave none, since a sweep of nothing would read as clean.
+QList<SweepTarget> chosenTargets(const QCommandLineParser& parser, const Session& login) {
+    const QList<SweepTarget> chosen =
+        chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
+                           chosenValues(parser, QStringLiteral("years")));
+    if (chosen.isEmpty())
+        throw CommandFailure{
+            QStringLiteral("nothing matched: no account-set database of edition \"%1\" on %2 is chosen by "
+                           "--accounts \"%3\" --years \"%4\"")
+                .arg(login.gSoft, login.gServerName, parser.value(QStringLiteral("accounts")),
+                     parser.value(QStringLiteral("years")))};
+    return chosen;
+}
+
 int exitStatus(const QList<DatabaseCheck>& checks) {
     int status = 0;
     for (const DatabaseCheck& check : checks) {
@@ -54,9 +69,7 @@ int run(const QCommandLineParser& parser, std::stop_token stop) {
     login.gSoft = required(parser, QStringLiteral("edition"));
     openPackage(parser, login);
 
-    const QList<SweepTarget> targets =
-        chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
-                           chosenValues(parser, QStringLiteral("years")));
+    const QList<SweepTarget> targets = chosenTargets(parser, login);
     SweepReport report{login.gServerName,
                        login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
                        QDateTime::currentDateTime(),
@@ -100,8 +113,8 @@ int sweepCommand(const QStringList& arguments) {
         "several at a time, and prints the status and finding count of each.\n"
         "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) stops the sweep: the running checks are cancelled, the "
         "databases not checked are reported as cancelled and the report is still written.\n"
-        "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, or failure "
-        "(message on stderr)."));
+        "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, the filters "
+        "chose no database, or failure (message on stderr)."));
     const QStringList all = subcommandArguments(QStringLiteral("sweep"), arguments);
     if (const auto status = readCommandLine(parser, all, {})) return *status;
     const StopRequests stops;
