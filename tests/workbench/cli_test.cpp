@@ -241,7 +241,7 @@ TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     EXPECT_EQ(run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")}).exitCode, 2);
 }
 
-TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
+TEST_F(DemoCommandLine, FailingScriptNamesStepScriptAndBatchOnStderr) {
     QFile script(package.filePath(QStringLiteral("check_voucher.sql")));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
     script.write("select 1\r\nGO\r\n\r\nselect * from no_such_ledger\r\n");
@@ -252,9 +252,20 @@ TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
     const QStringList lines = failed.err.trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 3) << failed.err.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("tallomar-cli check: run 1 recorded in history"));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: ")) && lines[1].contains(QStringLiteral("no_such_ledger")))
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): ")) &&
+                lines[1].contains(QStringLiteral("no_such_ledger")))
         << lines[1].toStdString();
     EXPECT_EQ(lines[2], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
+
+    // A missing script: the step, the script as the package names it and the file's full path.
+    ASSERT_TRUE(script.remove());
+    const Result missing = run(QStringLiteral("check"), byEdition);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.out.isEmpty()) << missing.out.toStdString();
+    EXPECT_EQ(missing.err, QStringLiteral("tallomar-cli check: run 2 recorded in history\n"
+                                          "tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): "
+                                          "%1/check_voucher.sql：No such file or directory\n")
+                               .arg(QDir(package.path()).absolutePath()));
 }
 
 TEST_F(DemoCommandLine, AStopRequestCancelsACheckAndRollsACorrectionBack) {

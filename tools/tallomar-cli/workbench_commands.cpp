@@ -11,11 +11,13 @@
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
 #include "platform/process/stop_requests.h"
+#include "platform/text/blanks.h"
 #include "platform/text/command_line.h"
 #include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
+#include "tooldb/tool_access.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -140,6 +142,19 @@ FindingsOutput::Format findingsFormat(const QCommandLineParser& parser) {
 
 void printStatus(const QString& status) { std::fprintf(stderr, "%s\n", status.toUtf8().constData()); }
 
+// A failed check as stderr tells it: the step it stopped in, by its name in
+// the tool database and its script as the package names it, then the
+// failure with, for a batch, where it stopped.
+QString checkFailureText(const Session& session, const RunOutcome& failure) {
+    const QString text = texts::runFailureText(failure);
+    if (failure.script.isEmpty() || failure.kind == RunOutcome::Kind::Cancelled) return text;
+    const QString step = TrimBlanks(SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                                QStringLiteral("cSign='校验' and cPath='%1'").arg(sqlTextValue(failure.script)),
+                                                *session.cnTool));
+    const QString script = QStringLiteral("script %1").arg(failure.script);
+    return (step.isEmpty() ? script : QStringLiteral("step \"%1\" (%2)").arg(step, script)) + QStringLiteral(": ") + text;
+}
+
 }  // namespace
 
 int checkCommand(const QStringList& arguments) {
@@ -186,7 +201,7 @@ int checkCommand(const QStringList& arguments) {
         const QString status = Workbench::checkStatus(outcome);
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? texts::runFailureText(outcome.failure)
+            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? checkFailureText(*session, outcome.failure)
                                                                             : status};
         }
         findings.finish(status, outcome.findings);
