@@ -2,12 +2,12 @@
 // SIGHUP (the terminal closed).
 #include "platform/process/stop_requests.h"
 
+#include <semaphore.h>
 #include <array>
 #include <atomic>
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <mutex>
-#include <semaphore.h>
 #include <thread>
 
 namespace tallomar {
