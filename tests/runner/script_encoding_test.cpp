@@ -109,12 +109,13 @@ TEST_F(Encodings, LoneSurrogateInUtf16IsInvalid) {
     EXPECT_TRUE(outcome.failure.contains(QStringLiteral("第 3 行"))) << outcome.failure.toStdString();
 }
 
-TEST_F(Encodings, MissingFileGivesTheFileSystemsDescription) {
+TEST_F(Encodings, MissingFileGivesItsPathAndTheFileSystemsDescription) {
+    const QString path = folder.path() + QStringLiteral("/none.sql");
     try {
-        ScriptTextReader reader(folder.path() + QStringLiteral("/none.sql"));
+        ScriptTextReader reader(path);
         FAIL() << "a missing file opened";
     } catch (const Error& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("No such file or directory"));
+        EXPECT_EQ(error.message(), path + QStringLiteral("：No such file or directory"));
     }
 }
 

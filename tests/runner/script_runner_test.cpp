@@ -86,7 +86,7 @@ TEST_F(ScriptRunner, ErrorInALaterResultOfTheBatchFailsIt) {
 }
 
 TEST_F(ScriptRunner, MissingFileAfterTheSwitchRan) {
-    EXPECT_EQ(runFile(QStringLiteral("none.sql")), QStringLiteral("No such file or directory"));
+    EXPECT_EQ(runFile(QStringLiteral("none.sql")), folder.path() + QStringLiteral("/none.sql：No such file or directory"));
     EXPECT_EQ(outcome.batch, 0);
     EXPECT_EQ(received(), QStringList{use});
 }
@@ -104,7 +104,7 @@ TEST_F(ScriptRunner, FailedSwitchStopsBeforeTheFile) {
     session.gDatabaseName = QStringLiteral("no_such_db");
     const QString result = runFile(QStringLiteral("none.sql"));
     EXPECT_TRUE(result.contains(QStringLiteral("no_such_db"))) << result.toStdString();
-    EXPECT_NE(result, QStringLiteral("No such file or directory"));
+    EXPECT_FALSE(result.contains(QStringLiteral("No such file or directory"))) << result.toStdString();
     EXPECT_EQ(received(), QStringList{QStringLiteral("Use no_such_db")});
 }
 

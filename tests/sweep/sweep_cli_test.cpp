@@ -13,10 +13,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QThread>
 #include <csignal>
+#include <cstring>
 #include <map>
 
 namespace tallomar::test {
@@ -160,44 +163,86 @@ TEST_F(SweepCommandLine, OneJobAndFourJobsGiveTheSameResultsAndReport) {
     EXPECT_TRUE(unknown.out.isEmpty());
 }
 
-TEST_F(SweepCommandLine, CtrlCCancelsTheRunningCheckAndReportsTheRestAsCancelled) {
-    // The second database's check stalls for a minute: only the interrupt ends it early.
-    sandbox.server().armFault(
-        sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
-    QProcess process;
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
-                  {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
-                   sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"),
-                   QStringLiteral("--password-stdin"), QStringLiteral("--edition"), kEdition, QStringLiteral("--jobs"),
-                   QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
-    ASSERT_TRUE(process.waitForStarted());
-    process.write(QByteArray(SandboxServer::Password) + '\n');
-    ASSERT_TRUE(process.waitForBytesWritten());
-    process.closeWriteChannel();
-    const auto stalled = [&] {
-        for (const std::string& batch : sandbox.server().receivedBatches())
-            if (batch.find("Use qvdata_001_2008") != std::string::npos) return true;
-        return false;
+TEST_F(SweepCommandLine, FiltersThatChooseNoDatabaseFailAndSaySo) {
+    const QList<QStringList> choosingNothing = {
+        {QStringLiteral("--accounts"), QStringLiteral(",")},
+        {QStringLiteral("--years"), QStringLiteral(",")},
+        // Both exist, but not together: 001 has 2007 and 2008, 2009 is 005's.
+        {QStringLiteral("--accounts"), QStringLiteral("001"), QStringLiteral("--years"), QStringLiteral("2009")},
     };
-    for (int wait = 0; wait < 600 && !stalled(); ++wait) QThread::msleep(50);
-    ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
-    ASSERT_TRUE(stalled());
-    QElapsedTimer clock;
-    clock.start();
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_LT(clock.elapsed(), 20000);
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 2);
+    for (const QStringList& filters : choosingNothing) {
+        SCOPED_TRACE(filters.join(QLatin1Char(' ')).toStdString());
+        const Result swept = sweep(filters + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        EXPECT_EQ(swept.exitCode, 2);
+        EXPECT_TRUE(swept.out.isEmpty()) << swept.out.toStdString();
+        EXPECT_TRUE(swept.err.startsWith(QStringLiteral("tallomar-cli sweep: nothing matched: "))) << swept.err.toStdString();
+        for (int value = 1; value < filters.size(); value += 2)
+            EXPECT_TRUE(swept.err.contains(QStringLiteral("%1 \"%2\"").arg(filters[value - 1], filters[value])))
+                << swept.err.toStdString();
+    }
+    EXPECT_TRUE(history::RunHistory(history::HistoryDatabase::defaultPath()).runs({}).empty());
+}
 
-    const QJsonArray databases =
-        QJsonDocument::fromJson(process.readAllStandardOutput()).object().value(QStringLiteral("databases")).toArray();
-    ASSERT_EQ(databases.size(), 6);
-    EXPECT_EQ(databases[0][QStringLiteral("status")].toString(), QStringLiteral("findings"));
-    EXPECT_EQ(databases[0][QStringLiteral("findings")].toInteger(), 1);
-    for (int index = 1; index < 6; ++index) {
-        EXPECT_EQ(databases[index][QStringLiteral("status")].toString(), QStringLiteral("cancelled")) << index;
-        EXPECT_TRUE(databases[index][QStringLiteral("findings")].isNull());
+TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveNoScriptCopies) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        // The workers' script copies go to a temporary folder watched here.
+        QTemporaryDir temporary;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+        const auto leftInTemporary = [&] {
+            return QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        };
+        // The second database's check stalls for a minute: only the stop request ends it early.
+        sandbox.server().clearReceivedBatches();
+        sandbox.server().armFault(
+            sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
+                      {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
+                       sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"),
+                       QStringLiteral("--password-stdin"), QStringLiteral("--edition"), kEdition,
+                       QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
+        ASSERT_TRUE(process.waitForStarted());
+        process.write(QByteArray(SandboxServer::Password) + '\n');
+        ASSERT_TRUE(process.waitForBytesWritten());
+        process.closeWriteChannel();
+        const auto stalled = [&] {
+            for (const std::string& batch : sandbox.server().receivedBatches())
+                if (batch.find("Use qvdata_001_2008") != std::string::npos) return true;
+            return false;
+        };
+        for (int wait = 0; wait < 600 && !stalled(); ++wait) QThread::msleep(50);
+        ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+        ASSERT_TRUE(stalled());
+        ASSERT_FALSE(leftInTemporary().isEmpty()) << "the sweep runs without copies where this test looks";
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_LT(clock.elapsed(), 20000);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 2);
+        EXPECT_EQ(leftInTemporary(), QStringList());
+
+        const QJsonArray databases = QJsonDocument::fromJson(process.readAllStandardOutput())
+                                         .object()
+                                         .value(QStringLiteral("databases"))
+                                         .toArray();
+        ASSERT_EQ(databases.size(), 6);
+        EXPECT_EQ(databases[0][QStringLiteral("status")].toString(), QStringLiteral("findings"));
+        EXPECT_EQ(databases[0][QStringLiteral("findings")].toInteger(), 1);
+        for (int index = 1; index < 6; ++index) {
+            EXPECT_EQ(databases[index][QStringLiteral("status")].toString(), QStringLiteral("cancelled")) << index;
+            EXPECT_TRUE(databases[index][QStringLiteral("findings")].isNull());
+        }
+        // The stopped check was ended, not cut off: the history says so.
+        const std::vector<history::RunRecord> runs =
+            history::RunHistory(history::HistoryDatabase::defaultPath()).runs({});
+        ASSERT_FALSE(runs.empty());
+        EXPECT_EQ(runs.front().facts.database, QStringLiteral("qvdata_001_2008"));
+        EXPECT_EQ(runs.front().end.status, history::RunStatus::Cancelled);
     }
 }
 

@@ -18,6 +18,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace tallomar::test {
@@ -271,7 +274,7 @@ TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     EXPECT_EQ(run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")}).exitCode, 2);
 }
 
-TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
+TEST_F(DemoCommandLine, FailingScriptNamesStepScriptAndBatchOnStderr) {
     QFile script(package.filePath(QStringLiteral("check_voucher.sql")));
     ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
     script.write("select 1\r\nGO\r\n\r\nselect * from no_such_ledger\r\n");
@@ -282,9 +285,79 @@ TEST_F(DemoCommandLine, FailingScriptNamesScriptAndBatchOnStderr) {
     const QStringList lines = failed.err.trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 3) << failed.err.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("tallomar-cli check: run 1 recorded in history"));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: ")) && lines[1].contains(QStringLiteral("no_such_ledger")))
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): ")) &&
+                lines[1].contains(QStringLiteral("no_such_ledger")))
         << lines[1].toStdString();
     EXPECT_EQ(lines[2], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
+
+    // A missing script: the step, the script as the package names it and the file's full path.
+    ASSERT_TRUE(script.remove());
+    const Result missing = run(QStringLiteral("check"), byEdition);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.out.isEmpty()) << missing.out.toStdString();
+    EXPECT_EQ(missing.err, QStringLiteral("tallomar-cli check: run 2 recorded in history\n"
+                                          "tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): "
+                                          "%1/check_voucher.sql：No such file or directory\n")
+                               .arg(QDir(package.path()).absolutePath()));
+}
+
+TEST_F(DemoCommandLine, AStopRequestCancelsACheckAndRollsACorrectionBack) {
+    // Starts the command and, once the batch holding `marker` has stalled on
+    // the server, sends it `signal`; returns how it ended.
+    const auto stoppedAt = [&](const QString& command, const QStringList& extra, const char* marker, int signal) {
+        sandbox.server().clearReceivedBatches();
+        sandbox.server().armFault(sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains(marker));
+        QProcess cli;
+        cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
+                  QStringList{command, QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
+                              sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"),
+                              QStringLiteral("--password-stdin")} +
+                      extra);
+        EXPECT_TRUE(cli.waitForStarted());
+        cli.write("Sandbox#1\n");
+        EXPECT_TRUE(cli.waitForBytesWritten());
+        cli.closeWriteChannel();
+        const auto stalled = [&] {
+            for (const std::string& batch : sandbox.server().receivedBatches())
+                if (batch.find(marker) != std::string::npos) return true;
+            return false;
+        };
+        for (int wait = 0; wait < 600 && !stalled() && cli.state() == QProcess::Running; ++wait) QThread::msleep(50);
+        EXPECT_TRUE(stalled()) << cli.readAllStandardError().toStdString();
+        ::kill(pid_t(cli.processId()), signal);
+        EXPECT_TRUE(cli.waitForFinished(20000)) << "the stop request did not end the run early";
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+        return Result{cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
+                      QString::fromUtf8(cli.readAllStandardError())};
+    };
+    history::RunHistory history(dataHome.filePath(QStringLiteral("tallomar/history.sqlite")));
+
+    QTemporaryDir outFolder;
+    const Result check = stoppedAt(QStringLiteral("check"),
+                                   byEdition + QStringList{QStringLiteral("--out"), outFolder.filePath(QStringLiteral("findings.csv"))},
+                                   "into tempdb..demo_check", SIGTERM);
+    EXPECT_EQ(check.exitCode, 2);
+    EXPECT_TRUE(check.err.contains(QStringLiteral("已取消：操作员已取消执行。"))) << check.err.toStdString();
+    EXPECT_EQ(QDir(outFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    EXPECT_EQ(history.runs({}).front().end.status, history::RunStatus::Cancelled);
+
+    // The correction's update has run in its transaction when the stop comes.
+    QFile correction(package.filePath(QStringLiteral("correct_voucher.sql")));
+    ASSERT_TRUE(correction.open(QIODevice::Append));
+    correction.write("select 1 -- the update has run\r\n");
+    correction.close();
+    for (const int signal : {SIGHUP, SIGINT}) {
+        SCOPED_TRACE(strsignal(signal));
+        const Result corrected = stoppedAt(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")},
+                                           "the update has run", signal);
+        EXPECT_EQ(corrected.exitCode, 2);
+        EXPECT_TRUE(corrected.err.contains(QStringLiteral("已取消：操作员已取消执行。"))) << corrected.err.toStdString();
+        EXPECT_TRUE(corrected.err.contains(QStringLiteral("所有修改已撤销，数据未被改动。"))) << corrected.err.toStdString();
+        EXPECT_EQ(history.runs({}).front().end.status, history::RunStatus::Cancelled);
+        const Result after = run(QStringLiteral("check"), byEdition);
+        EXPECT_EQ(after.exitCode, 1);
+        EXPECT_TRUE(after.err.contains(QStringLiteral("共找到[3]条记录"))) << after.err.toStdString();
+    }
 }
 
 TEST_F(DemoCommandLine, WrongPasswordFailsWithMessage) {

@@ -3,6 +3,7 @@
 #include "sandbox/tds_tokens.h"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,11 +32,20 @@ struct Fault {
     Fault whenBatchContains(std::string text) const;
 };
 
+// What a fault does to the batch it fires on, as a line for a log:
+// "fault: batch N answered with error NUMBER", "fault: batch N delayed by
+// SECONDS seconds" or "fault: batch N dropped the connection".
+std::string faultReport(const Fault& fault, int batch);
+
 // The armed faults of one server; each fires once. Thread-safe.
 class FaultPlan {
 public:
     void arm(Fault fault);
     void clear();
+    // Who hears of each fault as it fires, with its faultReport line and the
+    // batch numbered among all the server received, the first being 1;
+    // called on the thread of the batch's connection.
+    void reportTo(std::function<void(const std::string& line)> listener);
     // Called once per received batch: counts it and hands out the first
     // armed fault that it triggers.
     std::optional<Fault> take(const std::string& batchText);
@@ -47,6 +57,8 @@ private:
     };
     std::mutex mutex_;
     std::vector<Armed> armed_;
+    int received_ = 0;
+    std::function<void(const std::string& line)> listener_;
 };
 
 }  // namespace tallomar::sandbox

@@ -4,7 +4,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <iostream>
+#include <limits>
 #include <string>
 
 namespace {
@@ -24,7 +27,9 @@ void usage(std::ostream& out) {
            "  --delay-login SECONDS       answer each login only after SECONDS (may be fractional)\n"
            "  --help                      print this text and exit\n"
            "  --version                   print the version and exit\n"
-           "Batches are counted over all connections from the start, the first being 1.\n";
+           "Batches are counted over all connections from the start, the first being 1.\n"
+           "Each fault says on stderr what it did: \"fault: batch N answered with error NUMBER\",\n"
+           "\"fault: batch N delayed by SECONDS seconds\" or \"fault: batch N dropped the connection\".\n";
 }
 
 int number(const std::string& text, const std::string& option) {
@@ -36,6 +41,13 @@ int number(const std::string& text, const std::string& option) {
     }
     if (used != text.size() || value < 0) throw std::invalid_argument(option + ": '" + text + "' is not a number");
     return value;
+}
+
+std::uint16_t port(const std::string& text) {
+    const int value = number(text, "--port");
+    if (value > std::numeric_limits<std::uint16_t>::max())
+        throw std::invalid_argument("--port: '" + text + "' is not a TCP port (0 to 65535)");
+    return static_cast<std::uint16_t>(value);
 }
 
 std::chrono::milliseconds seconds(const std::string& text, const std::string& option) {
@@ -69,7 +81,7 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) throw std::invalid_argument(option + " needs a value");
             const std::string value = argv[++i];
             if (option == "--port") {
-                options.port = static_cast<std::uint16_t>(number(value, option));
+                options.port = port(value);
             } else if (option == "--login") {
                 const auto colon = value.find(':');
                 if (colon == std::string::npos || colon == 0) throw std::invalid_argument("--login wants USER:PASSWORD");
@@ -97,6 +109,8 @@ int main(int argc, char** argv) {
             }
         }
         if (options.logins.empty()) throw std::invalid_argument("give at least one --login USER:PASSWORD");
+        // One write per line, so that lines of connections at once never mix.
+        options.faultReports = [](const std::string& line) { std::fputs((line + "\n").c_str(), stderr); };
     } catch (const std::exception& error) {
         std::cerr << "tallomar-sandbox: " << error.what() << "\n";
         usage(std::cerr);

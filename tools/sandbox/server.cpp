@@ -25,6 +25,7 @@ namespace {
 Server::Server(ServerOptions options) : state_(options.dataFolder) {
     for (auto& login : options.logins) state_.addLogin(std::move(login));
     for (auto& fault : options.faults) state_.faults.arm(std::move(fault));
+    state_.faults.reportTo(std::move(options.faultReports));
     state_.loginDelay = options.loginDelay;
 
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,8 @@ struct ServerOptions {
     // Each NAME.sql file here seeds database NAME (SQLite dialect).
     std::filesystem::path dataFolder;
     std::vector<Fault> faults;
+    // Told of each fault as it fires (FaultPlan::reportTo).
+    std::function<void(const std::string& line)> faultReports;
     // Each LOGIN7 is answered only after this long, as by a server still
     // starting up; other connections go on meanwhile.
     std::chrono::milliseconds loginDelay{0};

@@ -38,12 +38,9 @@ int batchesCommand(const QStringList& arguments) {
             std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
         });
     } catch (const Error& error) {
-        // A decoding failure already names the file and the line; the file
-        // system's description of an open failure does not.
-        QString message = error.message();
-        if (!message.contains(path)) message = path + QStringLiteral(": ") + message;
+        // The reader's failures name the file.
         std::fflush(stdout);
-        std::fprintf(stderr, "tallomar-cli batches: %s\n", message.toUtf8().constData());
+        std::fprintf(stderr, "tallomar-cli batches: %s\n", error.message().toUtf8().constData());
         return 1;
     }
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -8,56 +8,19 @@
 #include "logic/sweep/sweep_run.h"
 #include "logic/sweep/sweep_targets.h"
 #include "platform/error.h"
+#include "platform/process/stop_requests.h"
 #include "platform/text/command_line.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <thread>
+#include <stop_token>
 
 namespace tallomar::cli {
 
 namespace {
 
 constexpr int kDefaultJobs = 4;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void onInterrupt(int) {
-    interrupted = 1;
-}
-
-// While it lives, Ctrl+C cancels the sweep instead of ending the program.
-class InterruptCancels {
-public:
-    explicit InterruptCancels(SweepRun& sweep) {
-        interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-        watcher_ = std::jthread([&sweep](std::stop_token stop) {
-            while (!stop.stop_requested()) {
-                if (interrupted) {
-                    sweep.cancel();
-                    return;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        });
-    }
-    ~InterruptCancels() {
-        watcher_ = {};
-        sigaction(SIGINT, &previous_, nullptr);
-    }
-
-private:
-    struct sigaction previous_ {};
-    std::jthread watcher_;
-};
 
 // "all" (or the option left out): nothing to choose; else the comma-separated values.
 std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const QString& name) {
@@ -66,6 +29,21 @@ std::optional<QStringList> chosenValues(const QCommandLineParser& parser, const 
     QStringList values = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (QString& each : values) each = each.trimmed();
     return values;
+}
+
+// The databases the filters choose; a CommandFailure naming the filters as
+// given when they leave none, since a sweep of nothing would read as clean.
+QList<SweepTarget> chosenTargets(const QCommandLineParser& parser, const Session& login) {
+    const QList<SweepTarget> chosen =
+        chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
+                           chosenValues(parser, QStringLiteral("years")));
+    if (chosen.isEmpty())
+        throw CommandFailure{
+            QStringLiteral("nothing matched: no account-set database of edition \"%1\" on %2 is chosen by "
+                           "--accounts \"%3\" --years \"%4\"")
+                .arg(login.gSoft, login.gServerName, parser.value(QStringLiteral("accounts")),
+                     parser.value(QStringLiteral("years")))};
+    return chosen;
 }
 
 int exitStatus(const QList<DatabaseCheck>& checks) {
@@ -78,7 +56,7 @@ int exitStatus(const QList<DatabaseCheck>& checks) {
     return status;
 }
 
-int run(const QCommandLineParser& parser) {
+int run(const QCommandLineParser& parser, std::stop_token stop) {
     const QString format = parser.value(QStringLiteral("format"));
     if (format != u"text" && format != u"json")
         throw CommandFailure{QStringLiteral("--format is text or json, not \"%1\"").arg(format)};
@@ -91,9 +69,7 @@ int run(const QCommandLineParser& parser) {
     login.gSoft = required(parser, QStringLiteral("edition"));
     openPackage(parser, login);
 
-    const QList<SweepTarget> targets =
-        chooseSweepTargets(listSweepTargets(login), chosenValues(parser, QStringLiteral("accounts")),
-                           chosenValues(parser, QStringLiteral("years")));
+    const QList<SweepTarget> targets = chosenTargets(parser, login);
     SweepReport report{login.gServerName,
                        login.gToolName.isEmpty() ? login.gToolFolder : login.gToolName,
                        QDateTime::currentDateTime(),
@@ -103,7 +79,7 @@ int run(const QCommandLineParser& parser) {
         std::fprintf(stderr, "tallomar-cli sweep: the run history is not kept: %s\n", message.toUtf8().constData());
     });
     {
-        const InterruptCancels interruptCancels(sweep);
+        const std::stop_callback cancelOnStop(stop, [&sweep] { sweep.cancel(); });
         report.checks = sweep.run();
     }
     if (parser.isSet(QStringLiteral("report"))) writeSweepHtml(report, parser.value(QStringLiteral("report")));
@@ -135,13 +111,15 @@ int sweepCommand(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli sweep: runs a tool package's check run on every account-set database of an edition on a server, "
         "several at a time, and prints the status and finding count of each.\n"
-        "Ctrl+C stops the sweep; the databases not checked are reported as cancelled.\n"
-        "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, or failure "
-        "(message on stderr)."));
+        "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) stops the sweep: the running checks are cancelled, the "
+        "databases not checked are reported as cancelled and the report is still written.\n"
+        "Exit status: 0 nothing found anywhere, 1 findings, 2 a database failed or was not checked, the filters "
+        "chose no database, or failure (message on stderr)."));
     const QStringList all = subcommandArguments(QStringLiteral("sweep"), arguments);
     if (const auto status = readCommandLine(parser, all, {})) return *status;
+    const StopRequests stops;
     try {
-        return run(parser);
+        return run(parser, stops.token());
     } catch (const CommandFailure& failure) {
         std::fprintf(stderr, "tallomar-cli sweep: %s\n", failure.message.toUtf8().constData());
     } catch (const Error& error) {

@@ -9,12 +9,15 @@
 #include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
 #include "platform/error.h"
-#include "platform/text/command_line.h"
 #include "platform/odbc/odbc.h"
+#include "platform/process/stop_requests.h"
+#include "platform/text/blanks.h"
+#include "platform/text/command_line.h"
 #include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
+#include "tooldb/tool_access.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,6 +27,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 #include <cstdio>
+#include <stop_token>
 
 namespace tallomar::cli {
 
@@ -68,11 +72,14 @@ std::unique_ptr<Session> openSession(const QCommandLineParser& parser) {
     return session;
 }
 
-// Runs the work on the calling thread, each script's end going into the history.
-Workbench commandLineWorkbench(const Session& session, history::RunRecorder& recorder) {
-    return Workbench(session, [&recorder](const QString&, const RunWork& work) {
+// Runs the work on the calling thread, each script's end going into the
+// history; a stop request cancels it as the window's Cancel does, also one
+// that came before the work began.
+Workbench commandLineWorkbench(const Session& session, history::RunRecorder& recorder, std::stop_token stop) {
+    return Workbench(session, [&recorder, stop](const QString&, const RunWork& work) {
         RunContext context;
         context.setScriptEnded(history::scriptRecording(recorder));
+        const std::stop_callback cancelOnStop(stop, [&context] { context.cancel(); });
         return work(context);
     });
 }
@@ -135,6 +142,19 @@ FindingsOutput::Format findingsFormat(const QCommandLineParser& parser) {
 
 void printStatus(const QString& status) { std::fprintf(stderr, "%s\n", status.toUtf8().constData()); }
 
+// A failed check as stderr tells it: the step it stopped in, by its name in
+// the tool database and its script as the package names it, then the
+// failure with, for a batch, where it stopped.
+QString checkFailureText(const Session& session, const RunOutcome& failure) {
+    const QString text = texts::runFailureText(failure);
+    if (failure.script.isEmpty() || failure.kind == RunOutcome::Kind::Cancelled) return text;
+    const QString step = TrimBlanks(SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                                QStringLiteral("cSign='校验' and cPath='%1'").arg(sqlTextValue(failure.script)),
+                                                *session.cnTool));
+    const QString script = QStringLiteral("script %1").arg(failure.script);
+    return (step.isEmpty() ? script : QStringLiteral("step \"%1\" (%2)").arg(step, script)) + QStringLiteral(": ") + text;
+}
+
 }  // namespace
 
 int checkCommand(const QStringList& arguments) {
@@ -153,8 +173,10 @@ int checkCommand(const QStringList& arguments) {
         "The status line and the id of the run recorded in the history go to stderr.\n"
         "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see tallomar-cli history.\n"
         "Give the database with --database, or with --edition, --account and --year as the login names it.\n"
-        "Exit status: 0 nothing found, 1 findings, 2 failure (message on stderr)."));
+        "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) cancels the check: nothing is written to --out.\n"
+        "Exit status: 0 nothing found, 1 findings, 2 failure or cancelled (message on stderr)."));
     if (const auto status = parse(parser, QStringLiteral("check"), arguments)) return *status;
+    const StopRequests stops;
     return guarded(QStringLiteral("check"), [&] {
         const FindingsOutput::Format format = findingsFormat(parser);
         const std::unique_ptr<Session> session = openSession(parser);
@@ -173,12 +195,13 @@ int checkCommand(const QStringList& arguments) {
         FindingsOutput findings(*out, format);
         CommandRecorder recorder(QStringLiteral("check"), *session, history::RunKind::Check);
         const CheckOutcome outcome =
-            commandLineWorkbench(*session, recorder.recorder()).check(recorder.recorder().recording(findings.receiver()));
+            commandLineWorkbench(*session, recorder.recorder(), stops.token())
+                .check(recorder.recorder().recording(findings.receiver()));
         recorder.finish(history::checkRunEnd(outcome));
         const QString status = Workbench::checkStatus(outcome);
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? texts::runFailureText(outcome.failure)
+            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? checkFailureText(*session, outcome.failure)
                                                                             : status};
         }
         findings.finish(status, outcome.findings);
@@ -246,8 +269,10 @@ int correctCommand(const QStringList& arguments) {
         "tallomar-cli correct: runs a tool package's correction scripts against an account-set database, in one "
         "transaction between a check before and a re-check after them, and commits only when every script ran.\n"
         "JSON: {\"status\", \"committed\", \"before\", \"after\", \"failed\": null or {\"script\", \"batch\", \"message\"}}.\n"
+        "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) cancels the correction, which then rolls back; one that "
+        "comes after the scripts ran still rolls back instead of committing.\n"
         "Exit status: 0 committed (with --preview: would leave) no findings; 1 findings remain or could not be "
-        "counted; 2 failure, nothing changed (message on stderr); 3 failure after something was kept."));
+        "counted; 2 failure or cancelled, nothing changed (message on stderr); 3 failure after something was kept."));
     const QStringList all = subcommandArguments(QStringLiteral("correct"), arguments);
     if (const auto status = readCommandLine(parser, all, {})) return *status;
     const QString format = parser.value(QStringLiteral("format"));
@@ -259,6 +284,7 @@ int correctCommand(const QStringList& arguments) {
     if (preview && mode == CorrectionMode::EachBatchKept)
         return refuseCommandLine(parser, all, {}, QStringLiteral("--preview needs the transaction: leave out --no-transaction"));
     const bool json = format == u"json";
+    const StopRequests stops;
 
     // A failure before any script ran: nothing changed.
     auto failBeforeRun = [&](const QString& message) {
@@ -276,7 +302,7 @@ int correctCommand(const QStringList& arguments) {
         session = openSession(parser);
         recorder.emplace(QStringLiteral("correct"), *session,
                          preview ? history::RunKind::Preview : history::RunKind::Correct);
-        const Workbench workbench = commandLineWorkbench(*session, recorder->recorder());
+        const Workbench workbench = commandLineWorkbench(*session, recorder->recorder(), stops.token());
         const QString projectType = workbench.loadTool().projectType;
         correction.emplace(workbench.correct(projectType, ResultReceiver::discarding(), mode));
         if (correction->outcome().kind == CorrectionOutcome::Kind::NotOffered) {
@@ -288,13 +314,21 @@ int correctCommand(const QStringList& arguments) {
     } catch (const Error& error) {
         return failBeforeRun(error.message());
     }
-    if (correction->awaitsDecision()) {
-        if (preview)
+    const bool stopped = stops.requested();
+    const bool awaitedDecision = correction->awaitsDecision();
+    if (awaitedDecision) {
+        if (preview || stopped)
             correction->rollback();
         else
             correction->commit();
     }
-    const CorrectionOutcome& outcome = correction->outcome();
+    CorrectionOutcome outcome = correction->outcome();
+    // A stop that came once the scripts had run undid them: it reads as a
+    // cancel, as one during the scripts does.
+    if (awaitedDecision && stopped) {
+        outcome.kind = CorrectionOutcome::Kind::Failed;
+        outcome.run = RunOutcome::cancelled();
+    }
     recorder->finish(history::correctionRunEnd(outcome));
     const int status = exitStatusOf(outcome);
     if (json) {

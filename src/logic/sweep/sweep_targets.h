@@ -29,8 +29,9 @@ struct SweepTarget {
 QList<SweepTarget> listSweepTargets(const Session& login);
 
 // The targets whose account set is one of `accountIds` and whose year is one
-// of `years` (nothing: every one), in listed order. Throws Error naming an
-// account set or a year that no listed database has.
+// of `years` (nothing: every one), in listed order; none when no listed
+// database has both. Throws Error naming an account set or a year that no
+// listed database has.
 QList<SweepTarget> chooseSweepTargets(const QList<SweepTarget>& listed, const std::optional<QStringList>& accountIds,
                                       const std::optional<QStringList>& years);
 

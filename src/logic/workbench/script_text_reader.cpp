@@ -44,7 +44,7 @@ bool hasLoneSurrogate(QStringView text) {
 }  // namespace
 
 ScriptTextReader::ScriptTextReader(const QString& path) : path_(path), file_(path), device_(file_) {
-    if (!file_.open(QIODevice::ReadOnly)) throw Error(file_.errorString());
+    if (!file_.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("%1：%2").arg(path_, file_.errorString()));
     detectByteOrderMark();
 }
 
@@ -99,7 +99,7 @@ bool ScriptTextReader::decodeMore() {
     const qsizetype held = carry_.size();
     carry_.resize(held + pieceBytes_);
     const qint64 read = device_.read(carry_.data() + held, pieceBytes_);
-    if (read < 0) throw Error(device_.errorString());
+    if (read < 0) throw Error(QStringLiteral("%1：%2").arg(path_, device_.errorString()));
     carry_.resize(held + read);
     if (read == 0) endOfFile_ = true;
     if (carry_.isEmpty()) return false;

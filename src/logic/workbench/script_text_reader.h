@@ -19,16 +19,18 @@ namespace tallomar {
 // that holds it throws, naming the file and the line.
 class ScriptTextReader {
 public:
-    // Opens the file; throws tallomar::Error with the file system's
-    // description when it cannot be opened.
+    // Opens the file; throws tallomar::Error with the path and the file
+    // system's description ("PATH：No such file or directory") when it
+    // cannot be opened.
     explicit ScriptTextReader(const QString& path);
     // Reads from an open device, `pieceBytes` at a time; `name` stands for
     // it in messages.
     ScriptTextReader(QIODevice& device, const QString& name, qsizetype pieceBytes = kPieceBytes);
 
     // The next line, without its line end, valid until the next call; false
-    // at the end of the file. Throws tallomar::Error when the file cannot be
-    // read or the line holds bytes that are not valid in the file's encoding.
+    // at the end of the file. Throws tallomar::Error naming the file when it
+    // cannot be read or the line holds bytes that are not valid in the
+    // file's encoding.
     bool nextLine(QStringView& line);
 
     enum class Encoding { Gbk, Utf8, Utf16LittleEndian, Utf16BigEndian };
