@@ -183,10 +183,10 @@ TEST_F(SweepCommandLine, FiltersThatChooseNoDatabaseFailAndSaySo) {
     EXPECT_TRUE(history::RunHistory(history::HistoryDatabase::defaultPath()).runs({}).empty());
 }
 
-TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveNoScriptCopies) {
+TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveNothingBehind) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
-        // The workers' script copies go to a temporary folder watched here.
+        // Nothing of the sweep may be left in the temporary folder.
         QTemporaryDir temporary;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), temporary.path());
@@ -216,7 +216,6 @@ TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveN
         for (int wait = 0; wait < 600 && !stalled(); ++wait) QThread::msleep(50);
         ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
         ASSERT_TRUE(stalled());
-        ASSERT_FALSE(leftInTemporary().isEmpty()) << "the sweep runs without copies where this test looks";
         QElapsedTimer clock;
         clock.start();
         ::kill(pid_t(process.processId()), signal);

@@ -13,6 +13,7 @@
 #include "platform/process/stop_requests.h"
 #include "platform/text/blanks.h"
 #include "platform/text/command_line.h"
+#include "platform/text/sql_quoting.h"
 #include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
@@ -149,7 +150,7 @@ QString checkFailureText(const Session& session, const RunOutcome& failure) {
     const QString text = texts::runFailureText(failure);
     if (failure.script.isEmpty() || failure.kind == RunOutcome::Kind::Cancelled) return text;
     const QString step = TrimBlanks(SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
-                                                QStringLiteral("cSign='校验' and cPath='%1'").arg(sqlTextValue(failure.script)),
+                                                QStringLiteral("cSign='校验' and cPath=%1").arg(sqlText(failure.script)),
                                                 *session.cnTool));
     const QString script = QStringLiteral("script %1").arg(failure.script);
     return (step.isEmpty() ? script : QStringLiteral("step \"%1\" (%2)").arg(step, script)) + QStringLiteral(": ") + text;
