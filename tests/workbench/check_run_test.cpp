@@ -4,6 +4,7 @@
 
 #include "platform/odbc/odbc.h"
 #include "logic/workbench/result_model.h"
+#include "sandbox/faults.h"
 
 #include <QTableView>
 #include <cctype>
@@ -110,6 +111,23 @@ TEST_F(CheckRun, MissingResultTableReportsUnknownErrorAndChangesNothingElse) {
     EXPECT_TRUE(widget("grdCheck").isHidden());
     EXPECT_FALSE(widget("txtReport").isHidden());
     EXPECT_TRUE(button("cmdRun").isHidden());
+    EXPECT_EQ(window->resultModel(), nullptr);
+}
+
+// The lookup of the result table is the program's own statement: its
+// failure is the server's, shown as such, never taken for a missing table.
+TEST_F(CheckRun, AFailedLookupOfTheResultTableShowsTheServersWordsNotAMissingTable) {
+    addStandardCheck();
+    server().armFault(sandbox::Fault::failBatch(1, 50001, "lookup refused by the server").whenBatchContains("sysobjects"));
+    openWindow();
+    dialogs.runForReal();
+    dialogs.acceptMessage();
+    window->cmdCheck_Click();
+    ASSERT_EQ(dialogs.shown().size(), 2u);  // the progress box, then the failure
+    const QString text = dialogs.shown()[1].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("检查：查找结果表 check_result时服务器报错：\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("lookup refused by the server"))) << text.toStdString();
+    EXPECT_NE(status(), QStringLiteral("检错过程遇到未知错误，请与管理员联系！"));
     EXPECT_EQ(window->resultModel(), nullptr);
 }
 
