@@ -120,6 +120,10 @@ AccountConnection ConnectAccountDatabase(Session& session, const QString& accoun
         return AccountConnection::Refused;
     }
     session.gZTName = AccountIdOf(accountEntry);
+    // What the run history records and the main window shows: the ledger
+    // chosen, not the one saved for preselection.
+    session.accountSetEntry = accountEntry;
+    session.gYear = year;
     if (const auto database = AccountDatabaseName(EditionCode(session.gSoft), session.gZTName, year))
         session.gDatabaseName = *database;
 
