@@ -1,4 +1,4 @@
-#include "package_fixture.h"
+#include "parameter_window_fixture.h"
 #include "logic/params/date_text.h"
 #include "windows/params/flex_grid.h"
 #include "windows/params/frm_sql_value.h"
@@ -17,85 +17,8 @@
 
 using namespace tallomar;
 
-namespace {
-
-const QColor kPaleCyan(192, 255, 255);
-
-// Six configured scripts (entry 3 of the list is no script): required and
-// optional values, every type, counts 2.5, 3.5 and 0.
-class ParameterWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        package.writeFile(QStringLiteral("req.ini"),
-                          QStringLiteral("[SQL]\nName=必填\nFunction=必填检查\nVarNum=3\n[Var]\n"
-                                         "1.1=year\n1.2=年度\n1.3=INT\n1.4=1\n1.5=\n"
-                                         "2.1=rate\n2.2=比率\n2.3=Float\n2.4=0\n"
-                                         "3.1=memo\n3.2=备注\n3.3=char\n3.4=0\n3.5=abc\n"));
-        package.writeFile(QStringLiteral("opt.ini"),
-                          QStringLiteral("[SQL]\nFunction=可选检查\nVarNum=2\n[Var]\n"
-                                         "1.1=year\n1.2=年度\n1.3=int\n1.4=1\n1.5=2026\n"
-                                         "2.1=note\n2.2=备注\n2.3=char\n2.4=0\n"));
-        package.writeFile(QStringLiteral("types.ini"),
-                          QStringLiteral("[SQL]\nFunction=类型检查\nVarNum=4\n[Var]\n"
-                                         "1.1=d\n1.2=日期\n1.3=smalldatetime\n"
-                                         "2.1=dt\n2.2=时间\n2.3=DateTime\n2.5=2026/1/5\n"
-                                         "3.1=x\n3.2=未知\n3.3=number\n"
-                                         "4.1=t\n4.2=名称\t溢出\n4.3=char\n4.5=v\n"));
-        const QString threeOptional = QStringLiteral("[Var]\n1.1=a\n1.2=A\n1.3=2\n2.1=b\n2.2=B\n2.3=2\n3.1=c\n3.2=C\n3.3=2\n");
-        package.writeFile(QStringLiteral("half.ini"), QStringLiteral("[SQL]\nFunction=二点五\nVarNum=2.5\n") + threeOptional);
-        package.writeFile(QStringLiteral("half2.ini"), QStringLiteral("[SQL]\nFunction=三点五\nVarNum=3.5\n") + threeOptional);
-        package.writeFile(QStringLiteral("none.ini"), QStringLiteral("[SQL]\nFunction=无参数\nVarNum=0\n"));
-        package.writeList(QStringLiteral("1.1=req.sql\n1.2=req.ini\n1.3=..\n2.1=opt.sql\n2.2=opt.ini\n2.3=..\n"
-                                         "3.1=notes.txt\n3.2=req.ini\n3.3=..\n4.1=types.sql\n4.2=types.ini\n4.3=..\n"
-                                         "5.1=h.sql\n5.2=half.ini\n5.3=..\n6.1=h2.sql\n6.2=half2.ini\n6.3=..\n"
-                                         "7.1=none.sql\n7.2=none.ini\n7.3=..\n"),
-                          7);
-        openWindow();
-    }
-
-    void openWindow() {
-        window = std::make_unique<FrmSQLValue>(package.list());
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
-    FlexGrid& scripts() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdSQL")); }
-    FlexGrid& parameters() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdTable")); }
-    QLineEdit& textBox() const { return *window->findChild<QLineEdit*>(QStringLiteral("txtData")); }
-    QDateEdit& datePicker() const { return *window->findChild<QDateEdit*>(QStringLiteral("dtpDate")); }
-    QString status() const { return window->findChild<QLabel*>(QStringLiteral("labStatus"))->text(); }
-
-    void clickCell(FlexGrid& grid, int row, int col) {
-        grid.scrollTo(grid.model()->index(row, col));
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
-    }
-    void doubleClickCell(FlexGrid& grid, int row, int col) {
-        grid.scrollTo(grid.model()->index(row, col));
-        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
-    }
-    // Opens the editor of parameter row `row` the keyboard's way.
-    void openEditor(int row) {
-        parameters().setCurrentCell(row, 4);
-        QTest::keyClick(&parameters(), Qt::Key_Return);
-    }
-    QString fileValue(const QString& file, int parameter) const {
-        return ReadIniValue(QStringLiteral("Var"), QStringLiteral("%1.5").arg(parameter), QString(), package.path(file));
-    }
-    QStringList column(const FlexGrid& grid, int col) const {
-        QStringList cells;
-        for (int row = 1; row < grid.rows(); ++row) cells << grid.textMatrix(row, col);
-        return cells;
-    }
-    bool writable(const QString& file) const {
-        return QFile::permissions(package.path(file)).testFlag(QFileDevice::WriteOwner);
-    }
-
-    test::PackageFixture package;
-    std::unique_ptr<FrmSQLValue> window;
-};
-
-}  // namespace
+using test::kPaleCyan;
+using test::ParameterWindow;
 
 TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("脚本参数"));
