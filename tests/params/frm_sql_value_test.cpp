@@ -8,11 +8,14 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace tallomar;
@@ -43,6 +46,17 @@ TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_EQ(parameters().textMatrix(0, 4), QStringLiteral("值"));
     EXPECT_FALSE(textBox().isVisible());
     EXPECT_FALSE(datePicker().isVisible());
+}
+
+// The frame around the window may be a few pixels wider on one side.
+TEST_F(ParameterWindow, OpensInTheMiddleOfTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int slack = frame.width() - window->width() + 1;
+    EXPECT_LE(std::abs((frame.left() - screen.left()) - (screen.right() - frame.right())), slack)
+        << frame.left() << " " << frame.right() << " on " << screen.width();
+    EXPECT_LE(std::abs((frame.top() - screen.top()) - (screen.bottom() - frame.bottom())), slack)
+        << frame.top() << " " << frame.bottom() << " on " << screen.height();
 }
 
 TEST_F(ParameterWindow, CountsRoundHalfToEvenAndNoParametersShowOneEmptyRow) {

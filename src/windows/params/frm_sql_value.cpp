@@ -6,8 +6,10 @@
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace tallomar {
 
@@ -52,6 +54,9 @@ FrmSQLValue::FrmSQLValue(PackageList list, QWidget* parent)
     connect(ui_->cmdOK, &QPushButton::clicked, this, &QWidget::close);
     connect(ui_->cmdExit, &QPushButton::clicked, this, &QWidget::close);
     Form_Load();
+    // No window owns this one: it opens in the middle of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 FrmSQLValue::~FrmSQLValue() = default;
