@@ -65,6 +65,10 @@ QString ParameterWindow::status() const {
     return window->findChild<QLabel*>(QStringLiteral("labStatus"))->text();
 }
 
+QString ParameterWindow::wholeStatus() const {
+    return window->findChild<QLabel*>(QStringLiteral("labStatus"))->toolTip();
+}
+
 void ParameterWindow::clickCell(FlexGrid& grid, int row, int col) {
     grid.scrollTo(grid.model()->index(row, col));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());

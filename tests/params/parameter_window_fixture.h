@@ -29,7 +29,9 @@ protected:
     FlexGrid& parameters() const;
     QLineEdit& textBox() const;
     QDateEdit& datePicker() const;
+    // The status line as the operator sees it, and whole (its tool tip).
     QString status() const;
+    QString wholeStatus() const;
 
     void clickCell(FlexGrid& grid, int row, int col);
     void doubleClickCell(FlexGrid& grid, int row, int col);

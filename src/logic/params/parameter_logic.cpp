@@ -6,6 +6,7 @@
 #include "logic/params/parameter_types.h"
 #include "platform/error.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace tallomar {
@@ -16,6 +17,13 @@ namespace {
 
 constexpr char16_t kEnter = 13;
 const QString kVarSection = QStringLiteral("Var");
+// Values longer than this are shortened in messages.
+constexpr qsizetype kQuotedLength = 40;
+
+QString quoted(const QString& value) {
+    const QString shown = value.size() > kQuotedLength ? value.left(kQuotedLength) + QChar(u'…') : value;
+    return QStringLiteral("“%1”").arg(shown);
+}
 
 // A parameter row the way the grid takes it, from one tab-separated text: a
 // tab inside a name or value moves the rest of the row one column on.
@@ -215,10 +223,18 @@ void ParameterLogic::writeBack() {
     if (value == ReadIniValue(kVarSection, key, QString(), configPath)) return;
     try {
         WriteIniValue(kVarSection, key, value, configPath);
-        screen_.status.clear();
+        screen_.status = QStringLiteral("已保存 %1 = %2 到 %3")
+                             .arg(parameterLabel(row), quoted(value), QDir::toNativeSeparators(configPath));
     } catch (const Error& error) {
         screen_.status = QStringLiteral("参数值未能保存：") + error.message();
     }
+}
+
+QString ParameterLogic::parameterLabel(int row) const {
+    const ParameterRow& parameter = screen_.parameter(row);
+    if (!parameter.displayName.isEmpty()) return parameter.displayName;
+    if (!parameter.name.isEmpty()) return parameter.name;
+    return QStringLiteral("第 %1 个参数").arg(row);
 }
 
 }  // namespace tallomar

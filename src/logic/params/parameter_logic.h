@@ -69,6 +69,7 @@ private:
     void leaveEditorDownwards();
     QString editedValue() const;
     QString currentTypeWord() const;
+    QString parameterLabel(int row) const;
 
     PackageList list_;
     ScriptTable scriptTable_;

@@ -124,8 +124,17 @@ void FrmSQLValue::render() {
     drawScripts();
     drawParameters();
     drawEditor();
-    ui_->labStatus->setText(logic_.screen().status);
+    drawStatus();
     rendering_ = false;
+}
+
+// A status too long for its line gives up its middle (the middle of a file's
+// path, mostly) and is shown whole as the line's tool tip.
+void FrmSQLValue::drawStatus() {
+    QLabel& label = *ui_->labStatus;
+    const QString& status = logic_.screen().status;
+    label.setText(label.fontMetrics().elidedText(status, Qt::ElideMiddle, label.width()));
+    label.setToolTip(status);
 }
 
 void FrmSQLValue::drawScripts() {

@@ -40,6 +40,7 @@ private:
     void drawScripts();
     void drawParameters();
     void drawEditor();
+    void drawStatus();
 
     // The editor as last drawn: a change of kind, row or script opens it anew.
     struct DrawnEditor {
