@@ -263,8 +263,9 @@ TEST_F(ParameterWindow, EachEditorCoversItsValueCellExactly) {
 
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the window on a copy of the demo package
-// with the text editor and with the date picker open, to look at how the
-// editors sit in their cells.
+// with the text editor open, after its value was saved (the status line
+// names it) and with the date picker open, to look at how the editors sit in
+// their cells and how the status line reads.
 TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
     if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
@@ -288,6 +289,10 @@ TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
     openEditor(1);
     QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtData")), QStringLiteral("2027"));
     ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
+    QTest::keyClick(window.findChild<QLineEdit*>(QStringLiteral("txtData")), Qt::Key_Return);
+    QTest::qWait(50);
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("labStatus"))->text().startsWith(QStringLiteral("已保存 ")));
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_saved.png"))));
     openEditor(2);
     ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
 }
