@@ -22,9 +22,13 @@ std::variant<StartRequest, int> ReadStartRequest(int argc, char** argv) {
         "$XDG_DATA_HOME/tallomar/demo on first use, so that its settings can be saved there.\n"
         "Recently used folders are kept in $XDG_CONFIG_HOME/tallomar/.\n"
         "\n"
-        "Exit status: 0 when the program ran until its last window closed; 1 when no\n"
-        "package was opened (the folder dialog was cancelled, the tool database could not\n"
-        "be read); 2 for a bad command line."));
+        "One copy runs at a time: a later start brings its window to the front, and refuses\n"
+        "to open a package other than the one it has open.\n"
+        "\n"
+        "Exit status: 0 when the program ran until its last window closed, or a later start\n"
+        "brought the running copy forward; 1 when no package was opened (the folder dialog\n"
+        "was cancelled, the tool database could not be read) or a later start was refused\n"
+        "or got no answer; 2 for a bad command line."));
     const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Open the user's copy of the demo package."));
     parser.addOption(demo);
     const std::vector<PositionalArgument> positional{
