@@ -21,6 +21,7 @@ TEST_F(LoginScreenshot, SavesTheConnectedAndTheNotConnectedWindow) {
 
     typeServerName(kNoServer);
     QTest::keyClick(&serverBox(), Qt::Key_Return);
+    waitForConnections();
     ASSERT_FALSE(button("cmdPassword").isHidden());
     QTest::qWait(50);
     ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("login_not_connected.png"))));
