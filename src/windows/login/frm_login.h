@@ -50,9 +50,28 @@ private:
     template <typename Handler> void handle(Handler&& handler);
     template <typename Handler> void apply(Handler&& handler);
 
+    // The window's boxes, each shown over the window as the login's screen
+    // now is: a box that ends a wait for the server does not show over
+    // "正在连接服务器…".
+    class Prompts : public DialogPrompts {
+    public:
+        explicit Prompts(FrmLogin* window) : DialogPrompts(window), window_(window) {}
+        void message(MessageIcon icon, const QString& text, const QString& title = QString()) override {
+            window_->render();
+            DialogPrompts::message(icon, text, title);
+        }
+        std::optional<QString> askSecret(const QString& prompt) override {
+            window_->render();
+            return DialogPrompts::askSecret(prompt);
+        }
+
+    private:
+        FrmLogin* window_;
+    };
+
     std::unique_ptr<Ui::frmLogin> ui_;
     std::unique_ptr<Session> session_;
-    DialogPrompts prompts_;
+    Prompts prompts_;
     LoginLogic logic_;
     HandOver openMainWindow_;
     // The running background step: its end, and what then goes on in the
