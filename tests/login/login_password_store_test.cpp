@@ -110,5 +110,26 @@ TEST_F(LoginPasswordStore, WithoutAStoreThePasswordIsAskedForAndTheOperatorToldO
     EXPECT_EQ(filesHolding(packageFolder(), sandboxPassword()), QStringList());
 }
 
+TEST_F(LoginPasswordStore, WithoutAStoreAResetSaysThatAStoredPasswordCouldNotBeRemoved) {
+    if (!inProcessWithoutSecretService()) return;
+    // An older package: its plain password logs in without the store.
+    openWindow();
+    ASSERT_EQ(label("labReport").text(), QString());
+    ASSERT_TRUE(dialogs.shown().empty());
+
+    QTest::mouseClick(&saveBox(), Qt::LeftButton);
+    dialogs.acceptMessage();
+    click(button("cmdOK"));
+
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+        QStringLiteral("保存的口令未能从系统的凭据存储中删除，请在系统的密码管理中删除。\n")))
+        << dialogs.shown()[0].text;
+    ASSERT_EQ(handOvers.size(), 1u);
+    EXPECT_EQ(savedSettings().value(QStringLiteral("PassWord")), QStringLiteral(" "));
+    EXPECT_EQ(filesHolding(packageFolder(), sandboxPassword()), QStringList());
+}
+
 }  // namespace
 }  // namespace tallomar::test

@@ -277,16 +277,17 @@ void LoginLogic::connectAccountDatabase() {
     const std::optional<odbc::ServerLogin> login =
         PrepareAccountConnection(session_, screen_.account.text(), screen_.year.text(), prompts_);
     if (!login) return;
+    const StoreChange change = passwordStoreChange();
     inBackground<AccountStep>(
-        [login = *login, change = passwordStoreChange()] {
+        [login = *login, change] {
             ServerConnection attempt = OpenServerConnection(login);
             return AccountStep{std::move(attempt), applyStoreChange(change)};
         },
-        [this](AccountStep step) {
+        [this, removalAsked = change.removalAsked](AccountStep step) {
             FinishAccountConnection(session_, std::move(step.attempt), prompts_);
             saveSettings();
             if (!step.store.writeFailure.isEmpty()) tellStoreUnavailable(step.store.writeFailure);
-            if (!step.store.removeFailure.isEmpty())
+            if (!step.store.removeFailure.isEmpty() && removalAsked)
                 prompts_.message(MessageIcon::Exclamation, storeRemoveFailedText(step.store.removeFailure));
             loggedIn_ = true;
         });
@@ -297,7 +298,7 @@ StoreChange LoginLogic::passwordStoreChange() const {
     // it reads without its blanks.
     const credentials::CredentialKey login{TrimBlanks(screen_.serverText), session_.gUserName};
     if (!screen_.saveSettings) {
-        StoreChange reset{std::nullopt, {login}};
+        StoreChange reset{std::nullopt, {login}, true};
         if (savedLogin_.server != login.server || savedLogin_.user != login.user) reset.remove << savedLogin_;
         return reset;
     }

@@ -30,6 +30,11 @@ StoredPasswordLookup lookUpStoredPassword(const credentials::CredentialKey& key)
 struct StoreChange {
     std::optional<std::pair<credentials::CredentialKey, QString>> write;
     QList<credentials::CredentialKey> remove;
+    // The operator asked for the removal (resetting the settings), so a
+    // failure is told. The entry of a login that now goes without a password
+    // is removed on the way: a store that cannot be reached cannot offer it
+    // either, and there is nothing to tell.
+    bool removalAsked = false;
 };
 // What went wrong, for the operator; empty when the store did it all.
 struct StoreChangeFailure {
