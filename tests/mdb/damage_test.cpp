@@ -65,6 +65,14 @@ TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused)
     }
 }
 
+TEST_F(Damage, AnEmptyUsageMapIsRefused)
+{
+    // libmdb 1.0 crashes on it in every walk over the table's pages.
+    QByteArray bytes = whole;
+    jet4::emptyUsageMap(bytes, file.definitionPage);
+    expectRefused(bytes, QStringLiteral("the file is damaged: the usage map of table File is empty"));
+}
+
 TEST_F(Damage, LoopingPropertyDataIsStoppedInSeconds)
 {
     QByteArray bytes = whole;

@@ -214,10 +214,15 @@ void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
 }
 
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
+    const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def(mdb_read_table(entry));
+    // libmdb 1.0 keeps a usage map row of no bytes as a null map, which
+    // every walk over the table's pages then reads.
+    if (def && def->map_sz == 0)
+        throw Error(QStringLiteral("%1: the file is damaged: the usage map of table %2 is empty").arg(fileName, name));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
-                        .arg(fileName, QString::fromUtf8(entry->object_name)));
+                        .arg(fileName, name));
     checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;

@@ -64,6 +64,17 @@ void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit) {
     flipBit(file, qsizetype(definitionPage) * kPageSize + kTdefUsedPagesOffset + bit / 8, bit % 8);
 }
 
+void emptyUsageMap(QByteArray& file, quint32 definitionPage) {
+    requireTableDefinition(file, definitionPage);
+    const quint32 pointer = get32(file, static_cast<int>(qsizetype(definitionPage) * kPageSize + kTdefUsedPagesOffset));
+    const quint32 page = pointer >> 8;
+    const int row = static_cast<int>(pointer & 0xff);
+    requirePage(file, page);
+    if (row == 0) throw Error(QStringLiteral("the usage map is the first row of page %1").arg(page));
+    const int offsets = static_cast<int>(qsizetype(page) * kPageSize + kRowCountOffset + 2);
+    put16(file, offsets + 2 * row, get16(file, offsets + 2 * (row - 1)) & kRowOffsetMask);
+}
+
 void flipPropertyLengthBit(QByteArray& file) {
     const qsizetype data = file.indexOf(QByteArray("MR2", 4));
     if (data < 0) throw Error(QStringLiteral("the file holds no property data"));

@@ -12,6 +12,11 @@ namespace tallomar::jet4 {
 // `definitionPage` (bits 0-7 name the map's row, 8-31 its page).
 void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
 
+// Makes the usage map row of the table defined on `definitionPage` a row of
+// no bytes: its start moves to where it ends. Throws Error when the map is
+// the first row of its page, whose end is the page's end.
+void emptyUsageMap(QByteArray& file, quint32 definitionPage);
+
 // Flips the one set bit of the length of the first property value in the
 // catalogue's property data (LvProp), making it 0: a table description of
 // 4 characters gives a length of 16.
