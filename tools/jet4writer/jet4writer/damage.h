@@ -17,6 +17,11 @@ void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
 // the first row of its page, whose end is the page's end.
 void emptyUsageMap(QByteArray& file, quint32 definitionPage);
 
+// Moves the start of the value in variable slot `slot` of row `row` on
+// data page `page` two bytes past the value's end, as a damaged offset table
+// of the row does.
+void reverseValueBounds(QByteArray& file, quint32 page, int row, int slot);
+
 // Flips the one set bit of the length of the first property value in the
 // catalogue's property data (LvProp), making it 0: a table description of
 // 4 characters gives a length of 16.
