@@ -95,6 +95,11 @@ bool isLongValue(const MdbColumn* column) {
     return column->col_type == MDB_MEMO || column->col_type == MDB_OLE;
 }
 
+bool withinRow(const MdbField& field, int rowStart, size_t rowSize) {
+    return field.siz >= 0 && field.start >= rowStart &&
+           static_cast<size_t>(field.start - rowStart) + static_cast<size_t>(field.siz) <= rowSize;
+}
+
 void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* column, const MdbField& field,
                  const char* bound, int length, const QString& table) {
     if (column->col_type == MDB_BOOL) {
@@ -214,10 +219,15 @@ void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
 }
 
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
+    const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def(mdb_read_table(entry));
+    // libmdb 1.0 keeps a usage map row of no bytes as a null map, which
+    // every walk over the table's pages then reads.
+    if (def && def->map_sz == 0)
+        throw Error(QStringLiteral("%1: the file is damaged: the usage map of table %2 is empty").arg(fileName, name));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
-                        .arg(fileName, QString::fromUtf8(entry->object_name)));
+                        .arg(fileName, name));
     checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
@@ -259,6 +269,16 @@ void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCat
         for (const MdbField& field : fields)
             if (field.colnum >= 0 && static_cast<unsigned>(field.colnum) < columnCount)
                 fieldOfColumn[field.colnum] = &field;
+        // Memo and OLE values are read from the row here. libmdb takes a
+        // value's length as the difference of two offsets of the row, which
+        // a damaged row may hold in the wrong order: its bounds check then
+        // passes a negative length.
+        for (unsigned i = 0; i < columnCount; ++i)
+            if (fieldOfColumn[i] && !fieldOfColumn[i]->is_null && isLongValue(columns[i]) &&
+                !withinRow(*fieldOfColumn[i], rowStart & 0x1fff, rowSize))
+                throw Error(QStringLiteral("%1: the file is damaged: the value of column %2 in table %3 does not lie "
+                                           "within its row")
+                                .arg(fileName, QString::fromUtf8(columns[i]->name), name));
 
         out.beginRow({table->cur_phys_pg, static_cast<quint16>(rowIndex)});
         ++rowsRead;
