@@ -75,7 +75,7 @@ TEST_F(Damage, AnEmptyUsageMapIsRefused)
     expectRefused(bytes, QStringLiteral("the file is damaged: the usage map of table File is empty"));
 }
 
-TEST_F(Damage, AMemoWhoseBoundsAreReversedIsRefused)
+TEST_F(Damage, ATextOrMemoWhoseBoundsAreReversedIsRefused)
 {
     // libmdb hands on such a value with a negative length.
     const mdb::Table zol = tableNamed(mdb::readTables(path), QStringLiteral("ZOL"));
@@ -83,13 +83,16 @@ TEST_F(Damage, AMemoWhoseBoundsAreReversedIsRefused)
         jet4::tableDefinitionBytes(zol.definitionPage,
                                    [this](quint32 page) { return whole.mid(qsizetype(page) * jet4::kPageSize, jet4::kPageSize); }),
         QStringLiteral("ZOL"));
-    const auto memo = std::find_if(definition.columns.begin(), definition.columns.end(),
-                                   [](const auto& column) { return column.name == QLatin1String("cValue"); });
-    ASSERT_NE(memo, definition.columns.end());
-    QByteArray bytes = whole;
-    jet4::reverseValueBounds(bytes, zol.locations.front().page, zol.locations.front().row, memo->varIndex);
-    expectRefused(bytes, QStringLiteral("the file is damaged: the value of column cValue in table ZOL does not lie "
-                                        "within its row"));
+    for (const QString& name : {QStringLiteral("cValue"), QStringLiteral("cName")}) {
+        SCOPED_TRACE(name.toStdString());
+        const auto column = std::find_if(definition.columns.begin(), definition.columns.end(),
+                                         [&](const auto& c) { return c.name == name; });
+        ASSERT_NE(column, definition.columns.end());
+        QByteArray bytes = whole;
+        jet4::reverseValueBounds(bytes, zol.locations.front().page, zol.locations.front().row, column->varIndex);
+        expectRefused(bytes, QStringLiteral("the file is damaged: the value of column %1 in table ZOL does not lie "
+                                            "within its row").arg(name));
+    }
 }
 
 TEST_F(Damage, LoopingPropertyDataIsStoppedInSeconds)

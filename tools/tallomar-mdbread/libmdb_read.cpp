@@ -96,6 +96,12 @@ bool isLongValue(const MdbColumn* column) {
     return column->col_type == MDB_MEMO || column->col_type == MDB_OLE;
 }
 
+// Text, memo and OLE values are read from the row itself, not from what
+// libmdb binds.
+bool readFromRow(const MdbColumn* column) {
+    return isLongValue(column) || column->col_type == MDB_TEXT;
+}
+
 bool withinRow(const MdbField& field, int rowStart, size_t rowSize) {
     return field.siz >= 0 && field.start >= rowStart &&
            static_cast<size_t>(field.start - rowStart) + static_cast<size_t>(field.siz) <= rowSize;
@@ -254,8 +260,7 @@ void readTable(TableEncoder& out, LongValues& longValues, const TextValues& text
     for (unsigned i = 0; i < columnCount; ++i) {
         columns[i] = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         out.addColumn(QByteArray(columns[i]->name), kindOf(columns[i]->col_type));
-        // Text, memo and OLE values are read from the row itself.
-        if (isLongValue(columns[i]) || columns[i]->col_type == MDB_TEXT) continue;
+        if (readFromRow(columns[i])) continue;
         buffers[i] = QByteArray(static_cast<qsizetype>(kBindSize), '\0');
         mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
     }
@@ -277,12 +282,11 @@ void readTable(TableEncoder& out, LongValues& longValues, const TextValues& text
         for (const MdbField& field : fields)
             if (field.colnum >= 0 && static_cast<unsigned>(field.colnum) < columnCount)
                 fieldOfColumn[field.colnum] = &field;
-        // Memo and OLE values are read from the row here. libmdb takes a
-        // value's length as the difference of two offsets of the row, which
-        // a damaged row may hold in the wrong order: its bounds check then
-        // passes a negative length.
+        // Values read from the row: libmdb takes a value's length as the
+        // difference of two offsets of the row, which a damaged row may hold
+        // in the wrong order: its bounds check then passes a negative length.
         for (unsigned i = 0; i < columnCount; ++i)
-            if (fieldOfColumn[i] && !fieldOfColumn[i]->is_null && isLongValue(columns[i]) &&
+            if (fieldOfColumn[i] && !fieldOfColumn[i]->is_null && readFromRow(columns[i]) &&
                 !withinRow(*fieldOfColumn[i], rowStart & 0x1fff, rowSize))
                 throw Error(QStringLiteral("%1: the file is damaged: the value of column %2 in table %3 does not lie "
                                            "within its row")
