@@ -11,13 +11,19 @@ bool isSeparatorLine(QStringView line) {
     return !(next.isLetterOrNumber() || next == u'_');
 }
 
-bool BatchCollector::addLine(QStringView line) {
-    ++linesSeen_;
-    if (!isSeparatorLine(line)) {
-        collecting_.append(line);
-        collecting_.append(u" \r\n");
+bool BatchCollector::addPiece(QStringView piece, bool endsLine) {
+    if (!inLine_) {
+        ++linesSeen_;
+        // A first part that does not end its line holds enough of it to tell.
+        separatorLine_ = isSeparatorLine(piece);
+    }
+    inLine_ = !endsLine;
+    if (!separatorLine_) {
+        collecting_.append(piece);
+        if (endsLine) collecting_.append(u" \r\n");
         return false;
     }
+    if (!endsLine) return false;
     // Every collected line ends in CR LF, so only a separator that follows
     // another separator (or opens the file) finds nothing to send; a batch of
     // empty lines is still sent.
@@ -42,9 +48,10 @@ void forEachBatch(const QString& path, const std::function<void(const QString& b
 
 void forEachBatch(ScriptTextReader& reader, const std::function<void(const QString& batch, qint64 firstLine)>& send) {
     BatchCollector collector;
-    QStringView line;
-    while (reader.nextLine(line)) {
-        if (collector.addLine(line)) send(collector.batch(), collector.batchFirstLine());
+    QStringView piece;
+    bool endsLine = false;
+    while (reader.nextPiece(piece, endsLine)) {
+        if (collector.addPiece(piece, endsLine)) send(collector.batch(), collector.batchFirstLine());
     }
     if (collector.finish()) send(collector.batch(), collector.batchFirstLine());
 }

@@ -20,10 +20,12 @@ bool isSeparatorLine(QStringView line);
 // the batch and is itself dropped.
 class BatchCollector {
 public:
-    // Takes the next line (without its line end). True when it was a
-    // separator that closed a batch, which batch() then holds until the next
+    // Takes the next piece of a line (without its line end), as
+    // ScriptTextReader::nextPiece hands it out: the whole line, or a part of
+    // it whose last part has `endsLine`. True when it ended a separator
+    // line that closed a batch, which batch() then holds until the next
     // call.
-    bool addLine(QStringView line);
+    bool addPiece(QStringView piece, bool endsLine);
     // At the end of the file: true when a batch is left, in batch().
     bool finish();
     const QString& batch() const { return ready_; }
@@ -33,6 +35,8 @@ public:
 private:
     QString collecting_;
     QString ready_;
+    bool inLine_ = false;         // the pieces so far did not end their line
+    bool separatorLine_ = false;  // the line of those pieces is a separator
     qint64 linesSeen_ = 0;
     qint64 collectingFirstLine_ = 1;
     qint64 readyFirstLine_ = 0;
