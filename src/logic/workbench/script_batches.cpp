@@ -41,12 +41,12 @@ bool BatchCollector::finish() {
     return true;
 }
 
-void forEachBatch(const QString& path, const std::function<void(const QString& batch, qint64 firstLine)>& send) {
+void forEachBatch(const QString& path, const std::function<void(QString& batch, qint64 firstLine)>& send) {
     ScriptTextReader reader(path);
     forEachBatch(reader, send);
 }
 
-void forEachBatch(ScriptTextReader& reader, const std::function<void(const QString& batch, qint64 firstLine)>& send) {
+void forEachBatch(ScriptTextReader& reader, const std::function<void(QString& batch, qint64 firstLine)>& send) {
     BatchCollector collector;
     QStringView piece;
     bool endsLine = false;
