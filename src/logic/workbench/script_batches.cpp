@@ -11,7 +11,24 @@ bool isSeparatorLine(QStringView line) {
     return !(next.isLetterOrNumber() || next == u'_');
 }
 
+namespace {
+
+// The room of a batch up to this many characters is kept for the next batch,
+// so that batch after batch reuses memory; a larger batch's memory goes back
+// as soon as it has been sent, so that a script of several large batches
+// never holds two of them at once.
+constexpr qsizetype kReusedCharacters = 1 << 20;
+
+}  // namespace
+
 bool BatchCollector::addPiece(QStringView piece, bool endsLine) {
+    if (!ready_.isEmpty()) {
+        if (ready_.capacity() > kReusedCharacters) {
+            ready_ = QString();
+        } else {
+            ready_.resize(0);
+        }
+    }
     if (!inLine_) {
         ++linesSeen_;
         // A first part that does not end its line holds enough of it to tell.
@@ -34,9 +51,9 @@ bool BatchCollector::addPiece(QStringView piece, bool endsLine) {
 
 bool BatchCollector::finish() {
     if (collecting_.isEmpty()) return false;
-    // Swapping keeps both buffers' room, so batch after batch reuses memory.
+    // The batch sent before was emptied by the piece that followed it: its
+    // room, if kept, now collects the next batch.
     ready_.swap(collecting_);
-    collecting_.resize(0);
     readyFirstLine_ = collectingFirstLine_;
     return true;
 }
