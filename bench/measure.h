@@ -26,4 +26,13 @@ inline long peakResidentKib() {
     return -1;
 }
 
+// Starts the peak resident memory over from what is resident now, so that
+// peakResidentKib() then gives the peak of what follows; false when the
+// kernel refuses.
+inline bool resetPeakResident() {
+    std::ofstream clearRefs("/proc/self/clear_refs");
+    clearRefs << "5" << std::flush;
+    return bool(clearRefs);
+}
+
 }  // namespace bench

@@ -1,8 +1,9 @@
 // Script files come from tool packages: any bytes in GBK, UTF-8 or UTF-16,
 // with any line ends and separators. Reading them piece by piece must give
-// exactly what reading them at once gives, batches and failure alike, so the
-// first input byte picks a small piece size that puts piece boundaries
-// everywhere, even inside characters and between CR and LF.
+// exactly what reading them at once gives, batches, their first lines and
+// failure alike, so the first input byte picks a small piece size that puts
+// piece boundaries everywhere, even inside characters, between CR and LF and
+// in the first characters of a long line.
 #include "fuzz_check.h"
 #include "logic/workbench/script_batches.h"
 #include "logic/workbench/script_text_reader.h"
@@ -17,6 +18,7 @@ namespace {
 
 struct Outcome {
     QStringList batches;
+    QList<qint64> firstLines;
     QString failure;
     bool operator==(const Outcome&) const = default;
 };
@@ -28,7 +30,10 @@ Outcome readBatches(const QByteArray& bytes, qsizetype pieceBytes) {
     Outcome outcome;
     try {
         tallomar::ScriptTextReader reader(device, QStringLiteral("fuzz.sql"), pieceBytes);
-        tallomar::forEachBatch(reader, [&](const QString& batch, qint64) { outcome.batches << batch; });
+        tallomar::forEachBatch(reader, [&](const QString& batch, qint64 firstLine) {
+            outcome.batches << batch;
+            outcome.firstLines << firstLine;
+        });
     } catch (const tallomar::Error& error) {
         outcome.failure = error.message();
     }

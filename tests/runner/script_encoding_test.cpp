@@ -5,6 +5,7 @@
 #include "logic/workbench/script_batches.h"
 #include "logic/workbench/script_text_reader.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace tallomar {
@@ -166,6 +167,60 @@ TEST_F(LongScripts, BadByteFarIntoTheFile) {
     const Outcome outcome = readAll(folder.write(QStringLiteral("a.sql"), bytes));
     EXPECT_EQ(outcome.batches.size(), kLines);
     EXPECT_TRUE(outcome.failure.contains(QStringLiteral("第 %1 行").arg(2 * kLines + 1))) << outcome.failure.toStdString();
+}
+
+// A line longer than a piece is handed on in parts: a separator is still told
+// by its first part, a part ends inside no GBK character, the batches after a
+// long line start on the right line and a bad byte far into one is reported
+// on it, whatever the piece size.
+TEST_F(LongScripts, LongLinesComeInPartsAndSplitAsWholeLines) {
+    QString rows = QStringLiteral("insert into t values (0, N'中文')");
+    for (int row = 1; row < 400; ++row) rows += QStringLiteral(", (%1, N'凭证中文')").arg(row);
+    const QString chinese(300, QChar(0x4E2D));  // double-byte characters only: no byte below 0x40 to cut after
+    const QString gotoLine = QStringLiteral("GOTO done -- ") + chinese;
+    const QString lastLine = QStringLiteral("select '") + chinese + QStringLiteral("'");
+    const QByteArray script = gbk(rows + QStringLiteral("\r\nGO -- ") + chinese + QStringLiteral("\r\n") + gotoLine +
+                                  QStringLiteral("\rselect 2\ngo\r\n") + lastLine);
+    const QByteArray badScript = gbk(rows + QStringLiteral("\r\nGO\r\n") + rows) + "\x81\x7F\r\n";
+
+    struct Batch {
+        QString text;
+        qint64 firstLine;
+        bool operator==(const Batch&) const = default;
+    };
+    struct Read {
+        QList<Batch> batches;
+        QString failure;
+    };
+    auto readInPieces = [](const QByteArray& bytes, qsizetype pieceBytes) {
+        QBuffer device;
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+        Read read;
+        try {
+            ScriptTextReader reader(device, QStringLiteral("long.sql"), pieceBytes);
+            forEachBatch(reader, [&](const QString& batch, qint64 firstLine) {
+                read.batches.append({batch, firstLine});
+            });
+        } catch (const Error& error) {
+            read.failure = error.message();
+        }
+        return read;
+    };
+    const QList<Batch> expected = {{rows + QStringLiteral(" \r\n"), 1},
+                                   {gotoLine + QStringLiteral(" \r\nselect 2 \r\n"), 3},
+                                   {lastLine + QStringLiteral(" \r\n"), 6}};
+    for (const qsizetype pieceBytes :
+         {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(7), qsizetype(64), qsizetype(1000), script.size() + 1}) {
+        const Read read = readInPieces(script, pieceBytes);
+        EXPECT_TRUE(read.batches == expected && read.failure.isEmpty())
+            << "pieces of " << pieceBytes << " bytes: " << read.batches.size() << " batches, "
+            << read.failure.toStdString();
+        const Read bad = readInPieces(badScript, pieceBytes);
+        EXPECT_TRUE(bad.batches == QList<Batch>{expected.first()}) << "pieces of " << pieceBytes << " bytes";
+        EXPECT_EQ(bad.failure, QStringLiteral("long.sql：第 3 行含有不符合 GBK 编码的字节。"))
+            << "pieces of " << pieceBytes << " bytes";
+    }
 }
 
 }  // namespace

@@ -9,6 +9,12 @@
 namespace tallomar::test {
 namespace {
 
+// The batch as the table's run sends it.
+QString rewritten(const ResultTable& table, QString batch) {
+    table.rewrite(batch);
+    return batch;
+}
+
 TEST(ResultTable, ThePackagesNameIsReplacedWhereverItStandsWholeAndNowhereElse) {
     const ResultTable table = ResultTable::withSharing(QStringLiteral("demo_check"), ResultTable::Sharing::Private);
     const QString own = table.name();
@@ -19,15 +25,31 @@ TEST(ResultTable, ThePackagesNameIsReplacedWhereverItStandsWholeAndNowhereElse) 
         "if object_id('tempdb..demo_check') is not null drop table tempdb..[DEMO_CHECK]\r\n"
         "select * into tempdb.dbo.demo_check from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
         "select 1 from demo_check_old, my_demo_check");
-    EXPECT_EQ(table.rewrite(batch), QStringLiteral(
+    EXPECT_EQ(rewritten(table, batch), QStringLiteral(
         "if object_id('tempdb..%1') is not null drop table tempdb..[%1]\r\n"
         "select * into tempdb.dbo.%1 from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
         "select 1 from demo_check_old, my_demo_check").arg(own));
-    EXPECT_EQ(table.rewrite(QStringLiteral("select 1")), QStringLiteral("select 1"));
+    // First and last in the batch, side by side.
+    EXPECT_EQ(rewritten(table, QStringLiteral("demo_check,demo_check")), own + u',' + own);
+
+    // A batch that does not name the table is not touched: it still shares
+    // its text with the caller's copy.
+    const QString plain = QStringLiteral("select * from demo_check2 -- demo_checks");
+    QString sent = plain;
+    table.rewrite(sent);
+    EXPECT_EQ(sent.constData(), plain.constData());
 
     const ResultTable shared = ResultTable::withSharing(QStringLiteral("demo_check"), ResultTable::Sharing::Serialized);
     EXPECT_EQ(shared.name(), QStringLiteral("demo_check"));
-    EXPECT_EQ(shared.rewrite(batch), batch);
+    EXPECT_EQ(rewritten(shared, batch), batch);
+}
+
+TEST(ResultTable, ANameTooLongForTheSuffixIsShortenedInTheBatch) {
+    const QString packageName = QStringLiteral("t") + QString(130, u'x');
+    const ResultTable table = ResultTable::withSharing(packageName, ResultTable::Sharing::Private);
+    ASSERT_EQ(table.name().size(), 128);
+    EXPECT_EQ(rewritten(table, QStringLiteral("drop table %1; select * from [%1] where 1=0").arg(packageName)),
+              QStringLiteral("drop table %1; select * from [%1] where 1=0").arg(table.name()));
 }
 
 TEST(ResultTable, SqlThatCannotBeReadBeforeItRunsIsFoundOutsideCommentsAndText) {

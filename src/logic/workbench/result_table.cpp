@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <span>
+#include <vector>
 
 namespace tallomar {
 
@@ -146,25 +147,49 @@ ResultTable ResultTable::withSharing(const QString& packageName, Sharing sharing
     return table;
 }
 
-QString ResultTable::rewrite(const QString& batch) const {
-    if (sharing_ != Sharing::Private || packageName_.isEmpty()) return batch;
+void ResultTable::rewrite(QString& batch) const {
+    if (sharing_ != Sharing::Private || packageName_.isEmpty()) return;
     const qsizetype length = packageName_.size();
-    QString rewritten;
-    qsizetype copied = 0;
-    for (qsizetype at = batch.indexOf(packageName_, 0, Qt::CaseInsensitive); at >= 0;
-         at = batch.indexOf(packageName_, at + length, Qt::CaseInsensitive)) {
+    // Every place is found before the batch is touched, through a view (the
+    // QString's own operator[] would detach it): a batch without the name
+    // stays as it is, not even detached from its other holders.
+    const QStringView unchanged(batch);
+    std::vector<qsizetype> places;
+    for (qsizetype at = unchanged.indexOf(packageName_, 0, Qt::CaseInsensitive); at >= 0;
+         at = unchanged.indexOf(packageName_, at + length, Qt::CaseInsensitive)) {
         // Only the whole name: "demo_check" is not part of "demo_check2" or "#demo_check".
-        const bool wholeBefore = at == 0 || !continuesName(batch[at - 1]);
-        const bool wholeAfter = at + length == batch.size() || !continuesName(batch[at + length]);
-        if (!wholeBefore || !wholeAfter) continue;
-        if (rewritten.isNull()) rewritten.reserve(batch.size() + 64);
-        rewritten += QStringView(batch).mid(copied, at - copied);
-        rewritten += name_;
-        copied = at + length;
+        const bool wholeBefore = at == 0 || !continuesName(unchanged[at - 1]);
+        const bool wholeAfter = at + length == unchanged.size() || !continuesName(unchanged[at + length]);
+        if (wholeBefore && wholeAfter) places.push_back(at);
     }
-    if (rewritten.isNull()) return batch;
-    rewritten += QStringView(batch).mid(copied);
-    return rewritten;
+    if (places.empty()) return;
+    // A batch can be most of a script file, so it is changed where it lies
+    // rather than copied: each stretch after a place moves by the difference
+    // in length of the names before it, from the last stretch down when the
+    // text grows and from the first up when it shrinks, so that no stretch is
+    // overwritten before it has moved.
+    const qsizetype oldSize = batch.size();
+    const qsizetype shift = name_.size() - length;
+    const qsizetype count = qsizetype(places.size());
+    if (shift > 0) batch.resize(oldSize + shift * count);
+    QChar* const text = batch.data();
+    auto moveStretch = [&](qsizetype index) {
+        const qsizetype from = places[std::size_t(index)] + length;
+        const qsizetype to = index + 1 < count ? places[std::size_t(index + 1)] : oldSize;
+        const qsizetype by = shift * (index + 1);
+        if (by > 0) {
+            std::copy_backward(text + from, text + to, text + to + by);
+        } else if (by < 0) {
+            std::copy(text + from, text + to, text + from + by);
+        }
+        std::copy(name_.cbegin(), name_.cend(), text + places[std::size_t(index)] + shift * index);
+    };
+    if (shift > 0) {
+        for (qsizetype index = count - 1; index >= 0; --index) moveStretch(index);
+    } else {
+        for (qsizetype index = 0; index < count; ++index) moveStretch(index);
+        batch.truncate(oldSize + shift * count);
+    }
 }
 
 }  // namespace tallomar

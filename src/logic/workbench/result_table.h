@@ -45,8 +45,10 @@ public:
     const QString& name() const { return name_; }
     Sharing sharing() const { return sharing_; }
 
-    // The batch as this run sends it.
-    QString rewrite(const QString& batch) const;
+    // Makes the batch the one this run sends, changing it in place: a large
+    // batch is not copied, and one that does not name the table is left as
+    // it is.
+    void rewrite(QString& batch) const;
 
 private:
     QString packageName_;

@@ -49,12 +49,13 @@ RunOutcome runScript(const ScriptRun& run) {
         const RunContext::StatementScope scope(context, statement);
         // A failing switch is no batch of the script: it stays batch 0.
         send(statement, useStatement(run.databaseName));
-        forEachBatch(run.path, [&](const QString& batch, qint64 firstLine) {
+        forEachBatch(run.path, [&](QString& batch, qint64 firstLine) {
             if (context && context->cancelRequested()) throw Cancelled{};
             ++outcome.batch;
             outcome.line = firstLine;
             if (context) context->showBatch(outcome.batch);
-            send(statement, run.resultTable ? run.resultTable->rewrite(batch) : batch);
+            if (run.resultTable) run.resultTable->rewrite(batch);
+            send(statement, batch);
         });
         return outcome;
     } catch (const Cancelled&) {

@@ -49,7 +49,7 @@ ScriptTextReader::ScriptTextReader(const QString& path) : path_(path), file_(pat
 }
 
 ScriptTextReader::ScriptTextReader(QIODevice& device, const QString& name, qsizetype pieceBytes)
-    : path_(name), device_(device), pieceBytes_(pieceBytes) {
+    : path_(name), device_(device), pieceBytes_(pieceBytes), partLength_(std::max<qsizetype>(pieceBytes, 3)) {
     detectByteOrderMark();
 }
 
@@ -67,7 +67,7 @@ void ScriptTextReader::detectByteOrderMark() {
     }
 }
 
-bool ScriptTextReader::nextLine(QStringView& line) {
+bool ScriptTextReader::nextPiece(QStringView& piece, bool& endsLine) {
     for (;;) {
         const char16_t* units = reinterpret_cast<const char16_t*>(text_.constData());
         const qsizetype size = text_.size();
@@ -76,22 +76,34 @@ bool ScriptTextReader::nextLine(QStringView& line) {
             const qsizetype at = end - units;
             // A CR that ends the decoded text may be the first half of CR LF.
             if (*end == u'\r' && at + 1 == size && decodeMore()) continue;
-            line = QStringView(units + position_, at - position_);
+            piece = QStringView(units + position_, at - position_);
             qsizetype next = at + 1;
             if (*end == u'\r' && next < size && units[next] == u'\n') ++next;
             position_ = scanned_ = next;
-            ++lineNumber_;
+            handOut(true, endsLine);
             return true;
         }
         scanned_ = size;
+        if (size - position_ >= partLength_) {
+            piece = QStringView(units + position_, size - position_);
+            position_ = size;
+            handOut(false, endsLine);
+            return true;
+        }
         if (decodeMore()) continue;
         if (invalidAhead_) throwInvalidBytes();
-        if (position_ == size) return false;
-        line = QStringView(units + position_, size - position_);
-        position_ = scanned_ = size;
-        ++lineNumber_;
+        if (position_ == size && !inLine_) return false;
+        piece = QStringView(units + position_, size - position_);
+        position_ = size;
+        handOut(true, endsLine);
         return true;
     }
+}
+
+void ScriptTextReader::handOut(bool lineEnded, bool& endsLine) {
+    endsLine = lineEnded;
+    inLine_ = !lineEnded;
+    if (lineEnded) ++lineNumber_;
 }
 
 bool ScriptTextReader::decodeMore() {
@@ -132,10 +144,12 @@ qsizetype ScriptTextReader::safeCut(QByteArrayView bytes, bool endOfFile) const 
         }
         return cut;
     }
-    // CR and LF are never part of a multi-byte character in GBK or UTF-8.
-    const auto lastEnd = std::find_if(bytes.rbegin(), bytes.rend(), isLineEndByte);
-    if (lastEnd != bytes.rend()) return bytes.rend() - lastEnd;
     if (encoding_ == Encoding::Gbk) {
+        // A byte below 0x40 (a line end, a blank, a digit, most punctuation)
+        // is never either byte of a double-byte character, so a character
+        // starts right after it; SQL text has one near the end of any piece.
+        const auto single = std::find_if(bytes.rbegin(), bytes.rend(), [](char byte) { return uchar(byte) < 0x40; });
+        if (single != bytes.rend()) return bytes.rend() - single;
         qsizetype at = 0;
         for (;;) {
             const uchar byte = uchar(bytes[at]);
@@ -145,6 +159,8 @@ qsizetype ScriptTextReader::safeCut(QByteArrayView bytes, bool endOfFile) const 
             if (at == size) return at;
         }
     }
+    // UTF-8 shows where each character starts: only one that the piece ends
+    // inside is left for the next piece.
     qsizetype lead = size - 1;
     while (lead > 0 && (uchar(bytes[lead]) & 0xC0) == 0x80) --lead;
     const uchar byte = uchar(bytes[lead]);
