@@ -291,7 +291,9 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
         throw Error(QStringLiteral("%1: the table catalogue is missing (damaged file)").arg(fileName));
 
     step(QStringLiteral("the table catalogue"));
-    HandlePtr mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
+    // File names reach libmdb in UTF-8: the file system's own on Linux, and
+    // on Windows what the build's libmdb opens through the wide-character calls.
+    HandlePtr mdb(mdb_open(path.toUtf8().constData(), MDB_NOFLAGS));
     if (!mdb) throw Error(QStringLiteral("%1: libmdb cannot open the file").arg(fileName));
     mdb_set_bind_size(mdb.get(), kBindSize);
     mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
