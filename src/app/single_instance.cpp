@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "platform/process/process_stamp.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <cstdio>
-#include <unistd.h>
 
 namespace tallomar {
 
@@ -25,7 +26,7 @@ QString privateFolderUnder(const QString& parent, const QString& name) {
     const QFileInfo folder(path);
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    if (folder.isSymLink() || !folder.isDir() || folder.ownerId() != ::getuid() || (folder.permissions() & others))
+    if (folder.isSymLink() || !folder.isDir() || folder.ownerId() != currentUserId() || (folder.permissions() & others))
         return {};
     return path;
 }
@@ -35,7 +36,7 @@ QString privateFolderUnder(const QString& parent, const QString& name) {
 // without it, it warns on stderr.
 QString runtimeFolder() {
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return privateFolderUnder(QDir::tempPath(), QStringLiteral("tallomar-%1").arg(::getuid()));
+        return privateFolderUnder(QDir::tempPath(), QStringLiteral("tallomar-%1").arg(currentUserId()));
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
