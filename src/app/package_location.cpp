@@ -1,6 +1,7 @@
 #include "app/package_location.h"
 
 #include "platform/error.h"
+#include "platform/text/user_folders.h"
 #include "platform/text/user_settings.h"
 #include "platform/text/windows_path.h"
 
@@ -8,7 +9,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace tallomar {
@@ -45,8 +45,7 @@ QString installedDemoPackage(const QString& applicationFolder) {
 }
 
 QString userDemoPackage(const QString& installedDemo) {
-    const QDir dataFolder(QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                              .filePath(QStringLiteral("tallomar")));
+    const QDir dataFolder(userDataFolder());
     const QString copy = dataFolder.filePath(QStringLiteral("demo"));
     if (QFileInfo(copy).isDir()) return copy;
     if (!dataFolder.mkpath(QStringLiteral(".")))

@@ -8,8 +8,9 @@ namespace tallomar {
 // keeps such files (not created here):
 // - settings: $XDG_CONFIG_HOME/tallomar on Linux (~/.config/tallomar when
 //   unset), %APPDATA%\Tallomar on Windows;
-// - data (the run history): $XDG_DATA_HOME/tallomar on Linux
-//   (~/.local/share/tallomar when unset), %LOCALAPPDATA%\Tallomar on Windows.
+// - data (the run history, the user's copy of the demo package):
+//   $XDG_DATA_HOME/tallomar on Linux (~/.local/share/tallomar when unset),
+//   %LOCALAPPDATA%\Tallomar on Windows.
 QString userSettingsFolder();
 QString userDataFolder();
 
