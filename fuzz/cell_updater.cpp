@@ -1,14 +1,17 @@
-// Random cell changes on a small tool database, saved in place: every save
-// either reads back with exactly its cells changed (rows found where they
-// moved to) or is refused for a reason a value can give and leaves the file
-// byte for byte as it was.
+// Random cell changes on a small tool database, one save after another:
+// every save either reads back with exactly its cells changed (rows found
+// where they moved to) or is refused for a reason a value can give. What
+// runs is the save's own edit of the file's bytes and its own read-back
+// check (mdb_cell_edit.h), with the file read back by the reader program's
+// code in this process; the file handling around them (lock, copy, rename)
+// is for the save crash test of tests/mdb/.
 #include "fuzz_check.h"
 #include "jet4writer/jet4_writer.h"
 #include "platform/error.h"
-#include "platform/access/mdb_cell_updater.h"
+#include "platform/access/mdb_cell_edit.h"
+#include "support/memory_file.h"
+#include "support/read_in_process.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstddef>
@@ -44,12 +47,6 @@ jet4::DatabaseSpec fixture()
                          {{{QStringLiteral("校验"), qint64(1), QStringLiteral("check1.sql")}},
                           {{QVariant(), qint64(2), QString()}}}};
     return jet4::DatabaseSpec{{zol, file}};
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QVariant randomValue(FuzzedDataProvider& input)
@@ -95,15 +92,17 @@ bool readsAsExpected(const std::vector<mdb::Table>& expected, const std::vector<
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    static const QString name = QStringLiteral("ZOL.mdb");
+    static fuzz::MemoryFile file(name);
     static const QByteArray original = jet4::buildDatabase(fixture());
+    static const std::vector<mdb::Table> originalTables = [] {
+        file.write(original.constData(), original.size());
+        return fuzz::readTablesInProcess(file.path());
+    }();
     FuzzedDataProvider input(data, size);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ZOL.mdb"));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(original) != original.size())
-        return 0;
-    out.close();
-    std::vector<mdb::Table> expected = mdb::readTables(path);
+    QByteArray bytes = original;
+    std::vector<mdb::Table> current = originalTables;   // as the saved bytes read
+    std::vector<mdb::Table> expected = originalTables;  // as the saves so far should have left them
 
     for (int save = input.ConsumeIntegralInRange(1, 4); save > 0 && input.remaining_bytes() > 0; --save) {
         std::vector<mdb::CellChange> changes;
@@ -126,24 +125,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             changes.push_back({table.name, table.locations[row], table.columns[column].name, value});
             table.rows[row][column] = value;
         }
-        const QByteArray before = bytesOf(path);
+        mdb::CellEdit edit;
         try {
-            for (const mdb::RowMove& move : mdb::saveCellChanges(path, changes)) {
-                for (mdb::Table& table : after) {
-                    if (table.name == move.table)
-                        std::replace(table.locations.begin(), table.locations.end(), move.from, move.to);
-                }
-            }
-            fuzzExpect(!refusable, "a value longer than its column or holding U+0000 is refused");
-            expected = after;
+            edit = mdb::editCells(bytes, current, changes, name);
         } catch (const Error& error) {
-            fuzzExpect(bytesOf(path) == before, "a refused save leaves the file as it was");
             const bool expectedRefusal = refusable || error.message().contains(QLatin1String("a page holds rows"));
             if (!expectedRefusal)
                 std::fprintf(stderr, "refused: %s\n", error.what());
             fuzzExpect(expectedRefusal, "only values a column cannot hold and rows larger than a page are refused");
+            continue;
         }
-        fuzzExpect(readsAsExpected(expected, mdb::readTables(path)), "the file reads back as saved");
+        fuzzExpect(!refusable, "a value longer than its column or holding U+0000 is refused");
+        file.write(edit.bytes.constData(), edit.bytes.size());
+        try {
+            std::vector<mdb::Table> readBack = fuzz::readTablesInProcess(file.path());
+            mdb::checkReadBack(current, readBack, changes, edit.moves, name);
+            current = std::move(readBack);
+        } catch (const Error& error) {
+            std::fprintf(stderr, "read back: %s\n", error.what());
+            fuzzExpect(false, "a changed file reads back, and with exactly its changes");
+        }
+        for (const mdb::RowMove& move : edit.moves) {
+            for (mdb::Table& table : after) {
+                if (table.name == move.table)
+                    std::replace(table.locations.begin(), table.locations.end(), move.from, move.to);
+            }
+        }
+        expected = std::move(after);
+        bytes = std::move(edit.bytes);
+        fuzzExpect(readsAsExpected(expected, current), "the file reads back as saved");
     }
     return 0;
 }

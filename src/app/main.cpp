@@ -1,14 +1,16 @@
 // Start-up: one running copy at a time (a later start brings its window to
-// the front), the tool package (named on the command line, beside the
-// executable, or chosen), the saved settings, then the login window, which
-// hands the session over to the main window after a confirmed login.
+// the front, and refuses another package), the tool package (named on the
+// command line, beside the executable, or chosen), the saved settings, then
+// the login window, which hands the session over to the main window after a
+// confirmed login. A start that opens no window ends with a status other
+// than 0, unless it brought the running copy forward as asked.
+#include "app/later_start.h"
 #include "app/package_choice.h"
 #include "app/package_location.h"
+#include "app/package_opening.h"
 #include "app/single_instance.h"
 #include "app/start_request.h"
-#include "app/start_up.h"
 #include "platform/ui/chinese_ui.h"
-#include "platform/ui/dialogs.h"
 #include "windows/login/frm_login.h"
 #include "windows/workbench/frm_main.h"
 
@@ -46,27 +48,24 @@ void activateProgramWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto request = tallomar::ReadStartRequest(argc, argv);
-    if (const int* status = std::get_if<int>(&request)) return *status;
+    const auto readRequest = tallomar::ReadStartRequest(argc, argv);
+    if (const int* status = std::get_if<int>(&readRequest)) return *status;
+    const auto& request = std::get<tallomar::StartRequest>(readRequest);
     tallomar::ProvideRuntimeFolder();
     QApplication app(argc, argv);
 
     tallomar::InstallChineseTranslation(app);
 
+    const QString applicationFolder = QCoreApplication::applicationDirPath();
     tallomar::SingleInstance instance(QCoreApplication::applicationFilePath());
-    if (!instance.acquire(activateProgramWindow)) {
-        if (!instance.activateRunningCopy(kActivationWait))
-            tallomar::showMessage(nullptr, tallomar::MessageIcon::Information, QStringLiteral("Tallomar 已在运行。"));
-        return 0;
-    }
+    if (!instance.acquire(activateProgramWindow))
+        return tallomar::DeferToRunningCopy(instance, tallomar::NamedPackageFolder(request, applicationFolder),
+                                            kActivationWait);
 
-    const QString package =
-        tallomar::ChoosePackageFolder(std::get<tallomar::StartRequest>(request), QCoreApplication::applicationDirPath());
-    if (package.isEmpty()) return 0;
-    auto session = std::make_unique<tallomar::Session>();
-    tallomar::InitPaths(*session, package);
-    if (!tallomar::OpenToolDatabase(*session, session->gToolDbPath)) return 0;
-    tallomar::rememberPackageFolder(package);
+    auto session = tallomar::OpenPackage(request, applicationFolder);
+    if (!session) return 1;
+    instance.setPackageFolder(session->gToolFolder);
+    tallomar::rememberPackageFolder(session->gToolFolder);
 
     auto* login = new tallomar::FrmLogin(std::move(session), openMainWindow);
     login->setAttribute(Qt::WA_DeleteOnClose);

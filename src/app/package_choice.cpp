@@ -5,8 +5,6 @@
 #include "platform/ui/dialogs.h"
 #include "windows/workbench/pick_folder.h"
 
-#include <QFileInfo>
-
 namespace tallomar {
 
 namespace {
@@ -27,13 +25,22 @@ QString demoPackage(const QString& applicationFolder) {
 
 }  // namespace
 
+QString NamedPackageFolder(const StartRequest& request, const QString& applicationFolder) {
+    if (!request.packageFolder.isEmpty()) return packageFolderNamedBy(request.packageFolder);
+    if (request.demo) return userDemoFolder();
+    return bundledPackageFolder(applicationFolder);
+}
+
 QString ChoosePackageFolder(const StartRequest& request, const QString& applicationFolder) {
-    if (!request.packageFolder.isEmpty()) return QFileInfo(request.packageFolder).absoluteFilePath();
     if (request.demo) return demoPackage(applicationFolder);
-    const QString bundled = bundledPackageFolder(applicationFolder);
-    if (!bundled.isEmpty()) return bundled;
+    const QString named = NamedPackageFolder(request, applicationFolder);
+    return named.isEmpty() ? PickPackageFolder(QString()) : named;
+}
+
+QString PickPackageFolder(const QString& startFolder) {
     const QStringList recent = recentPackageFolders();
-    return PickFolder(nullptr, QStringLiteral("请选择工具包所在的文件夹（其中有 ZOL.mdb）"), recent.value(0), recent);
+    return PickFolder(nullptr, QStringLiteral("请选择工具包所在的文件夹（其中有 ZOL.mdb）"),
+                      startFolder.isEmpty() ? recent.value(0) : startFolder, recent);
 }
 
 }  // namespace tallomar

@@ -33,6 +33,13 @@ void copyTree(const QString& from, const QString& to) {
 
 }  // namespace
 
+QString packageFolderNamedBy(const QString& argument) {
+    const QFileInfo named(argument);
+    if (named.isFile() && named.fileName().compare(QStringLiteral("ZOL.mdb"), Qt::CaseInsensitive) == 0)
+        return named.absolutePath();
+    return named.absoluteFilePath();
+}
+
 QString bundledPackageFolder(const QString& applicationFolder) {
     const QString folder = resolvePackagePath(applicationFolder, QStringLiteral("file"));
     return QFileInfo(folder).isDir() ? folder : QString();
@@ -44,10 +51,12 @@ QString installedDemoPackage(const QString& applicationFolder) {
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
+QString userDemoFolder() { return QDir(userDataFolder()).filePath(QStringLiteral("demo")); }
+
 QString userDemoPackage(const QString& installedDemo) {
-    const QDir dataFolder(userDataFolder());
-    const QString copy = dataFolder.filePath(QStringLiteral("demo"));
+    const QString copy = userDemoFolder();
     if (QFileInfo(copy).isDir()) return copy;
+    const QDir dataFolder = QFileInfo(copy).dir();
     if (!dataFolder.mkpath(QStringLiteral(".")))
         throw Error(QStringLiteral("cannot make the folder %1").arg(dataFolder.path()));
     // The copy is made beside its place and moved there whole.

@@ -40,8 +40,20 @@ QString runtimeFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
+// A later start sends kActivate; the holder answers with one line, kActivated
+// followed by its package folder, percent-encoded so that any folder name
+// (even one with a line break) stays on that line.
 const QByteArray kActivate = "activate\n";
-const QByteArray kActivated = "activated\n";
+const QByteArray kActivated = "activated ";
+
+QByteArray activatedAnswer(const QString& packageFolder) {
+    return kActivated + packageFolder.toUtf8().toPercentEncoding() + '\n';
+}
+
+std::optional<QString> packageFolderAnswered(const QByteArray& line) {
+    if (!line.startsWith(kActivated) || !line.endsWith('\n')) return std::nullopt;
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(line.sliced(kActivated.size()).chopped(1)));
+}
 
 // The path of the lock of one installation, without its ending; empty when
 // there is no private folder for it.
@@ -107,23 +119,27 @@ void SingleInstance::answer() {
                 return;
             }
             if (activate_) activate_();
-            socket->write(kActivated);
+            socket->write(activatedAnswer(packageFolder_));
             socket->flush();
         });
     }
 }
 
-bool SingleInstance::activateRunningCopy(std::chrono::milliseconds wait) const {
-    if (socketPath_.isEmpty()) return false;
+void SingleInstance::setPackageFolder(const QString& folder) {
+    packageFolder_ = folder;
+}
+
+std::optional<QString> SingleInstance::activateRunningCopy(std::chrono::milliseconds wait) const {
+    if (socketPath_.isEmpty()) return std::nullopt;
     const QDeadlineTimer deadline(wait);
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
-    if (!socket.waitForConnected(int(deadline.remainingTime()))) return false;
+    if (!socket.waitForConnected(int(deadline.remainingTime()))) return std::nullopt;
     socket.write(kActivate);
-    if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return false;
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime()))) return std::nullopt;
     while (!socket.canReadLine())
-        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))) return false;
-    return socket.readLine() == kActivated;
+        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime()))) return std::nullopt;
+    return packageFolderAnswered(socket.readLine());
 }
 
 }  // namespace tallomar

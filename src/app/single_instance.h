@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
@@ -21,7 +22,7 @@ void ProvideRuntimeFolder();
 // process is taken over at once. The lock is kept in XDG_RUNTIME_DIR, or
 // without it in a folder of the user's own under the temp folder. Beside it
 // the holder listens on a local socket, through which a later start asks it
-// to bring its window to the front.
+// to bring its window to the front and learns which tool package it has open.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& executablePath);
@@ -32,9 +33,15 @@ public:
     // start that asks.
     bool acquire(std::function<void()> activate = {});
 
+    // The tool package folder this copy has open, which it tells every later
+    // start that asks; empty text until one is open.
+    void setPackageFolder(const QString& folder);
+
     // For a later start: asks the copy holding the lock to activate its
-    // window. True when it answered within `wait`.
-    bool activateRunningCopy(std::chrono::milliseconds wait) const;
+    // window. The package folder that copy has open (empty text when it has
+    // none open yet) once it has answered; nothing when it did not answer
+    // within `wait`.
+    std::optional<QString> activateRunningCopy(std::chrono::milliseconds wait) const;
 
 private:
     void answer();
@@ -43,6 +50,7 @@ private:
     QString socketPath_;  // empty when there is no lock
     std::unique_ptr<QLocalServer> server_;
     std::function<void()> activate_;
+    QString packageFolder_;
 };
 
 }  // namespace tallomar

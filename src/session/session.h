@@ -30,7 +30,8 @@ struct Session {
     QString gPassWord;
     QString gSoft;    // the software edition's name
     QString gZTName;  // the account-set id
-    QString gYear;
+    QString gYear;    // the saved year until the login is confirmed, then the year chosen
+    QString accountSetEntry;  // the login's entry for the account set chosen: "[" + id + "]" + name
 
     // Derived from the edition, account set and year.
     QString gSystemDatabase;

@@ -1,4 +1,5 @@
 #include "app/single_instance.h"
+#include "program_copy.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using tallomar::SingleInstance;
+using tallomar::test::ProgramCopy;
 using namespace std::chrono_literals;
 
 TEST(SingleInstance, OneHolderPerInstallation) {
@@ -23,7 +25,10 @@ TEST(SingleInstance, OneHolderPerInstallation) {
     EXPECT_TRUE(elsewhere.acquire());
 }
 
-TEST(SingleInstance, LaterStartAsksTheHolderToActivateItsWindow) {
+// Each later start has the holder activate its window and learns the
+// package folder the holder has open: none before it has one, then that
+// folder exactly, whatever characters its name holds.
+TEST(SingleInstance, LaterStartAsksTheHolderToActivateItsWindowAndLearnsItsPackage) {
     SingleInstance running(QStringLiteral("/opt/activate/tallomar"));
     int activations = 0;
     ASSERT_TRUE(running.acquire([&] { ++activations; }));
@@ -31,10 +36,18 @@ TEST(SingleInstance, LaterStartAsksTheHolderToActivateItsWindow) {
     SingleInstance later(QStringLiteral("/opt/activate/tallomar"));
     ASSERT_FALSE(later.acquire());
     // The holder answers from its event loop, which runs here meanwhile.
-    auto answered = std::async(std::launch::async, [&] { return later.activateRunningCopy(5s); });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.wait_for(0s) == std::future_status::ready; }, 6000));
-    EXPECT_TRUE(answered.get());
+    const auto askRunningCopy = [&] {
+        auto answered = std::async(std::launch::async, [&] { return later.activateRunningCopy(5s); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answered.wait_for(0s) == std::future_status::ready; }, 6000));
+        return answered.get();
+    };
+    EXPECT_EQ(askRunningCopy(), std::optional<QString>(QString()));
     EXPECT_EQ(activations, 1);
+
+    const QString folder = QStringLiteral("/srv/工具包 100%\n第二行\nactivated x");
+    running.setPackageFolder(folder);
+    EXPECT_EQ(askRunningCopy(), std::optional<QString>(folder));
+    EXPECT_EQ(activations, 2);
 }
 
 TEST(SingleInstance, AHolderThatDoesNotAnswerIsGivenUpAfterTheWait) {
@@ -45,35 +58,10 @@ TEST(SingleInstance, AHolderThatDoesNotAnswerIsGivenUpAfterTheWait) {
     // No event loop runs here: the holder is as busy as a copy stuck in a long task.
     QElapsedTimer waited;
     waited.start();
-    EXPECT_FALSE(later.activateRunningCopy(300ms));
+    EXPECT_EQ(later.activateRunningCopy(300ms), std::nullopt);
     EXPECT_LT(waited.elapsed(), 2000);
 }
 
-namespace {
-
-// A copy of the program in a folder of its own, without a tool package: it
-// asks for the package folder and waits there, holding its lock.
-class ProgramCopy {
-public:
-    ProgramCopy() {
-        executable_ = folder_.filePath(QStringLiteral("tallomar"));
-        EXPECT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_EXECUTABLE), executable_));
-    }
-    std::unique_ptr<QProcess> start(QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) const {
-        auto process = std::make_unique<QProcess>();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process->setProcessEnvironment(environment);
-        process->start(executable_, {});
-        EXPECT_TRUE(process->waitForStarted());
-        return process;
-    }
-
-private:
-    QTemporaryDir folder_;
-    QString executable_;
-};
-
-}  // namespace
 
 TEST(SingleInstance, SecondCopyEndsAtOnceAndSilently) {
     ProgramCopy program;
@@ -108,11 +96,10 @@ TEST(SingleInstance, WithoutRuntimeFolderTheLockIsPrivateAndQtDoesNotWarn) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     environment.insert(QStringLiteral("TMPDIR"), temp.path());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), temp.path());
     ProgramCopy program;
-    auto first = program.start(environment);
+    auto first = program.start({}, environment);
     ASSERT_FALSE(first->waitForFinished(1500));
-    auto second = program.start(environment);
+    auto second = program.start({}, environment);
     EXPECT_TRUE(second->waitForFinished(5000)) << "the second copy should find the lock and end";
     first->kill();
     first->waitForFinished();

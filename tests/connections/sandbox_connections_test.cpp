@@ -42,18 +42,22 @@ protected:
 };
 
 TEST_F(SandboxConnections, LoginTestAcceptsTheTestLogin) {
-    EXPECT_TRUE(TestLogin(session, sandbox_->serverName()));
+    EXPECT_EQ(TestLogin(loginTestLogin(session, sandbox_->serverName())), QString());
 }
 
-TEST_F(SandboxConnections, LoginTestRefusesAWrongPassword) {
+TEST_F(SandboxConnections, LoginTestRefusesAWrongPasswordWithTheServersReason) {
     session.gPassWord = QStringLiteral("wrong");
-    EXPECT_FALSE(TestLogin(session, sandbox_->serverName()));
+    const QString reason = TestLogin(loginTestLogin(session, sandbox_->serverName()));
+    EXPECT_TRUE(reason.startsWith(QStringLiteral("Login failed for user 'sa'.\n"))) << reason.toStdString();
 }
 
 TEST_F(SandboxConnections, LoginTestUsesTheServerBoxNotTheSavedName) {
     session.gServerName = QStringLiteral("127.0.0.1,1");
-    EXPECT_TRUE(TestLogin(session, sandbox_->serverName()));
-    EXPECT_FALSE(TestLogin(session, QStringLiteral("127.0.0.1,1")));
+    EXPECT_EQ(TestLogin(loginTestLogin(session, sandbox_->serverName())), QString());
+    // Nobody answers there: the reason says so, not that the login was refused.
+    const QString unreachable = TestLogin(loginTestLogin(session, QStringLiteral("127.0.0.1,1")));
+    EXPECT_FALSE(unreachable.isEmpty());
+    EXPECT_FALSE(unreachable.contains(QStringLiteral("Login failed"))) << unreachable.toStdString();
 }
 
 TEST_F(SandboxConnections, SystemConnectionOnTheEditionsSystemDatabase) {
@@ -68,7 +72,10 @@ TEST_F(SandboxConnections, FailedSystemConnectionIsAbsentAndTheNextCallTriesAgai
     session.gSystemDatabase = QStringLiteral("QVSystem");
     ASSERT_EQ(ConnectSystemDatabase(session), QString());
     session.gPassWord = QStringLiteral("wrong");
-    EXPECT_EQ(ConnectSystemDatabase(session), QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！"));
+    const QString failure = ConnectSystemDatabase(session);
+    EXPECT_TRUE(failure.startsWith(
+        QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！\nLogin failed for user 'sa'.")))
+        << failure.toStdString();
     EXPECT_EQ(session.cnSystem, nullptr);
     session.gPassWord = QString::fromLatin1(test::SandboxServer::Password);
     EXPECT_EQ(ConnectSystemDatabase(session), QString());

@@ -116,7 +116,7 @@ protected:
         session.gUserName = login.user;
         session.gPassWord = login.password;
         session.gSoft = QStringLiteral("QM单机版");
-        if (!TestLogin(session, session.gServerName)) return std::nullopt;
+        if (!TestLogin(loginTestLogin(session, session.gServerName)).isEmpty()) return std::nullopt;
         test::ScriptedDialogs dialogs;
         DialogPrompts prompts{nullptr};
         const QString entry = QLatin1Char('[') + login.database + QStringLiteral("]账套");

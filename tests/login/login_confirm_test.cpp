@@ -12,8 +12,6 @@ namespace {
 
 using LoginConfirm = LoginTest;
 
-const QString kLoginRejected = QStringLiteral("输入数据库用户名或密码有误,请重新输入！");
-
 // `settings` with the six login settings replaced.
 QMap<QString, QVariant> withLogin(QMap<QString, QVariant> settings, const QString& server, const QString& user,
                                   const QString& password, const QString& account, const QString& year,
@@ -32,7 +30,12 @@ TEST_F(LoginConfirm, UnchangedConfirmWritesBackTheLoadedSettingsAndOpensTheMainW
     ASSERT_TRUE(saveBox().isChecked());
     click(button("cmdOK"));
 
-    EXPECT_EQ(savedSettings(), initialSettings());
+    // The password the package held in plain text has moved to the
+    // credential store; its row holds the blank that means none.
+    QMap<QString, QVariant> expected = initialSettings();
+    expected.insert(QStringLiteral("PassWord"), QStringLiteral(" "));
+    EXPECT_EQ(savedSettings(), expected);
+    EXPECT_EQ(storedPassword(), sandboxPassword());
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);
     EXPECT_EQ(handOvers[0].databaseName, QStringLiteral("qvdata_001_2008"));
@@ -102,7 +105,7 @@ TEST_F(LoginConfirm, SingleCompanyEditionStoresABlankYear) {
     click(button("cmdOK"));
 
     EXPECT_EQ(savedSettings(), withLogin(initialSettings(), sandbox().serverName(), QStringLiteral("sa"),
-                                         sandboxPassword(), QStringLiteral("[qvdata_002_2008]江南食品贸易有限公司"),
+                                         QStringLiteral(" "), QStringLiteral("[qvdata_002_2008]江南食品贸易有限公司"),
                                          QStringLiteral(" "), QStringLiteral("QM 单机版")));
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);
@@ -125,12 +128,14 @@ TEST_F(LoginConfirm, ApostrophesInSavedValuesAreStoredWholeAndPreselectedAtTheNe
 
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(savedSettings(), withLogin(initialSettings(), sandbox().serverName(), QStringLiteral("o'hara"),
-                                         QStringLiteral("it's"), QStringLiteral("[004]O'Neil 商行"),
+                                         QStringLiteral(" "), QStringLiteral("[004]O'Neil 商行"),
                                          QStringLiteral("2010"), QStringLiteral("R6 财务标准版")));
+    EXPECT_EQ(storedPassword(QStringLiteral("o'hara")), QStringLiteral("it's"));
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);
 
-    // The next start logs in with them and preselects the account set.
+    // The next start logs in with them, the password from the credential
+    // store, and preselects the account set.
     reopenWindow();
     EXPECT_EQ(label("labReport").text(), QString());
     EXPECT_EQ(combo("cboZT").currentText(), QStringLiteral("[004]O'Neil 商行"));
@@ -168,7 +173,8 @@ TEST_F(LoginConfirm, PasswordForgottenOnLeavingTheServerBoxIsMissingFromTheLogin
     click(button("cmdOK"));
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, kLoginRejected);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(kLoginRejected + u'\n' + refusedReason()))
+        << dialogs.shown()[0].text;
     EXPECT_TRUE(handOvers.empty());
 }
 
@@ -181,7 +187,9 @@ TEST_F(LoginConfirm, RejectedLoginShowsTheMessageAndKeepsTheWindowOpen) {
     click(button("cmdOK"));
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, kLoginRejected);
+    // The documented words, then the server's: the password was refused.
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(kLoginRejected + u'\n' + refusedReason()))
+        << dialogs.shown()[0].text;
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Question);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(handOvers.empty());
@@ -203,7 +211,10 @@ TEST_F(LoginConfirm, UnreachableAccountSetDatabaseStillOpensTheMainWindowWithout
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("服务连接出错提示"));
-    EXPECT_EQ(dialogs.shown()[0].text, kConnectionFailed);
+    // The documented words, then the server's, which name the database.
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(kConnectionFailed + u'\n')) << dialogs.shown()[0].text;
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(QStringLiteral("Cannot open database \"qvdata_009_2011\"")))
+        << dialogs.shown()[0].text;
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_FALSE(handOvers[0].accountConnected);

@@ -25,6 +25,7 @@ jet4::TableSpec versionTable(const std::vector<Edition>& editions) {
 }  // namespace
 
 void LoginTest::SetUp() {
+    isolateSecretService();
     // The demo data holds the account-set databases of the demo account sets.
     sandbox_ = std::make_unique<SandboxServer>();
 
@@ -68,13 +69,14 @@ FrmLogin& LoginTest::openWindow(Wait wait) {
     window->show();
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    if (wait == Wait::ForLists) waitForLists();
+    if (wait == Wait::ForLists) waitForConnections();
     return *window;
 }
 
-void LoginTest::waitForLists() {
-    // A server that does not answer keeps the window waiting up to the login timeout.
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->connecting(); }, (kLoginTimeoutSeconds + 5) * 1000));
+void LoginTest::waitForConnections() {
+    // A server that does not answer keeps the window waiting up to the login
+    // timeout, once for each connection.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window->connecting(); }, (2 * kLoginTimeoutSeconds + 5) * 1000));
 }
 
 FrmLogin& LoginTest::openWindowOnPackage() {
@@ -91,7 +93,7 @@ FrmLogin& LoginTest::openWindowOnPackage() {
 
 FrmLogin& LoginTest::reopenWindow() {
     openWindowOnPackage();
-    waitForLists();
+    waitForConnections();
     return *window;
 }
 
@@ -143,10 +145,14 @@ void LoginTest::choose(QComboBox& combo, const QString& text) {
     combo.setFocus(Qt::TabFocusReason);
     // Home and End jump to the first and the last entry; each arrow key
     // chooses the next one. Every key runs the list's handler.
-    if (target == 0 && combo.currentIndex() != 0) QTest::keyClick(&combo, Qt::Key_Home);
-    if (target == combo.count() - 1 && combo.currentIndex() != target) QTest::keyClick(&combo, Qt::Key_End);
+    const auto key = [&](Qt::Key pressed) {
+        QTest::keyClick(&combo, pressed);
+        waitForConnections();
+    };
+    if (target == 0 && combo.currentIndex() != 0) key(Qt::Key_Home);
+    if (target == combo.count() - 1 && combo.currentIndex() != target) key(Qt::Key_End);
     for (int guard = 0; combo.currentIndex() != target && guard < 100; ++guard)
-        QTest::keyClick(&combo, combo.currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        key(combo.currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
     ASSERT_EQ(combo.currentText(), text);
 }
 
@@ -159,6 +165,7 @@ void LoginTest::typeServerName(const QString& text) {
 
 void LoginTest::click(QPushButton& target) {
     QTest::mouseClick(&target, Qt::LeftButton);
+    waitForConnections();
 }
 
 QMap<QString, QVariant> LoginTest::savedSettings() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "private_secret_service.h"
 #include "windows/login/frm_login.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
@@ -16,8 +17,14 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <utility>
 #include <vector>
+
+// Texts in failure messages as text, not as a dump of their bytes.
+QT_BEGIN_NAMESPACE
+inline std::ostream& operator<<(std::ostream& out, const QString& text) { return out << text.toStdString(); }
+QT_END_NAMESPACE
 
 namespace tallomar::test {
 
@@ -33,7 +40,9 @@ struct Edition {
 // the sandbox server with its demo data (QVSystem with account sets 001 to
 // 003, master..sub_list). Each test gets a server of its own, so that it may
 // add logins and rows. The package's settings start as a good login to that
-// server: edition "R6 财务标准版", account set 001, year 2008.
+// server: edition "R6 财务标准版", account set 001, year 2008, and the
+// password in the PassWord row, as packages of older versions keep it. The
+// credential store is the tests' own (see private_secret_service.h).
 class LoginTest : public ::testing::Test {
 protected:
     static inline const QString kAccount001 = QStringLiteral("[001]华北机械制造有限公司");
@@ -41,6 +50,11 @@ protected:
     static inline const QString kAccount003 = QStringLiteral("[003]东海物流服务有限公司");
     static inline const QString kConnectionFailed =
         QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！");
+    static inline const QString kLoginRejected = QStringLiteral("输入数据库用户名或密码有误,请重新输入！");
+    // The driver's first words when the server refuses the password of `user`.
+    static QString refusedReason(const QString& user = QStringLiteral("sa")) {
+        return QStringLiteral("Login failed for user '%1'.").arg(user);
+    }
     static inline const QString kNoYears = QStringLiteral("没有可供选择的年度...");
     // A server name on which nothing listens.
     static inline const QString kNoServer = QStringLiteral("127.0.0.1,1");
@@ -84,13 +98,22 @@ protected:
 
     // Chooses the entry `text` of a list as the operator does, with the
     // keyboard: Home or End for the first or the last entry, otherwise the
-    // arrow keys, which choose every entry passed on the way in turn.
+    // arrow keys, which choose every entry passed on the way in turn, each
+    // once the connection the one before may have started has ended.
     void choose(QComboBox& combo, const QString& text);
     // Replaces the server box's text by typing into it (select all, then the
     // characters), leaving the focus in the box.
     void typeServerName(const QString& text);
-    // Clicks a button with the mouse, which moves the focus to it first.
+    // Clicks a button with the mouse, which moves the focus to it first, and
+    // waits for the connections the click started.
     void click(QPushButton& target);
+    // Waits until the window no longer waits for the server (or the
+    // credential store), at most as long as a connection may take.
+    void waitForConnections();
+    // The password the credential store holds for `user` on the sandbox.
+    std::optional<QString> storedPassword(const QString& user = QStringLiteral("sa")) const {
+        return secretServicePassword(sandbox_->serverName(), user);
+    }
 
     // The cName/cValue rows of table ZOL as the file now holds them.
     QMap<QString, QVariant> savedSettings() const;
@@ -114,7 +137,6 @@ protected:
 
 private:
     FrmLogin& openWindowOnPackage();
-    void waitForLists();
 
     std::unique_ptr<SandboxServer> sandbox_;
     Session* session_ = nullptr;

@@ -1,7 +1,7 @@
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the login window connected (lists
-// filled) and not connected (password button shown), to look at its banner,
-// fonts and layout.
+// filled), not connected (password button shown, the failure's two lines)
+// and waiting for a slow server, to look at its banner, fonts and layout.
 #include "login_fixture.h"
 
 #include <QDir>
@@ -21,9 +21,18 @@ TEST_F(LoginScreenshot, SavesTheConnectedAndTheNotConnectedWindow) {
 
     typeServerName(kNoServer);
     QTest::keyClick(&serverBox(), Qt::Key_Return);
+    waitForConnections();
     ASSERT_FALSE(button("cmdPassword").isHidden());
     QTest::qWait(50);
     ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("login_not_connected.png"))));
+
+    SandboxServer slow(SandboxServer::Data::Demo, std::chrono::seconds(3));
+    typeServerName(slow.serverName());
+    QTest::keyClick(&serverBox(), Qt::Key_Return);
+    ASSERT_TRUE(window->connecting());
+    QTest::qWait(50);
+    ASSERT_TRUE(window->grab().save(QDir(target).filePath(QStringLiteral("login_connecting.png"))));
+    waitForConnections();
 }
 
 }  // namespace

@@ -178,6 +178,21 @@ TEST_F(CellUpdate, MemoValuesGoInlineToOneLvalPageOrToAChainByLength)
     EXPECT_EQ(fileBytes(path).size() / 4096, pages + 3);
 }
 
+// Characters beyond U+FFFF (CJK Extension B, emoji) are stored as surrogate
+// pairs; the read-back check refused every such save while the reader
+// turned each half into '?'.
+TEST_F(CellUpdate, CharactersBeyondUFFFFAreSavedAndReadBackExactly)
+{
+    const QString rare = QStringLiteral("𠀀𠀁科目 😀");
+    const std::vector<CellChange> changes{change("File", 0, "cName", rare),
+                                          change("ZOL", 3, "cValue", repeated(rare, 400))};
+    mdb::saveCellChanges(path, changes);
+    expectOnlyChanged(changes);
+    const auto after = mdb::readTables(path);
+    EXPECT_EQ(cell(tableNamed(after, "File"), 0, "cName").toString(), rare);
+    EXPECT_EQ(cell(tableNamed(after, "ZOL"), 3, "cValue").toString(), repeated(rare, 400));
+}
+
 TEST_F(CellUpdate, AnOverflowRowIsChangedAtItsNewPlace)
 {
     const std::vector<CellChange> changes{change("ZOL", 6, "cValue", QStringLiteral("R6 企业版（新）")),

@@ -5,11 +5,13 @@
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
 #include "platform/error.h"
+#include "platform/access/jet4_table_definition.h"
 #include "platform/access/mdb_reader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tallomar::test {
@@ -61,6 +63,34 @@ TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused)
         QByteArray bytes = whole;
         jet4::flipUsageMapPointerBit(bytes, file.definitionPage, bit);
         expectRefused(bytes, QStringLiteral("the file is damaged"));
+    }
+}
+
+TEST_F(Damage, AnEmptyUsageMapIsRefused)
+{
+    // libmdb 1.0 crashes on it in every walk over the table's pages.
+    QByteArray bytes = whole;
+    jet4::emptyUsageMap(bytes, file.definitionPage);
+    expectRefused(bytes, QStringLiteral("the file is damaged: the usage map of table File is empty"));
+}
+
+TEST_F(Damage, ATextOrMemoWhoseBoundsAreReversedIsRefused)
+{
+    // libmdb hands on such a value with a negative length.
+    const mdb::Table zol = tableNamed(mdb::readTables(path), QStringLiteral("ZOL"));
+    const jet4::TableDefinition definition = jet4::parseTableDefinition(
+        jet4::tableDefinitionBytes(zol.definitionPage,
+                                   [this](quint32 page) { return whole.mid(qsizetype(page) * jet4::kPageSize, jet4::kPageSize); }),
+        QStringLiteral("ZOL"));
+    for (const QString& name : {QStringLiteral("cValue"), QStringLiteral("cName")}) {
+        SCOPED_TRACE(name.toStdString());
+        const auto column = std::find_if(definition.columns.begin(), definition.columns.end(),
+                                         [&](const auto& c) { return c.name == name; });
+        ASSERT_NE(column, definition.columns.end());
+        QByteArray bytes = whole;
+        jet4::reverseValueBounds(bytes, zol.locations.front().page, zol.locations.front().row, column->varIndex);
+        expectRefused(bytes, QStringLiteral("the file is damaged: the value of column %1 in table ZOL does not lie "
+                                            "within its row").arg(name));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "package_fixture.h"
+#include "parameter_window_fixture.h"
 #include "logic/params/date_text.h"
 #include "windows/params/flex_grid.h"
 #include "windows/params/frm_sql_value.h"
@@ -8,94 +8,20 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace tallomar;
 
-namespace {
-
-const QColor kPaleCyan(192, 255, 255);
-
-// Six configured scripts (entry 3 of the list is no script): required and
-// optional values, every type, counts 2.5, 3.5 and 0.
-class ParameterWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        package.writeFile(QStringLiteral("req.ini"),
-                          QStringLiteral("[SQL]\nName=必填\nFunction=必填检查\nVarNum=3\n[Var]\n"
-                                         "1.1=year\n1.2=年度\n1.3=INT\n1.4=1\n1.5=\n"
-                                         "2.1=rate\n2.2=比率\n2.3=Float\n2.4=0\n"
-                                         "3.1=memo\n3.2=备注\n3.3=char\n3.4=0\n3.5=abc\n"));
-        package.writeFile(QStringLiteral("opt.ini"),
-                          QStringLiteral("[SQL]\nFunction=可选检查\nVarNum=2\n[Var]\n"
-                                         "1.1=year\n1.2=年度\n1.3=int\n1.4=1\n1.5=2026\n"
-                                         "2.1=note\n2.2=备注\n2.3=char\n2.4=0\n"));
-        package.writeFile(QStringLiteral("types.ini"),
-                          QStringLiteral("[SQL]\nFunction=类型检查\nVarNum=4\n[Var]\n"
-                                         "1.1=d\n1.2=日期\n1.3=smalldatetime\n"
-                                         "2.1=dt\n2.2=时间\n2.3=DateTime\n2.5=2026/1/5\n"
-                                         "3.1=x\n3.2=未知\n3.3=number\n"
-                                         "4.1=t\n4.2=名称\t溢出\n4.3=char\n4.5=v\n"));
-        const QString threeOptional = QStringLiteral("[Var]\n1.1=a\n1.2=A\n1.3=2\n2.1=b\n2.2=B\n2.3=2\n3.1=c\n3.2=C\n3.3=2\n");
-        package.writeFile(QStringLiteral("half.ini"), QStringLiteral("[SQL]\nFunction=二点五\nVarNum=2.5\n") + threeOptional);
-        package.writeFile(QStringLiteral("half2.ini"), QStringLiteral("[SQL]\nFunction=三点五\nVarNum=3.5\n") + threeOptional);
-        package.writeFile(QStringLiteral("none.ini"), QStringLiteral("[SQL]\nFunction=无参数\nVarNum=0\n"));
-        package.writeList(QStringLiteral("1.1=req.sql\n1.2=req.ini\n1.3=..\n2.1=opt.sql\n2.2=opt.ini\n2.3=..\n"
-                                         "3.1=notes.txt\n3.2=req.ini\n3.3=..\n4.1=types.sql\n4.2=types.ini\n4.3=..\n"
-                                         "5.1=h.sql\n5.2=half.ini\n5.3=..\n6.1=h2.sql\n6.2=half2.ini\n6.3=..\n"
-                                         "7.1=none.sql\n7.2=none.ini\n7.3=..\n"),
-                          7);
-        openWindow();
-    }
-
-    void openWindow() {
-        window = std::make_unique<FrmSQLValue>(package.list());
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-
-    FlexGrid& scripts() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdSQL")); }
-    FlexGrid& parameters() const { return *window->findChild<FlexGrid*>(QStringLiteral("grdTable")); }
-    QLineEdit& textBox() const { return *window->findChild<QLineEdit*>(QStringLiteral("txtData")); }
-    QDateEdit& datePicker() const { return *window->findChild<QDateEdit*>(QStringLiteral("dtpDate")); }
-    QString status() const { return window->findChild<QLabel*>(QStringLiteral("labStatus"))->text(); }
-
-    void clickCell(FlexGrid& grid, int row, int col) {
-        grid.scrollTo(grid.model()->index(row, col));
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
-    }
-    void doubleClickCell(FlexGrid& grid, int row, int col) {
-        grid.scrollTo(grid.model()->index(row, col));
-        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
-    }
-    // Opens the editor of parameter row `row` the keyboard's way.
-    void openEditor(int row) {
-        parameters().setCurrentCell(row, 4);
-        QTest::keyClick(&parameters(), Qt::Key_Return);
-    }
-    QString fileValue(const QString& file, int parameter) const {
-        return ReadIniValue(QStringLiteral("Var"), QStringLiteral("%1.5").arg(parameter), QString(), package.path(file));
-    }
-    QStringList column(const FlexGrid& grid, int col) const {
-        QStringList cells;
-        for (int row = 1; row < grid.rows(); ++row) cells << grid.textMatrix(row, col);
-        return cells;
-    }
-    bool writable(const QString& file) const {
-        return QFile::permissions(package.path(file)).testFlag(QFileDevice::WriteOwner);
-    }
-
-    test::PackageFixture package;
-    std::unique_ptr<FrmSQLValue> window;
-};
-
-}  // namespace
+using test::kPaleCyan;
+using test::ParameterWindow;
 
 TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("脚本参数"));
@@ -122,6 +48,17 @@ TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_FALSE(datePicker().isVisible());
 }
 
+// The frame around the window may be a few pixels wider on one side.
+TEST_F(ParameterWindow, OpensInTheMiddleOfTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int slack = frame.width() - window->width() + 1;
+    EXPECT_LE(std::abs((frame.left() - screen.left()) - (screen.right() - frame.right())), slack)
+        << frame.left() << " " << frame.right() << " on " << screen.width();
+    EXPECT_LE(std::abs((frame.top() - screen.top()) - (screen.bottom() - frame.bottom())), slack)
+        << frame.top() << " " << frame.bottom() << " on " << screen.height();
+}
+
 TEST_F(ParameterWindow, CountsRoundHalfToEvenAndNoParametersShowOneEmptyRow) {
     clickCell(scripts(), 4, 2);
     EXPECT_EQ(scripts().item(4, 2)->background().color(), kPaleCyan);
@@ -146,8 +83,10 @@ TEST_F(ParameterWindow, TypeWordsInAnyCaseAndTabsSpillingIntoTheNextColumn) {
 TEST_F(ParameterWindow, TypedKeysAreFilteredByTypeAndEnterMovesDownAndWritesBack) {
     openEditor(1);
     ASSERT_TRUE(textBox().isVisible());
-    QTest::keyClicks(&textBox(), QStringLiteral("0a-12"));
-    EXPECT_EQ(textBox().text(), QStringLiteral("-12")) << "整数: no leading 0, no letters, a leading minus";
+    QTest::keyClicks(&textBox(), QStringLiteral("a1x2"));
+    QTest::keyClick(&textBox(), Qt::Key_Home);
+    QTest::keyClicks(&textBox(), QStringLiteral("0-"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("-12")) << "整数: no letters, no 0 before its digits, a minus";
     EXPECT_EQ(parameters().textMatrix(1, 4), QStringLiteral("-12")) << "the cell mirrors the text";
     QTest::keyClick(&textBox(), Qt::Key_Return);
     EXPECT_FALSE(textBox().isVisible());
@@ -157,8 +96,8 @@ TEST_F(ParameterWindow, TypedKeysAreFilteredByTypeAndEnterMovesDownAndWritesBack
 
     QTest::keyClick(&parameters(), Qt::Key_Return);
     ASSERT_TRUE(textBox().isVisible());
-    QTest::keyClicks(&textBox(), QStringLiteral("0.5.1-"));
-    EXPECT_EQ(textBox().text(), QStringLiteral("0.51")) << "实数: a leading 0 and one decimal point";
+    QTest::keyClicks(&textBox(), QStringLiteral("0.5q1"));
+    EXPECT_EQ(textBox().text(), QStringLiteral("0.51")) << "实数: a leading 0 and a decimal point, no letters";
     QTest::keyClick(&textBox(), Qt::Key_Return);
     EXPECT_EQ(fileValue(QStringLiteral("req.ini"), 2), QStringLiteral("0.51"));
     EXPECT_EQ(parameters().row(), 3);
@@ -324,8 +263,9 @@ TEST_F(ParameterWindow, EachEditorCoversItsValueCellExactly) {
 
 // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb) and with
 // TALLOMAR_SCREENSHOT_DIR set, saves the window on a copy of the demo package
-// with the text editor and with the date picker open, to look at how the
-// editors sit in their cells.
+// with the text editor open, after its value was saved (the status line
+// names it) and with the date picker open, to look at how the editors sit in
+// their cells and how the status line reads.
 TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
     if (target.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
@@ -349,6 +289,10 @@ TEST(ParameterWindowScreenshot, SavesTheDemoPackageWithEachEditorOpen) {
     openEditor(1);
     QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtData")), QStringLiteral("2027"));
     ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_text_editor.png"))));
+    QTest::keyClick(window.findChild<QLineEdit*>(QStringLiteral("txtData")), Qt::Key_Return);
+    QTest::qWait(50);
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("labStatus"))->text().startsWith(QStringLiteral("已保存 ")));
+    ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_saved.png"))));
     openEditor(2);
     ASSERT_TRUE(window.grab().save(QDir(target).filePath(QStringLiteral("params_date_editor.png"))));
 }

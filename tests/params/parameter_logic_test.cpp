@@ -117,7 +117,7 @@ TEST_F(ParameterLogicTest, ATextEditFiltersKeysWritesBackAndMarksByTheEditRule) 
     openEditor(*logic, 1);
     ASSERT_EQ(logic->screen().editor, ParameterEditor::Text);
     EXPECT_EQ(logic->screen().editText, QStringLiteral("2026"));
-    EXPECT_FALSE(logic->txtData_KeyPress(u'0', 0, 4)) << "a leading 0 is dropped";
+    EXPECT_FALSE(logic->txtData_KeyPress(u'0', 0, 0)) << "a 0 before the digits is dropped";
     EXPECT_FALSE(logic->txtData_KeyPress(u'x', 0, 4)) << "整数 takes no letters";
     EXPECT_TRUE(logic->txtData_KeyPress(u'7', 0, 4));
     logic->txtData_Change(QStringLiteral("7"));

@@ -36,30 +36,23 @@ TEST(TypeWords, CodesAndWordsInAnyCaseGiveTheirDisplayWord) {
     EXPECT_FALSE(isDateType(GetTypeName(QStringLiteral("char"))));
 }
 
-TEST(KeyFilter, IntegersTakeDigitsALeadingMinusAndNoLeadingZero) {
+// Numbers take every character a number is written with, wherever it
+// stands: a mistyped number reaches the check on leaving the cell whole.
+TEST(KeyFilter, NumbersTakeTheCharactersOfNumbersAndIntegersNoZeroBeforeTheirDigits) {
     const QString integer = kIntegerType;
-    EXPECT_FALSE(keyAccepted(u'0', integer, QString(), 0, 0));
-    EXPECT_FALSE(keyAccepted(u'0', integer, QStringLiteral("12"), 0, 2)) << "whole text selected";
+    EXPECT_FALSE(keyAccepted(u'0', integer, QStringLiteral("12"), 0, 0)) << "a zero before the digits";
+    EXPECT_FALSE(keyAccepted(u'0', integer, QStringLiteral("12"), 0, 1)) << "the same, over the first digit";
+    EXPECT_TRUE(keyAccepted(u'0', integer, QString(), 0, 0)) << "0 itself";
+    EXPECT_TRUE(keyAccepted(u'0', integer, QStringLiteral("12"), 0, 2)) << "typed over the whole value: 0 itself";
+    EXPECT_TRUE(keyAccepted(u'0', integer, QStringLiteral("-"), 0, 0)) << "no digit follows";
     EXPECT_TRUE(keyAccepted(u'0', integer, QStringLiteral("1"), 1, 0));
-    EXPECT_TRUE(keyAccepted(u'7', integer, QString(), 0, 0));
-    EXPECT_TRUE(keyAccepted(u'-', integer, QStringLiteral("12"), 0, 0));
-    EXPECT_FALSE(keyAccepted(u'-', integer, QStringLiteral("12"), 1, 0));
-    EXPECT_FALSE(keyAccepted(u'-', integer, QStringLiteral("-12"), 0, 0));
-    EXPECT_FALSE(keyAccepted(u'.', integer, QStringLiteral("12"), 2, 0));
-    EXPECT_FALSE(keyAccepted(u'a', integer, QString(), 0, 0));
-    EXPECT_TRUE(keyAccepted(13, integer, QString(), 0, 0));
-    EXPECT_TRUE(keyAccepted(8, integer, QStringLiteral("1"), 1, 0));
-}
-
-TEST(KeyFilter, RealsTakeOneDecimalPointAndALeadingZero) {
-    const QString real = kRealType;
-    EXPECT_TRUE(keyAccepted(u'0', real, QString(), 0, 0));
-    EXPECT_TRUE(keyAccepted(u'.', real, QStringLiteral("0"), 1, 0));
-    EXPECT_FALSE(keyAccepted(u'.', real, QStringLiteral("0.5"), 3, 0));
-    EXPECT_TRUE(keyAccepted(u'.', real, QStringLiteral("0.5"), 0, 3)) << "replaces the selected point";
-    EXPECT_TRUE(keyAccepted(u'-', real, QStringLiteral("0.5"), 0, 0));
-    EXPECT_FALSE(keyAccepted(u'-', real, QStringLiteral("0.5"), 2, 0));
-    EXPECT_FALSE(keyAccepted(u'e', real, QStringLiteral("1"), 1, 0));
+    EXPECT_TRUE(keyAccepted(u'0', kRealType, QStringLiteral("5"), 0, 0)) << "reals keep their leading zero";
+    for (const QString& type : {kIntegerType, kRealType}) {
+        for (const char16_t code : {u'7', u'-', u'+', u'.', u'e', u'E', u',', char16_t(13), char16_t(8)})
+            EXPECT_TRUE(keyAccepted(code, type, QStringLiteral("1.5"), 1, 0)) << type.toStdString() << " " << int(code);
+        for (const char16_t code : {u'a', u'x', u' ', u'中', char16_t(22)})
+            EXPECT_FALSE(keyAccepted(code, type, QStringLiteral("1"), 1, 0)) << type.toStdString() << " " << int(code);
+    }
 }
 
 TEST(KeyFilter, OtherTypesTakeEveryKey) {

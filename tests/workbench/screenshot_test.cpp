@@ -19,7 +19,17 @@
 namespace tallomar::test {
 namespace {
 
-using MainWindowScreenshot = WorkbenchTest;
+// The windows as an operator sees them, a ledger of the demo named.
+class MainWindowScreenshot : public WorkbenchTest {
+protected:
+    void SetUp() override {
+        WorkbenchTest::SetUp();
+        session->gServerName = QStringLiteral("127.0.0.1,1433");
+        session->accountSetEntry = QStringLiteral("[001]华北机械制造有限公司");
+        session->gZTName = QStringLiteral("001");
+        session->gYear = QStringLiteral("2008");
+    }
+};
 
 TEST_F(MainWindowScreenshot, SavesReportViewAndGridView) {
     const QString target = qEnvironmentVariable("TALLOMAR_SCREENSHOT_DIR");
@@ -90,10 +100,9 @@ TEST_F(MainWindowScreenshot, SavesAFailureBoxAndACellTooltip) {
     window->cmdCheck_Click();
 
     // A finding whose fault is the blank before the account code.
-    server().seedDatabase("tempdb", "DROP TABLE IF EXISTS check_result;"
-                                    "CREATE TABLE check_result(凭证号 INT, 科目编码 TEXT, 摘要 TEXT);"
-                                    "INSERT INTO check_result VALUES (2, ' 1001', '提取备用金，用于差旅　');");
-    writeScript(QStringLiteral("gap.sql"), QStringLiteral("select 1\r\n"));
+    writeScript(QStringLiteral("gap.sql"),
+                QStringLiteral("select 2 as 凭证号, N' 1001' as 科目编码, N'提取备用金，用于差旅　' as 摘要 "
+                               "into tempdb..check_result\r\n"));
     check();
     auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
     // The account code with its leading blank, then the summary the column cuts short.

@@ -127,6 +127,7 @@ void WorkbenchTest::correct(const char* previewButton) {
     if (previewButton) {
         dialogs.answer([this, previewButton](QDialog& preview) {
             previewCounts = preview.findChild<QLabel*>(QStringLiteral("labCounts"))->text();
+            previewTarget = preview.findChild<QLabel*>(QStringLiteral("labTarget"))->text();
             preview.findChild<QPushButton*>(QLatin1String(previewButton))->click();
             return preview.result();
         });

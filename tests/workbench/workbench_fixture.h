@@ -53,9 +53,10 @@ protected:
     void check();
     // With `previewButton` (cmdCommit or cmdUndo), answers the question
     // before the correction is kept by pressing it, keeping the counts it
-    // showed in previewCounts.
+    // showed in previewCounts and the ledger it named in previewTarget.
     void correct(const char* previewButton = nullptr);
     QString previewCounts;
+    QString previewTarget;
 
     FakeTool tool;
     ScriptedDialogs dialogs;

@@ -1,6 +1,7 @@
 #include "libmdb_read.h"
 
 #include "long_values.h"
+#include "text_values.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
@@ -95,8 +96,19 @@ bool isLongValue(const MdbColumn* column) {
     return column->col_type == MDB_MEMO || column->col_type == MDB_OLE;
 }
 
-void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* column, const MdbField& field,
-                 const char* bound, int length, const QString& table) {
+// Text, memo and OLE values are read from the row itself, not from what
+// libmdb binds.
+bool readFromRow(const MdbColumn* column) {
+    return isLongValue(column) || column->col_type == MDB_TEXT;
+}
+
+bool withinRow(const MdbField& field, int rowStart, size_t rowSize) {
+    return field.siz >= 0 && field.start >= rowStart &&
+           static_cast<size_t>(field.start - rowStart) + static_cast<size_t>(field.siz) <= rowSize;
+}
+
+void encodeValue(TableEncoder& out, LongValues& longValues, const TextValues& texts, const MdbColumn* column,
+                 const MdbField& field, const char* bound, int length, const QString& table) {
     if (column->col_type == MDB_BOOL) {
         out.addInteger(field.is_null ? 0 : -1);
         return;
@@ -119,15 +131,21 @@ void encodeValue(TableEncoder& out, LongValues& longValues, const MdbColumn* col
             return;
         case MDB_MEMO:
         case MDB_OLE: {
-            const QByteArray stored =
-                longValues.read(static_cast<const unsigned char*>(field.value), field.siz,
-                                QStringLiteral("column %1 in table %2").arg(QString::fromUtf8(column->name), table));
+            const QString where = QStringLiteral("column %1 in table %2").arg(QString::fromUtf8(column->name), table);
+            const QByteArray stored = longValues.read(static_cast<const unsigned char*>(field.value), field.siz, where);
             if (column->col_type == MDB_OLE) {
                 out.addBytes(stored.constData(), stored.size());
             } else {
-                const QByteArray text = longValues.text(stored);
+                const QByteArray text = texts.utf8(stored.constData(), static_cast<size_t>(stored.size()), where);
                 out.addText(text.constData(), static_cast<int>(text.size()));
             }
+            return;
+        }
+        case MDB_TEXT: {
+            const QByteArray text =
+                texts.utf8(static_cast<const char*>(field.value), static_cast<size_t>(field.siz),
+                           QStringLiteral("column %1 in table %2").arg(QString::fromUtf8(column->name), table));
+            out.addText(text.constData(), static_cast<int>(text.size()));
             return;
         }
         case MDB_BINARY:
@@ -214,16 +232,21 @@ void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
 }
 
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
+    const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def(mdb_read_table(entry));
+    // libmdb 1.0 keeps a usage map row of no bytes as a null map, which
+    // every walk over the table's pages then reads.
+    if (def && def->map_sz == 0)
+        throw Error(QStringLiteral("%1: the file is damaged: the usage map of table %2 is empty").arg(fileName, name));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
-                        .arg(fileName, QString::fromUtf8(entry->object_name)));
+                        .arg(fileName, name));
     checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
 
-void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
+void readTable(TableEncoder& out, LongValues& longValues, const TextValues& texts, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
                const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
@@ -237,7 +260,7 @@ void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCat
     for (unsigned i = 0; i < columnCount; ++i) {
         columns[i] = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         out.addColumn(QByteArray(columns[i]->name), kindOf(columns[i]->col_type));
-        if (isLongValue(columns[i])) continue;
+        if (readFromRow(columns[i])) continue;
         buffers[i] = QByteArray(static_cast<qsizetype>(kBindSize), '\0');
         mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
     }
@@ -259,12 +282,21 @@ void readTable(TableEncoder& out, LongValues& longValues, MdbHandle* mdb, MdbCat
         for (const MdbField& field : fields)
             if (field.colnum >= 0 && static_cast<unsigned>(field.colnum) < columnCount)
                 fieldOfColumn[field.colnum] = &field;
+        // Values read from the row: libmdb takes a value's length as the
+        // difference of two offsets of the row, which a damaged row may hold
+        // in the wrong order: its bounds check then passes a negative length.
+        for (unsigned i = 0; i < columnCount; ++i)
+            if (fieldOfColumn[i] && !fieldOfColumn[i]->is_null && readFromRow(columns[i]) &&
+                !withinRow(*fieldOfColumn[i], rowStart & 0x1fff, rowSize))
+                throw Error(QStringLiteral("%1: the file is damaged: the value of column %2 in table %3 does not lie "
+                                           "within its row")
+                                .arg(fileName, QString::fromUtf8(columns[i]->name), name));
 
         out.beginRow({table->cur_phys_pg, static_cast<quint16>(rowIndex)});
         ++rowsRead;
         for (unsigned i = 0; i < columnCount; ++i) {
             if (fieldOfColumn[i])
-                encodeValue(out, longValues, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i], name);
+                encodeValue(out, longValues, texts, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i], name);
             else
                 out.addNull();
         }
@@ -310,6 +342,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
 
     TableEncoder tables(output);
     LongValues longValues(mdb.get(), header.pageCount, fileName);
+    const TextValues texts(mdb.get(), fileName);
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (!mdb_is_user_table(entry)) continue;
@@ -319,7 +352,7 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
             throw Error(
                 QStringLiteral("%1: table %2 points outside its table definition (damaged file)").arg(fileName, name));
         step(QStringLiteral("table %1").arg(name));
-        readTable(tables, longValues, mdb.get(), entry, header.pageCount, fileName);
+        readTable(tables, longValues, texts, mdb.get(), entry, header.pageCount, fileName);
     }
     tables.finish();
 }

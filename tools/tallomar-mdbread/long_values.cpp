@@ -112,14 +112,4 @@ QByteArray LongValues::read(const unsigned char* field, size_t size, const QStri
     }
 }
 
-QByteArray LongValues::text(const QByteArray& stored) {
-    // One stored byte (compressed or code-page text) or two (UCS-2) give
-    // at most three bytes of UTF-8.
-    QByteArray utf8(3 * stored.size() + 1, Qt::Uninitialized);
-    const int length = mdb_unicode2ascii(mdb_, stored.constData(), static_cast<size_t>(stored.size()), utf8.data(),
-                                         static_cast<size_t>(utf8.size()));
-    utf8.truncate(length);
-    return utf8;
-}
-
 }  // namespace tallomar::mdb

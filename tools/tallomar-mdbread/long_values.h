@@ -28,9 +28,6 @@ public:
     // ("column cValue in table ZOL"). Throws Error when the value is damaged.
     QByteArray read(const unsigned char* field, size_t size, const QString& where);
 
-    // A memo's stored bytes as UTF-8, converted as libmdb converts text.
-    QByteArray text(const QByteArray& stored);
-
 private:
     struct Row {
         const char* data;

@@ -3,8 +3,8 @@
 #include "logic/failure_text.h"
 #include "logic/login/server_connections.h"
 #include "logic/login/system_lists.h"
-#include "platform/text/blanks.h"
 #include "platform/odbc/odbc.h"
+#include "platform/text/blanks.h"
 #include "platform/text/sql_quoting.h"
 #include "tooldb/tool_access.h"
 
@@ -16,6 +16,20 @@ const QString kNoAccountSets = QStringLiteral("没有可供导入的帐套，请
 const QString kNoYears = QStringLiteral("没有可供选择的年度...");
 const QString kLoginRejected = QStringLiteral("输入数据库用户名或密码有误,请重新输入！");
 const QString kConnecting = QStringLiteral("正在连接服务器…");
+
+// What the first load waits for: the saved password from the credential
+// store, then the system connection made with it.
+struct FirstConnection {
+    StoredPasswordLookup stored;
+    ServerConnection attempt;
+};
+
+// What the confirmed login waits for: the account-set connection, then the
+// password kept in or removed from the credential store.
+struct AccountStep {
+    ServerConnection attempt;
+    StoreChangeFailure store;
+};
 
 tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
     // An unreadable Version table offers nothing, like an empty one: the
@@ -33,13 +47,34 @@ tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
 
 }  // namespace
 
-LoginLogic::LoginLogic(Session& session, Prompts& prompts) : session_(session), prompts_(prompts) {}
+LoginLogic::LoginLogic(Session& session, Prompts& prompts)
+    : session_(session),
+      prompts_(prompts),
+      savedLogin_{session.gServerName, session.gUserName},
+      packageHeldPassword_(!session.gPassWord.isEmpty()),
+      storeToBeAsked_(!packageHeldPassword_) {}
 
-QString LoginLogic::LoadLoginLists() {
-    return finishLoginLists(OpenSystemConnection(startLoginLists()));
+std::optional<LoginLogic::BackgroundStep> LoginLogic::takeBackgroundStep() {
+    return std::exchange(step_, std::nullopt);
 }
 
-odbc::ServerLogin LoginLogic::startLoginLists() {
+template <typename Outcome>
+void LoginLogic::inBackground(std::function<Outcome()> work, std::function<void(Outcome)> then) {
+    // The outcome passes from the work's thread to `then` through this
+    // holder, which the work keeps alive when the window is gone.
+    auto outcome = std::make_shared<std::optional<Outcome>>();
+    const QString report = screen_.report;
+    screen_.connecting = true;
+    screen_.report = kConnecting;
+    step_ = BackgroundStep{[work = std::move(work), outcome] { outcome->emplace(work()); },
+                           [this, then = std::move(then), outcome, report] {
+                               screen_.connecting = false;
+                               screen_.report = report;
+                               then(std::move(**outcome));
+                           }};
+}
+
+void LoginLogic::LoadLoginLists() {
     // While the account-set query is empty the edition handler stays inert,
     // so the selections below do not start a second load.
     session_.gAccountListSQL.clear();
@@ -59,27 +94,42 @@ odbc::ServerLogin LoginLogic::startLoginLists() {
     // The previous connection goes before the new one is tried, so a failed
     // attempt leaves none behind.
     session_.cnSystem.reset();
-    screen_.connecting = true;
-    screen_.report = kConnecting;
-    return systemLogin(session_);
+    connectedSystemDatabase_ = session_.gSystemDatabase;
+    const odbc::ServerLogin login = systemLogin(session_);
+    if (!std::exchange(storeToBeAsked_, false)) {
+        inBackground<ServerConnection>([login] { return OpenServerConnection(login); },
+                                       [this](ServerConnection attempt) { finishLoginLists(std::move(attempt)); });
+        return;
+    }
+    inBackground<FirstConnection>(
+        [login, key = savedLogin_] {
+            FirstConnection first{lookUpStoredPassword(key), {}};
+            odbc::ServerLogin stored = login;
+            if (first.stored.password) stored.password = *first.stored.password;
+            first.attempt = OpenServerConnection(stored);
+            return first;
+        },
+        [this](FirstConnection first) {
+            if (first.stored.password) session_.gPassWord = *first.stored.password;
+            const bool connected = first.attempt.connection != nullptr;
+            finishLoginLists(std::move(first.attempt));
+            // Only a login that needs the password it could not find is told.
+            if (!first.stored.storeFailure.isEmpty() && !connected) tellStoreUnavailable(first.stored.storeFailure);
+        });
 }
 
-QString LoginLogic::finishLoginLists(SystemConnection attempt) {
-    screen_.connecting = false;
+void LoginLogic::finishLoginLists(ServerConnection attempt) {
     session_.cnSystem = std::move(attempt.connection);
-    connectedSystemDatabase_ = session_.gSystemDatabase;
-    const QString failure = attempt.failure;
-    if (!failure.isEmpty()) {
-        screen_.report = failure;
+    if (!session_.cnSystem) {
+        screen_.report = attempt.failure;
         screen_.passwordButtonVisible = true;
         screen_.soft.clear();
         screen_.account.clear();
         screen_.year.clear();
         session_.gPassWord.clear();
-        return failure;
+        return;
     }
     LoadAccountSets();
-    return {};
 }
 
 void LoginLogic::SelectEdition(const QString& name) {
@@ -96,7 +146,12 @@ void LoginLogic::LoadAccountSets() {
         screen_.report = QStringLiteral("无法识别版本“%1”，不能列出帐套").arg(screen_.soft.text());
         return;
     }
-    if (!ensureSystemConnection()) return;
+    // An edition of another family lists its account sets from another system
+    // database (master or QVSystem): reconnect before listing.
+    if (!session_.cnSystem || session_.gSystemDatabase != connectedSystemDatabase_) {
+        connectSystemDatabaseAndList();
+        return;
+    }
 
     QList<AccountSet> sets;
     try {
@@ -115,6 +170,23 @@ void LoginLogic::LoadAccountSets() {
                                 ? screen_.account.items.indexOf(session_.gZTName) : 0;
     selectAccount(int(saved));
     screen_.report.clear();
+}
+
+void LoginLogic::connectSystemDatabaseAndList() {
+    session_.cnSystem.reset();
+    connectedSystemDatabase_ = session_.gSystemDatabase;
+    inBackground<ServerConnection>([login = systemLogin(session_)] { return OpenServerConnection(login); },
+                                   [this](ServerConnection attempt) {
+                                       session_.cnSystem = std::move(attempt.connection);
+                                       if (session_.cnSystem) {
+                                           LoadAccountSets();
+                                           return;
+                                       }
+                                       screen_.report = attempt.failure;
+                                       screen_.passwordButtonVisible = true;
+                                       screen_.account.clear();
+                                       screen_.year.clear();
+                                   });
 }
 
 void LoginLogic::LoadYears() {
@@ -159,20 +231,6 @@ void LoginLogic::cboZTSelected() {
     if (session_.gSystemDatabase == QLatin1String("QVSystem") && !screen_.account.text().isEmpty()) LoadYears();
 }
 
-bool LoginLogic::ensureSystemConnection() {
-    // An edition of another family lists its account sets from another system
-    // database (master or QVSystem): reconnect before listing.
-    if (session_.cnSystem && session_.gSystemDatabase == connectedSystemDatabase_) return true;
-    const QString failure = ConnectSystemDatabase(session_);
-    connectedSystemDatabase_ = session_.gSystemDatabase;
-    if (failure.isEmpty()) return true;
-    screen_.report = failure;
-    screen_.passwordButtonVisible = true;
-    screen_.account.clear();
-    screen_.year.clear();
-    return false;
-}
-
 void LoginLogic::showListFailure(const QString& description) {
     screen_.account.clear();
     screen_.year.clear();
@@ -203,28 +261,63 @@ void LoginLogic::cmdPasswordClick() {
     LoadLoginLists();
 }
 
-LoginLogic::LoginOutcome LoginLogic::cmdOKClick() {
+void LoginLogic::cmdOKClick() {
     session_.gSoft = screen_.soft.text();
-    if (!TestLogin(session_, screen_.serverText)) {
-        prompts_.message(MessageIcon::Question, kLoginRejected);
-        return LoginOutcome::Stayed;
+    inBackground<QString>([login = loginTestLogin(session_, screen_.serverText)] { return TestLogin(login); },
+                          [this](const QString& refusal) {
+                              if (!refusal.isEmpty()) {
+                                  prompts_.message(MessageIcon::Question, kLoginRejected + QLatin1Char('\n') + refusal);
+                                  return;
+                              }
+                              connectAccountDatabase();
+                          });
+}
+
+void LoginLogic::connectAccountDatabase() {
+    const std::optional<odbc::ServerLogin> login =
+        PrepareAccountConnection(session_, screen_.account.text(), screen_.year.text(), prompts_);
+    if (!login) return;
+    const StoreChange change = passwordStoreChange();
+    inBackground<AccountStep>(
+        [login = *login, change] {
+            ServerConnection attempt = OpenServerConnection(login);
+            return AccountStep{std::move(attempt), applyStoreChange(change)};
+        },
+        [this, removalAsked = change.removalAsked](AccountStep step) {
+            FinishAccountConnection(session_, std::move(step.attempt), prompts_);
+            saveSettings();
+            if (!step.store.writeFailure.isEmpty()) tellStoreUnavailable(step.store.writeFailure);
+            if (!step.store.removeFailure.isEmpty() && removalAsked)
+                prompts_.message(MessageIcon::Exclamation, storeRemoveFailedText(step.store.removeFailure));
+            loggedIn_ = true;
+        });
+}
+
+StoreChange LoginLogic::passwordStoreChange() const {
+    // The next start looks the password up by the saved server name, which
+    // it reads without its blanks.
+    const credentials::CredentialKey login{TrimBlanks(screen_.serverText), session_.gUserName};
+    if (!screen_.saveSettings) {
+        StoreChange reset{std::nullopt, {login}, true};
+        if (savedLogin_.server != login.server || savedLogin_.user != login.user) reset.remove << savedLogin_;
+        return reset;
     }
-    if (ConnectAccountDatabase(session_, screen_.account.text(), screen_.year.text(), prompts_) ==
-        AccountConnection::Refused)
-        return LoginOutcome::Stayed;
-    saveSettings();
-    return LoginOutcome::LoggedIn;
+    if (session_.gPassWord.isEmpty()) return {std::nullopt, {login}};
+    return {std::pair{login, session_.gPassWord}, {}};
 }
 
 void LoginLogic::saveSettings() {
-    const auto orBlank = [](const QString& value) { return value.isEmpty() ? QStringLiteral(" ") : value; };
+    // The password row is blank either way: the password is kept in the
+    // credential store (see passwordStoreChange), never in the package.
     const QList<std::pair<QString, QString>> settings =
         screen_.saveSettings
             ? QList<std::pair<QString, QString>>{{QStringLiteral("ServerName"), screen_.serverText},
                                                   {QStringLiteral("UserName"), session_.gUserName},
-                                                  {QStringLiteral("PassWord"), orBlank(session_.gPassWord)},
+                                                  {QStringLiteral("PassWord"), QStringLiteral(" ")},
                                                   {QStringLiteral("ZTName"), screen_.account.text()},
-                                                  {QStringLiteral("Year"), orBlank(screen_.year.text())},
+                                                  {QStringLiteral("Year"), screen_.year.text().isEmpty()
+                                                                               ? QStringLiteral(" ")
+                                                                               : screen_.year.text()},
                                                   {QStringLiteral("Soft"), screen_.soft.text()}}
             : QList<std::pair<QString, QString>>{{QStringLiteral("ServerName"), QStringLiteral("(local)")},
                                                   {QStringLiteral("UserName"), QStringLiteral("sa")},
@@ -240,7 +333,16 @@ void LoginLogic::saveSettings() {
         // The login itself is good: the operator goes on to the main window.
         prompts_.message(MessageIcon::Exclamation, QStringLiteral("登录继续进行，但设置未能保存：%1")
                                                        .arg(operatorText(error, session_.cnTool->path())));
+        return;
     }
+    if (!packageHeldPassword_) return;
+    const QString copyLeft = removePreviousCopyWithPassword(session_.cnTool->path());
+    if (!copyLeft.isEmpty()) prompts_.message(MessageIcon::Exclamation, copyLeft);
+}
+
+void LoginLogic::tellStoreUnavailable(const QString& reason) {
+    if (std::exchange(storeUnavailableTold_, true)) return;
+    prompts_.message(MessageIcon::Information, storeUnavailableText(reason));
 }
 
 }  // namespace tallomar

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "logic/login/login_screen.h"
+#include "logic/login/saved_password.h"
 #include "logic/login/server_connections.h"
 #include "logic/prompts.h"
 #include "session/session.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
 
 namespace tallomar {
 
@@ -14,24 +18,36 @@ namespace tallomar {
 // system database), the server box's handlers, the password entry and the
 // confirmed login that saves or resets the settings. The window draws
 // `screen()` after every call and forwards its events here.
+//
+// Nothing that waits for the server or the credential store runs in these
+// calls: a call that needs it leaves a background step (see
+// takeBackgroundStep) and goes on in the step's `then`, so the window stays
+// drawn and can be closed meanwhile.
 class LoginLogic {
 public:
-    // Fills `session` (whose tool database start-up has opened) with the
-    // login's outcome; asks the operator through `prompts`.
+    // Fills `session` (whose tool database start-up has opened, with the
+    // saved settings) with the login's outcome; asks the operator through
+    // `prompts`.
     LoginLogic(Session& session, Prompts& prompts);
 
     LoginScreen& screen() { return screen_; }
     const LoginScreen& screen() const { return screen_; }
 
-    // Lists
-    QString LoadLoginLists();
-    // LoadLoginLists in two halves, for a window that connects behind its
-    // back: the first fills the edition list, says on the screen that the
-    // server is being connected and returns the system database's login for
-    // OpenSystemConnection; the second takes that attempt and fills the
-    // account-set and year lists, or shows why it failed.
-    odbc::ServerLogin startLoginLists();
-    QString finishLoginLists(SystemConnection attempt);
+    // Work that must not hold up the window: `work` touches neither the
+    // login nor the session, so it may run on a thread of its own and be
+    // abandoned; `then`, called on the window's thread once `work` has
+    // ended, carries its outcome into the login and may leave the next step.
+    struct BackgroundStep {
+        std::function<void()> work;
+        std::function<void()> then;
+    };
+    // The step the last call left, once. Until its `then` has run,
+    // screen().connecting is set and the login expects no other call.
+    std::optional<BackgroundStep> takeBackgroundStep();
+
+    // Lists. The first load also looks up the saved password in the
+    // credential store.
+    void LoadLoginLists();
     void SelectEdition(const QString& name);
     void LoadAccountSets();
     void LoadYears();
@@ -48,25 +64,44 @@ public:
 
     void cmdPasswordClick();
 
-    enum class LoginOutcome { Stayed, LoggedIn };
-    // Tests the login, opens the account-set connection and saves or resets
-    // the settings. LoggedIn means the window is to close and the main window
+    // Tests the login, opens the account-set connection, saves or resets the
+    // settings and keeps or removes the password in the credential store;
+    // then loggedIn() tells that the window is to close and the main window
     // to open.
-    LoginOutcome cmdOKClick();
+    void cmdOKClick();
+    bool loggedIn() const { return loggedIn_; }
 
 private:
+    template <typename Outcome>
+    void inBackground(std::function<Outcome()> work, std::function<void(Outcome)> then);
+    void finishLoginLists(ServerConnection attempt);
+    void connectSystemDatabaseAndList();
     void cboSoftSelected();
     void cboZTSelected();
-    bool ensureSystemConnection();
+    void connectAccountDatabase();
+    StoreChange passwordStoreChange() const;
     void saveSettings();
     void showListFailure(const QString& description);
+    void tellStoreUnavailable(const QString& reason);
 
     Session& session_;
     Prompts& prompts_;
     LoginScreen screen_;
+    std::optional<BackgroundStep> step_;
     // The system database cnSystem was opened on; an edition change that
     // needs another one reconnects before listing.
     QString connectedSystemDatabase_;
+    // The login the package's settings were saved with, whose stored
+    // password the first load looks up and a reset removes.
+    credentials::CredentialKey savedLogin_;
+    // The package's PassWord row held a password in plain text, as older
+    // versions saved it.
+    bool packageHeldPassword_;
+    // The package held no password of its own and the store has not been
+    // asked yet.
+    bool storeToBeAsked_;
+    bool storeUnavailableTold_ = false;
+    bool loggedIn_ = false;
 };
 
 }  // namespace tallomar

@@ -77,11 +77,11 @@ odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverTe
     return {serverText, QString(), session.gUserName, session.gPassWord};
 }
 
-SystemConnection OpenSystemConnection(const odbc::ServerLogin& login) {
+ServerConnection OpenServerConnection(const odbc::ServerLogin& login) {
     try {
         return {connect(login), {}};
-    } catch (const Error&) {
-        return {nullptr, kConnectionFailed};
+    } catch (const Error& error) {
+        return {nullptr, kConnectionFailed + QLatin1Char('\n') + driverReason(error)};
     }
 }
 
@@ -89,17 +89,17 @@ QString ConnectSystemDatabase(Session& session) {
     // The previous connection goes before the new one is tried, so a failed
     // attempt leaves none behind.
     session.cnSystem.reset();
-    SystemConnection attempt = OpenSystemConnection(systemLogin(session));
+    ServerConnection attempt = OpenServerConnection(systemLogin(session));
     session.cnSystem = std::move(attempt.connection);
     return attempt.failure;
 }
 
-bool TestLogin(const Session& session, const QString& serverText) {
+QString TestLogin(const odbc::ServerLogin& login) {
     try {
-        connect(loginTestLogin(session, serverText));
-        return true;
-    } catch (const Error&) {
-        return false;
+        connect(login);
+        return {};
+    } catch (const Error& error) {
+        return driverReason(error);
     }
 }
 
@@ -113,24 +113,37 @@ std::optional<QString> AccountDatabaseName(const QString& editionCode, const QSt
 
 AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
                                          Prompts& prompts) {
+    const std::optional<odbc::ServerLogin> login = PrepareAccountConnection(session, accountEntry, year, prompts);
+    if (!login) return AccountConnection::Refused;
+    return FinishAccountConnection(session, OpenServerConnection(*login), prompts);
+}
+
+std::optional<odbc::ServerLogin> PrepareAccountConnection(Session& session, const QString& accountEntry,
+                                                          const QString& year, Prompts& prompts) {
     // Without an account-set entry there is no database to name; opening the
     // login's default database instead would let scripts run in the wrong place.
     if (!accountEntry.contains(QLatin1Char(']'))) {
         prompts.message(MessageIcon::Exclamation, kNoAccountSet);
-        return AccountConnection::Refused;
+        return std::nullopt;
     }
     session.gZTName = AccountIdOf(accountEntry);
+    // What the run history records and the main window shows: the ledger
+    // chosen, not the one saved for preselection.
+    session.accountSetEntry = accountEntry;
+    session.gYear = year;
     if (const auto database = AccountDatabaseName(EditionCode(session.gSoft), session.gZTName, year))
         session.gDatabaseName = *database;
-
+    // An earlier connection must not outlive a failed new one: scripts
+    // would run in the previous database.
     session.cnAccount.reset();
-    try {
-        session.cnAccount = connect(accountLogin(session));
-        return AccountConnection::Connected;
-    } catch (const Error&) {
-        prompts.message(MessageIcon::Exclamation, kConnectionFailed, kConnectionFailedTitle);
-        return AccountConnection::Failed;
-    }
+    return accountLogin(session);
+}
+
+AccountConnection FinishAccountConnection(Session& session, ServerConnection attempt, Prompts& prompts) {
+    session.cnAccount = std::move(attempt.connection);
+    if (session.cnAccount) return AccountConnection::Connected;
+    prompts.message(MessageIcon::Exclamation, attempt.failure, kConnectionFailedTitle);
+    return AccountConnection::Failed;
 }
 
 QString ReconnectIfLost(Session& session) {
@@ -138,11 +151,9 @@ QString ReconnectIfLost(Session& session) {
     try {
         session.cnAccount = connect(accountLogin(session));
         return {};
-    } catch (const odbc::Error& error) {
-        // The lost connection stays, so that the next run tries again.
-        return kServerUnreachable + QLatin1Char('\n') + withoutDriverTags(error.message());
     } catch (const Error& error) {
-        return kServerUnreachable + QLatin1Char('\n') + error.message();
+        // The lost connection stays, so that the next run tries again.
+        return kServerUnreachable + QLatin1Char('\n') + driverReason(error);
     }
 }
 

@@ -50,24 +50,27 @@ odbc::ServerLogin loginTestLogin(const Session& session, const QString& serverTe
 // Seconds a connection attempt waits for the server before giving up.
 inline constexpr int kLoginTimeoutSeconds = 15;
 
-// One attempt to reach the system database: the connection, or the failure
-// text for the login window's status line.
-struct SystemConnection {
+// One attempt to reach the server: the connection, or the failure text for
+// the operator: "可能由于服务器断开或设置不正确,未能连接服务器,请查看！" and
+// on a second line the driver's reason, which tells a refused login from a
+// server that cannot be reached.
+struct ServerConnection {
     std::unique_ptr<odbc::Connection> connection;
     QString failure;
 };
-// Opens a connection for systemLogin. It touches no session, so it may run
-// on a thread of its own; the connection then belongs to the thread that
-// takes it.
-SystemConnection OpenSystemConnection(const odbc::ServerLogin& login);
+// Opens a connection for `login`. It touches no session, so it may run on a
+// thread of its own; the connection then belongs to the thread that takes it.
+ServerConnection OpenServerConnection(const odbc::ServerLogin& login);
 
-// Makes cnSystem on gSystemDatabase. Empty text on success; otherwise the
-// failure text for the login window's status line, and cnSystem is absent.
+// Makes cnSystem on gSystemDatabase on the calling thread. Empty text on
+// success; otherwise the failure text for the login window's status line,
+// and cnSystem is absent.
 QString ConnectSystemDatabase(Session& session);
 
-// True when the server named by the server box's text accepts gUserName and
-// gPassWord. The test connection is closed at once.
-bool TestLogin(const Session& session, const QString& serverText);
+// Empty text when the server accepts `login` (see loginTestLogin);
+// otherwise the driver's reason. The test connection is closed at once. It
+// touches no session, so it may run on a thread of its own.
+QString TestLogin(const odbc::ServerLogin& login);
 
 enum class AccountConnection {
     Connected,  // cnAccount is open on gDatabaseName
@@ -75,10 +78,17 @@ enum class AccountConnection {
     Refused,    // no account set is selected: a message was shown, nothing changed, the login stops
 };
 // Sets gZTName and gDatabaseName from the selected account-set entry and year
-// (by the edition of gSoft) and makes cnAccount, telling the operator through
-// `prompts` what went wrong.
+// (by the edition of gSoft) and makes cnAccount on the calling thread,
+// telling the operator through `prompts` what went wrong.
 AccountConnection ConnectAccountDatabase(Session& session, const QString& accountEntry, const QString& year,
                                          Prompts& prompts);
+// ConnectAccountDatabase in the three parts a window runs apart, the
+// connection off its thread: the names, and the login to open (none when
+// the login is refused, after saying so); the attempt, OpenServerConnection;
+// and taking its outcome into the session (a failure shown as the warning).
+std::optional<odbc::ServerLogin> PrepareAccountConnection(Session& session, const QString& accountEntry,
+                                                          const QString& year, Prompts& prompts);
+AccountConnection FinishAccountConnection(Session& session, ServerConnection attempt, Prompts& prompts);
 
 // Before a run: when cnAccount has lost the server (the driver says so, or
 // a trivial query fails), opens it again once with the session's values.

@@ -27,6 +27,11 @@ QString withoutDriverTags(const QString& driverText) {
     return text;
 }
 
+QString driverReason(const Error& error) {
+    if (dynamic_cast<const odbc::Error*>(&error)) return withoutDriverTags(error.message());
+    return error.message();
+}
+
 QString serverFailureText(const odbc::Error& error) {
     const QString first = firstLineFor(error);
     if (first.isEmpty()) return error.message();

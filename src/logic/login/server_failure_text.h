@@ -19,6 +19,10 @@ inline const QString kServerTimedOut = QStringLiteral("等待服务器响应超�
 // own text that starts with a bracket keeps it.
 QString withoutDriverTags(const QString& driverText);
 
+// Why reaching the server failed: the driver's text without its tags, or
+// the words of a failure before the driver was reached.
+QString driverReason(const Error& error);
+
 // A refused login (error 18456), a server that cannot be reached or a lost
 // link (SQLSTATE class 08) and an expired timeout (HYT00, HYT01): a Chinese
 // first line, then the driver's text without its tags. Any other failure (a

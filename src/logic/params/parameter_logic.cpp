@@ -4,8 +4,10 @@
 #include "logic/params/ini_values.h"
 #include "logic/params/parameter_sheet.h"
 #include "logic/params/parameter_types.h"
+#include "logic/params/value_rules.h"
 #include "platform/error.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace tallomar {
@@ -15,7 +17,15 @@ using namespace parameter_sheet;
 namespace {
 
 constexpr char16_t kEnter = 13;
+constexpr char16_t kEscape = 27;
 const QString kVarSection = QStringLiteral("Var");
+// Values longer than this are shortened in messages.
+constexpr qsizetype kQuotedLength = 40;
+
+QString quoted(const QString& value) {
+    const QString shown = value.size() > kQuotedLength ? value.left(kQuotedLength) + QChar(u'…') : value;
+    return QStringLiteral("“%1”").arg(shown);
+}
 
 // A parameter row the way the grid takes it, from one tab-separated text: a
 // tab inside a name or value moves the rest of the row one column on.
@@ -57,7 +67,7 @@ void ParameterLogic::grdSQL_Click(int row) {
     if (row < 1 || row > static_cast<int>(screen_.scripts.size())) return;
     // The open edit belongs to the script shown so far: it is finished before
     // the newly chosen script's parameters replace it.
-    hideEditors();
+    if (!hideEditors()) return;
     screen_.scriptRow = row;
     LoadParameters(row);
 }
@@ -90,18 +100,24 @@ void ParameterLogic::RefreshDoneMark() {
 void ParameterLogic::grdTable_Click() { hideEditors(); }
 
 void ParameterLogic::grdTable_DblClick() {
-    hideEditors();
+    if (!hideEditors()) return;
     const int row = screen_.parameterRow;
     if (currentScript_ < 1 || row < 1 || row > static_cast<int>(screen_.parameters.size())) return;
     screen_.editRow = row;
     const QString& value = screen_.parameter(row).value;
-    if (isDateType(screen_.parameter(row).typeWord)) {
+    editOriginal_ = value;
+    refusedText_.clear();
+    const QString& typeWord = screen_.parameter(row).typeWord;
+    if (isDateType(typeWord)) {
         // An empty cell opens on today; a text that is no date keeps the
-        // picker's previous date.
+        // picker's previous date. A date the type cannot hold opens on the
+        // nearest one it can.
         if (value.isEmpty())
             screen_.editDate = QDate::currentDate();
         else if (const auto date = dateFromText(value))
             screen_.editDate = *date;
+        screen_.editDateRange = dateRange(typeWord);
+        screen_.editDate = screen_.editDateRange.clamped(screen_.editDate);
         screen_.editor = ParameterEditor::Date;
         // The picker takes the focus as it opens.
         dtpDate_GotFocus();
@@ -117,12 +133,17 @@ void ParameterLogic::grdTable_KeyPress(char16_t code) {
 
 void ParameterLogic::txtData_Change(const QString& text) {
     if (screen_.editor != ParameterEditor::Text) return;
+    if (text != screen_.editText) refusedText_.clear();
     screen_.editText = text;
     screen_.parameter(screen_.editRow).value = text;
 }
 
 bool ParameterLogic::txtData_KeyPress(char16_t code, int selectionStart, int selectionLength) {
     if (screen_.editor != ParameterEditor::Text) return true;
+    if (code == kEscape) {
+        cancelEdit();
+        return false;
+    }
     if (!keyAccepted(code, currentTypeWord(), screen_.editText, selectionStart, selectionLength)) return false;
     if (code != kEnter) return true;
     leaveEditorDownwards();
@@ -143,7 +164,7 @@ bool ParameterLogic::txtData_Compose(const QString& committed, int selectionStar
 }
 
 void ParameterLogic::txtData_LostFocus() {
-    if (screen_.editor == ParameterEditor::Text) finishEdit();
+    if (screen_.editor == ParameterEditor::Text && !finishEdit()) screen_.parameterRow = screen_.editRow;
 }
 
 void ParameterLogic::dtpDate_Change(const QDate& date) {
@@ -158,8 +179,10 @@ void ParameterLogic::dtpDate_GotFocus() {
 }
 
 bool ParameterLogic::dtpDate_KeyPress(char16_t code) {
-    if (screen_.editor != ParameterEditor::Date || code != kEnter) return false;
-    leaveEditorDownwards();
+    if (screen_.editor != ParameterEditor::Date) return false;
+    if (code == kEscape) cancelEdit();
+    else if (code == kEnter) leaveEditorDownwards();
+    else return false;
     return true;
 }
 
@@ -167,58 +190,107 @@ void ParameterLogic::dtpDate_LostFocus() {
     if (screen_.editor == ParameterEditor::Date) finishEdit();
 }
 
-void ParameterLogic::Form_Unload() { hideEditors(); }
+bool ParameterLogic::leavingRefused() const {
+    return screen_.editor == ParameterEditor::Text && !refusedText_.isEmpty() && screen_.editText == refusedText_;
+}
+
+bool ParameterLogic::Form_Unload() { return hideEditors(); }
 
 void ParameterLogic::leaveEditorDownwards() {
-    hideEditors();
+    if (!hideEditors()) return;
     if (screen_.parameterRow < static_cast<int>(screen_.parameters.size())) ++screen_.parameterRow;
 }
 
-void ParameterLogic::hideEditors() {
-    if (screen_.editor == ParameterEditor::None) return;
-    finishEdit();
+// A refused value keeps its editor open on its own row, wherever the
+// operator was going.
+bool ParameterLogic::hideEditors() {
+    if (screen_.editor == ParameterEditor::None) return true;
+    if (!finishEdit()) {
+        screen_.parameterRow = screen_.editRow;
+        return false;
+    }
     screen_.editor = ParameterEditor::None;
+    return true;
+}
+
+// The file is not touched: the cell shows again what it held when the editor
+// opened.
+void ParameterLogic::cancelEdit() {
+    const int row = screen_.editRow;
+    screen_.parameter(row).value = editOriginal_;
+    screen_.editor = ParameterEditor::None;
+    screen_.parameterRow = row;
+    screen_.status = QStringLiteral("已取消修改：%1 仍为%2").arg(parameterLabel(row), quoted(editOriginal_));
 }
 
 // A text edit marks the script by the rule for edited values: every value
 // counts, blanks are empty. A date edit leaves every other value as it was
 // loaded, so it marks the script by the rule of loading: the mark then is the
 // one the script shows when the window opens again.
-void ParameterLogic::finishEdit() {
-    writeBack();
+bool ParameterLogic::finishEdit() {
+    if (!writeBack()) return false;
     if (screen_.editor == ParameterEditor::Date)
         MarkScriptRow(screen_.scriptRow);
     else
         RefreshDoneMark();
+    return true;
 }
 
 QString ParameterLogic::editedValue() const {
     return screen_.editor == ParameterEditor::Date ? dateText(screen_.editDate) : screen_.editText;
 }
 
+// The key filter goes by the edited row's type, wherever the grid's current
+// row stands.
 QString ParameterLogic::currentTypeWord() const {
-    const int row = screen_.parameterRow;
+    const int row = screen_.editRow;
     return row >= 1 && row <= static_cast<int>(screen_.parameters.size()) ? screen_.parameter(row).typeWord
                                                                             : QString();
 }
 
 // A value goes into the file only when it differs from what the file holds,
 // so a value with a comment after "//" stays as written until it is changed.
-// The filler row of a script without parameters is no parameter.
-void ParameterLogic::writeBack() {
+// The filler row of a script without parameters is no parameter. False when
+// the value is refused: nothing is written.
+bool ParameterLogic::writeBack() {
     const int row = screen_.editRow;
-    if (currentScript_ < 1 || row < 1 || row > shownParameterCount_) return;
+    if (currentScript_ < 1 || row < 1 || row > shownParameterCount_) return true;
     const QString value = editedValue();
     screen_.parameter(row).value = value;
     const QString configPath = scriptTable_.row(currentScript_).configPath;
     const QString key = parameterKey(row, 5);
-    if (value == ReadIniValue(kVarSection, key, QString(), configPath)) return;
+    if (value == ReadIniValue(kVarSection, key, QString(), configPath)) return true;
+    if (const auto fault = valueFault(screen_.parameter(row).typeWord, value)) {
+        refuse(value, *fault);
+        return false;
+    }
     try {
         WriteIniValue(kVarSection, key, value, configPath);
-        screen_.status.clear();
+        screen_.status = QStringLiteral("已保存 %1 = %2 到 %3")
+                             .arg(parameterLabel(row), quoted(value), QDir::toNativeSeparators(configPath));
     } catch (const Error& error) {
         screen_.status = QStringLiteral("参数值未能保存：") + error.message();
     }
+    return true;
+}
+
+// The message box comes once for a text; trying to leave again with the same
+// text is refused with the status line alone.
+void ParameterLogic::refuse(const QString& value, const QString& fault) {
+    const QString label = parameterLabel(screen_.editRow);
+    screen_.editRefused = true;
+    screen_.status = QStringLiteral("未保存：%1 的值%2%3").arg(label, quoted(value), fault);
+    if (value == refusedText_) return;
+    refusedText_ = value;
+    screen_.refusal = QStringLiteral("参数 %1 的值%2%3，没有保存。\n请改正，或按 Esc 恢复原来的值。")
+                          .arg(label, quoted(value), fault);
+}
+
+QString ParameterLogic::parameterLabel(int row) const {
+    const ParameterRow& parameter = screen_.parameter(row);
+    if (!parameter.displayName.isEmpty()) return parameter.displayName;
+    if (!parameter.name.isEmpty()) return parameter.name;
+    return QStringLiteral("第 %1 个参数").arg(row);
 }
 
 }  // namespace tallomar

@@ -26,7 +26,8 @@ public:
     void Form_Load();
 
     // Selects script-grid row `row` (a click, or an arrow key moving the
-    // script grid's current row): an open edit is finished first.
+    // script grid's current row): an open edit is finished first, and the
+    // selection stays when the edit's value is refused.
     void grdSQL_Click(int row);
     void grdTable_Click();
     // Opens the editor of the value of screen().parameterRow: the date picker
@@ -36,10 +37,11 @@ public:
     void grdTable_KeyPress(char16_t code);
 
     void txtData_Change(const QString& text);
-    // A character typed into the text box (13 Enter, 8 Backspace), whose
-    // selection starts at `selectionStart` (the caret when nothing is
+    // A character typed into the text box (13 Enter, 8 Backspace, 27 Escape),
+    // whose selection starts at `selectionStart` (the caret when nothing is
     // selected). True when the character goes on into the text box: the key
-    // filter of the value's type takes it. Enter closes the editor.
+    // filter of the value's type takes it. Enter closes the editor, Escape
+    // closes it and gives the cell back the value it had when it opened.
     bool txtData_KeyPress(char16_t code, int selectionStart, int selectionLength);
     // Text composed by an input method, taken only when every character of
     // it would be taken typed one by one.
@@ -48,13 +50,19 @@ public:
 
     void dtpDate_Change(const QDate& date);
     void dtpDate_GotFocus();
-    // True when the key was Enter, which closes the picker; every other key
-    // is left to the picker.
+    // True when the key was Enter, which closes the picker, or Escape, which
+    // closes it and gives the cell back its value; every other key is left to
+    // the picker.
     bool dtpDate_KeyPress(char16_t code);
     void dtpDate_LostFocus();
 
+    // True while the text editor holds the value last refused: leaving it
+    // would be refused again.
+    bool leavingRefused() const;
+
     // The window closes: an open edit is finished and the editors hidden.
-    void Form_Unload();
+    // False when the edit's value is refused: the window stays open.
+    bool Form_Unload();
 
 private:
     void FillScriptGrid();
@@ -62,19 +70,25 @@ private:
     bool MarkScriptRow(int scriptRow);
     void RefreshDoneMark();
 
-    // Finishes the open edit, if any, and hides the editor.
-    void hideEditors();
-    void finishEdit();
-    void writeBack();
+    // Finishes the open edit, if any, and hides the editor. False when the
+    // edit's value is refused and the editor stays open.
+    bool hideEditors();
+    bool finishEdit();
+    bool writeBack();
+    void refuse(const QString& value, const QString& fault);
+    void cancelEdit();
     void leaveEditorDownwards();
     QString editedValue() const;
     QString currentTypeWord() const;
+    QString parameterLabel(int row) const;
 
     PackageList list_;
     ScriptTable scriptTable_;
     qint16 scriptCount_ = 0;
     int currentScript_ = 0;         // the scriptTable_ row whose parameters are shown
     int shownParameterCount_ = 0;   // rows beyond it fill an empty grid and are no parameters
+    QString editOriginal_;          // the edited cell's value when its editor opened
+    QString refusedText_;           // the text last refused, said once until it changes
     ParameterScreen screen_;
 };
 

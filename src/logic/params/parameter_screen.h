@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/params/value_rules.h"
+
 #include <QDate>
 #include <QString>
 #include <vector>
@@ -37,7 +39,14 @@ struct ParameterScreen {
     int editRow = 0;                       // the grdTable row the editor was opened on
     QString editText;                      // txtData
     QDate editDate = QDate::currentDate(); // dtpDate
+    DateRange editDateRange;               // the dates dtpDate offers
     QString status;                        // labStatus
+    // Set when leaving the editor was refused because its value cannot be
+    // saved: the editor stays open over its cell and takes the focus back,
+    // and `refusal`, when not empty, is said in a message box. The window
+    // clears both once it has done so.
+    bool editRefused = false;
+    QString refusal;
 
     ScriptRow& script(int row) { return scripts.at(static_cast<std::size_t>(row - 1)); }
     const ScriptRow& script(int row) const { return scripts.at(static_cast<std::size_t>(row - 1)); }

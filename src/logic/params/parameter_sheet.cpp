@@ -18,6 +18,10 @@ constexpr int kMostParameters = 32767;
 
 bool isDigit(char16_t code) { return code >= u'0' && code <= u'9'; }
 
+// Besides digits, the characters numbers are written with: signs, the
+// decimal point, the exponent and the digit-group comma.
+const QString kNumberPunctuation = QStringLiteral("+-.eE,");
+
 }  // namespace
 
 int parameterCount(const QString& text) {
@@ -47,15 +51,13 @@ QStringList parameterRows(const QString& configPath, int count) {
 
 bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart,
                  int selectionLength) {
-    const bool integer = typeWord == kIntegerType;
-    const bool real = typeWord == kRealType;
-    if (integer && code == u'0' && selectionStart == 0) return false;
-    if (!integer && !real) return true;
-    if (isDigit(code) || code == kEnter || code == kBackspace) return true;
-    const QString result = text.left(selectionStart) + QChar(code) + text.mid(selectionStart + selectionLength);
-    if (code == u'-') return selectionStart == 0 && result.count(QLatin1Char('-')) == 1;
-    if (code == u'.') return real && result.count(QLatin1Char('.')) == 1;
-    return false;
+    if (typeWord != kIntegerType && typeWord != kRealType) return true;
+    if (code == kEnter || code == kBackspace) return true;
+    if (!isDigit(code) && !kNumberPunctuation.contains(QChar(code))) return false;
+    // A "0" typed before the digits of an integer would give it a leading zero.
+    const QString after = text.mid(selectionStart + selectionLength);
+    return !(typeWord == kIntegerType && code == u'0' && selectionStart == 0 && !after.isEmpty() &&
+             isDigit(after.front().unicode()));
 }
 
 bool completeAtLoad(const std::vector<LoadedRow>& rows) {

@@ -33,9 +33,12 @@ QStringList parameterRows(const QString& configPath, int count);
 
 // Whether a key typed into the value editor is taken. `code` is the typed
 // character (13 Enter, 8 Backspace); `text`, `selectionStart` and
-// `selectionLength` describe the editor before the key. A "0" typed at the
-// start of an 整数 value is dropped. 整数 values take digits and a leading
-// minus sign, 实数 values also one decimal point; other types take every key.
+// `selectionLength` describe the editor before the key. 整数 and 实数 values
+// take the characters numbers are written with (digits, "+", "-", ".", "e",
+// "E", ","), wherever they stand: whether the text is a number is judged when
+// the cell is left (valueFault), so that no dropped key turns a mistyped
+// number into another one. A "0" typed at the start of an 整数 value, before
+// its digits, is dropped. Other types take every key.
 bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart,
                  int selectionLength);
 

@@ -94,6 +94,10 @@ inline const QString kStatusSolution = QStringLiteral("执行结果参考方案"
 inline const QString kStatusNoFindings = QStringLiteral("恭喜您，没有发现问题!");
 inline const QString kStatusNoResultTable = QStringLiteral("检错过程遇到未知错误，请与管理员联系！");
 inline const QString kStatusRepaired = QStringLiteral("恭喜您，成功修复!");
+// A check or correction that did not complete leaves no findings current.
+inline const QString kStatusCheckFailed = QStringLiteral("检查没有完成，没有可用的检查结果。");
+inline const QString kStatusCheckCancelled = QStringLiteral("检查已取消，没有可用的检查结果。");
+inline const QString kStatusCorrectionFailed = QStringLiteral("修复没有执行，请重新检查。");
 inline const QString kReportRepaired = QStringLiteral("成功执行！");
 inline const QString kReportRunErrors = QStringLiteral("有未知的错误，可能原因如下：");
 inline const QString kCancelledHeading = QStringLiteral("已取消：");

@@ -29,9 +29,7 @@ public:
 
 private:
     void checkNoAccessLock() const;
-    void applyRowChanges(const std::vector<Table>& tables, const std::vector<CellChange>& changes);
     void writeCopy();
-    void verifyCopy(const std::vector<Table>& before, const std::vector<CellChange>& changes) const;
 
     QString path_;  // the regular file, symbolic links followed
     QString name_;  // the name the caller gave, for messages

@@ -3,10 +3,13 @@
 #include "platform/ui/chinese_ui.h"
 #include "ui_frm_login.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFocusEvent>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPromise>
+#include <thread>
 
 // Resources of a static library register only when asked for by name, and
 // the call must stand outside any namespace.
@@ -17,6 +20,9 @@ static void registerLoginResources() {
 namespace tallomar {
 
 namespace {
+
+// labReport's place in the form, for a status of one line.
+constexpr int kReportTop = 240;
 
 // The caption labels and the server box use 宋体 at 10.5 points.
 void useSongTypeface(QWidget* widget) {
@@ -56,6 +62,20 @@ QChar typedCharacter(const QKeyEvent& key) {
     return character.isPrint() || character.unicode() < 0x20 ? character : QChar();
 }
 
+// Runs `work` on a thread of its own that nothing waits for: neither a
+// window closed while the server keeps the work waiting nor the end of the
+// program is held up by it. The future tells when the work has ended.
+QFuture<void> runDetached(std::function<void()> work) {
+    QPromise<void> promise;
+    QFuture<void> ended = promise.future();
+    promise.start();
+    std::thread([promise = std::move(promise), work = std::move(work)]() mutable {
+        work();
+        promise.finish();
+    }).detach();
+    return ended;
+}
+
 }  // namespace
 
 FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QWidget* parent)
@@ -79,8 +99,7 @@ FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QW
     connect(ui_->cboZT, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectAccount(index); }); });
     connect(ui_->cboYear, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectYear(index); }); });
     ui_->txtServerName->installEventFilter(this);
-    connect(&connection_, &QFutureWatcher<std::shared_ptr<SystemConnection>>::finished, this,
-            &FrmLogin::finishConnecting);
+    connect(&step_, &QFutureWatcher<void>::finished, this, &FrmLogin::backgroundStepEnded);
 
     Form_Load();
 }
@@ -88,38 +107,51 @@ FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QW
 FrmLogin::~FrmLogin() = default;
 
 void FrmLogin::Form_Load() {
-    // A saved server that does not answer keeps the attempt waiting up to the
-    // login timeout: the window shows meanwhile, saying it is connecting. The
-    // connection is made and handed over whole, so only one thread at a time
-    // ever uses it.
-    odbc::ServerLogin login;
-    handle([&] { login = logic_.startLoginLists(); });
-    connection_.setFuture(
-        QtConcurrent::run([login] { return std::make_shared<SystemConnection>(OpenSystemConnection(login)); }));
-}
-
-void FrmLogin::finishConnecting() {
-    const std::shared_ptr<SystemConnection> attempt = connection_.result();
-    apply([&] { logic_.finishLoginLists(std::move(*attempt)); });
-    emit connectionEnded();
+    // A saved server that does not answer keeps the first connection waiting
+    // up to the login timeout: the window shows meanwhile, saying it is
+    // connecting.
+    handle([this] { logic_.LoadLoginLists(); });
 }
 
 void FrmLogin::cmdOK_Click() {
-    LoginLogic::LoginOutcome outcome = LoginLogic::LoginOutcome::Stayed;
-    handle([&] { outcome = logic_.cmdOKClick(); });
-    if (outcome != LoginLogic::LoginOutcome::LoggedIn) return;
-    // The main window is shown before this one closes, so the program never
-    // sees a moment without a window and keeps running. The logic is not
-    // called again once the session has gone.
-    if (openMainWindow_) openMainWindow_(std::move(session_));
-    close();
+    handle([this] { logic_.cmdOKClick(); });
+}
+
+void FrmLogin::startBackgroundStep() {
+    std::optional<LoginLogic::BackgroundStep> step = logic_.takeBackgroundStep();
+    if (!step) return;
+    stepThen_ = std::move(step->then);
+    step_.setFuture(runDetached(std::move(step->work)));
+}
+
+void FrmLogin::backgroundStepEnded() {
+    // A closed window has abandoned the step; its work ended on its own.
+    if (!stepThen_) return;
+    apply(std::exchange(stepThen_, nullptr));
+    if (logic_.loggedIn()) {
+        // The main window is shown before this one closes, so the program
+        // never sees a moment without a window and keeps running. The logic
+        // is not called again once the session has gone.
+        if (openMainWindow_) openMainWindow_(std::move(session_));
+        close();
+        return;
+    }
+    if (connecting()) return;
+    emit connectionEnded();
+    if (std::exchange(confirmAfterStep_, false)) cmdOK_Click();
+}
+
+void FrmLogin::closeEvent(QCloseEvent* event) {
+    stepThen_ = nullptr;
+    confirmAfterStep_ = false;
+    QWidget::closeEvent(event);
 }
 
 template <typename Handler>
 void FrmLogin::handle(Handler&& handler) {
     // After the hand-over the session belongs to the main window: the focus
     // leaving the server box while this window closes must not touch it.
-    // While the first connection is made, the lists wait for it.
+    // While a connection is being made, the login waits for it.
     if (!session_ || connecting()) return;
     apply(std::forward<Handler>(handler));
 }
@@ -131,6 +163,7 @@ void FrmLogin::apply(Handler&& handler) {
     screen.saveSettings = ui_->chkSave->isChecked();
     handler();
     render();
+    startBackgroundStep();
 }
 
 void FrmLogin::render() {
@@ -153,8 +186,14 @@ void FrmLogin::render() {
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
-    ui_->labReport->setText(screen.report);
+    // A failure shows its first line and the first line of the driver's
+    // reason, which grows the status line upwards into the gap above the
+    // buttons; the rest of the driver's words are in its tooltip.
+    const QStringList lines = screen.report.split(QLatin1Char('\n'));
+    ui_->labReport->setText(lines.mid(0, 2).join(QLatin1Char('\n')));
+    ui_->labReport->setToolTip(lines.size() > 2 ? screen.report : QString());
     ui_->labReport->adjustSize();
+    ui_->labReport->move(ui_->labReport->x(), std::min(kReportTop, ui_->cmdOK->y() - 2 - ui_->labReport->height()));
 }
 
 bool FrmLogin::eventFilter(QObject* watched, QEvent* event) {
@@ -174,8 +213,15 @@ bool FrmLogin::eventFilter(QObject* watched, QEvent* event) {
         // Only focus moving to another control of this window counts: a
         // message box or another application taking the focus does not.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            handle([this] { logic_.txtServerNameLostFocus(); });
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+        // A click on 确认 (or its shortcut) takes the focus first; when that
+        // starts a reload, the button is disabled before it sees the click,
+        // so the login is run once the lists are loaded, after the focus
+        // handler, as the click would have run.
+        const bool confirming = QApplication::focusWidget() == ui_->cmdOK &&
+                                (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
+        handle([this] { logic_.txtServerNameLostFocus(); });
+        if (confirming && connecting()) confirmAfterStep_ = true;
         break;
     }
     default: break;

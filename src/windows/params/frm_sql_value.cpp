@@ -1,13 +1,17 @@
 #include "windows/params/frm_sql_value.h"
 
 #include "logic/params/parameter_sheet.h"
+#include "platform/ui/dialogs.h"
 #include "windows/params/grid_editing.h"
 #include "ui_frm_sql_value.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QScreen>
+#include <utility>
 
 namespace tallomar {
 
@@ -16,12 +20,14 @@ namespace {
 const QString kNormalColour = QStringLiteral("&H80000005");
 const QString kHighlightColour = QStringLiteral("&HFFFFC0");
 constexpr char16_t kEnter = 13;
+constexpr char16_t kEscape = 27;
 constexpr int kMarkColumn = 1;
 
 // The character a key press types, as the key filters see it; 0 for keys
 // that type nothing (arrows, Delete, ...), which no filter looks at.
 char16_t typedCode(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return kEnter;
+    if (key.key() == Qt::Key_Escape) return kEscape;
     return key.text().isEmpty() ? 0 : key.text().front().unicode();
 }
 
@@ -43,6 +49,8 @@ FrmSQLValue::FrmSQLValue(PackageList list, QWidget* parent)
     ui_->txtData->installEventFilter(this);
     ui_->dtpDate->installEventFilter(this);
     ui_->grdTable->installEventFilter(this);
+    ui_->grdTable->viewport()->installEventFilter(this);
+    ui_->grdSQL->viewport()->installEventFilter(this);
     connect(ui_->grdSQL, &FlexGrid::Click, this, &FrmSQLValue::grdSQL_Click);
     connect(ui_->grdSQL, &FlexGrid::RowColChange, this, &FrmSQLValue::grdSQL_Click);
     connect(ui_->grdTable, &FlexGrid::Click, this, &FrmSQLValue::grdTable_Click);
@@ -52,6 +60,9 @@ FrmSQLValue::FrmSQLValue(PackageList list, QWidget* parent)
     connect(ui_->cmdOK, &QPushButton::clicked, this, &QWidget::close);
     connect(ui_->cmdExit, &QPushButton::clicked, this, &QWidget::close);
     Form_Load();
+    // No window owns this one: it opens in the middle of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 FrmSQLValue::~FrmSQLValue() = default;
@@ -110,6 +121,21 @@ void FrmSQLValue::handle(Handler&& handler) {
         logic_.screen().parameterRow = ui_->grdTable->row();
     handler();
     render();
+    if (logic_.screen().editRefused) keepEditing();
+}
+
+// The refused value stays in its editor, which has the focus again once the
+// operator has read why.
+void FrmSQLValue::keepEditing() {
+    ParameterScreen& screen = logic_.screen();
+    screen.editRefused = false;
+    const QString refusal = std::exchange(screen.refusal, QString());
+    if (!refusal.isEmpty()) showMessage(this, MessageIcon::Exclamation, refusal);
+    QWidget& editor = screen.editor == ParameterEditor::Date ? static_cast<QWidget&>(*ui_->dtpDate)
+                                                             : static_cast<QWidget&>(*ui_->txtData);
+    rendering_ = true;
+    editor.setFocus(Qt::OtherFocusReason);
+    rendering_ = false;
 }
 
 void FrmSQLValue::render() {
@@ -119,8 +145,17 @@ void FrmSQLValue::render() {
     drawScripts();
     drawParameters();
     drawEditor();
-    ui_->labStatus->setText(logic_.screen().status);
+    drawStatus();
     rendering_ = false;
+}
+
+// A status too long for its line gives up its middle (the middle of a file's
+// path, mostly) and is shown whole as the line's tool tip.
+void FrmSQLValue::drawStatus() {
+    QLabel& label = *ui_->labStatus;
+    const QString& status = logic_.screen().status;
+    label.setText(label.fontMetrics().elidedText(status, Qt::ElideMiddle, label.width()));
+    label.setToolTip(status);
 }
 
 void FrmSQLValue::drawScripts() {
@@ -180,6 +215,7 @@ void FrmSQLValue::drawEditor() {
     switch (screen.editor) {
     case ParameterEditor::Text: ShowTextEditor(*ui_->grdTable, textBox); break;
     case ParameterEditor::Date:
+        datePicker.setDateRange(screen.editDateRange.first, screen.editDateRange.last);
         datePicker.setDate(screen.editDate);
         ShowDateEditor(*ui_->grdTable, datePicker);
         break;
@@ -191,6 +227,11 @@ void FrmSQLValue::drawEditor() {
 
 bool FrmSQLValue::eventFilter(QObject* watched, QEvent* event) {
     if (rendering_) return false;
+    // A press on a grid while the editor holds a refused value stays where it
+    // is: the editor has taken the focus back, and the grid's current cell
+    // must not move away from the cell being edited.
+    if (watched == ui_->grdTable->viewport() || watched == ui_->grdSQL->viewport())
+        return event->type() == QEvent::MouseButtonPress && logic_.leavingRefused();
     if (watched == ui_->grdTable) {
         if (event->type() != QEvent::KeyPress) return false;
         const char16_t code = typedCode(static_cast<QKeyEvent&>(*event));
@@ -233,8 +274,9 @@ bool FrmSQLValue::editorEvent(bool textBox, QEvent& event) {
 }
 
 void FrmSQLValue::closeEvent(QCloseEvent* event) {
-    handle([this] { logic_.Form_Unload(); });
-    event->accept();
+    bool unloaded = true;
+    handle([&] { unloaded = logic_.Form_Unload(); });
+    event->setAccepted(unloaded);
 }
 
 }  // namespace tallomar

@@ -40,6 +40,8 @@ private:
     void drawScripts();
     void drawParameters();
     void drawEditor();
+    void drawStatus();
+    void keepEditing();
 
     // The editor as last drawn: a change of kind, row or script opens it anew.
     struct DrawnEditor {

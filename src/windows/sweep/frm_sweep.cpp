@@ -4,6 +4,7 @@
 #include "logic/workbench/workbench.h"
 #include "platform/error.h"
 #include "ui_frm_sweep.h"
+#include "windows/window_placement.h"
 
 #include <QHeaderView>
 #include <QTableWidget>
@@ -142,6 +143,7 @@ void FrmSweep::showFindings(int row) {
 
 void showSweepWindow(const Session& login, QWidget* parent) {
     auto* window = new FrmSweep(login, parent);
+    if (parent) centreOn(*window, *parent);
     window->show();
 }
 

@@ -19,10 +19,12 @@ QString previewNote(const CorrectionOutcome& outcome) {
 
 }  // namespace
 
-CorrectionPreviewDialog::CorrectionPreviewDialog(const CorrectionOutcome& outcome, std::chrono::milliseconds undoAfter,
-                                                 QWidget* parent)
+CorrectionPreviewDialog::CorrectionPreviewDialog(const CorrectionOutcome& outcome, const QString& target,
+                                                 std::chrono::milliseconds undoAfter, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmCorrectionPreview>()), deadline_(undoAfter) {
     ui_->setupUi(this);
+    ui_->labTarget->setText(target);
+    ui_->labTarget->setToolTip(target);
     QFont counts = ui_->labCounts->font();
     counts.setBold(true);
     counts.setPointSizeF(counts.pointSizeF() * 1.3);

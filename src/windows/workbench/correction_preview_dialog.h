@@ -19,14 +19,16 @@ namespace tallomar {
 inline constexpr std::chrono::milliseconds kPreviewUndoAfter = std::chrono::minutes(5);
 
 // The question after a correction ran in a transaction and was re-checked,
-// before anything is kept: the findings before and after, 提交 (Accepted:
+// before anything is kept: which ledger it changes, the findings before and
+// after, 提交 (Accepted:
 // commit) and 撤销 (Rejected: roll back). It counts down visibly and undoes
 // by itself when the time runs out; closing it undoes as well.
 class CorrectionPreviewDialog : public QDialog {
     Q_OBJECT
 public:
-    CorrectionPreviewDialog(const CorrectionOutcome& outcome, std::chrono::milliseconds undoAfter,
-                            QWidget* parent = nullptr);
+    // `target` names the ledger (texts::correctionTarget).
+    CorrectionPreviewDialog(const CorrectionOutcome& outcome, const QString& target,
+                            std::chrono::milliseconds undoAfter, QWidget* parent = nullptr);
     ~CorrectionPreviewDialog() override;
 
 private:

@@ -10,7 +10,9 @@
 #include "windows/history/history_window.h"
 #include "windows/sweep/frm_sweep.h"
 #include "windows/viewer/bewrite_viewer.h"
+#include "windows/window_placement.h"
 #include "logic/workbench/correction_report.h"
+#include "logic/workbench/ledger_text.h"
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/correction_preview_dialog.h"
 #include "windows/workbench/frm_about.h"
@@ -106,6 +108,9 @@ FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> read
     ui_->grdCheck->verticalHeader()->setDefaultSectionSize(ui_->grdCheck->fontMetrics().height() + 6);
     installGridActions();
     buildSurfaceMenu();
+    // Which ledger every run acts on stays in view.
+    ui_->labLedger->setText(texts::ledgerLine(*session_));
+    ui_->labLedger->setToolTip(ui_->labLedger->text());
 
     connect(ui_->cmdCheck, &QPushButton::clicked, this, &FrmMain::cmdCheck_Click);
     connect(ui_->cmdRun, &QPushButton::clicked, this, &FrmMain::cmdRun_Click);
@@ -132,6 +137,7 @@ void FrmMain::styleButtons() {
     style += pictureButtonStyle(QStringLiteral("cmdRun[captioned=\"true\"]"), QStringLiteral("plate"));
     style += QStringLiteral("QPushButton#cmdRun { color: white; font-weight: bold; }\n");
     style += QStringLiteral("QLabel#labFrmCaption { color: white; }\n");
+    style += QStringLiteral("QLabel#labLedger { color: #1c3f80; font-size: 9pt; }\n");
     setStyleSheet(style);
 }
 
@@ -150,8 +156,8 @@ void FrmMain::LoadTool() {
         ui_->cmdRun->setProperty("captioned", true);
     }
     ui_->cmdBeWrite->setVisible(offer.bewrite);
-    projectType_ = offer.projectType;
     ui_->labFrmCaption->setText(offer.title);
+    offer_ = offer;
 }
 
 void FrmMain::showReportView() {
@@ -171,11 +177,27 @@ void FrmMain::showInGrid(ResultModel* model) {
     if (previous != ui_->grdCheck->selectionModel()) delete previous;
 }
 
+void FrmMain::forgetFindings(const QString& status) {
+    showInGrid(nullptr);
+    result_.reset();
+    offerFollowUp(FollowUp::None);
+    ui_->labResult->setText(status);
+    showReportView();
+}
+
+void FrmMain::offerFollowUp(FollowUp followUp) {
+    // A tool without check scripts offers its run at all times.
+    ui_->cmdRun->setVisible(followUp == FollowUp::Correction || offer_.runCaptioned);
+    ui_->cmdSolution->setVisible(followUp == FollowUp::Solution);
+}
+
 void FrmMain::cmdCheck_Click() {
-    if (!serverReachable(this, *session_)) return;
+    if (!serverReachable(this, *session_)) {
+        forgetFindings(texts::kStatusCheckFailed);
+        return;
+    }
     // Rows arrive while the scripts' result is read; they go into a new model
-    // shown at once, and the window goes back to how it was if the run fails.
-    const bool wasGridView = !ui_->grdCheck->isHidden();
+    // shown at once.
     ResultFeed feed;
     connect(&feed, &ResultFeed::modelStarted, this, [this](ResultModel* model) {
         showInGrid(model);
@@ -189,30 +211,31 @@ void FrmMain::cmdCheck_Click() {
     recording.finish(history::checkRunEnd(outcome));
 
     if (outcome.kind != CheckOutcome::Kind::Finished) {
-        showInGrid(result_.get());
-        if (!wasGridView) showReportView();
-        if (outcome.kind == CheckOutcome::Kind::Failed)
-            showMessage(this, MessageIcon::Exclamation, texts::runFailureText(outcome.failure));
-        else
-            ui_->labResult->setText(Workbench::checkStatus(outcome));
+        // Whatever an earlier check found may have changed since.
+        if (outcome.kind == CheckOutcome::Kind::NoResultTable) {
+            forgetFindings(Workbench::checkStatus(outcome));
+            return;
+        }
+        const QString failure = texts::runFailureText(outcome.failure);
+        ui_->txtReport->setPlainText(failure);
+        forgetFindings(outcome.failure.kind == RunOutcome::Kind::Cancelled ? texts::kStatusCheckCancelled
+                                                                            : texts::kStatusCheckFailed);
+        if (outcome.failure.kind != RunOutcome::Kind::Cancelled) showMessage(this, MessageIcon::Exclamation, failure);
         return;
     }
     showInGrid(incoming.get());
     result_ = std::move(incoming);
     FitColumnsToHeader(*ui_->grdCheck);
     ui_->labResult->setText(Workbench::checkStatus(outcome));
-    ui_->cmdRun->hide();
-    ui_->cmdSolution->hide();
-    switch (Workbench::followUp(projectType_, outcome.findings)) {
-    case FollowUp::Correction: ui_->cmdRun->show(); break;
-    case FollowUp::Solution: ui_->cmdSolution->show(); break;
-    case FollowUp::None: break;
-    }
+    offerFollowUp(Workbench::followUp(offer_.projectType, outcome.findings));
     showGridView();
 }
 
 void FrmMain::cmdRun_Click() {
-    if (serverReachable(this, *session_)) runCorrection(CorrectionMode::Transaction);
+    if (serverReachable(this, *session_))
+        runCorrection(CorrectionMode::Transaction);
+    else
+        forgetFindings(texts::kStatusCorrectionFailed);
 }
 
 void FrmMain::runCorrection(CorrectionMode mode) {
@@ -221,11 +244,12 @@ void FrmMain::runCorrection(CorrectionMode mode) {
     ResultFeed feed;
     WindowRunRecording recording(this, *session_, history::RunKind::Correct, historyPath_);
     recording_ = &recording;
-    Correction correction = workbench_.correct(projectType_, feed.receiver(), mode);
+    Correction correction = workbench_.correct(offer_.projectType, feed.receiver(), mode);
     recording_ = nullptr;
     std::unique_ptr<ResultModel> remaining = feed.finish();
     if (correction.awaitsDecision()) {
-        CorrectionPreviewDialog preview(correction.outcome(), previewUndoAfter_, this);
+        CorrectionPreviewDialog preview(correction.outcome(), texts::correctionTarget(*session_), previewUndoAfter_,
+                                        this);
         if (Dialogs::current().exec(preview) == QDialog::Accepted)
             correction.commit();
         else
@@ -240,7 +264,8 @@ void FrmMain::runCorrection(CorrectionMode mode) {
     case CorrectionOutcome::Kind::NeedsNoTransaction:
         ui_->txtReport->setPlainText(texts::correctionReport(correction.outcome()));
         showReportView();
-        if (askYesNo(this, texts::askRunWithoutTransaction(correction.outcome())))
+        if (askYesNo(this, texts::correctionTarget(*session_) + QLatin1Char('\n') +
+                               texts::askRunWithoutTransaction(correction.outcome())))
             runCorrection(CorrectionMode::EachBatchKept);
         return;
     default: break;
@@ -252,7 +277,9 @@ void FrmMain::showCorrection(const CorrectionOutcome& outcome, std::unique_ptr<R
     ui_->txtReport->setPlainText(texts::correctionReport(outcome));
     const bool kept = outcome.kind == CorrectionOutcome::Kind::Ran && outcome.changes == CorrectionChanges::Kept;
     if (!kept) {
-        showReportView();
+        // The ledger is as before, or may be changed: the findings the grid
+        // showed are no longer known to be current; a check tells.
+        forgetFindings(texts::correctionStatus(outcome));
         return;
     }
     ui_->labResult->setText(texts::correctionStatus(outcome));
@@ -269,7 +296,7 @@ void FrmMain::showCorrection(const CorrectionOutcome& outcome, std::unique_ptr<R
 }
 
 void FrmMain::cmdSolution_Click() {
-    if (Workbench::projectTypeNumber(projectType_) != 1.0) return;
+    if (Workbench::projectTypeNumber(offer_.projectType) != 1.0) return;
     ui_->labResult->setText(texts::kStatusSolution);
     ui_->txtReport->setPlainText(workbench_.solution());
     showReportView();
@@ -297,6 +324,7 @@ void FrmMain::showHistory() {
         history_ = new HistoryWindow(historyPath_, session_->gDatabaseName, this);
         history_->setWindowFlag(Qt::Window);
         history_->setAttribute(Qt::WA_DeleteOnClose);
+        centreOn(*history_, *this);
     } else {
         history_->reload();  // runs made since it was opened
     }

@@ -69,6 +69,11 @@ private:
     void copySelection();
     void exportResult();
     void showInGrid(ResultModel* model);
+    // No findings are current any more (a check or correction that did not
+    // complete, an undone correction): the grid empties, the follow-up
+    // buttons go, and the status says why.
+    void forgetFindings(const QString& status);
+    void offerFollowUp(FollowUp followUp);
     void buildSurfaceMenu();
     void addSurfaceEntry(const QString& text, const QKeySequence& shortcut, void (FrmMain::*handler)());
     RunOutcome runRecorded(const QString& title, const RunWork& work);
@@ -78,7 +83,7 @@ private:
     std::unique_ptr<Ui::FrmMain> ui_;
     std::shared_ptr<Session> session_;
     Workbench workbench_;
-    QString projectType_;
+    ToolOffer offer_;
     std::unique_ptr<ResultModel> result_;
     QPointer<FrmBewrite> viewer_;
     QPointer<HistoryWindow> history_;

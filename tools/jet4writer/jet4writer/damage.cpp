@@ -64,6 +64,33 @@ void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit) {
     flipBit(file, qsizetype(definitionPage) * kPageSize + kTdefUsedPagesOffset + bit / 8, bit % 8);
 }
 
+void emptyUsageMap(QByteArray& file, quint32 definitionPage) {
+    requireTableDefinition(file, definitionPage);
+    const quint32 pointer = get32(file, static_cast<int>(qsizetype(definitionPage) * kPageSize + kTdefUsedPagesOffset));
+    const quint32 page = pointer >> 8;
+    const int row = static_cast<int>(pointer & 0xff);
+    requirePage(file, page);
+    if (row == 0) throw Error(QStringLiteral("the usage map is the first row of page %1").arg(page));
+    const int offsets = static_cast<int>(qsizetype(page) * kPageSize + kRowOffsetsStart);
+    put16(file, offsets + 2 * row, get16(file, offsets + 2 * (row - 1)) & kRowOffsetMask);
+}
+
+void reverseValueBounds(QByteArray& file, quint32 page, int row, int slot) {
+    requirePage(file, page);
+    const int base = static_cast<int>(qsizetype(page) * kPageSize);
+    if (row >= get16(file, base + kRowCountOffset))
+        throw Error(QStringLiteral("page %1 has no row %2").arg(page).arg(row));
+    const int start = base + (get16(file, base + kRowOffsetsStart + 2 * row) & kRowOffsetMask);
+    const int end = base + (row == 0 ? kPageSize : get16(file, base + kRowOffsetsStart + 2 * (row - 1)) & kRowOffsetMask);
+    const int maskSize = (get16(file, start) + 7) / 8;
+    const int varCountAt = end - maskSize - 2;
+    if (slot + 1 > get16(file, varCountAt))
+        throw Error(QStringLiteral("row %1 of page %2 has no variable slot %3").arg(row).arg(page).arg(slot));
+    // Entry i of the offset table sits just below entry i-1; entry i+1 is where slot i ends.
+    const auto entry = [&](int i) { return varCountAt - 2 * (i + 1); };
+    put16(file, entry(slot), static_cast<quint16>(get16(file, entry(slot + 1)) + 2));
+}
+
 void flipPropertyLengthBit(QByteArray& file) {
     const qsizetype data = file.indexOf(QByteArray("MR2", 4));
     if (data < 0) throw Error(QStringLiteral("the file holds no property data"));

@@ -12,6 +12,16 @@ namespace tallomar::jet4 {
 // `definitionPage` (bits 0-7 name the map's row, 8-31 its page).
 void flipUsageMapPointerBit(QByteArray& file, quint32 definitionPage, int bit);
 
+// Makes the usage map row of the table defined on `definitionPage` a row of
+// no bytes: its start moves to where it ends. Throws Error when the map is
+// the first row of its page, whose end is the page's end.
+void emptyUsageMap(QByteArray& file, quint32 definitionPage);
+
+// Moves the start of the value in variable slot `slot` of row `row` on
+// data page `page` two bytes past the value's end, as a damaged offset table
+// of the row does.
+void reverseValueBounds(QByteArray& file, quint32 page, int row, int slot);
+
 // Flips the one set bit of the length of the first property value in the
 // catalogue's property data (LvProp), making it 0: a table description of
 // 4 characters gives a length of 16.
