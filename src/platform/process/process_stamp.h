@@ -20,10 +20,6 @@ ProcessStamp currentProcessStamp();
 // The name of the account the program runs as.
 QString currentOsUser();
 
-// The number of that account as QFileInfo::ownerId() gives a file's owner:
-// the uid on POSIX systems, -2 on Windows, whose files have no owner id.
-uint currentUserId();
-
 // True when the process `stamp` names (on this host) has ended, its pid
 // now belongs to another process, or only a zombie of it is left.
 bool processEnded(const ProcessStamp& stamp);

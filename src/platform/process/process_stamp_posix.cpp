@@ -41,8 +41,6 @@ QString currentOsUser() {
     return QString::number(geteuid());
 }
 
-uint currentUserId() { return getuid(); }
-
 bool processEnded(const ProcessStamp& stamp) {
     if (stamp.bootId != currentBootId()) return true;
     const QList<QByteArray> fields = statFields(stamp.pid);

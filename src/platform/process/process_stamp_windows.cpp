@@ -28,8 +28,6 @@ QString currentOsUser() {
     return qEnvironmentVariable("USERNAME");
 }
 
-uint currentUserId() { return uint(-2); }
-
 bool processEnded(const ProcessStamp& stamp) {
     const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(stamp.pid));
     if (!process) {

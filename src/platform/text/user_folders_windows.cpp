@@ -24,4 +24,11 @@ QString userDataFolder() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Tallomar"));
 }
 
+// Windows has no folder of its own for this; the local application data
+// folder is the user's and stays on this machine.
+QString userRuntimeFolder() {
+    const QString folder = userDataFolder();
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
 }  // namespace tallomar
