@@ -1,6 +1,7 @@
 #include "app/package_location.h"
 
 #include "platform/error.h"
+#include "platform/text/user_folders.h"
 #include "platform/text/user_settings.h"
 #include "platform/text/windows_path.h"
 
@@ -8,7 +9,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace tallomar {
@@ -51,10 +51,7 @@ QString installedDemoPackage(const QString& applicationFolder) {
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
-QString userDemoFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-        .filePath(QStringLiteral("tallomar/demo"));
-}
+QString userDemoFolder() { return QDir(userDataFolder()).filePath(QStringLiteral("demo")); }
 
 QString userDemoPackage(const QString& installedDemo) {
     const QString copy = userDemoFolder();

@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "platform/text/user_folders.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -7,37 +9,11 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <cstdio>
-#include <unistd.h>
 
 namespace tallomar {
 
 namespace {
-
-// `name` under `parent`, made on first use for this user alone. Empty when a
-// folder of that name exists that is not this user's private folder (made by
-// another user, a link, or open to others): a lock there could be taken or
-// blocked by someone else.
-QString privateFolderUnder(const QString& parent, const QString& name) {
-    const QString path = QDir(parent).filePath(name);
-    QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const QFileInfo folder(path);
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    if (folder.isSymLink() || !folder.isDir() || folder.ownerId() != ::getuid() || (folder.permissions() & others))
-        return {};
-    return path;
-}
-
-// XDG_RUNTIME_DIR, or without it a private folder under the temp folder. Qt
-// is asked for the runtime folder only when the variable is set: asked
-// without it, it warns on stderr.
-QString runtimeFolder() {
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return privateFolderUnder(QDir::tempPath(), QStringLiteral("tallomar-%1").arg(::getuid()));
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-}
 
 // A later start sends kActivate; the holder answers with one line, kActivated
 // followed by its package folder, percent-encoded so that any folder name
@@ -57,10 +33,9 @@ std::optional<QString> packageFolderAnswered(const QByteArray& line) {
 // The path of the lock of one installation, without its ending; empty when
 // there is no private folder for it.
 QString lockStem(const QString& executablePath) {
-    const QString folder = runtimeFolder();
+    const QString folder = userRuntimeFolder();
     if (folder.isEmpty()) {
-        std::fprintf(stderr, "tallomar: no private folder for the lock under %s; other running copies are not detected\n",
-                     qPrintable(QDir::tempPath()));
+        std::fputs("tallomar: no folder of this user's own for the lock; other running copies are not detected\n", stderr);
         return {};
     }
     const QByteArray key = QCryptographicHash::hash(
@@ -80,7 +55,7 @@ std::unique_ptr<QLockFile> lockAt(const QString& stem) {
 
 void ProvideRuntimeFolder() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
-    const QString folder = runtimeFolder();
+    const QString folder = userRuntimeFolder();
     if (!folder.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
 }
 

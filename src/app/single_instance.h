@@ -11,16 +11,16 @@ class QLocalServer;
 
 namespace tallomar {
 
-// Without XDG_RUNTIME_DIR, points it at a folder of the user's own under the
-// temp folder (made closed to others on first use), so that Qt, which looks
-// there while the application object is made, neither warns nor uses a
-// folder of its own. Called before the application object exists.
+// Without XDG_RUNTIME_DIR, points it at the user's runtime folder
+// (userRuntimeFolder), so that Qt on Linux, which looks there while the
+// application object is made, neither warns nor uses a folder of its own.
+// Called before the application object exists.
 void ProvideRuntimeFolder();
 
 // Holds a per-user lock for one installation of the program (its executable
 // path) for as long as the object lives. A lock left behind by a killed
-// process is taken over at once. The lock is kept in XDG_RUNTIME_DIR, or
-// without it in a folder of the user's own under the temp folder. Beside it
+// process is taken over at once. The lock is kept in the user's runtime
+// folder (userRuntimeFolder). Beside it
 // the holder listens on a local socket, through which a later start asks it
 // to bring its window to the front and learns which tool package it has open.
 class SingleInstance {

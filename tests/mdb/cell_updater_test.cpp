@@ -11,17 +11,14 @@
 #include "platform/access/jet4_format.h"
 #include "platform/access/jet4_page_file.h"
 #include "platform/access/jet4_usage_map.h"
+#include "support/file_held_elsewhere.h"
 
 #include <QDir>
 #include <algorithm>
 #include <set>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tallomar::test {
 namespace {
@@ -215,11 +212,12 @@ TEST_F(CellUpdate, SeveralCellsOfOneRow)
 
 TEST_F(CellUpdate, KeepsTheFileModeAndThePreviousFileAsBak)
 {
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    // rw-r----- where the system has modes; a writable file elsewhere.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                                QFileDevice::WriteUser | QFileDevice::ReadGroup));
+    const QFileDevice::Permissions mode = QFile::permissions(path);
     mdb::saveCellChanges(path, {change("ZOL", 2, "cValue", QStringLiteral("secret"))});
-    struct stat status {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(QFile::permissions(path), mode);
     EXPECT_EQ(fileBytes(path + QStringLiteral(".bak")), original);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -252,12 +250,21 @@ TEST_F(CellUpdate, RefusesWhileAnAceLockFileIsPresent)
 
 TEST_F(CellUpdate, RefusesWhileAnotherProcessHoldsTheLock)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    // flock locks belong to the open file description: a second open conflicts.
+    const FileHeldElsewhere other(path);
+    ASSERT_TRUE(other.held());
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "another process");
-    ::close(fd);
+}
+
+TEST_F(CellUpdate, RefusesWhileAnotherSaveOfTheFileIsUnderWay)
+{
+    const mdb::CellSave first(path, {change("ZOL", 0, "cValue", QStringLiteral("first"))});
+    try {
+        mdb::saveCellChanges(path, {change("ZOL", 1, "cValue", QStringLiteral("second"))});
+        ADD_FAILURE() << "a second save went ahead while the first held the file";
+    } catch (const mdb::FileBusy& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("ZOL.mdb: "))) << error.what();
+    }
+    EXPECT_EQ(fileBytes(path), original);
 }
 
 TEST_F(CellUpdate, RefusesAnIndexedColumn)

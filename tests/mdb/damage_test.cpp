@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace tallomar::test {
 namespace {
@@ -114,28 +113,6 @@ TEST_F(Damage, AZeroedLongValuePageIsNotACutMemo)
     QByteArray bytes = whole;
     jet4::zeroPage(bytes, jet4::firstLongValuePage(bytes));
     expectRefused(bytes, QStringLiteral("the file is damaged: the long value of column cValue in table ZOL"));
-}
-
-TEST_F(Damage, OnlyRegularFilesAreOpened)
-{
-    const QString fifo = dir.filePath(QStringLiteral("pipe.mdb"));
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString folder = dir.filePath(QStringLiteral("folder.mdb"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    for (const auto& [name, kind] : {std::pair{fifo, QStringLiteral("a named pipe")},
-                                     std::pair{folder, QStringLiteral("a folder")},
-                                     std::pair{QStringLiteral("/dev/zero"), QStringLiteral("a device")}}) {
-        QElapsedTimer clock;
-        clock.start();
-        try {
-            mdb::readTables(name);
-            ADD_FAILURE() << name.toStdString() << " was read";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.message(), QStringLiteral("%1: not a regular file (%2), not an Access database")
-                                           .arg(QFileInfo(name).fileName(), kind));
-        }
-        EXPECT_LT(clock.elapsed(), 1000);
-    }
 }
 
 }  // namespace

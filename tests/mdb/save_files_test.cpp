@@ -1,72 +1,14 @@
-// Where a save writes: through a symbolic link into the file behind it,
-// never into anything but a regular file, and without the copies an
-// interrupted save left behind.
-#include "jet4writer/jet4_writer.h"
-#include "mdb_fixture.h"
-#include "platform/error.h"
-#include "platform/access/mdb_cell_updater.h"
+// Where a save writes: without the copies an interrupted save left behind
+// (save_files_posix_test.cpp: through symbolic links, never into a FIFO).
+#include "save_files_fixture.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace tallomar::test {
 namespace {
-
-class SaveFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath(QStringLiteral("ZOL.mdb"));
-        jet4::writeDatabase(toolDatabaseSpec(), path);
-        original = fileBytes(path);
-    }
-
-    mdb::CellChange firstSetting(const QString& file, const QString& value) const
-    {
-        return {QStringLiteral("ZOL"), tableNamed(mdb::readTables(file), "ZOL").locations.front(), QStringLiteral("cValue"),
-                value};
-    }
-
-    QTemporaryDir dir;
-    QString path;
-    QByteArray original;
-};
-
-TEST_F(SaveFiles, ASaveThroughASymbolicLinkChangesTheFileBehindItAndKeepsTheLink)
-{
-    QTemporaryDir package;
-    ASSERT_TRUE(QDir().mkdir(package.filePath(QStringLiteral("data"))));
-    const QString link = package.filePath(QStringLiteral("data/ZOL.mdb"));
-    // A relative link, as a package copied with its links keeps them.
-    ASSERT_TRUE(QFile::link(QStringLiteral("../../") + QFileInfo(dir.path()).fileName() + QStringLiteral("/ZOL.mdb"), link));
-    ASSERT_EQ(QFileInfo(link).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
-
-    mdb::saveCellChanges(link, {firstSetting(link, QStringLiteral("经由链接"))});
-
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(cell(tableNamed(mdb::readTables(path), "ZOL"), 0, "cValue"), QStringLiteral("经由链接"));
-    EXPECT_EQ(fileBytes(path + QStringLiteral(".bak")), original);
-    EXPECT_EQ(QDir(package.filePath(QStringLiteral("data"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("ZOL.mdb")});
-}
-
-TEST_F(SaveFiles, RefusesWhatIsNotARegularFile)
-{
-    const QString fifo = dir.filePath(QStringLiteral("Pipe.mdb"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    try {
-        mdb::saveCellChanges(fifo, {{QStringLiteral("ZOL"), {3, 0}, QStringLiteral("cValue"), QStringLiteral("x")}});
-        ADD_FAILURE() << "a pipe was written to";
-    } catch (const Error& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Pipe.mdb: not a regular file"))) << error.what();
-    }
-}
 
 TEST_F(SaveFiles, TheNextSaveRemovesCopiesThatAnInterruptedSaveLeftBehind)
 {

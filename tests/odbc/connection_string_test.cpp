@@ -186,3 +186,72 @@ TEST(DriverChoice, ThisMachinesDriverIsUsable) {
     const QString driver = tallomar::odbc::installedDriver().driver;
     EXPECT_TRUE(driver.startsWith(QLatin1Char('{')) || QFileInfo::exists(driver)) << driver.toStdString();
 }
+
+// Windows: Microsoft's newest driver first, then Native Client, then the
+// "SQL Server" driver every Windows has, also when the list names none.
+TEST(DriverChoice, WindowsPrefersDriver18Then17ThenNativeClientThenSqlServer) {
+    using tallomar::odbc::chooseWindowsDriver;
+    const InstalledDriver sqlServer{QStringLiteral("SQL Server"), QStringLiteral("SQLSRV32.dll")};
+    const InstalledDriver nativeClient{QStringLiteral("SQL Server Native Client 11.0"), QStringLiteral("sqlncli11.dll")};
+    const InstalledDriver driver17{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("msodbcsql17.dll")};
+    const InstalledDriver driver18{QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("msodbcsql18.dll")};
+    EXPECT_EQ(chooseWindowsDriver({sqlServer, nativeClient, driver17, driver18}).driver,
+              QStringLiteral("{ODBC Driver 18 for SQL Server}"));
+    EXPECT_EQ(chooseWindowsDriver({sqlServer, nativeClient, driver17}).driver,
+              QStringLiteral("{ODBC Driver 17 for SQL Server}"));
+    EXPECT_EQ(chooseWindowsDriver({sqlServer, nativeClient}).driver, QStringLiteral("{SQL Server Native Client 11.0}"));
+    EXPECT_EQ(chooseWindowsDriver({sqlServer}).driver, QStringLiteral("{SQL Server}"));
+    EXPECT_EQ(chooseWindowsDriver({}).driver, QStringLiteral("{SQL Server}"));
+    EXPECT_FALSE(chooseWindowsDriver({driver18}).freeTds);
+}
+
+TEST(DriverChoice, ANamedDriverIsFreeTdsByItsNameOrLibrary) {
+    using tallomar::odbc::namedDriver;
+    const DriverChoice byName = namedDriver(QStringLiteral("FreeTDS"), {});
+    EXPECT_EQ(byName.driver, QStringLiteral("{FreeTDS}"));
+    EXPECT_TRUE(byName.freeTds);
+    const DriverChoice registered =
+        namedDriver(QStringLiteral("Tds"), {{QStringLiteral("Tds"), QStringLiteral("/usr/lib/odbc/libtdsodbc.so")}});
+    EXPECT_TRUE(registered.freeTds);
+    const DriverChoice library = namedDriver(QStringLiteral("C:\\FreeTDS\\bin\\tdsodbc.dll"), {});
+    EXPECT_EQ(library.driver, QStringLiteral("C:\\FreeTDS\\bin\\tdsodbc.dll"));
+    EXPECT_TRUE(library.freeTds);
+    const DriverChoice microsoft = namedDriver(QStringLiteral("ODBC Driver 17 for SQL Server"), {});
+    EXPECT_EQ(microsoft.driver, QStringLiteral("{ODBC Driver 17 for SQL Server}"));
+    EXPECT_FALSE(microsoft.freeTds);
+}
+
+// Each driver's own forms of host, port and instance reach it as it reads
+// them: Microsoft's drivers on Windows take "(local)\INSTANCE" (shared
+// memory) and "host,port" themselves.
+TEST(ConnectionPlan, MicrosoftDriversOnWindowsReadLocalNamesAndInstancesThemselves) {
+    DriverChoice windows{QStringLiteral("{SQL Server}")};
+    windows.readsLocalNames = true;
+    EXPECT_TRUE(planConnection(login(QStringLiteral("(local)\\SQLEXPRESS")), windows)
+                    .connectionString.startsWith(QStringLiteral("Driver={SQL Server};Server={(local)\\SQLEXPRESS};")));
+    EXPECT_TRUE(planConnection(login(QStringLiteral(" db1 , 1500 ")), windows)
+                    .connectionString.contains(QStringLiteral(";Server={db1,1500};")));
+    EXPECT_TRUE(planConnection(login(QStringLiteral("HOST\\INST,1500")), windows)
+                    .connectionString.contains(QStringLiteral(";Server={HOST\\INST,1500};")));
+}
+
+// Driver 18 checks the server's certificate: trusting it is the operator's
+// explicit choice, and its refusal names that choice.
+TEST(ConnectionPlan, AnUntrustedCertificateNamesTheRemedyAndTrustIsOnlyByChoice) {
+    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Trust")));
+    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Encrypt")));
+    DriverChoice trusting = kMicrosoft;
+    trusting.trustServerCertificate = true;
+    EXPECT_TRUE(planConnection(login(QStringLiteral("db1")), trusting)
+                    .connectionString.endsWith(QStringLiteral(";TrustServerCertificate={yes};")));
+
+    const QString refusal = QStringLiteral(
+        "[Microsoft][ODBC Driver 18 for SQL Server]SSL Provider: The certificate chain was issued by an authority that "
+        "is not trusted.");
+    const QString told = tallomar::odbc::withCertificateRemedy(refusal, QStringLiteral("08001"));
+    EXPECT_TRUE(told.startsWith(refusal + QLatin1Char('\n'))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("TrustServerCertificate=true in the section [ODBC] of "))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("tallomar.ini"))) << told.toStdString();
+    const QString refused = QStringLiteral("[FreeTDS][SQL Server]Login failed for user 'sa'.");
+    EXPECT_EQ(tallomar::odbc::withCertificateRemedy(refused, QStringLiteral("28000")), refused);
+}

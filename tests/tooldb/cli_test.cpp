@@ -8,6 +8,7 @@
 #include "platform/text/delimited_text.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -135,13 +136,16 @@ TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndCol
 // incomplete and which file is missing, not that the tool database is damaged.
 TEST_F(ToolDbProgram, AMissingAccessReaderIsReportedAsAnIncompleteProgram) {
     QTemporaryDir installed;
-    const QString program = installed.filePath(QStringLiteral("tallomar-tooldb"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), program));
+    const QFileInfo built(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM));
+    // Programs keep the system's ending for them (".exe" on Windows).
+    const QString ending = built.suffix().isEmpty() ? QString() : QLatin1Char('.') + built.suffix();
+    const QString program = installed.filePath(built.fileName());
+    ASSERT_TRUE(QFile::copy(built.filePath(), program));
     const test::ProgramRun run = test::runProgram(program, {file.path(), QStringLiteral("select cName from ZOL")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.outText().isEmpty());
     EXPECT_EQ(run.err, QStringLiteral("tallomar-tooldb: the program is incomplete: %1 (the Access reader) is missing\n")
-                           .arg(installed.filePath(QStringLiteral("tallomar-mdbread"))));
+                           .arg(installed.filePath(QStringLiteral("tallomar-mdbread") + ending)));
 }
 
 // A memo of any length is read whole: none is cut at a buffer's size.

@@ -1,5 +1,6 @@
 // Every failure of the tool database carries its kind, from which the
 // windows word it for the operator.
+#include "support/file_held_elsewhere.h"
 #include "support/tool_fixture.h"
 #include "tooldb/tool_database.h"
 #include "tooldb/tool_database_error.h"
@@ -7,10 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace tallomar {
 namespace {
@@ -36,15 +34,14 @@ TEST(ToolDatabaseFailure, EachFailureCarriesItsKind) {
               Kind::Failed);
     EXPECT_EQ(failureKind([&] { database->query(QStringLiteral("select cValue from Nowhere")); }), Kind::Failed);
 
-    // Another process changing the file holds its lock.
-    const int other = ::open(QFile::encodeName(fixture.path()).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    EXPECT_EQ(failureKind([&] {
-                  database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'"));
-              }),
-              Kind::Busy);
-    ::close(other);
+    {
+        const test::FileHeldElsewhere other(fixture.path());
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(failureKind([&] {
+                      database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'"));
+                  }),
+                  Kind::Busy);
+    }
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'")), 1);
 
     QTemporaryDir folder;

@@ -5,6 +5,7 @@
 // Other readers' output is compared with it.
 #include "platform/error.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -31,6 +32,7 @@ QJsonValue jsonOf(const QVariant& value)
 
 int main(int argc, char** argv)
 {
+    tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     if (app.arguments().size() != 2) {
         std::fprintf(stderr, "usage: tallomar-mdbdump FILE.mdb\n");

@@ -6,12 +6,14 @@
 #include "platform/error.h"
 #include "platform/access/mdb_cell_updater.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 6) {

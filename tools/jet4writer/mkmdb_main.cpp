@@ -7,6 +7,7 @@
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
 #include "platform/error.h"
+#include "platform/text/standard_streams.h"
 #include "platform/text/command_line.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 
 int main(int argc, char** argv)
 {
+    tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

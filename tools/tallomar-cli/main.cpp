@@ -5,6 +5,7 @@
 #include "workbench_commands.h"
 
 #include "platform/text/command_line.h"
+#include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -51,6 +52,7 @@ int refuse(const char* problem, const QString& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -231,13 +231,24 @@ void checkColumnLayout(MdbTableDef* table, const QString& fileName) {
     }
 }
 
+// A usage map row of no bytes: libmdb 1.0.0 keeps it as a null map, which
+// every walk over the table's pages then reads; 1.0.1 refuses the whole
+// table without saying why. Looked at before libmdb reads the table, so that
+// the file is refused alike whichever libmdb the reader was built with.
+bool usageMapIsEmpty(MdbHandle* mdb, const MdbCatalogEntry* entry) {
+    if (mdb_read_pg(mdb, entry->table_pg) != static_cast<ssize_t>(mdb->fmt->pg_size)) return false;
+    const int mapRow = static_cast<int>(mdb_get_int32(mdb->pg_buf, mdb->fmt->tab_usage_map_offset));
+    void* page = nullptr;
+    int start = 0;
+    size_t length = 0;
+    return mdb_find_pg_row(mdb, mapRow, &page, &start, &length) == 0 && length == 0;
+}
+
 TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
-    TablePtr def(mdb_read_table(entry));
-    // libmdb 1.0 keeps a usage map row of no bytes as a null map, which
-    // every walk over the table's pages then reads.
-    if (def && def->map_sz == 0)
+    if (usageMapIsEmpty(mdb, entry))
         throw Error(QStringLiteral("%1: the file is damaged: the usage map of table %2 is empty").arg(fileName, name));
+    TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
         throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
                         .arg(fileName, name));
@@ -323,7 +334,9 @@ void readWithLibmdb(const QString& path, const FileHeader& header, const QString
         throw Error(QStringLiteral("%1: the table catalogue is missing (damaged file)").arg(fileName));
 
     step(QStringLiteral("the table catalogue"));
-    HandlePtr mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
+    // File names reach libmdb in UTF-8: the file system's own on Linux, and
+    // on Windows what the build's libmdb opens through the wide-character calls.
+    HandlePtr mdb(mdb_open(path.toUtf8().constData(), MDB_NOFLAGS));
     if (!mdb) throw Error(QStringLiteral("%1: libmdb cannot open the file").arg(fileName));
     mdb_set_bind_size(mdb.get(), kBindSize);
     mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");

@@ -3,6 +3,7 @@
 
 #include "platform/error.h"
 #include "platform/text/command_line.h"
+#include "platform/text/standard_streams.h"
 #include "platform/text/delimited_text.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
@@ -57,6 +58,7 @@ int run(const QString& path, const QString& statement, RecordWriter record) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tallomar::useUtf8StandardStreams();
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

@@ -2,11 +2,12 @@
 
 #include "logic/history/history_schema.h"
 #include "platform/error.h"
+#include "platform/process/disk_full.h"
+#include "platform/text/user_folders.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
-#include <cerrno>
 
 namespace tallomar::history {
 
@@ -28,7 +29,7 @@ bool unwritableFolder(const QString& path) {
 QString failureReason(sqlite3* db) {
     const int primary = sqlite3_errcode(db);
     const int osError = sqlite3_system_errno(db);
-    if (primary == SQLITE_FULL || (primary == SQLITE_IOERR && (osError == ENOSPC || osError == EDQUOT)))
+    if (primary == SQLITE_FULL || (primary == SQLITE_IOERR && meansDiskFull(osError)))
         return QStringLiteral("the disk is full");
     if (primary == SQLITE_READONLY) return QStringLiteral("the history is read-only");
     return QString::fromUtf8(sqlite3_errmsg(db));
@@ -36,11 +37,7 @@ QString failureReason(sqlite3* db) {
 
 }  // namespace
 
-QString HistoryDatabase::defaultPath() {
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
-    return data + QStringLiteral("/tallomar/history.sqlite");
-}
+QString HistoryDatabase::defaultPath() { return QDir(userDataFolder()).filePath(QStringLiteral("history.sqlite")); }
 
 HistoryDatabase::HistoryDatabase(const QString& path) : path_(path) {
     QDir().mkpath(QFileInfo(path).absolutePath());

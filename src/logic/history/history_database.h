@@ -13,7 +13,8 @@ namespace tallomar::history {
 // read-only history said in those words.
 class HistoryDatabase {
 public:
-    // $XDG_DATA_HOME/tallomar/history.sqlite, ~/.local/share/... when unset.
+    // history.sqlite in userDataFolder(): $XDG_DATA_HOME/tallomar on Linux
+    // (~/.local/share/... when unset), %LOCALAPPDATA%\Tallomar on Windows.
     static QString defaultPath();
 
     // Opens the history, creating it when missing. One in a folder that

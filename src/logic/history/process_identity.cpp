@@ -1,51 +1,19 @@
 #include "logic/history/process_identity.h"
 
-#include <QFile>
+#include "platform/process/process_stamp.h"
+
 #include <QSysInfo>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace tallomar::history {
 
-namespace {
-
-QByteArray readProcFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll().trimmed();
-}
-
-QString currentBootId() { return QString::fromLatin1(readProcFile(QStringLiteral("/proc/sys/kernel/random/boot_id"))); }
-
-// The fields of /proc/PID/stat after the command name, which may hold
-// spaces and parentheses itself: [0] is the state, [19] the start time.
-QList<QByteArray> statFields(qint64 pid) {
-    const QByteArray stat = readProcFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype nameEnd = stat.lastIndexOf(')');
-    if (nameEnd < 0) return {};
-    return stat.mid(nameEnd + 2).split(' ');
-}
-
-QString currentOsUser() {
-    if (const passwd* entry = getpwuid(geteuid())) return QString::fromLocal8Bit(entry->pw_name);
-    return QString::number(geteuid());
-}
-
-}  // namespace
-
 ProcessIdentity ProcessIdentity::current() {
-    const qint64 pid = getpid();
-    const QList<QByteArray> fields = statFields(pid);
-    return {currentOsUser(), QSysInfo::machineHostName(), pid, currentBootId(),
-            fields.size() > 19 ? QString::fromLatin1(fields[19]) : QString()};
+    const ProcessStamp stamp = currentProcessStamp();
+    return {currentOsUser(), QSysInfo::machineHostName(), stamp.pid, stamp.bootId, stamp.start};
 }
 
 bool processEnded(const ProcessIdentity& identity) {
     if (identity.host != QSysInfo::machineHostName()) return false;
-    if (identity.bootId != currentBootId()) return true;
-    const QList<QByteArray> fields = statFields(identity.pid);
-    if (fields.size() <= 19) return true;
-    return fields[0] == "Z" || QString::fromLatin1(fields[19]) != identity.processStart;
+    return tallomar::processEnded({identity.pid, identity.bootId, identity.processStart});
 }
 
 }  // namespace tallomar::history

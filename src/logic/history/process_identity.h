@@ -5,9 +5,7 @@
 namespace tallomar::history {
 
 // Who and where a run is: enough to tell later, on the same host, whether
-// the process that wrote a "running" run still lives. A pid alone could be
-// reused by another process, so the process's start time (clock ticks since
-// boot) and the boot's id go with it.
+// the process that wrote a "running" run still lives (see ProcessStamp).
 struct ProcessIdentity {
     QString osUser;
     QString host;

@@ -25,7 +25,7 @@ struct ContainedOutcome {
     End end = End::Finished;
     QByteArray result;   // Finished: what the work returned
     QString failure;     // Failed: the message of the Error the work threw
-    int signal = 0;      // Crashed: the signal that ended the helper; 0 when it ended without a result
+    QString crash;       // Crashed: what ended the helper ("Segmentation fault"); empty when it ended without a result
     QByteArray messages; // what the helper printed, at most maxMessageBytes, without step notes
     QString step;        // the step of the first message, else the last step (see ContainedStep)
 };
@@ -41,8 +41,9 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
 // Where the work in the helper writes its result, piece by piece as it goes.
 using ContainedOutput = std::function<void(const QByteArray& piece)>;
 
-// In the helper program's main(): limits the address space to
-// `extraAddressSpace` bytes beyond what is mapped now, runs `work` and hands
+// In the helper program's main(): limits the memory it may take to
+// `extraAddressSpace` bytes beyond what it holds now (the address space on
+// POSIX systems, the committed memory on Windows), runs `work` and hands
 // its result (what it wrote to the output) or its Error back to runContained.
 // Returns the exit status.
 int serveContained(quint64 extraAddressSpace,

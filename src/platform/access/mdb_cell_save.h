@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/access/mdb_cell_updater.h"
+#include "platform/access/mdb_save_files.h"
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace tallomar::mdb {
@@ -27,14 +29,12 @@ public:
 
 private:
     void checkNoAccessLock() const;
-    void lockFile();
     void writeCopy();
 
     QString path_;  // the regular file, symbolic links followed
     QString name_;  // the name the caller gave, for messages
     QString copyPath_;
-    int fd_ = -1;
-    unsigned mode_ = 0644;
+    std::unique_ptr<HeldFile> held_;
     QByteArray original_;
     QByteArray changed_;
     std::vector<RowMove> moves_;

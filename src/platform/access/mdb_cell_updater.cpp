@@ -9,20 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tallomar::mdb {
-
-namespace {
-
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
-}  // namespace
 
 CellSave::CellSave(const QString& path, const std::vector<CellChange>& changes)
     : name_(QFileInfo(path).fileName())
@@ -36,7 +24,8 @@ CellSave::CellSave(const QString& path, const std::vector<CellChange>& changes)
         throw Error(QStringLiteral("%1: the file is encrypted; changes cannot be written to it").arg(name_));
     checkNoAccessLock();
     try {
-        lockFile();
+        held_ = std::make_unique<HeldFile>(path_, name_);
+        original_ = held_->bytes();
         const QFileInfo info(path_);
         removeStaleCopies(info.absolutePath(), info.fileName());
         const std::vector<Table> before = readTables(path_);
@@ -48,8 +37,6 @@ CellSave::CellSave(const QString& path, const std::vector<CellChange>& changes)
     } catch (...) {
         if (!copyPath_.isEmpty())
             QFile::remove(copyPath_);
-        if (fd_ >= 0)
-            ::close(fd_);
         throw;
     }
 }
@@ -58,8 +45,6 @@ CellSave::~CellSave()
 {
     if (!committed_ && !copyPath_.isEmpty())
         QFile::remove(copyPath_);
-    if (fd_ >= 0)
-        ::close(fd_);
 }
 
 void CellSave::checkNoAccessLock() const
@@ -73,50 +58,21 @@ void CellSave::checkNoAccessLock() const
                         .arg(name_, locks.first()));
 }
 
-void CellSave::lockFile()
-{
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
-        throw Error(QStringLiteral("%1: cannot open: %2").arg(name_, systemError()));
-    const QString busy = QStringLiteral("%1: the file is being changed by another process; nothing was saved").arg(name_);
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-        throw FileBusy(busy);
-    // A save that renamed its copy over the file between our open and our
-    // lock leaves us holding the replaced file.
-    struct stat locked {};
-    struct stat named {};
-    if (::fstat(fd_, &locked) != 0 || ::stat(QFile::encodeName(path_).constData(), &named) != 0)
-        throw Error(QStringLiteral("%1: cannot look at the file: %2").arg(name_, systemError()));
-    if (locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
-        throw FileBusy(busy);
-    mode_ = locked.st_mode & 07777;
-    QFile file;
-    if (!file.open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-        throw Error(QStringLiteral("%1: cannot read: %2").arg(name_, file.errorString()));
-    original_ = file.readAll();
-}
-
 void CellSave::writeCopy()
 {
-    const QFileInfo info(path_);
-    copyPath_ = writeTemporary(info.absolutePath(), info.fileName(), changed_, mode_);
+    copyPath_ = held_->writeCopy(QFileInfo(path_).fileName(), changed_);
 }
 
 void CellSave::commit()
 {
-    const QFileInfo info(path_);
-    const QString backup = path_ + QStringLiteral(".bak");
-    const QString backupCopy = writeTemporary(info.absolutePath(), info.fileName() + QStringLiteral(".bak"), original_, mode_);
-    if (::rename(QFile::encodeName(backupCopy).constData(), QFile::encodeName(backup).constData()) != 0) {
-        const QString reason = systemError();
+    const QString backupCopy = held_->writeCopy(QFileInfo(path_).fileName() + QStringLiteral(".bak"), original_);
+    try {
+        held_->replaceBy(copyPath_, backupCopy, path_ + QStringLiteral(".bak"));
+    } catch (...) {
         QFile::remove(backupCopy);
-        throw Error(QStringLiteral("%1: cannot keep the previous file as %2: %3; nothing was saved")
-                        .arg(name_, QFileInfo(backup).fileName(), reason));
+        throw;
     }
-    if (::rename(QFile::encodeName(copyPath_).constData(), QFile::encodeName(path_).constData()) != 0)
-        throw Error(QStringLiteral("%1: cannot replace the file: %2; nothing was saved").arg(name_, systemError()));
     committed_ = true;
-    syncFolder(info.absolutePath());
 }
 
 std::vector<RowMove> saveCellChanges(const QString& path, const std::vector<CellChange>& changes)

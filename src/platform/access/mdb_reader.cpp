@@ -2,14 +2,11 @@
 
 #include "platform/access/contained_run.h"
 #include "platform/access/mdb_file_header.h"
+#include "platform/access/program_location.h"
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
 
-#include <unistd.h>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <cstring>
 
 namespace tallomar::mdb {
 
@@ -29,13 +26,7 @@ constexpr quint64 kAddressSpacePerFileByte = 32;
 constexpr char kReaderProgram[] = "tallomar-mdbread";
 
 QString readerProgram() {
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        throw Error(
-            QStringLiteral("cannot find the running program, nor %1 beside it").arg(QLatin1String(kReaderProgram)));
-    const QString program =
-        QFileInfo(QFile::decodeName(QByteArray(self, length))).dir().filePath(QLatin1String(kReaderProgram));
+    const QString program = programBesideThisOne(QLatin1String(kReaderProgram));
     if (!QFileInfo(program).isExecutable()) throw ProgramIncomplete(program);
     return program;
 }
@@ -65,8 +56,8 @@ QString describe(const ContainedOutcome& outcome, const QString& fileName, const
                               QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
             return damage(fileName, QStringLiteral("reading %1 crashed the Access reader (%2)%3")
                                         .arg(step,
-                                             outcome.signal ? QString::fromLocal8Bit(strsignal(outcome.signal))
-                                                            : QStringLiteral("it ended without a result"),
+                                             outcome.crash.isEmpty() ? QStringLiteral("it ended without a result")
+                                                                     : outcome.crash,
                                              report));
         case ContainedOutcome::End::OutOfMemory:
             return damage(fileName,

@@ -1,9 +1,11 @@
 #include "platform/odbc/connection_string.h"
 
 #include "platform/odbc/diagnostics.h"
+#include "platform/text/user_settings.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <algorithm>
 
 namespace tallomar::odbc {
@@ -48,8 +50,19 @@ bool hasControlCharacter(const QString& text) {
 }
 
 bool isFreeTdsLibrary(const QString& library) {
-    return QFileInfo(library).fileName().startsWith(QLatin1String("libtdsodbc"), Qt::CaseInsensitive);
+    // A Windows path names its file after the last backslash on any system.
+    const QString file = QFileInfo(QString(library).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
+    return file.startsWith(QLatin1String("libtdsodbc"), Qt::CaseInsensitive) ||
+           file.startsWith(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
 }
+
+bool isFreeTds(const InstalledDriver& driver) {
+    return driver.name.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive) || isFreeTdsLibrary(driver.library);
+}
+
+constexpr char kDriverVariable[] = "TALLOMAR_ODBC_DRIVER";
+const QString kDriverSetting = QStringLiteral("ODBC/Driver");
+const QString kTrustSetting = QStringLiteral("ODBC/TrustServerCertificate");
 
 }  // namespace
 
@@ -75,6 +88,36 @@ DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString
     return {QStringLiteral("{SQL Server}"), false};
 }
 
+DriverChoice chooseWindowsDriver(const QList<InstalledDriver>& installed) {
+    for (const QString& name : {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
+                                QStringLiteral("SQL Server Native Client 11.0")}) {
+        for (const InstalledDriver& driver : installed)
+            if (driver.name.compare(name, Qt::CaseInsensitive) == 0) return {QLatin1Char('{') + name + QLatin1Char('}')};
+    }
+    return {QStringLiteral("{SQL Server}")};
+}
+
+DriverChoice namedDriver(const QString& nameOrLibrary, const QList<InstalledDriver>& installed) {
+    const QString named = nameOrLibrary.trimmed();
+    if (named.contains(QLatin1Char('/')) || named.contains(QLatin1Char('\\')))
+        return {named, isFreeTds({QString(), named})};
+    bool freeTds = isFreeTds({named, QString()});
+    for (const InstalledDriver& driver : installed)
+        if (driver.name.compare(named, Qt::CaseInsensitive) == 0) freeTds = freeTds || isFreeTds(driver);
+    return {QLatin1Char('{') + named + QLatin1Char('}'), freeTds};
+}
+
+QString withCertificateRemedy(const QString& message, const QString& sqlState) {
+    if (!sqlState.startsWith(QLatin1String("08")) || !message.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
+        return message;
+    return message + QStringLiteral(
+                         "\nThe server's certificate is not trusted by this computer: the driver encrypts the "
+                         "connection and checks the certificate. If the server uses a self-signed certificate "
+                         "and you trust it, set TrustServerCertificate=true in the section [ODBC] of %1 "
+                         "(the connection stays encrypted), or install the server's certificate on this computer.")
+                         .arg(QDir::toNativeSeparators(userSettingsPath()));
+}
+
 ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driver) {
     const QString server = login.server.trimmed();
     if (hasControlCharacter(server))
@@ -88,7 +131,7 @@ ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driv
         instance = host.mid(slash);  // keeps the backslash
         host = host.left(slash);
     }
-    host = hostOf(host) + instance;
+    host = (driver.readsLocalNames ? host.trimmed() : hostOf(host)) + instance;
 
     ConnectionPlan plan;
     if (!driver.freeTds) {
@@ -98,6 +141,7 @@ ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driv
         if (!login.database.isEmpty()) appendField(out, QStringLiteral("Database"), login.database);
         appendField(out, QStringLiteral("UID"), login.user);
         appendField(out, QStringLiteral("PWD"), login.password);
+        if (driver.trustServerCertificate) appendField(out, QStringLiteral("TrustServerCertificate"), QStringLiteral("yes"));
         return plan;
     }
 
@@ -171,8 +215,16 @@ QString findDriverLibrary(const QString& library) {
 }
 
 const DriverChoice& installedDriver() {
-    static const DriverChoice driver =
-        chooseDriver(installedDrivers(), findDriverLibrary(QStringLiteral("libtdsodbc.so")));
+    static const DriverChoice driver = [] {
+        const QSettings settings(userSettingsPath(), QSettings::IniFormat);
+        QString named = qEnvironmentVariable(kDriverVariable);
+        if (named.trimmed().isEmpty()) named = settings.value(kDriverSetting).toString();
+        const QList<InstalledDriver> installed = installedDrivers();
+        DriverChoice choice =
+            onThisSystem(named.trimmed().isEmpty() ? systemDriver(installed) : namedDriver(named, installed));
+        choice.trustServerCertificate = settings.value(kTrustSetting, false).toBool();
+        return choice;
+    }();
     return driver;
 }
 

@@ -24,13 +24,32 @@ struct InstalledDriver {
 struct DriverChoice {
     QString driver;  // the value of "Driver=", braced when it is a registered name
     bool freeTds = false;
+    // Microsoft's drivers: take the server's certificate without checking
+    // it, which the operator turns on for a server with a self-signed one.
+    bool trustServerCertificate = false;
+    // The driver reads "(local)", "." and "localhost" itself: Microsoft's
+    // drivers on Windows, which reach a server on this machine through
+    // shared memory (a SQL Server Express takes no TCP connections unless
+    // told to). Otherwise they become 127.0.0.1.
+    bool readsLocalNames = false;
 };
 
-// Prefers a driver registered as "SQL Server", then Microsoft's ODBC Driver 18
-// and 17 for SQL Server, then FreeTDS by its library path: the registered
-// entry's library found on disk, else `freeTdsLibrary` (found in the standard
-// library folders; empty when none is there).
+// On Linux: prefers a driver registered as "SQL Server", then Microsoft's
+// ODBC Driver 18 and 17 for SQL Server, then FreeTDS by its library path:
+// the registered entry's library found on disk, else `freeTdsLibrary` (found
+// in the standard library folders; empty when none is there).
 DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString& freeTdsLibrary);
+
+// On Windows: the first installed of "ODBC Driver 18 for SQL Server",
+// "ODBC Driver 17 for SQL Server", "SQL Server Native Client 11.0" and
+// "SQL Server", which every Windows has and which is taken when the list
+// shows none of them.
+DriverChoice chooseWindowsDriver(const QList<InstalledDriver>& installed);
+
+// The driver the operator named (TALLOMAR_ODBC_DRIVER or the setting
+// ODBC/Driver): a registered name, or a library's path. FreeTDS is known by
+// its name or its library's.
+DriverChoice namedDriver(const QString& nameOrLibrary, const QList<InstalledDriver>& installed);
 
 // What Connection::open does with a login for one driver. Every value in
 // `connectionString` is braced, so that ';', '=', '{' and blanks stay inside
@@ -53,7 +72,23 @@ QList<InstalledDriver> installedDrivers();
 // name is in one of the standard library folders; empty when not found.
 QString findDriverLibrary(const QString& library);
 
-// The driver chosen for this machine, once per process.
+// The driver chosen for this machine, once per process: the one the
+// operator named, else the system's choice (chooseDriver on Linux,
+// chooseWindowsDriver on Windows), with the operator's
+// ODBC/TrustServerCertificate setting.
 const DriverChoice& installedDriver();
+
+// The system's own choice among the installed drivers.
+DriverChoice systemDriver(const QList<InstalledDriver>& installed);
+
+// `choice` with what this system's drivers do themselves (readsLocalNames).
+DriverChoice onThisSystem(DriverChoice choice);
+
+// A failed login's message, with the remedy added when a Microsoft driver
+// refused the server's certificate: Driver 18 encrypts and checks the
+// certificate by default, and a server with a self-signed one is refused
+// until the operator chooses to trust it. Never turned off behind the
+// operator's back.
+QString withCertificateRemedy(const QString& message, const QString& sqlState);
 
 }  // namespace tallomar::odbc

@@ -4,6 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+// Windows' ODBC headers take their basic types from windows.h.
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <sql.h>
 #include <sqlext.h>
 
@@ -12,7 +16,7 @@
 // the reading of diagnostic records.
 namespace tallomar::odbc::detail {
 
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC passes UTF-16 text");
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager passes UTF-16 text");
 
 // The one environment handle of the process (ODBC 3 behaviour), made on
 // first use and kept until the process ends.

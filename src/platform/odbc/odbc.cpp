@@ -52,9 +52,11 @@ std::unique_ptr<Connection> Connection::connectBy(int loginTimeoutSeconds, const
     // Without a login timeout an unreachable server blocks the caller for minutes.
     SQLSetConnectAttr(handles.connection, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(std::intptr_t(loginTimeoutSeconds)), 0);
-    if (!SQL_SUCCEEDED(connect(handles.connection)))
-        throw errorFrom(readDiagnostics(SQL_HANDLE_DBC, handles.connection), QStringLiteral("connect"),
-                        false);
+    if (!SQL_SUCCEEDED(connect(handles.connection))) {
+        const Error error = errorFrom(readDiagnostics(SQL_HANDLE_DBC, handles.connection), QStringLiteral("connect"), false);
+        throw Error(withCertificateRemedy(error.message(), error.sqlState()), error.sqlState(), error.nativeError(),
+                    error.connectionLost());
+    }
     handles.connected = true;
     return result;
 }

@@ -11,6 +11,9 @@ namespace tallomar::codepage {
 // Decodes GBK bytes; empty optional when a byte sequence is not valid GBK.
 std::optional<QString> decodeGbk(QByteArrayView bytes);
 
+// Decodes GBK bytes, each sequence that is not valid GBK read as U+FFFD.
+QString decodeGbkReplacing(QByteArrayView bytes);
+
 // Encodes to GBK; empty optional when a character has no GBK code.
 std::optional<QByteArray> encodeGbk(QStringView text);
 

@@ -9,6 +9,14 @@ namespace tallomar {
 
 namespace {
 
+// The program's name as its users type it: its file name, without the
+// ".exe" that Windows gives programs.
+QString programName(const QString& programPath) {
+    QString name = QFileInfo(programPath).fileName();
+    if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) name.chop(4);
+    return name;
+}
+
 void print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
@@ -24,7 +32,7 @@ QString usageText(const QCommandLineParser& parser, const QString& programPath,
     // Qt names the program as it was started, whatever `programPath` says.
     const QString started = QCoreApplication::arguments().value(0, programPath);
     const qsizetype at = text.indexOf(started);
-    if (at >= 0) text.replace(at, started.size(), QFileInfo(programPath).fileName());
+    if (at >= 0) text.replace(at, started.size(), programName(programPath));
     const qsizetype arguments = text.indexOf(QLatin1String("\nArguments:\n"));
     if (arguments >= 0) text.truncate(arguments);
     if (positional.empty()) return text;
@@ -61,7 +69,7 @@ std::optional<int> readCommandLine(QCommandLineParser& parser, const QStringList
         print(stdout, usageText(parser, programPath, positional));
         return 0;
     } else if (parser.isSet(version)) {
-        print(stdout, QStringLiteral("%1 %2\n").arg(QFileInfo(programPath).fileName(), programVersion()));
+        print(stdout, QStringLiteral("%1 %2\n").arg(programName(programPath), programVersion()));
         return 0;
     } else if (parser.positionalArguments().size() < required) {
         error = QStringLiteral("missing %1").arg(positional[parser.positionalArguments().size()].name);
@@ -76,7 +84,7 @@ std::optional<int> readCommandLine(QCommandLineParser& parser, const QStringList
 int refuseCommandLine(const QCommandLineParser& parser, const QStringList& arguments,
                       const std::vector<PositionalArgument>& positional, const QString& error) {
     const QString programPath = arguments.value(0);
-    print(stderr, QStringLiteral("%1: %2\n").arg(QFileInfo(programPath).fileName(), error) +
+    print(stderr, QStringLiteral("%1: %2\n").arg(programName(programPath), error) +
                       usageText(parser, programPath, positional));
     return kExitBadUsage;
 }

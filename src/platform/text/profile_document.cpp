@@ -68,12 +68,7 @@ QString Document::decode(qsizetype from, qsizetype to) const {
     case Encoding::Gbk: break;
     }
     // A line with bytes that are not GBK still reads, those bytes as U+FFFD.
-    if (auto text = codepage::decodeGbk(view)) return *text;
-    // The decoder holds a lead byte at the end back for a next call; the LF
-    // after it makes it read as U+FFFD whether or not the line has an end.
-    QString text = QStringDecoder("GBK").decode(view.toByteArray() + '\n');
-    text.chop(1);
-    return text;
+    return codepage::decodeGbkReplacing(view);
 }
 
 QByteArray Document::encode(const QString& text) const {

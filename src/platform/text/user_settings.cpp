@@ -1,13 +1,11 @@
 #include "platform/text/user_settings.h"
 
+#include "platform/text/user_folders.h"
+
 #include <QDir>
-#include <QStandardPaths>
 
 namespace tallomar {
 
-QString userSettingsPath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(folder).filePath(QStringLiteral("tallomar/tallomar.ini"));
-}
+QString userSettingsPath() { return QDir(userSettingsFolder()).filePath(QStringLiteral("tallomar.ini")); }
 
 }  // namespace tallomar

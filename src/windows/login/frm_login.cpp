@@ -8,8 +8,9 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QPromise>
-#include <thread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+#include <limits>
 
 // Resources of a static library register only when asked for by name, and
 // the call must stand outside any namespace.
@@ -64,16 +65,18 @@ QChar typedCharacter(const QKeyEvent& key) {
 
 // Runs `work` on a thread of its own that nothing waits for: neither a
 // window closed while the server keeps the work waiting nor the end of the
-// program is held up by it. The future tells when the work has ended.
+// program is held up by it. The threads are Qt's, of a pool that is never
+// destroyed (so the end of the program does not wait for them, as it waits
+// for Qt's global pool) and never makes work queue behind a waiting step. A
+// plain std::thread that ended a QPromise crashed in Qt Core on Windows.
+// The future tells when the work has ended.
 QFuture<void> runDetached(std::function<void()> work) {
-    QPromise<void> promise;
-    QFuture<void> ended = promise.future();
-    promise.start();
-    std::thread([promise = std::move(promise), work = std::move(work)]() mutable {
-        work();
-        promise.finish();
-    }).detach();
-    return ended;
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool;
+        threads->setMaxThreadCount(std::numeric_limits<int>::max());
+        return threads;
+    }();
+    return QtConcurrent::run(pool, std::move(work));
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
+// The contained helper on POSIX systems: posix_spawn, an address-space
+// limit the helper sets itself, the result in an in-memory file.
 #include "platform/access/contained_run.h"
 
+#include "platform/access/contained_protocol.h"
 #include "platform/error.h"
 
 #include <fcntl.h>
@@ -26,15 +29,10 @@ namespace tallomar::mdb {
 
 namespace {
 
+using namespace contained;
+
 // The helper's descriptors besides stdin, stdout and stderr.
 constexpr int kResultFd = 3;
-// Step notes go in the message stream, so that each message is put down to
-// the step it came in; no message starts with this byte.
-constexpr char kStepMark = '\x01';
-constexpr char kResultTag = 'R';
-constexpr char kFailureTag = 'E';
-constexpr int kOutOfMemoryExit = 3;
-constexpr int kNoResultExit = 4;
 
 QString systemMessage() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -123,24 +121,6 @@ bool drain(int fd, QByteArray& buffer) {
     return n > 0;
 }
 
-// Takes the step notes out of the messages; the step is the one the first
-// message came in, or the last one.
-void splitSteps(ContainedOutcome& outcome) {
-    QByteArray messages;
-    QByteArray step;
-    bool found = false;
-    for (const QByteArray& line : outcome.messages.split('\n')) {
-        if (line.startsWith(kStepMark)) {
-            if (!found) step = line.mid(1);
-        } else if (!line.isEmpty()) {
-            found = true;
-            messages.append(line).append('\n');
-        }
-    }
-    outcome.messages = messages;
-    outcome.step = QString::fromUtf8(step);
-}
-
 pid_t spawn(const QString& program, const QStringList& arguments, int result, int messages) {
     const QByteArray path = QFile::encodeName(program);
     std::vector<QByteArray> storage{path};
@@ -203,16 +183,9 @@ ContainedOutcome runContained(const QString& program, const QStringList& argumen
     Frame frame = frameOf(result.get());
     if (WIFSIGNALED(status)) {
         outcome.end = ContainedOutcome::End::Crashed;
-        outcome.signal = WTERMSIG(status);
-    } else if (WEXITSTATUS(status) == kOutOfMemoryExit) {
-        outcome.end = ContainedOutcome::End::OutOfMemory;
-    } else if (WEXITSTATUS(status) == 0 && frame.tag == kResultTag) {
-        outcome.result = std::move(frame.content);
-    } else if (WEXITSTATUS(status) == 0 && frame.tag == kFailureTag) {
-        outcome.end = ContainedOutcome::End::Failed;
-        outcome.failure = QString::fromUtf8(frame.content);
+        outcome.crash = QString::fromLocal8Bit(strsignal(WTERMSIG(status)));
     } else {
-        outcome.end = ContainedOutcome::End::Crashed;
+        judgeExit(outcome, WEXITSTATUS(status), frame.tag, std::move(frame.content));
     }
     return outcome;
 }
@@ -229,14 +202,11 @@ int serveContained(quint64 extraAddressSpace,
 
     const auto noteStep = [](const QString& step) {
         std::fflush(stderr);
-        const QByteArray line = kStepMark + step.toUtf8() + '\n';
+        const QByteArray line = stepNote(step);
         writeAll(STDERR_FILENO, line.constData(), line.size());
     };
-    // The tag goes first once the work has ended; until then the frame
-    // starts with a byte that is neither tag, so a helper that dies midway
-    // never leaves a frame that reads as a result.
-    const char pending = 0;
-    bool written = writeAll(kResultFd, &pending, 1);
+    // The tag goes first once the work has ended.
+    bool written = writeAll(kResultFd, &kPendingTag, 1);
     const auto output = [&written](const QByteArray& piece) {
         written = written && writeAll(kResultFd, piece.constData(), piece.size());
     };

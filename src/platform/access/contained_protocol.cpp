@@ -1,0 +1,36 @@
+#include "platform/access/contained_protocol.h"
+
+namespace tallomar::mdb::contained {
+
+void splitSteps(ContainedOutcome& outcome) {
+    QByteArray messages;
+    QByteArray step;
+    bool found = false;
+    for (const QByteArray& line : outcome.messages.split('\n')) {
+        if (line.startsWith(kStepMark)) {
+            if (!found) step = line.mid(1);
+        } else if (!line.isEmpty()) {
+            found = true;
+            messages.append(line).append('\n');
+        }
+    }
+    outcome.messages = messages;
+    outcome.step = QString::fromUtf8(step);
+}
+
+void judgeExit(ContainedOutcome& outcome, int exitStatus, char tag, QByteArray content) {
+    if (exitStatus == kOutOfMemoryExit) {
+        outcome.end = ContainedOutcome::End::OutOfMemory;
+    } else if (exitStatus == 0 && tag == kResultTag) {
+        outcome.result = std::move(content);
+    } else if (exitStatus == 0 && tag == kFailureTag) {
+        outcome.end = ContainedOutcome::End::Failed;
+        outcome.failure = QString::fromUtf8(content);
+    } else {
+        outcome.end = ContainedOutcome::End::Crashed;
+    }
+}
+
+QByteArray stepNote(const QString& step) { return kStepMark + step.toUtf8() + '\n'; }
+
+}  // namespace tallomar::mdb::contained

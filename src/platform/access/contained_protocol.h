@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/access/contained_run.h"
+
+// What runContained and serveContained agree on, on every system: the
+// helper's result frame (a tag byte, then the content) and its exit
+// statuses (not 3, which the C runtime's abort() ends a program with on
+// Windows), and the step notes in its message stream.
+namespace tallomar::mdb::contained {
+
+// Step notes go in the message stream, so that each message is put down to
+// the step it came in; no message starts with this byte.
+inline constexpr char kStepMark = '\x01';
+inline constexpr char kResultTag = 'R';
+inline constexpr char kFailureTag = 'E';
+// The byte the frame starts with until the work has ended, so that a helper
+// that dies midway never leaves a frame that reads as a result.
+inline constexpr char kPendingTag = 0;
+inline constexpr int kOutOfMemoryExit = 70;
+inline constexpr int kNoResultExit = 71;
+
+// Takes the step notes out of outcome.messages; the step is the one the
+// first message came in, or the last one.
+void splitSteps(ContainedOutcome& outcome);
+
+// The outcome of a helper that ended by itself with `exitStatus`, having
+// left the frame `tag` + `content`.
+void judgeExit(ContainedOutcome& outcome, int exitStatus, char tag, QByteArray content);
+
+// The line that notes `step` in the message stream.
+QByteArray stepNote(const QString& step);
+
+}  // namespace tallomar::mdb::contained

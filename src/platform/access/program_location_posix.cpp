@@ -1,0 +1,19 @@
+#include "platform/access/program_location.h"
+
+#include "platform/error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace tallomar::mdb {
+
+QString programBesideThisOne(const QString& name) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) throw Error(QStringLiteral("cannot find the running program, nor %1 beside it").arg(name));
+    return QFileInfo(QFile::decodeName(QByteArray(self, length))).dir().filePath(name);
+}
+
+}  // namespace tallomar::mdb

@@ -1,0 +1,42 @@
+// What stands where a tool database should and is not a regular file is
+// refused at once: a FIFO is never waited on (POSIX systems).
+#include "platform/error.h"
+#include "platform/access/mdb_reader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tallomar::test {
+namespace {
+
+TEST(DamagePosix, OnlyRegularFilesAreOpened)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("pipe.mdb"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("folder.mdb"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    for (const auto& [name, kind] : {std::pair{fifo, QStringLiteral("a named pipe")},
+                                     std::pair{folder, QStringLiteral("a folder")},
+                                     std::pair{QStringLiteral("/dev/zero"), QStringLiteral("a device")}}) {
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            mdb::readTables(name);
+            ADD_FAILURE() << name.toStdString() << " was read";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), QStringLiteral("%1: not a regular file (%2), not an Access database")
+                                           .arg(QFileInfo(name).fileName(), kind));
+        }
+        EXPECT_LT(clock.elapsed(), 1000);
+    }
+}
+
+}  // namespace
+}  // namespace tallomar::test
