@@ -23,7 +23,8 @@ inline QByteArray bigTableSeed(int rows, int columns, bool someNulls) {
         values += (c ? ", " : "") + (nulls ? QByteArray("CASE WHEN i % 10 = 0 THEN NULL ELSE ") : "") +
                   QByteArray("printf('%07d-") + QByteArray::number(c) + "', i)" + (nulls ? " END" : "");
     }
-    return "CREATE TABLE big(" + names + ");\n"
+    return "CREATE TABLE big(" + names +
+           ");\n"
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
            QByteArray::number(rows) + ") INSERT INTO big SELECT " + values + " FROM n;\n";
 }

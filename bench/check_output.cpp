@@ -16,6 +16,7 @@
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
 
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,7 +27,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -51,7 +51,8 @@ QByteArray tempdbSeed() {
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
            QByteArray::number(kRows) +
            ") INSERT INTO big SELECT i, i % 5, printf('%06d', i % 9973),"
-           " CASE WHEN i % 7 = 0 THEN NULL WHEN i % 2 = 0 THEN '摘要\"' || i ELSE '提取备用金' END, i * 1.5, 0 FROM n;\n";
+           " CASE WHEN i % 7 = 0 THEN NULL WHEN i % 2 = 0 THEN '摘要\"' || i ELSE '提取备用金' END, i * 1.5, 0 FROM "
+           "n;\n";
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
@@ -82,8 +83,8 @@ int main(int argc, char** argv) {
     const quint16 port = bench::freePort();
     QProcess sandbox;
     sandbox.start(programs + QStringLiteral("/tallomar-sandbox"),
-                  {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"), QStringLiteral("sa:Sandbox#1"),
-                   QStringLiteral("--data"), folder.filePath(QStringLiteral("data"))});
+                  {QStringLiteral("--port"), QString::number(port), QStringLiteral("--login"),
+                   QStringLiteral("sa:Sandbox#1"), QStringLiteral("--data"), folder.filePath(QStringLiteral("data"))});
     if (!sandbox.waitForReadyRead(120000)) {
         std::fprintf(stderr, "tallomar-sandbox did not start: %s\n", qPrintable(sandbox.readAllStandardError()));
         return 1;
@@ -124,9 +125,10 @@ int main(int argc, char** argv) {
         QFile written(folder.filePath(QStringLiteral("findings.") + formats[i]));
         if (!written.open(QIODevice::ReadOnly)) return 1;
         const QByteArray bytes = written.readAll();
-        const qint64 rows = formats[i] == u"csv"
-                                ? bytes.count("\r\n") - 1
-                                : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("rows")).toArray().size();
+        const qint64 rows =
+            formats[i] == u"csv"
+                ? bytes.count("\r\n") - 1
+                : QJsonDocument::fromJson(bytes).object().value(QStringLiteral("rows")).toArray().size();
         std::printf("%s  %6.1f MB out  %lld rows\n", qPrintable(lines[i]), double(bytes.size()) / 1e6,
                     static_cast<long long>(rows));
         if (rows != kRows) return 1;

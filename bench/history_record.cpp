@@ -15,16 +15,17 @@
 // to finish: all the work recording costs, of which a check run waits for
 // less, as the recorder writes on its own thread while the fetch goes on.
 #include "big_table.h"
-#include "loopback.h"
-#include "measure.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
 #include "logic/workbench/result_block.h"
 #include "logic/workbench/result_chunk.h"
 #include "logic/workbench/run_progress_context.h"
 #include "logic/workbench/workbench.h"
+#include "loopback.h"
+#include "measure.h"
 #include "platform/odbc/odbc.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,7 +33,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -68,7 +68,8 @@ struct Timed {
 Timed checkRun(const tallomar::Session& session, const QString& historyPath) {
     using namespace tallomar;
     qint64 rows = 0;
-    const ResultReceiver counting{[](const QStringList&) {}, [&rows](const ResultBlock& block) { rows += block.rowCount(); }};
+    const ResultReceiver counting{[](const QStringList&) {},
+                                  [&rows](const ResultBlock& block) { rows += block.rowCount(); }};
     const Workbench workbench = bigResultWorkbench(session);
     QElapsedTimer timer;
     timer.start();
@@ -99,7 +100,8 @@ double recorderAlone(const QString& historyPath) {
     for (int row = 0; row < kBlockRows; ++row) {
         for (int c = 0; c < kColumns; ++c) {
             texts[size_t(c)] = QStringLiteral("%1-%2").arg(row, 7, 10, QLatin1Char('0')).arg(c);
-            cells[size_t(c)] = c == kColumns - 1 && row % 10 == 0 ? std::nullopt : std::optional<QStringView>(texts[size_t(c)]);
+            cells[size_t(c)] =
+                c == kColumns - 1 && row % 10 == 0 ? std::nullopt : std::optional<QStringView>(texts[size_t(c)]);
         }
         chunk.appendRow(cells);
     }
@@ -162,19 +164,20 @@ int main(int argc, char** argv) {
         bare.push_back(without.seconds);
         recorded.push_back(with.seconds);
         ratios.push_back(with.seconds / without.seconds);
-        std::printf("pair %d: check %.3f s, check recorded %.3f s (%.3fx), recorder alone %.3f s (%.1f %% of the check),"
-                    " history file %.1f MiB\n",
-                    pair + 1, without.seconds, with.seconds, ratios.back(), alone.back(), 100 * shares.back(),
-                    QFileInfo(historyPath).size() / 1048576.0);
+        std::printf(
+            "pair %d: check %.3f s, check recorded %.3f s (%.3fx), recorder alone %.3f s (%.1f %% of the check),"
+            " history file %.1f MiB\n",
+            pair + 1, without.seconds, with.seconds, ratios.back(), alone.back(), 100 * shares.back(),
+            QFileInfo(historyPath).size() / 1048576.0);
         std::fflush(stdout);
     }
     const tallomar::history::RecordedFindings kept =
         tallomar::history::RunHistory(QDir(data.path()).filePath(QStringLiteral("history-0.sqlite"))).findings(1);
     std::printf("findings kept: %zu of %d (cut: %s)\n", kept.rows.size(), kRows, kept.cut ? "yes" : "no");
-    std::printf("median: check %.3f s, check recorded %.3f s, median ratio %.3fx (target 1.10x)\n",
-                bench::median(bare), bench::median(recorded), bench::median(ratios));
-    std::printf("recorder alone: median %.3f s, median share of a check %.1f %% (target 10 %%)\n",
-                bench::median(alone), 100 * bench::median(shares));
+    std::printf("median: check %.3f s, check recorded %.3f s, median ratio %.3fx (target 1.10x)\n", bench::median(bare),
+                bench::median(recorded), bench::median(ratios));
+    std::printf("recorder alone: median %.3f s, median share of a check %.1f %% (target 10 %%)\n", bench::median(alone),
+                100 * bench::median(shares));
     session.cnAccount.reset();
     sandbox.terminate();
     sandbox.waitForFinished();

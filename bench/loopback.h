@@ -2,11 +2,11 @@
 
 // A loopback port for a benchmark's own server.
 
-#include <QtGlobal>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QtGlobal>
 
 namespace bench {
 

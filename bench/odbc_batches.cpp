@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kBatches = 10000;
 
-QString batch(int index) { return QStringLiteral("select %1 as n").arg(index); }
+QString batch(int index) {
+    return QStringLiteral("select %1 as n").arg(index);
+}
 
 qint64 throughLayer(tallomar::odbc::Connection& connection) {
     QElapsedTimer clock;

@@ -8,11 +8,11 @@
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 
+#include <sql.h>
+#include <sqlext.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sql.h>
-#include <sqlext.h>
 #include <vector>
 
 namespace {
@@ -45,7 +45,8 @@ qint64 bareLoop(tallomar::odbc::Connection& connection, qint64& cells) {
             SQLGetData(statement, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
             cells += indicator != SQL_NULL_DATA ? 1 : 0;
         }
-    while (SQLMoreResults(statement) != SQL_NO_DATA) {}
+    while (SQLMoreResults(statement) != SQL_NO_DATA) {
+    }
     SQLFreeHandle(SQL_HANDLE_STMT, statement);
     return clock.elapsed();
 }
@@ -55,10 +56,10 @@ qint64 bareLoop(tallomar::odbc::Connection& connection, qint64& cells) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     tallomar::test::SandboxServer sandbox(tallomar::test::SandboxServer::Data::Empty);
-    sandbox.server().seedDatabase(
-        "bench", "CREATE TABLE wide_rows(n INT, label NVARCHAR(30), code NVARCHAR(10)); "
-                 "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 1000000) "
-                 "INSERT INTO wide_rows SELECT n, '第' || n || '行的说明', 'C' || (n % 97) FROM c;");
+    sandbox.server().seedDatabase("bench",
+                                  "CREATE TABLE wide_rows(n INT, label NVARCHAR(30), code NVARCHAR(10)); "
+                                  "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 1000000) "
+                                  "INSERT INTO wide_rows SELECT n, '第' || n || '行的说明', 'C' || (n % 97) FROM c;");
     auto connection = tallomar::odbc::Connection::open(sandbox.odbcConnectionString(QStringLiteral("bench")));
     const int runs = argc > 1 ? std::atoi(argv[1]) : 7;
     std::vector<qint64> layer, bare;

@@ -11,12 +11,13 @@
 // a shared machine weighs on both ways alike. "paints" counts the grid's
 // repaints that showed part of the rows while the rest were still coming.
 #include "big_table.h"
+#include "logic/workbench/result_model.h"
 #include "loopback.h"
 #include "measure.h"
 #include "platform/odbc/odbc.h"
 #include "windows/workbench/frm_main.h"
-#include "logic/workbench/result_model.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,7 +28,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
 #include <vector>
 
 namespace {

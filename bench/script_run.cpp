@@ -1,10 +1,10 @@
 // Running a 10,000-batch script on the sandbox server through the runner,
 // against bsqldb (FreeTDS's batch client) running the same file against the
 // same server. Both times include logging in.
+#include "logic/workbench/script_runner.h"
 #include "measure.h"
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
-#include "logic/workbench/script_runner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
         QFile file(script);
         if (!file.open(QIODevice::WriteOnly)) return 1;
         for (int i = 0; i < kBatches; ++i)
-            file.write("insert into t values(" + QByteArray::number(i) + ", 'row')\r\nselect count(*) from t\r\nGO\r\n");
+            file.write("insert into t values(" + QByteArray::number(i) +
+                       ", 'row')\r\nselect count(*) from t\r\nGO\r\n");
     }
     // bsqldb finds the server through a configuration file of its own.
     const QString config = folder.filePath(QStringLiteral("freetds.conf"));
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("bsqldb"));
     if (program.isEmpty()) {
         std::printf("bsqldb is not installed (package freetds-bin): no comparison\n");
-        std::printf("runner median: %.2f s (%.0f batches/s)\n", bench::median(runner), kBatches / bench::median(runner));
+        std::printf("runner median: %.2f s (%.0f batches/s)\n", bench::median(runner),
+                    kBatches / bench::median(runner));
         return 0;
     }
     for (int run = 0; run < kRuns; ++run) {

@@ -1,9 +1,9 @@
 // Cutting a large GBK script into batches, no server: throughput and peak
 // memory. The script (about 200 MB, 100,000 batches with Chinese comments)
 // is generated into a scratch folder, then cut several times.
+#include "logic/workbench/script_batches.h"
 #include "measure.h"
 #include "platform/text/codepage.h"
-#include "logic/workbench/script_batches.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,8 +2,8 @@
 // about 5 MB (5,000 problem descriptions with memos) is written into a
 // scratch folder, then opened and mirrored several times, then read with
 // 10,000 SelectValue calls.
-#include "measure.h"
 #include "jet4writer/jet4_writer.h"
+#include "measure.h"
 #include "tooldb/tool_access.h"
 
 #include <QElapsedTimer>
@@ -36,7 +36,8 @@ jet4::DatabaseSpec largeToolDatabase() {
                              {QStringLiteral("cResult"), ColumnKind::Memo},
                              {QStringLiteral("cPath"), ColumnKind::Text, 100}},
                             {}};
-    const QString operate = QStringLiteral("打开总账凭证列表，按期间筛选借贷不平的凭证并逐张核对分录金额。").repeated(7);
+    const QString operate =
+        QStringLiteral("打开总账凭证列表，按期间筛选借贷不平的凭证并逐张核对分录金额。").repeated(7);
     const QString result = QStringLiteral("提示：凭证借贷不平，请重新记账后再执行检查。").repeated(7);
     for (int id = 1; id <= kDescriptions; ++id)
         bewrite.rows.push_back({{id, QStringLiteral("%1 %2").arg(id).arg(operate),

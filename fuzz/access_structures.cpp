@@ -15,9 +15,9 @@
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
 #include <cstddef>
 #include <cstdint>
-#include <fuzzer/FuzzedDataProvider.h>
 
 namespace {
 

@@ -7,16 +7,16 @@
 // is for the save crash test of tests/mdb/.
 #include "fuzz_check.h"
 #include "jet4writer/jet4_writer.h"
-#include "platform/error.h"
 #include "platform/access/mdb_cell_edit.h"
+#include "platform/error.h"
 #include "support/memory_file.h"
 #include "support/read_in_process.h"
 
+#include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
-#include <cstdio>
 #include <cstddef>
 #include <cstdint>
-#include <fuzzer/FuzzedDataProvider.h>
+#include <cstdio>
 
 namespace {
 
@@ -25,8 +25,7 @@ using mdb::ColumnKind;
 
 // ZOL's data page is half full and its overflow page holds three moved
 // rows; File has text columns only.
-jet4::DatabaseSpec fixture()
-{
+jet4::DatabaseSpec fixture() {
     jet4::TableSpec zol{QStringLiteral("ZOL"),
                         {{QStringLiteral("cName"), ColumnKind::Text, 255},
                          {QStringLiteral("cRemark"), ColumnKind::Text, 20, true},
@@ -40,48 +39,42 @@ jet4::DatabaseSpec fixture()
         row.overflow = i >= 9;
         zol.rows.push_back(row);
     }
-    jet4::TableSpec file{QStringLiteral("File"),
-                         {{QStringLiteral("cSign"), ColumnKind::Text, 10},
-                          {QStringLiteral("iOrder"), ColumnKind::LongInteger},
-                          {QStringLiteral("cPath"), ColumnKind::Text, 255}},
-                         {{{QStringLiteral("校验"), qint64(1), QStringLiteral("check1.sql")}},
-                          {{QVariant(), qint64(2), QString()}}}};
+    jet4::TableSpec file{
+        QStringLiteral("File"),
+        {{QStringLiteral("cSign"), ColumnKind::Text, 10},
+         {QStringLiteral("iOrder"), ColumnKind::LongInteger},
+         {QStringLiteral("cPath"), ColumnKind::Text, 255}},
+        {{{QStringLiteral("校验"), qint64(1), QStringLiteral("check1.sql")}}, {{QVariant(), qint64(2), QString()}}}};
     return jet4::DatabaseSpec{{zol, file}};
 }
 
-QVariant randomValue(FuzzedDataProvider& input)
-{
+QVariant randomValue(FuzzedDataProvider& input) {
     switch (input.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-        return QVariant();
-    case 1:
-        return QString::fromUtf8(input.ConsumeRandomLengthString(64));
-    default: {
-        static const char16_t pieces[] = {u'a', u'\'', u'长', u'说', u' ', u'\\'};
-        const QChar piece(pieces[input.ConsumeIntegralInRange<size_t>(0, std::size(pieces) - 1)]);
-        return QString(input.ConsumeIntegralInRange(0, 3500), piece);
-    }
+        case 0:
+            return QVariant();
+        case 1:
+            return QString::fromUtf8(input.ConsumeRandomLengthString(64));
+        default: {
+            static const char16_t pieces[] = {u'a', u'\'', u'长', u'说', u' ', u'\\'};
+            const QChar piece(pieces[input.ConsumeIntegralInRange<size_t>(0, std::size(pieces) - 1)]);
+            return QString(input.ConsumeIntegralInRange(0, 3500), piece);
+        }
     }
 }
 
 // Every row of `expected` is read at its place with its values.
-bool readsAsExpected(const std::vector<mdb::Table>& expected, const std::vector<mdb::Table>& actual)
-{
-    if (actual.size() != expected.size())
-        return false;
+bool readsAsExpected(const std::vector<mdb::Table>& expected, const std::vector<mdb::Table>& actual) {
+    if (actual.size() != expected.size()) return false;
     for (size_t t = 0; t < expected.size(); ++t) {
-        if (actual[t].rows.size() != expected[t].rows.size())
-            return false;
+        if (actual[t].rows.size() != expected[t].rows.size()) return false;
         for (size_t r = 0; r < expected[t].rows.size(); ++r) {
             const auto& locations = actual[t].locations;
             const auto found = std::find(locations.begin(), locations.end(), expected[t].locations[r]);
-            if (found == locations.end())
-                return false;
+            if (found == locations.end()) return false;
             const auto& row = actual[t].rows[static_cast<size_t>(found - locations.begin())];
             for (size_t c = 0; c < row.size(); ++c) {
                 const QVariant& want = expected[t].rows[r][c];
-                if (row[c].isNull() != want.isNull() || (!want.isNull() && row[c] != want))
-                    return false;
+                if (row[c].isNull() != want.isNull() || (!want.isNull() && row[c] != want)) return false;
             }
         }
     }
@@ -90,8 +83,7 @@ bool readsAsExpected(const std::vector<mdb::Table>& expected, const std::vector<
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const QString name = QStringLiteral("ZOL.mdb");
     static fuzz::MemoryFile file(name);
     static const QByteArray original = jet4::buildDatabase(fixture());
@@ -118,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const size_t row = input.ConsumeIntegralInRange<size_t>(0, table.rows.size() - 1);
             const size_t column = textColumns[input.ConsumeIntegralInRange<size_t>(0, textColumns.size() - 1)];
             const QVariant value = randomValue(input);
-            const bool isName = table.columns[column].name == QLatin1String("cName")
-                || table.columns[column].name == QLatin1String("cPath");
+            const bool isName = table.columns[column].name == QLatin1String("cName") ||
+                                table.columns[column].name == QLatin1String("cPath");
             const int limit = table.columns[column].kind == ColumnKind::Memo ? INT32_MAX : isName ? 255 : 10;
             refusable = refusable || value.toString().size() > limit || value.toString().contains(QChar(0));
             changes.push_back({table.name, table.locations[row], table.columns[column].name, value});
@@ -130,8 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             edit = mdb::editCells(bytes, current, changes, name);
         } catch (const Error& error) {
             const bool expectedRefusal = refusable || error.message().contains(QLatin1String("a page holds rows"));
-            if (!expectedRefusal)
-                std::fprintf(stderr, "refused: %s\n", error.what());
+            if (!expectedRefusal) std::fprintf(stderr, "refused: %s\n", error.what());
             fuzzExpect(expectedRefusal, "only values a column cannot hold and rows larger than a page are refused");
             continue;
         }

@@ -2,8 +2,8 @@
 // be taken apart or refused with tallomar::Error, and any script body must
 // be filled in or refused the same way. Input: the head, a NUL byte, the
 // body, a NUL byte, a value given to every parameter.
-#include "fuzz_check.h"
 #include "logic/params/cls_sql.h"
+#include "fuzz_check.h"
 #include "platform/error.h"
 
 #include <QByteArray>

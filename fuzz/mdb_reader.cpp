@@ -22,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const tallomar::mdb::Table& table : tallomar::fuzz::readTablesInProcess(file.path())) {
             fuzzExpect(table.rows.size() == table.locations.size(), "every row knows its place");
             std::vector<tallomar::mdb::RowLocation> places = table.locations;
-            std::sort(places.begin(), places.end(), [](const auto& a, const auto& b) {
-                return std::pair(a.page, a.row) < std::pair(b.page, b.row);
-            });
+            std::sort(places.begin(), places.end(),
+                      [](const auto& a, const auto& b) { return std::pair(a.page, a.row) < std::pair(b.page, b.row); });
             fuzzExpect(std::adjacent_find(places.begin(), places.end()) == places.end(),
                        "no two rows of a table share a place, which a cell change names");
             for (const auto& row : table.rows)

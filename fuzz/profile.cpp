@@ -30,7 +30,9 @@ std::vector<std::optional<QString>> everyProbe(const Document& document) {
     return values;
 }
 
-bool isUtf16(const QByteArray& bytes) { return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"); }
+bool isUtf16(const QByteArray& bytes) {
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
 
 // The bytes of `before` that `after` lacks, between the longest common start
 // and the longest common end.
@@ -73,7 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!old) fuzzExpect(removed.isEmpty(), "adding a value removes no byte");
     // Lines end at LF (a lone CR is text); in UTF-16 an LF byte may be half
     // of another character.
-    if (!isUtf16(bytes))
-        fuzzExpect(!removed.contains('\n'), "a stored value replaces bytes of one line only");
+    if (!isUtf16(bytes)) fuzzExpect(!removed.contains('\n'), "a stored value replaces bytes of one line only");
     return 0;
 }

@@ -9,12 +9,12 @@
 #include "sandbox/tds_protocol.h"
 #include "sandbox/tsql_translator.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -27,21 +27,21 @@ void serve(sandbox::TdsChannel& channel) {
     context.databaseExists = [](std::string_view name) { return name == "master" || name == "tempdb"; };
     while (auto message = channel.readMessage()) {
         switch (message->type) {
-        case sandbox::tds::PreLogin:
-            sandbox::writePreLoginAnswer(channel);
-            break;
-        case sandbox::tds::Login7:
-            sandbox::parseLogin7(message->payload);
-            break;
-        case sandbox::tds::SqlBatch:
-            try {
-                sandbox::translateBatch(sandbox::sqlBatchText(message->payload), context);
-            } catch (const sandbox::TsqlError&) {
-            }
-            channel.attentionArrived(0);
-            break;
-        default:
-            return;
+            case sandbox::tds::PreLogin:
+                sandbox::writePreLoginAnswer(channel);
+                break;
+            case sandbox::tds::Login7:
+                sandbox::parseLogin7(message->payload);
+                break;
+            case sandbox::tds::SqlBatch:
+                try {
+                    sandbox::translateBatch(sandbox::sqlBatchText(message->payload), context);
+                } catch (const sandbox::TsqlError&) {
+                }
+                channel.attentionArrived(0);
+                break;
+            default:
+                return;
         }
     }
 }

@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string batchText = tallomar::sandbox::utf16ToUtf8(
         tallomar::sandbox::utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size)));
     tallomar::sandbox::TranslationContext context;
-    context.databaseExists = [](std::string_view name) { return name == "master" || name == "tempdb" || name == "demo"; };
+    context.databaseExists = [](std::string_view name) {
+        return name == "master" || name == "tempdb" || name == "demo";
+    };
     context.sessionId = 7;
     try {
         bindEvery(tallomar::sandbox::translateBatch(batchText, context));

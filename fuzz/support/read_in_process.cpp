@@ -60,9 +60,8 @@ std::vector<mdb::Table> readTablesInProcess(const QString& path) {
     const mdb::FileHeader header = mdb::readFileHeader(path);
     QByteArray encoded;
     PrintedMessages printed;
-    mdb::readWithLibmdb(path, header, {}, [](const QString&) {}, [&encoded](const QByteArray& piece) {
-        encoded += piece;
-    });
+    mdb::readWithLibmdb(
+        path, header, {}, [](const QString&) {}, [&encoded](const QByteArray& piece) { encoded += piece; });
     const QByteArray messages = printed.take().trimmed();
     if (!messages.isEmpty())
         throw Error(QStringLiteral("%1: the file is damaged: the Access reader reported \"%2\"")

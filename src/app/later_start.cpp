@@ -20,16 +20,18 @@ QString comparableFolder(const QString& folder) {
 QString refusalText(const QString& runningPackage, const QString& namedPackage) {
     const QString named = QDir::toNativeSeparators(namedPackage);
     if (runningPackage.isEmpty())
-        return QStringLiteral("Tallomar 已在运行，还没有打开工具包。\n要打开 %1，请在正在运行的 Tallomar 中选择这个文件夹。")
+        return QStringLiteral(
+                   "Tallomar 已在运行，还没有打开工具包。\n要打开 %1，请在正在运行的 Tallomar 中选择这个文件夹。")
             .arg(named);
-    return QStringLiteral("Tallomar 已在运行，打开的工具包是：\n%1\n\n一次只能打开一个工具包。要打开 %2，请先关闭正在运行的 Tallomar。")
+    return QStringLiteral(
+               "Tallomar 已在运行，打开的工具包是：\n%1\n\n一次只能打开一个工具包。要打开 %2，请先关闭正在运行的 "
+               "Tallomar。")
         .arg(QDir::toNativeSeparators(runningPackage), named);
 }
 
 }  // namespace
 
-int DeferToRunningCopy(const SingleInstance& instance, const QString& namedPackage,
-                       std::chrono::milliseconds wait) {
+int DeferToRunningCopy(const SingleInstance& instance, const QString& namedPackage, std::chrono::milliseconds wait) {
     const std::optional<QString> runningPackage = instance.activateRunningCopy(wait);
     if (!runningPackage) {
         showMessage(nullptr, MessageIcon::Exclamation,

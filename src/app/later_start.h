@@ -14,7 +14,6 @@ namespace tallomar {
 // when it names none); otherwise 1, after a message box that says Tallomar
 // is already running and with which package folder, or that it did not
 // answer.
-int DeferToRunningCopy(const SingleInstance& instance, const QString& namedPackage,
-                       std::chrono::milliseconds wait);
+int DeferToRunningCopy(const SingleInstance& instance, const QString& namedPackage, std::chrono::milliseconds wait);
 
 }  // namespace tallomar

@@ -26,8 +26,7 @@ void copyTree(const QString& from, const QString& to) {
         const QFileInfo entry(entries.next());
         const QString target = QDir(to).filePath(source.relativeFilePath(entry.filePath()));
         const bool copied = entry.isDir() ? QDir().mkpath(target) : QFile::copy(entry.filePath(), target);
-        if (!copied)
-            throw Error(QStringLiteral("cannot copy %1 to %2").arg(entry.filePath(), target));
+        if (!copied) throw Error(QStringLiteral("cannot copy %1 to %2").arg(entry.filePath(), target));
     }
 }
 
@@ -51,7 +50,9 @@ QString installedDemoPackage(const QString& applicationFolder) {
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
-QString userDemoFolder() { return QDir(userDataFolder()).filePath(QStringLiteral("demo")); }
+QString userDemoFolder() {
+    return QDir(userDataFolder()).filePath(QStringLiteral("demo"));
+}
 
 QString userDemoPackage(const QString& installedDemo) {
     const QString copy = userDemoFolder();

@@ -3,9 +3,9 @@
 #include "platform/text/user_folders.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -35,11 +35,12 @@ std::optional<QString> packageFolderAnswered(const QByteArray& line) {
 QString lockStem(const QString& executablePath) {
     const QString folder = userRuntimeFolder();
     if (folder.isEmpty()) {
-        std::fputs("tallomar: no folder of this user's own for the lock; other running copies are not detected\n", stderr);
+        std::fputs("tallomar: no folder of this user's own for the lock; other running copies are not detected\n",
+                   stderr);
         return {};
     }
-    const QByteArray key = QCryptographicHash::hash(
-        QFileInfo(executablePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
+    const QByteArray key =
+        QCryptographicHash::hash(QFileInfo(executablePath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
     return QDir(folder).filePath(QStringLiteral("tallomar-%1").arg(QString::fromLatin1(key.toHex().left(16))));
 }
 
@@ -78,7 +79,8 @@ bool SingleInstance::acquire(std::function<void()> activate) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { answer(); });
     if (!server_->listen(socketPath_))
-        std::fprintf(stderr, "tallomar: cannot listen on %s (%s); a later start cannot bring this window to the front\n",
+        std::fprintf(stderr,
+                     "tallomar: cannot listen on %s (%s); a later start cannot bring this window to the front\n",
                      qPrintable(socketPath_), qPrintable(server_->errorString()));
     return true;
 }

@@ -1,10 +1,10 @@
 #include "app/start_up.h"
 
 #include "logic/failure_text.h"
-#include "platform/text/blanks.h"
-#include "platform/ui/dialogs.h"
 #include "platform/error.h"
+#include "platform/text/blanks.h"
 #include "platform/text/windows_path.h"
+#include "platform/ui/dialogs.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 
@@ -26,8 +26,7 @@ void InitPaths(Session& session, const QString& packageFolder) {
 
 bool OpenToolDatabase(Session& session, const QString& path) {
     if (!FileExists(path)) {
-        showMessage(nullptr, MessageIcon::Exclamation,
-                    QStringLiteral("找不到系统数据库,请与供应商联系!"));
+        showMessage(nullptr, MessageIcon::Exclamation, QStringLiteral("找不到系统数据库,请与供应商联系!"));
         return false;
     }
     try {

@@ -28,9 +28,9 @@ struct Session {
     QString gServerName;
     QString gUserName;
     QString gPassWord;
-    QString gSoft;    // the software edition's name
-    QString gZTName;  // the account-set id
-    QString gYear;    // the saved year until the login is confirmed, then the year chosen
+    QString gSoft;            // the software edition's name
+    QString gZTName;          // the account-set id
+    QString gYear;            // the saved year until the login is confirmed, then the year chosen
     QString accountSetEntry;  // the login's entry for the account set chosen: "[" + id + "]" + name
 
     // Derived from the edition, account set and year.

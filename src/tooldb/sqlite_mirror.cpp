@@ -9,35 +9,45 @@ namespace tallomar::tooldb {
 namespace {
 
 QString quotedName(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 // Access compares text without regard to case, so text columns do too.
 QString columnType(mdb::ColumnKind kind) {
     using K = mdb::ColumnKind;
     switch (kind) {
-    case K::Boolean: case K::Byte: case K::Integer: case K::LongInteger:
-        return QStringLiteral("INTEGER");
-    case K::Currency: case K::Single: case K::Double: case K::Numeric:
-        return QStringLiteral("REAL");
-    case K::Text: case K::Memo: case K::Guid:
-        return QStringLiteral("TEXT COLLATE NOCASE");
-    case K::Binary: case K::Ole:
-        return QStringLiteral("BLOB");
-    case K::DateTime: case K::Other:
-        break;
+        case K::Boolean:
+        case K::Byte:
+        case K::Integer:
+        case K::LongInteger:
+            return QStringLiteral("INTEGER");
+        case K::Currency:
+        case K::Single:
+        case K::Double:
+        case K::Numeric:
+            return QStringLiteral("REAL");
+        case K::Text:
+        case K::Memo:
+        case K::Guid:
+            return QStringLiteral("TEXT COLLATE NOCASE");
+        case K::Binary:
+        case K::Ole:
+            return QStringLiteral("BLOB");
+        case K::DateTime:
+        case K::Other:
+            break;
     }
     return QStringLiteral("TEXT");
 }
 
 }  // namespace
 
-QString sqliteMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString sqliteMessage(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 SqliteMirror::SqliteMirror(const std::vector<mdb::Table>& tables) {
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         const QString reason = sqliteMessage(db_);
         sqlite3_close(db_);
         throw Error(QStringLiteral("in-memory database: %1").arg(reason));
@@ -70,8 +80,7 @@ sqlite3_stmt* SqliteMirror::prepared(const QString& sql) const {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &statement,
-                           &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &statement, &tail) != SQLITE_OK)
         throw Error(QStringLiteral("%1: %2").arg(sql, sqliteMessage(db_)));
     if (statement == nullptr) throw Error(QStringLiteral("empty statement"));
     if (!QByteArray(tail).trimmed().isEmpty()) {
@@ -119,41 +128,42 @@ void bindValue(sqlite3_stmt* statement, int index, const QVariant& value) {
         return;
     }
     switch (value.typeId()) {
-    case QMetaType::LongLong: case QMetaType::Int: case QMetaType::Bool:
-        sqlite3_bind_int64(statement, index, value.toLongLong());
-        return;
-    case QMetaType::Double: case QMetaType::Float:
-        sqlite3_bind_double(statement, index, value.toDouble());
-        return;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
-                          SQLITE_TRANSIENT);
-        return;
-    }
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
-        return;
-    }
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+        case QMetaType::Bool:
+            sqlite3_bind_int64(statement, index, value.toLongLong());
+            return;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(statement, index, value.toDouble());
+            return;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            sqlite3_bind_blob(statement, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+            return;
+        }
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            return;
+        }
     }
 }
 
 QVariant columnValue(sqlite3_stmt* statement, int index) {
     switch (sqlite3_column_type(statement, index)) {
-    case SQLITE_INTEGER:
-        return QVariant::fromValue<qint64>(sqlite3_column_int64(statement, index));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(statement, index);
-    case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)),
-                                 sqlite3_column_bytes(statement, index));
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, index)),
-                          sqlite3_column_bytes(statement, index));
-    default:
-        return {};
+        case SQLITE_INTEGER:
+            return QVariant::fromValue<qint64>(sqlite3_column_int64(statement, index));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(statement, index);
+        case SQLITE_TEXT:
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, index)),
+                                     sqlite3_column_bytes(statement, index));
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, index)),
+                              sqlite3_column_bytes(statement, index));
+        default:
+            return {};
     }
 }
 

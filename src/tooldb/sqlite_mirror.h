@@ -2,9 +2,9 @@
 
 #include "platform/access/mdb_reader.h"
 
+#include <sqlite3.h>
 #include <QString>
 #include <QVariant>
-#include <sqlite3.h>
 #include <unordered_map>
 #include <vector>
 

@@ -13,8 +13,7 @@ QString selectValueStatement(const QString& field, const QString& table, const Q
 QString SelectValue(const QString& field, const QString& table, const QString& condition,
                     const tooldb::ToolDatabase& database) {
     try {
-        const tooldb::Recordset result =
-            database.query(selectValueStatement(field, table, condition));
+        const tooldb::Recordset result = database.query(selectValueStatement(field, table, condition));
         if (result.rows.empty()) return {};
         const QVariant value = result.value(0, field);
         return value.isValid() ? value.toString() : QString();

@@ -1,7 +1,7 @@
 #include "tooldb/tool_database.h"
 
-#include "platform/error.h"
 #include "platform/access/mdb_cell_updater.h"
+#include "platform/error.h"
 #include "tooldb/sqlite_mirror.h"
 #include "tooldb/tool_database_error.h"
 #include "tooldb/tool_tables.h"
@@ -43,8 +43,7 @@ public:
             throw Error(QStringLiteral("%1: only SELECT statements return rows").arg(sql));
         Recordset result;
         const int count = sqlite3_column_count(statement);
-        for (int i = 0; i < count; ++i)
-            result.columns << QString::fromUtf8(sqlite3_column_name(statement, i));
+        for (int i = 0; i < count; ++i) result.columns << QString::fromUtf8(sqlite3_column_name(statement, i));
         int step;
         while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
             std::vector<QVariant> row;
@@ -97,8 +96,7 @@ private:
         }
     }
 
-    static void recordUpdate(void* self, int operation, const char*, const char* table,
-                             sqlite3_int64 rowid) {
+    static void recordUpdate(void* self, int operation, const char*, const char* table, sqlite3_int64 rowid) {
         auto* impl = static_cast<Impl*>(self);
         // Inserts and deletes are refused when the changes are collected.
         impl->touched_.emplace(operation == SQLITE_UPDATE ? QString::fromUtf8(table) : QString(),
@@ -120,11 +118,11 @@ private:
                                         QStringLiteral("%1: rows cannot be added or removed").arg(sql));
             const mdb::Table& table = tableNamed(tableName);
             if (static_cast<std::size_t>(rowid) > table.rows.size())
-                throw ToolDatabaseError(ToolDatabaseError::Kind::Refused,
-                                        QStringLiteral("%1: rows of %2 cannot be added or renumbered").arg(sql, table.name));
+                throw ToolDatabaseError(
+                    ToolDatabaseError::Kind::Refused,
+                    QStringLiteral("%1: rows of %2 cannot be added or renumbered").arg(sql, table.name));
             const std::size_t row = static_cast<std::size_t>(rowid - 1);
-            sqlite3_stmt* read = mirror_.prepared(
-                QStringLiteral("SELECT * FROM \"%1\" WHERE rowid=?").arg(table.name));
+            sqlite3_stmt* read = mirror_.prepared(QStringLiteral("SELECT * FROM \"%1\" WHERE rowid=?").arg(table.name));
             sqlite3_bind_int64(read, 1, rowid);
             if (sqlite3_step(read) != SQLITE_ROW) {
                 sqlite3_reset(read);
@@ -133,8 +131,7 @@ private:
             for (std::size_t column = 0; column < table.columns.size(); ++column) {
                 const QVariant now = columnValue(read, static_cast<int>(column));
                 if (sameValue(table.rows[row][column], now)) continue;
-                if (!isTextKind(table.columns[column].kind) ||
-                    (now.isValid() && now.typeId() != QMetaType::QString)) {
+                if (!isTextKind(table.columns[column].kind) || (now.isValid() && now.typeId() != QMetaType::QString)) {
                     sqlite3_reset(read);
                     throw ToolDatabaseError(ToolDatabaseError::Kind::Refused,
                                             QStringLiteral("%1: column %2 of %3 is not a text or memo column; "
@@ -155,8 +152,7 @@ private:
                 for (std::size_t row = 0; row < table.rows.size(); ++row) {
                     if (!(table.locations[row] == change.location)) continue;
                     for (std::size_t column = 0; column < table.columns.size(); ++column)
-                        if (table.columns[column].name == change.column)
-                            table.rows[row][column] = change.value;
+                        if (table.columns[column].name == change.column) table.rows[row][column] = change.value;
                 }
             }
         // A row that moved is found at its new place by the next save.
@@ -194,8 +190,7 @@ std::unique_ptr<ToolDatabase> ToolDatabase::open(const QString& path) {
         withKind(ToolDatabaseError::Kind::Unreadable, [&] { return mdb::readTables(path); });
     checkToolTables(tables, QFileInfo(path).fileName());
     try {
-        return std::unique_ptr<ToolDatabase>(
-            new ToolDatabase(std::make_unique<Impl>(path, std::move(tables))));
+        return std::unique_ptr<ToolDatabase>(new ToolDatabase(std::make_unique<Impl>(path, std::move(tables))));
     } catch (const Error& error) {
         throw ToolDatabaseError(ToolDatabaseError::Kind::Unreadable,
                                 QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), error.message()));
@@ -205,7 +200,9 @@ std::unique_ptr<ToolDatabase> ToolDatabase::open(const QString& path) {
 ToolDatabase::ToolDatabase(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 ToolDatabase::~ToolDatabase() = default;
 
-QString ToolDatabase::path() const { return impl_->path_; }
+QString ToolDatabase::path() const {
+    return impl_->path_;
+}
 
 Recordset ToolDatabase::query(const QString& sql) const {
     return withKind(ToolDatabaseError::Kind::Failed, [&] { return impl_->query(sql); });

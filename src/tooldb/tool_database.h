@@ -13,7 +13,7 @@ namespace tallomar::tooldb {
 // numbers, -1/0 (qint64) for booleans, QString for text and memo, QByteArray
 // for OLE data.
 struct Recordset {
-    QStringList columns;                  // names as the statement gives them (aliases included)
+    QStringList columns;  // names as the statement gives them (aliases included)
     std::vector<std::vector<QVariant>> rows;
 
     // Index of the column named `name` without regard to case; -1 when absent.

@@ -11,12 +11,12 @@ namespace tallomar::tooldb {
 class ToolDatabaseError : public Error {
 public:
     enum class Kind {
-        Unreadable,  // the file cannot be opened or read: damaged, not an Access database, not readable
+        Unreadable,         // the file cannot be opened or read: damaged, not an Access database, not readable
         NotAToolDatabase,   // a table or column the program reads is missing, or of a kind it cannot read there
-        Refused,     // a change the tool database does not make: anything but a plain UPDATE of text cells
-        Busy,        // another program is changing the file
-        NotSaved,    // the change could not be written into the file
-        Failed,      // a statement failed: its syntax, a missing table or column
+        Refused,            // a change the tool database does not make: anything but a plain UPDATE of text cells
+        Busy,               // another program is changing the file
+        NotSaved,           // the change could not be written into the file
+        Failed,             // a statement failed: its syntax, a missing table or column
         ProgramIncomplete,  // a file of the program's own that reads tool databases is not installed
     };
     // What the windows name besides the tool database.

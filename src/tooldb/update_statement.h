@@ -2,9 +2,9 @@
 
 #include "platform/access/mdb_reader.h"
 
+#include <sqlite3.h>
 #include <QString>
 #include <memory>
-#include <sqlite3.h>
 #include <vector>
 
 // The one kind of statement that changes the tool database: a single-table

@@ -1,8 +1,8 @@
 #include "windows/window_placement.h"
 
 #include <QScreen>
-#include <algorithm>
 #include <QWidget>
+#include <algorithm>
 
 namespace tallomar {
 
@@ -14,8 +14,10 @@ void centreOn(QWidget& window, const QWidget& anchor) {
     placed.moveCenter(frame.center());
     if (const QScreen* screen = anchor.screen()) {
         const QRect available = screen->availableGeometry();
-        placed.moveLeft(std::clamp(placed.left(), available.left(), std::max(available.left(), available.right() - placed.width())));
-        placed.moveTop(std::clamp(placed.top(), available.top(), std::max(available.top(), available.bottom() - placed.height())));
+        placed.moveLeft(std::clamp(placed.left(), available.left(),
+                                   std::max(available.left(), available.right() - placed.width())));
+        placed.moveTop(
+            std::clamp(placed.top(), available.top(), std::max(available.top(), available.bottom() - placed.height())));
     }
     window.move(placed.topLeft());
 }

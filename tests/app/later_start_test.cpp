@@ -3,11 +3,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 using namespace std::chrono_literals;
@@ -100,8 +100,9 @@ TEST(LaterStart, ARunningCopyWithoutPackageOrWithoutAnswerIsReported) {
     EXPECT_EQ(DeferToRunningCopy(laterThanBusy, QString(), 300ms), 1);
 
     ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[0].text,
-              QStringLiteral("Tallomar 已在运行，还没有打开工具包。\n要打开 %1，请在正在运行的 Tallomar 中选择这个文件夹。")
-                  .arg(wanted.folder()));
+    EXPECT_EQ(
+        dialogs.shown()[0].text,
+        QStringLiteral("Tallomar 已在运行，还没有打开工具包。\n要打开 %1，请在正在运行的 Tallomar 中选择这个文件夹。")
+            .arg(wanted.folder()));
     EXPECT_EQ(dialogs.shown()[1].text, QStringLiteral("Tallomar 已在运行，但没有响应，无法把它的窗口切换到前面。"));
 }

@@ -1,8 +1,9 @@
-#include "app/package_choice.h"
 #include "app/package_location.h"
+#include "app/package_choice.h"
 #include "platform/error.h"
 #include "support/scripted_dialogs.h"
 
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 

@@ -2,6 +2,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 
@@ -63,7 +63,8 @@ protected:
 // Each folder without a tool database is reported and the chooser asked
 // again, opening on that folder; the first folder that has one opens.
 TEST_F(PackageOpening, AFolderWithoutToolDatabaseIsReportedAndTheChooserAskedAgain) {
-    const test::ToolDatabaseFile package(test::packageWithSettings({{QStringLiteral("ServerName"), QStringLiteral("db1")}}));
+    const test::ToolDatabaseFile package(
+        test::packageWithSettings({{QStringLiteral("ServerName"), QStringLiteral("db1")}}));
     const QString empty = folder(QStringLiteral("empty")), alsoEmpty = folder(QStringLiteral("also empty"));
     QStringList openedOn;
     dialogs.acceptMessage();

@@ -1,7 +1,7 @@
 #include "support/program_run.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 // tallomar, tallomar-tooldb and tallomar-mkmdb keep the usual command-line
 // conventions: --help on stdout with status 0, --version likewise, and a bad
@@ -31,7 +31,8 @@ TEST_P(ProgramConventions, HelpListsEveryOptionOnStdout) {
     const auto run = runProgram(path(), {QStringLiteral("--help")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.outText().startsWith(QStringLiteral("Usage: %1 ").arg(name()))) << run.outText().toStdString();
-    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version"), QString::fromUtf8(GetParam().option)})
+    for (const QString& option :
+         {QStringLiteral("--help"), QStringLiteral("--version"), QString::fromUtf8(GetParam().option)})
         EXPECT_TRUE(run.outText().contains(option)) << option.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 }
@@ -51,19 +52,19 @@ TEST_P(ProgramConventions, BadOptionGivesUsageOnStderrAndStatusTwo) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("Usage: %1 ").arg(name())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ProgramConventions, ::testing::ValuesIn(kPrograms),
-                         [](const auto& info) {
-                             std::string name = QFileInfo(QString::fromUtf8(info.param.path)).fileName().toStdString();
-                             for (char& c : name)
-                                 if (c == '-') c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramConventions, ::testing::ValuesIn(kPrograms), [](const auto& info) {
+    std::string name = QFileInfo(QString::fromUtf8(info.param.path)).fileName().toStdString();
+    for (char& c : name)
+        if (c == '-') c = '_';
+    return name;
+});
 
 TEST(ProgramConventions, ArgumentsBeyondTheUsageAreRefused) {
     const auto tooldb = runProgram(QStringLiteral(TALLOMAR_TOOLDB_PROGRAM), {QStringLiteral("only-one.mdb")});
     EXPECT_EQ(tooldb.exitCode, 2);
     EXPECT_TRUE(tooldb.err.contains(QStringLiteral("missing STATEMENT"))) << tooldb.err.toStdString();
-    const auto tallomar = runProgram(QStringLiteral(TALLOMAR_EXECUTABLE), {QStringLiteral("--demo"), QStringLiteral("folder")});
+    const auto tallomar =
+        runProgram(QStringLiteral(TALLOMAR_EXECUTABLE), {QStringLiteral("--demo"), QStringLiteral("folder")});
     EXPECT_EQ(tallomar.exitCode, 2);
     EXPECT_TRUE(tallomar.err.contains(QStringLiteral("either --demo or PACKAGE_FOLDER"))) << tallomar.err.toStdString();
 }

@@ -1,9 +1,9 @@
 #include "program_copy.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 

@@ -1,16 +1,16 @@
 #include "app/single_instance.h"
 #include "program_copy.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QTest>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QTest>
 #include <future>
-#include <unistd.h>
 
 using tallomar::SingleInstance;
 using tallomar::test::ProgramCopy;
@@ -61,7 +61,6 @@ TEST(SingleInstance, AHolderThatDoesNotAnswerIsGivenUpAfterTheWait) {
     EXPECT_EQ(later.activateRunningCopy(300ms), std::nullopt);
     EXPECT_LT(waited.elapsed(), 2000);
 }
-
 
 TEST(SingleInstance, SecondCopyEndsAtOnceAndSilently) {
     ProgramCopy program;

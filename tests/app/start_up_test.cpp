@@ -3,11 +3,11 @@
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 
@@ -89,9 +89,9 @@ TEST_F(StartUp, AMissingAccessReaderIsReportedAsAnIncompleteProgram) {
         dialogs.acceptMessage();
         EXPECT_FALSE(OpenToolDatabase(session, file.path()));
         ASSERT_EQ(dialogs.shown().size(), 1u);
-        EXPECT_EQ(dialogs.shown()[0].text, QStringLiteral("程序不完整，缺少文件：%1，请重新安装本程序")
-                                               .arg(QDir(QCoreApplication::applicationDirPath())
-                                                        .filePath(QStringLiteral("tallomar-mdbread"))));
+        EXPECT_EQ(dialogs.shown()[0].text,
+                  QStringLiteral("程序不完整，缺少文件：%1，请重新安装本程序")
+                      .arg(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tallomar-mdbread"))));
         EXPECT_EQ(session.cnTool, nullptr);
         return;
     }

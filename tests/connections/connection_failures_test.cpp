@@ -1,7 +1,7 @@
 #include "logic/login/server_connections.h"
-#include "windows/dialog_prompts.h"
 #include "platform/odbc/odbc.h"
 #include "support/scripted_dialogs.h"
+#include "windows/dialog_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +40,8 @@ TEST_F(UnreachableServer, AccountConnectionFailureWarnsAndGoesOn) {
               AccountConnection::Failed);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("服务连接出错提示"));
-    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
-        QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！\n")))
+    EXPECT_TRUE(
+        dialogs.shown()[0].text.startsWith(QStringLiteral("可能由于服务器断开或设置不正确,未能连接服务器,请查看！\n")))
         << dialogs.shown()[0].text.toStdString();
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(session.cnAccount, nullptr);

@@ -1,6 +1,6 @@
 #include "logic/login/server_connections.h"
-#include "windows/dialog_prompts.h"
 #include "platform/odbc/odbc.h"
+#include "windows/dialog_prompts.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // edition (code R1, companies from master..sub_list) among them.
 #include "logic/login/server_connections.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <gtest/gtest.h>
 
 using tallomar::EditionCode;
 using tallomar::EditionRulesFor;
@@ -16,7 +16,8 @@ using tallomar::EditionRulesFor;
 TEST(DemoEditions, EveryEnabledEditionHasRulesAndTheSingleCompanyOneIsAmongThem) {
     QFile file(QStringLiteral(TALLOMAR_DEMO_SOURCE "/ZOL.json"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    const QJsonArray tables = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("tables")).toArray();
+    const QJsonArray tables =
+        QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("tables")).toArray();
     QSet<QString> codes;
     for (const auto& table : tables) {
         if (table.toObject().value(QStringLiteral("name")).toString() != u"Version") continue;

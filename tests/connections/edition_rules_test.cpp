@@ -28,8 +28,7 @@ TEST(EditionRules, PerEditionCode) {
     const auto r1 = EditionRulesFor(QStringLiteral("R1"));
     ASSERT_TRUE(r1);
     EXPECT_EQ(r1->systemDatabase, QStringLiteral("master"));
-    EXPECT_EQ(r1->accountListSql,
-              QStringLiteral("SELECT DBName as cAcc_ID,ZTName as cAcc_Name FROM master..sub_list"));
+    EXPECT_EQ(r1->accountListSql, QStringLiteral("SELECT DBName as cAcc_ID,ZTName as cAcc_Name FROM master..sub_list"));
     EXPECT_FALSE(r1->hasYears);
     for (const QString& code : {QStringLiteral("R3"), QStringLiteral("R6")}) {
         const auto rules = EditionRulesFor(code);

@@ -1,9 +1,9 @@
 #include "logic/login/server_connections.h"
-#include "windows/dialog_prompts.h"
 #include "logic/workbench/program_statements.h"
 #include "platform/odbc/odbc.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
+#include "windows/dialog_prompts.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,9 @@ protected:
     static QString valueOf(odbc::Connection& connection, const QString& sql) {
         return ProgramStatements(connection, nullptr).value(sql, QStringLiteral("test")).value_or(QString());
     }
-    static QString databaseOf(odbc::Connection& connection) { return valueOf(connection, QStringLiteral("select db_name()")); }
+    static QString databaseOf(odbc::Connection& connection) {
+        return valueOf(connection, QStringLiteral("select db_name()"));
+    }
 
     static inline test::SandboxServer* sandbox_ = nullptr;
     // An unexpected message box fails the test instead of waiting for an operator.
@@ -84,7 +86,8 @@ TEST_F(SandboxConnections, FailedSystemConnectionIsAbsentAndTheNextCallTriesAgai
 
 TEST_F(SandboxConnections, SingleCompanyEditionUsesTheIdAsTheDatabase) {
     session.gSoft = QStringLiteral("QM单机版");
-    EXPECT_EQ(ConnectAccountDatabase(session, QStringLiteral("[abc]Shop"), QString(), prompts), AccountConnection::Connected);
+    EXPECT_EQ(ConnectAccountDatabase(session, QStringLiteral("[abc]Shop"), QString(), prompts),
+              AccountConnection::Connected);
     EXPECT_EQ(session.gZTName, QStringLiteral("abc"));
     EXPECT_EQ(session.gDatabaseName, QStringLiteral("abc"));
     ASSERT_NE(session.cnAccount, nullptr);
@@ -120,9 +123,11 @@ TEST_F(SandboxConnections, ResultTableInTempdbIsFound) {
         statement.execute(QStringLiteral("create table tempdb..check_result (cCode nvarchar(20))"));
         statement.discardResults();
     }
-    EXPECT_EQ(valueOf(*session.cnAccount, QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='check_result'")),
+    EXPECT_EQ(valueOf(*session.cnAccount,
+                      QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='check_result'")),
               QStringLiteral("check_result"));
-    EXPECT_EQ(valueOf(*session.cnAccount, QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='no_result'")),
+    EXPECT_EQ(valueOf(*session.cnAccount,
+                      QStringLiteral("select name from tempdb..sysobjects where 1=1 and name='no_result'")),
               QString());
 }
 

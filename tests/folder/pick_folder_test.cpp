@@ -2,6 +2,7 @@
 
 #include "support/scripted_dialogs.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <QDir>
 #include <QFileSystemModel>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -32,7 +32,9 @@ struct Chooser {
         return nullptr;
     }
 
-    QString selected() const { return tree->currentIndex().isValid() ? model->filePath(tree->currentIndex()) : QString(); }
+    QString selected() const {
+        return tree->currentIndex().isValid() ? model->filePath(tree->currentIndex()) : QString();
+    }
     void select(const QString& folder) { tree->setCurrentIndex(model->index(folder)); }
 
     QTreeView* tree;
@@ -92,7 +94,8 @@ TEST_F(PickFolderTest, OpensOnTheStartFolderAndShowsItsPath) {
         status = chooser.status->text();
         return int(QDialog::Accepted);
     });
-    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Product"))), folder(QStringLiteral("Product")));
+    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Product"))),
+              folder(QStringLiteral("Product")));
     EXPECT_EQ(selected, folder(QStringLiteral("Product")));
     EXPECT_EQ(status, folder(QStringLiteral("Product")));
 }
@@ -103,7 +106,8 @@ TEST_F(PickFolderTest, StartFolderWrittenTheWindowsWayIsFound) {
         selected = Chooser(dialog).selected();
         return int(QDialog::Rejected);
     });
-    const QString windowsSpelling = QString(folder(QStringLiteral("PRODUCT/bin"))).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QString windowsSpelling =
+        QString(folder(QStringLiteral("PRODUCT/bin"))).replace(QLatin1Char('/'), QLatin1Char('\\'));
     PickFolder(nullptr, QStringLiteral("p"), windowsSpelling);
     EXPECT_EQ(selected, folder(QStringLiteral("Product/Bin")));
 }
@@ -163,13 +167,15 @@ TEST_F(PickFolderTest, SecondChooserWhileOneIsOpenIsRefused) {
         nested = PickFolder(nullptr, QStringLiteral("again"), folder(QStringLiteral("Other")));
         return int(QDialog::Accepted);
     });
-    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Product"))), folder(QStringLiteral("Product")));
+    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Product"))),
+              folder(QStringLiteral("Product")));
     EXPECT_TRUE(nested.isEmpty());
     EXPECT_EQ(dialogs.shown().size(), 1u);
 
     // Once the first chooser has closed, the next call opens one again.
     dialogs.answer([](QDialog&) { return int(QDialog::Accepted); });
-    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Other"))), folder(QStringLiteral("Other")));
+    EXPECT_EQ(PickFolder(nullptr, QStringLiteral("p"), folder(QStringLiteral("Other"))),
+              folder(QStringLiteral("Other")));
 }
 
 TEST_F(PickFolderTest, ProductPathRequestWritesTheChosenFolderIntoTheField) {

@@ -10,6 +10,7 @@
 #include "jet4writer/jet4_writer.h"
 #include "support/sandbox_server.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <map>
 
 namespace tallomar::test {
@@ -81,14 +81,17 @@ protected:
         ASSERT_TRUE(description.open(QIODevice::ReadOnly));
         jet4::writeDatabase(jet4::parseDescription(description.readAll(), QStringLiteral("ZOL.json")),
                             path(QStringLiteral("package/ZOL.mdb")));
-        for (const QString& script : QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
-            ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script), path(QStringLiteral("package/") + script)));
+        for (const QString& script :
+             QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
+            ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script),
+                                    path(QStringLiteral("package/") + script)));
         writeFirstReleaseHistory(path(QStringLiteral("first-release.sqlite")));
         // 40,000 findings more: about 2.5 MB of them, more than the disk holds.
-        sandbox.server().seedDatabase("qvdata_002_2008",
-                                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000)"
-                                      " INSERT INTO ledger_entry SELECT 1000 + i, 1, ' 9999', '批量导入的分录，科目编码有误', i, 0"
-                                      " FROM n;");
+        sandbox.server().seedDatabase(
+            "qvdata_002_2008",
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40000)"
+            " INSERT INTO ledger_entry SELECT 1000 + i, 1, ' 9999', '批量导入的分录，科目编码有误', i, 0"
+            " FROM n;");
     }
 
     QString path(const QString& name) const { return QDir(work.path()).filePath(name); }
@@ -107,9 +110,9 @@ protected:
                                     path(QStringLiteral("package")),
                                     path(QStringLiteral("first-release.sqlite"))};
         QString reasons;
-        for (const QStringList& namespaces : {QStringList{QStringLiteral("--user"), QStringLiteral("--map-root-user"),
-                                                          QStringLiteral("--mount")},
-                                              QStringList{QStringLiteral("--mount")}}) {
+        for (const QStringList& namespaces :
+             {QStringList{QStringLiteral("--user"), QStringLiteral("--map-root-user"), QStringLiteral("--mount")},
+              QStringList{QStringLiteral("--mount")}}) {
             QProcess steps;
             steps.start(unshare, namespaces + QStringList{QStringLiteral("sh")} + arguments);
             if (!steps.waitForFinished(300000)) return QStringLiteral("the steps did not end");
@@ -171,7 +174,8 @@ TEST_F(HistoryOnASmallDisk, RecordedIsSaidOnlyOfRecordedRunsAndTheHistoryWritesA
     EXPECT_EQ(recordedId(big), 2) << big.err.toStdString();
     const Step shownBig = step(QStringLiteral("show-big"));
     EXPECT_EQ(shownBig.exitCode, 0) << shownBig.err.toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("kept the first \\d+ of its 40001 findings")).match(shownBig.err).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("kept the first \\d+ of its 40001 findings")).match(shownBig.err).hasMatch())
         << shownBig.err.toStdString();
 
     // With the disk full to its last block nothing is recorded, said in words.
@@ -204,7 +208,8 @@ TEST_F(HistoryOnASmallDisk, RecordedIsSaidOnlyOfRecordedRunsAndTheHistoryWritesA
 
     // A read-only history still reads, the first release's too; a run on it
     // goes unrecorded and says why.
-    ASSERT_EQ(step(QStringLiteral("read-only-mount")).exitCode, 0) << step(QStringLiteral("read-only-mount")).err.toStdString();
+    ASSERT_EQ(step(QStringLiteral("read-only-mount")).exitCode, 0)
+        << step(QStringLiteral("read-only-mount")).err.toStdString();
     const Step listReadOnly = step(QStringLiteral("list-read-only"));
     EXPECT_EQ(listReadOnly.exitCode, 0) << listReadOnly.err.toStdString();
     EXPECT_EQ(listedRuns(listReadOnly).size(), 1u) << listReadOnly.out.toStdString();

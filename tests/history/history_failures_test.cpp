@@ -8,12 +8,12 @@
 #include "logic/history/run_recorder.h"
 #include "platform/error.h"
 
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace tallomar::test {
 namespace {
@@ -94,10 +94,12 @@ TEST(HistoryFailures, ARunTheHistoryCouldNotKeepWholeIsTakenOutAgain) {
     ASSERT_EQ(recorder.runId(), 2);
     recorder.script(QStringLiteral("check.sql"), 1, QStringLiteral("ok"), QString());
     // Another program's write refuses the findings half-way through the run.
-    runSql(path, "CREATE TRIGGER refuse BEFORE INSERT ON finding WHEN NEW.position > 3"
-                 " BEGIN SELECT RAISE(ABORT, 'no room for findings'); END;");
+    runSql(path,
+           "CREATE TRIGGER refuse BEFORE INSERT ON finding WHEN NEW.position > 3"
+           " BEGIN SELECT RAISE(ABORT, 'no room for findings'); END;");
     qint64 gridRows = 0;
-    deliverFindings(recorder.recording({[](const QStringList&) {}, [&](const ResultBlock& block) { gridRows += block.rowCount(); }}),
+    deliverFindings(recorder.recording(
+                        {[](const QStringList&) {}, [&](const ResultBlock& block) { gridRows += block.rowCount(); }}),
                     {QStringLiteral("x")}, std::vector<FindingRow>(10, FindingRow{QStringLiteral("a")}), 3);
     recorder.finish({RunStatus::Findings, QString(), 10, {}, {}});
 
@@ -121,7 +123,6 @@ TEST(HistoryFailures, ARunTheHistoryCouldNotKeepWholeIsTakenOutAgain) {
     sqlite3_finalize(count);
     sqlite3_close(db);
 }
-
 
 TEST(HistorySchema, MigratesEmptyAndFirstReleaseFilesAndRefusesNewer) {
     QTemporaryDir data;

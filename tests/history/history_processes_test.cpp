@@ -1,12 +1,12 @@
 // Runs written by other processes: one killed half-way, two writing at once.
 #include "logic/history/run_history.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <set>
 
 namespace tallomar::test {
@@ -14,7 +14,9 @@ namespace {
 
 using history::RunStatus;
 
-QString writerProgram() { return QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-history-writer"); }
+QString writerProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-history-writer");
+}
 
 TEST(HistoryProcesses, RunOfAKilledProcessReadsInterrupted) {
     QTemporaryDir data;

@@ -4,15 +4,16 @@
 
 #include "logic/history/findings_diff.h"
 #include "logic/history/run_end.h"
-#include "logic/workbench/correction.h"
-#include "logic/workbench/correction_report.h"
 #include "logic/history/run_history.h"
 #include "logic/history/run_recorder.h"
+#include "logic/workbench/correction.h"
+#include "logic/workbench/correction_report.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/run_progress_context.h"
 #include "platform/error.h"
 #include "support/program_run.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -21,7 +22,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
@@ -75,8 +75,10 @@ protected:
     void correct() {
         history::RunRecorder recorder(path, [this](const QString& message) { warnings << message; });
         recorder.start(demoFacts(RunKind::Correct), file(QStringLiteral("ZOL.mdb")));
-        recorder.script(file(QStringLiteral("repair.sql")), 2, QStringLiteral("ok"), QStringLiteral("(2 rows affected)"));
-        recorder.script(file(QStringLiteral("missing.sql")), 0, QStringLiteral("failed"), QStringLiteral("no such file"));
+        recorder.script(file(QStringLiteral("repair.sql")), 2, QStringLiteral("ok"),
+                        QStringLiteral("(2 rows affected)"));
+        recorder.script(file(QStringLiteral("missing.sql")), 0, QStringLiteral("failed"),
+                        QStringLiteral("no such file"));
         recorder.finish({RunStatus::Ok, QStringLiteral("恭喜您，成功修复!"), {}, true, 2});
     }
 
@@ -166,7 +168,8 @@ TEST(HistoryRunEnd, CheckOutcomesMapToStatuses) {
     EXPECT_EQ(missing.statusText, texts::kStatusNoResultTable);
     const history::RunEnd stopped = history::checkRunEnd({CheckOutcome::Kind::Failed, RunOutcome::cancelled(), 0});
     EXPECT_EQ(stopped.status, RunStatus::Cancelled);
-    const history::RunEnd failed = history::checkRunEnd({CheckOutcome::Kind::Failed, RunOutcome::failed(QStringLiteral("a.sql: 语法错误")), 0});
+    const history::RunEnd failed =
+        history::checkRunEnd({CheckOutcome::Kind::Failed, RunOutcome::failed(QStringLiteral("a.sql: 语法错误")), 0});
     EXPECT_EQ(failed.status, RunStatus::Failed);
     EXPECT_EQ(failed.statusText, QStringLiteral("a.sql: 语法错误"));
 }
@@ -199,7 +202,8 @@ TEST(HistoryRunEnd, CorrectionOutcomesKeepTheirCountsAndWhetherTheyWereKept) {
     stopped.changes = CorrectionChanges::MaybeKept;
     EXPECT_FALSE(history::correctionRunEnd(stopped).committed.has_value());
     EXPECT_EQ(history::correctionRunEnd(CorrectionOutcome{}).status, RunStatus::Failed);
-    EXPECT_EQ(history::scriptOutcomeName({RunOutcome::Kind::ConnectionLost, {}, 2, 5, {}}), QStringLiteral("connection lost"));
+    EXPECT_EQ(history::scriptOutcomeName({RunOutcome::Kind::ConnectionLost, {}, 2, 5, {}}),
+              QStringLiteral("connection lost"));
 }
 
 TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
@@ -215,8 +219,8 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
         recorder.finish({RunStatus::Findings, QString(), 1, {}, {}});
     }
 
-    const ProgramRun list = cli({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--limit"),
-                                 QStringLiteral("3")});
+    const ProgramRun list =
+        cli({QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--limit"), QStringLiteral("3")});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     const QJsonArray runs = QJsonDocument::fromJson(list.out).array();
     ASSERT_EQ(runs.size(), 3);  // newest first: run 4, the second check, the correction
@@ -254,12 +258,13 @@ TEST_F(HistoryRuns, CommandLineReadsTheRunsBack) {
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("FINDINGS  AFTER  COMMITTED"))) << lines[0].toStdString();
     EXPECT_TRUE(lines[3].simplified().endsWith(QStringLiteral("ok - 2 yes"))) << lines[3].toStdString();
     EXPECT_TRUE(lines[4].simplified().endsWith(QStringLiteral("findings 3 - -"))) << lines[4].toStdString();
-    EXPECT_TRUE(lines[4].contains(QStringLiteral("  ") + history::ProcessIdentity::current().osUser + QStringLiteral("  ")));
+    EXPECT_TRUE(
+        lines[4].contains(QStringLiteral("  ") + history::ProcessIdentity::current().osUser + QStringLiteral("  ")));
 
     const ProgramRun shown = cli({QStringLiteral("show"), QStringLiteral("1")});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
-    EXPECT_EQ(shown.outText(),
-              csvRecord(kColumns) + QStringLiteral("1001,") + kLongName + QStringLiteral(",\r\n1122,,x\r\n1122,,x\r\n"));
+    EXPECT_EQ(shown.outText(), csvRecord(kColumns) + QStringLiteral("1001,") + kLongName +
+                                   QStringLiteral(",\r\n1122,,x\r\n1122,,x\r\n"));
 
     const ProgramRun diff = cli({QStringLiteral("diff"), QStringLiteral("1"), QStringLiteral("3"),
                                  QStringLiteral("--format"), QStringLiteral("json")});
@@ -327,7 +332,8 @@ TEST_F(HistoryRuns, ShowSaysHowEachRunEndedAndWhereItStopped) {
     EXPECT_EQ(failed.err, QStringLiteral("tallomar-cli history show: run 1 (check) failed: Invalid object name "
                                          "'no_such_ledger'.\nstopped in script voucher.sql, batch 2: Invalid object "
                                          "name 'no_such_ledger'.\n"));
-    const ProgramRun failedJson = cli({QStringLiteral("show"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
+    const ProgramRun failedJson =
+        cli({QStringLiteral("show"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
     EXPECT_EQ(failedJson.exitCode, 1);
     const QJsonObject failedRun = QJsonDocument::fromJson(failedJson.out).object();
     EXPECT_EQ(failedRun[QStringLiteral("status")].toString(), QStringLiteral("failed"));
@@ -343,8 +349,9 @@ TEST_F(HistoryRuns, ShowSaysHowEachRunEndedAndWhereItStopped) {
     const ProgramRun undone = cli({QStringLiteral("show"), QStringLiteral("3")});
     EXPECT_EQ(undone.exitCode, 0);
     EXPECT_TRUE(undone.out.isEmpty()) << undone.outText().toStdString();
-    EXPECT_EQ(undone.err, QStringLiteral("tallomar-cli history show: run 3 (correct) undone: 修复前 3 条 → 修复后 0 条（已撤销）\n"
-                                         "findings before 3, after 0; changes undone\n"));
+    EXPECT_EQ(undone.err,
+              QStringLiteral("tallomar-cli history show: run 3 (correct) undone: 修复前 3 条 → 修复后 0 条（已撤销）\n"
+                             "findings before 3, after 0; changes undone\n"));
     const ProgramRun list = cli({QStringLiteral("--format"), QStringLiteral("json")});
     const QJsonObject undoneRun = QJsonDocument::fromJson(list.out).array()[0].toObject();
     EXPECT_EQ(undoneRun[QStringLiteral("status")].toString(), QStringLiteral("undone"));

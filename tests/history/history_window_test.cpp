@@ -6,6 +6,7 @@
 #include "logic/history/run_recorder.h"
 #include "windows/history/history_window.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
@@ -26,9 +26,11 @@ class HistoryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path = data.filePath(QStringLiteral("history.sqlite"));
-        record(RunKind::Check, {{QStringLiteral("1001"), QStringLiteral("现金")}, {QStringLiteral("1122"), std::nullopt}});
+        record(RunKind::Check,
+               {{QStringLiteral("1001"), QStringLiteral("现金")}, {QStringLiteral("1122"), std::nullopt}});
         record(RunKind::Correct, {});
-        record(RunKind::Check, {{QStringLiteral("1122"), std::nullopt}, {QStringLiteral("2202"), QStringLiteral("应付账款")}});
+        record(RunKind::Check,
+               {{QStringLiteral("1122"), std::nullopt}, {QStringLiteral("2202"), QStringLiteral("应付账款")}});
         history::RunFacts elsewhere = demoFacts(RunKind::Check);
         elsewhere.database = QStringLiteral("qvdata_002_2024");
         record(elsewhere, {});
@@ -44,7 +46,10 @@ protected:
             recorder.finish({RunStatus::Ok, texts::kStatusRepaired, 2, true, 0});
         else
             recorder.finish({rows.empty() ? RunStatus::Ok : RunStatus::Findings,
-                             texts::findingsStatus(qint64(rows.size())), qint64(rows.size()), {}, {}});
+                             texts::findingsStatus(qint64(rows.size())),
+                             qint64(rows.size()),
+                             {},
+                             {}});
     }
     void record(RunKind kind, const std::vector<FindingRow>& rows) { record(demoFacts(kind), rows); }
 
@@ -64,7 +69,9 @@ protected:
     static QAbstractItemModel* findings(HistoryWindow& window) {
         return window.findChild<QTableView*>(QStringLiteral("grdFindings"))->model();
     }
-    static QString cell(QAbstractItemModel* model, int row, int column) { return model->index(row, column).data().toString(); }
+    static QString cell(QAbstractItemModel* model, int row, int column) {
+        return model->index(row, column).data().toString();
+    }
 
     QTemporaryDir data;
     QString path;

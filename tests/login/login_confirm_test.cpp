@@ -127,9 +127,9 @@ TEST_F(LoginConfirm, ApostrophesInSavedValuesAreStoredWholeAndPreselectedAtTheNe
     click(button("cmdOK"));
 
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(savedSettings(), withLogin(initialSettings(), sandbox().serverName(), QStringLiteral("o'hara"),
-                                         QStringLiteral(" "), QStringLiteral("[004]O'Neil 商行"),
-                                         QStringLiteral("2010"), QStringLiteral("R6 财务标准版")));
+    EXPECT_EQ(savedSettings(),
+              withLogin(initialSettings(), sandbox().serverName(), QStringLiteral("o'hara"), QStringLiteral(" "),
+                        QStringLiteral("[004]O'Neil 商行"), QStringLiteral("2010"), QStringLiteral("R6 财务标准版")));
     EXPECT_EQ(storedPassword(QStringLiteral("o'hara")), QStringLiteral("it's"));
     ASSERT_EQ(handOvers.size(), 1u);
     EXPECT_TRUE(handOvers[0].accountConnected);

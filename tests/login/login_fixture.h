@@ -1,11 +1,12 @@
 #pragma once
 
 #include "private_secret_service.h"
-#include "windows/login/frm_login.h"
 #include "support/sandbox_server.h"
 #include "support/scripted_dialogs.h"
 #include "support/tool_fixture.h"
+#include "windows/login/frm_login.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QVariant>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -23,17 +23,19 @@
 
 // Texts in failure messages as text, not as a dump of their bytes.
 QT_BEGIN_NAMESPACE
-inline std::ostream& operator<<(std::ostream& out, const QString& text) { return out << text.toStdString(); }
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+    return out << text.toStdString();
+}
 QT_END_NAMESPACE
 
 namespace tallomar::test {
 
 // A row of the package's Version table.
 struct Edition {
-    QString item;   // cItem
-    qint64 grade;   // iGrade
-    bool enabled;   // bsign
-    qint64 id;      // ID
+    QString item;  // cItem
+    qint64 grade;  // iGrade
+    bool enabled;  // bsign
+    qint64 id;     // ID
 };
 
 // The login window over a tool package written to a temporary ZOL.mdb and

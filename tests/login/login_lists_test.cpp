@@ -3,17 +3,15 @@
 // preselected, and each change refreshing the lists after it.
 #include "login_fixture.h"
 
-
 namespace tallomar::test {
 namespace {
 
 using LoginLists = LoginTest;
 
-const QStringList kNetworkAccounts = {QStringLiteral("[001]华北机械制造有限公司"),
-                                      QStringLiteral("[002]江南食品贸易有限公司"),
-                                      QStringLiteral("[003]东海物流服务有限公司"),
-                                      QStringLiteral("[005]西山建材有限公司"),
-                                      QStringLiteral("[006]南岭电子科技有限公司")};
+const QStringList kNetworkAccounts = {
+    QStringLiteral("[001]华北机械制造有限公司"), QStringLiteral("[002]江南食品贸易有限公司"),
+    QStringLiteral("[003]东海物流服务有限公司"), QStringLiteral("[005]西山建材有限公司"),
+    QStringLiteral("[006]南岭电子科技有限公司")};
 const QStringList kSingleCompanyAccounts = {QStringLiteral("[qvdata_001_2008]华北机械制造有限公司"),
                                             QStringLiteral("[qvdata_002_2008]江南食品贸易有限公司")};
 
@@ -22,8 +20,8 @@ TEST_F(LoginLists, LoadPreselectsTheSavedEditionAccountSetAndYear) {
     setSetting(QStringLiteral("ZTName"), kAccount002);
     openWindow();
 
-    EXPECT_EQ(entries(combo("cboSoft")),
-              (QStringList{QStringLiteral("R3 财务普及版"), QStringLiteral("R6 财务标准版"), QStringLiteral("QM 单机版")}));
+    EXPECT_EQ(entries(combo("cboSoft")), (QStringList{QStringLiteral("R3 财务普及版"), QStringLiteral("R6 财务标准版"),
+                                                      QStringLiteral("QM 单机版")}));
     EXPECT_EQ(combo("cboSoft").currentText(), QStringLiteral("R6 财务标准版"));
     EXPECT_EQ(entries(combo("cboZT")), kNetworkAccounts);
     EXPECT_EQ(combo("cboZT").currentText(), kAccount002);

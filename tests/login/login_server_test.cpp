@@ -3,7 +3,6 @@
 // the server box that forget the password and reload the lists.
 #include "login_fixture.h"
 
-
 #include <QInputDialog>
 
 namespace tallomar::test {

@@ -3,22 +3,22 @@
 // byte as it was.
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
-#include "platform/error.h"
-#include "platform/access/mdb_cell_save.h"
-#include "platform/access/mdb_cell_updater.h"
-#include "platform/access/mdb_file_header.h"
 #include "platform/access/jet4_data_page.h"
 #include "platform/access/jet4_format.h"
 #include "platform/access/jet4_page_file.h"
 #include "platform/access/jet4_usage_map.h"
+#include "platform/access/mdb_cell_save.h"
+#include "platform/access/mdb_cell_updater.h"
+#include "platform/access/mdb_file_header.h"
+#include "platform/error.h"
 #include "support/file_held_elsewhere.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
-#include <algorithm>
-#include <set>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
 
 namespace tallomar::test {
 namespace {
@@ -27,8 +27,7 @@ using mdb::CellChange;
 
 class CellUpdate : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("ZOL.mdb"));
         jet4::writeDatabase(toolDatabaseSpec(), path);
@@ -36,15 +35,13 @@ protected:
         original = fileBytes(path);
     }
 
-    CellChange change(const QString& table, int row, const QString& column, const QVariant& value) const
-    {
+    CellChange change(const QString& table, int row, const QString& column, const QVariant& value) const {
         return {table, tableNamed(before, table).locations.at(static_cast<size_t>(row)), column, value};
     }
 
     // Every row of every table reads as before, at its place or where it
     // moved to, with only the changed cells changed.
-    void expectOnlyChanged(const std::vector<CellChange>& changes, const std::vector<mdb::RowMove>& moves = {}) const
-    {
+    void expectOnlyChanged(const std::vector<CellChange>& changes, const std::vector<mdb::RowMove>& moves = {}) const {
         const auto after = mdb::readTables(path);
         ASSERT_EQ(after.size(), before.size());
         for (size_t t = 0; t < before.size(); ++t) {
@@ -52,8 +49,7 @@ protected:
             for (size_t r = 0; r < before[t].rows.size(); ++r) {
                 mdb::RowLocation place = before[t].locations[r];
                 for (const mdb::RowMove& move : moves) {
-                    if (move.table == before[t].name && move.from == place)
-                        place = move.to;
+                    if (move.table == before[t].name && move.from == place) place = move.to;
                 }
                 const auto found = std::find(after[t].locations.begin(), after[t].locations.end(), place);
                 ASSERT_NE(found, after[t].locations.end()) << before[t].name.toStdString() << " row " << r;
@@ -61,11 +57,12 @@ protected:
                 for (size_t c = 0; c < before[t].columns.size(); ++c) {
                     QVariant expected = before[t].rows[r][c];
                     for (const CellChange& ch : changes) {
-                        if (ch.table == before[t].name && ch.location == before[t].locations[r]
-                            && ch.column == before[t].columns[c].name)
+                        if (ch.table == before[t].name && ch.location == before[t].locations[r] &&
+                            ch.column == before[t].columns[c].name)
                             expected = ch.value;
                     }
-                    EXPECT_EQ(row[c].isNull(), expected.isNull()) << before[t].name.toStdString() << " " << r << " " << c;
+                    EXPECT_EQ(row[c].isNull(), expected.isNull())
+                        << before[t].name.toStdString() << " " << r << " " << c;
                     if (!expected.isNull()) {
                         EXPECT_EQ(row[c], expected) << before[t].name.toStdString() << " " << r << " " << c;
                     }
@@ -77,8 +74,7 @@ protected:
     // Read as Access reads ZOL: rows without flags, and through each
     // overflow pointer the moved row it names, which must carry the deleted
     // bit alone and be named by no other pointer.
-    void expectEveryMovedRowReachedOnce(size_t rows) const
-    {
+    void expectEveryMovedRowReachedOnce(size_t rows) const {
         QByteArray bytes = fileBytes(path);
         jet4::PageFile file(bytes, QStringLiteral("ZOL.mdb"));
         const quint32 definitionPage = tableNamed(before, "ZOL").definitionPage;
@@ -108,15 +104,13 @@ protected:
         EXPECT_EQ(targets.size(), movedRows);
     }
 
-    void useSpec(const jet4::DatabaseSpec& spec)
-    {
+    void useSpec(const jet4::DatabaseSpec& spec) {
         jet4::writeDatabase(spec, path);
         before = mdb::readTables(path);
         original = fileBytes(path);
     }
 
-    void expectRefused(const std::vector<CellChange>& changes, const char* reason) const
-    {
+    void expectRefused(const std::vector<CellChange>& changes, const char* reason) const {
         try {
             mdb::saveCellChanges(path, changes);
             ADD_FAILURE() << "no refusal; expected: " << reason;
@@ -127,8 +121,11 @@ protected:
         EXPECT_EQ(fileBytes(path), original);
         EXPECT_FALSE(QFile::exists(path + QStringLiteral(".bak")));
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
-                  QDir(dir.path()).entryList({QStringLiteral("*.ldb"), QStringLiteral("*.laccdb"), QStringLiteral("*.LDB")},
-                                             QDir::Files | QDir::Hidden).size() + 1)
+                  QDir(dir.path())
+                          .entryList({QStringLiteral("*.ldb"), QStringLiteral("*.laccdb"), QStringLiteral("*.LDB")},
+                                     QDir::Files | QDir::Hidden)
+                          .size() +
+                      1)
             << "a copy was left behind";
     }
 
@@ -138,15 +135,14 @@ protected:
     QByteArray original;
 };
 
-TEST_F(CellUpdate, TextGrowsOnAPageWithDeletedRowsInATableWithADeletedColumn)
-{
-    const std::vector<CellChange> changes{change("ZOL", 0, "cValue", QStringLiteral("服务器名称很长很长的值 SERVER\\INSTANCE"))};
+TEST_F(CellUpdate, TextGrowsOnAPageWithDeletedRowsInATableWithADeletedColumn) {
+    const std::vector<CellChange> changes{
+        change("ZOL", 0, "cValue", QStringLiteral("服务器名称很长很长的值 SERVER\\INSTANCE"))};
     mdb::saveCellChanges(path, changes);
     expectOnlyChanged(changes);
 }
 
-TEST_F(CellUpdate, TextShrinksAndBecomesEmpty)
-{
+TEST_F(CellUpdate, TextShrinksAndBecomesEmpty) {
     const std::vector<CellChange> changes{change("File", 0, "cName", QString()),
                                           change("File", 1, "cPath", QStringLiteral("a"))};
     mdb::saveCellChanges(path, changes);
@@ -154,8 +150,7 @@ TEST_F(CellUpdate, TextShrinksAndBecomesEmpty)
     EXPECT_FALSE(cell(tableNamed(mdb::readTables(path), "File"), 0, "cName").isNull());
 }
 
-TEST_F(CellUpdate, NullAndBackToText)
-{
+TEST_F(CellUpdate, NullAndBackToText) {
     const std::vector<CellChange> toNull{change("ZOL", 1, "cSys", QVariant())};
     mdb::saveCellChanges(path, toNull);
     expectOnlyChanged(toNull);
@@ -165,8 +160,7 @@ TEST_F(CellUpdate, NullAndBackToText)
     expectOnlyChanged(toText);
 }
 
-TEST_F(CellUpdate, MemoValuesGoInlineToOneLvalPageOrToAChainByLength)
-{
+TEST_F(CellUpdate, MemoValuesGoInlineToOneLvalPageOrToAChainByLength) {
     const qint64 pages = fileBytes(path).size() / 4096;
     const std::vector<CellChange> changes{change("ZOL", 3, "cValue", QStringLiteral("新的说明")),
                                           change("ZOL", 4, "cValue", repeated(QStringLiteral("新"), 600)),
@@ -181,8 +175,7 @@ TEST_F(CellUpdate, MemoValuesGoInlineToOneLvalPageOrToAChainByLength)
 // Characters beyond U+FFFF (CJK Extension B, emoji) are stored as surrogate
 // pairs; the read-back check refused every such save while the reader
 // turned each half into '?'.
-TEST_F(CellUpdate, CharactersBeyondUFFFFAreSavedAndReadBackExactly)
-{
+TEST_F(CellUpdate, CharactersBeyondUFFFFAreSavedAndReadBackExactly) {
     const QString rare = QStringLiteral("𠀀𠀁科目 😀");
     const std::vector<CellChange> changes{change("File", 0, "cName", rare),
                                           change("ZOL", 3, "cValue", repeated(rare, 400))};
@@ -193,16 +186,14 @@ TEST_F(CellUpdate, CharactersBeyondUFFFFAreSavedAndReadBackExactly)
     EXPECT_EQ(cell(tableNamed(after, "ZOL"), 3, "cValue").toString(), repeated(rare, 400));
 }
 
-TEST_F(CellUpdate, AnOverflowRowIsChangedAtItsNewPlace)
-{
+TEST_F(CellUpdate, AnOverflowRowIsChangedAtItsNewPlace) {
     const std::vector<CellChange> changes{change("ZOL", 6, "cValue", QStringLiteral("R6 企业版（新）")),
                                           change("ZOL", 6, "cSys", QString())};
     mdb::saveCellChanges(path, changes);
     expectOnlyChanged(changes);
 }
 
-TEST_F(CellUpdate, SeveralCellsOfOneRow)
-{
+TEST_F(CellUpdate, SeveralCellsOfOneRow) {
     const std::vector<CellChange> changes{change("Bewrite", 1, "cOperate", QStringLiteral("第一步")),
                                           change("Bewrite", 1, "cPath", QStringLiteral("图2.jpg")),
                                           change("Bewrite", 1, "cResult", QVariant())};
@@ -210,8 +201,7 @@ TEST_F(CellUpdate, SeveralCellsOfOneRow)
     expectOnlyChanged(changes);
 }
 
-TEST_F(CellUpdate, KeepsTheFileModeAndThePreviousFileAsBak)
-{
+TEST_F(CellUpdate, KeepsTheFileModeAndThePreviousFileAsBak) {
     // rw-r----- where the system has modes; a writable file elsewhere.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
                                                 QFileDevice::WriteUser | QFileDevice::ReadGroup));
@@ -222,8 +212,7 @@ TEST_F(CellUpdate, KeepsTheFileModeAndThePreviousFileAsBak)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-TEST_F(CellUpdate, CrashBeforeTheRenameLeavesTheOriginalWhole)
-{
+TEST_F(CellUpdate, CrashBeforeTheRenameLeavesTheOriginalWhole) {
     {
         mdb::CellSave save(path, {change("ZOL", 0, "cValue", QStringLiteral("never saved"))});
         ASSERT_TRUE(QFile::exists(save.copyPath()));
@@ -236,27 +225,23 @@ TEST_F(CellUpdate, CrashBeforeTheRenameLeavesTheOriginalWhole)
     EXPECT_EQ(mdb::readTables(path).size(), before.size());
 }
 
-TEST_F(CellUpdate, RefusesWhileAnAccessLockFileIsPresent)
-{
+TEST_F(CellUpdate, RefusesWhileAnAccessLockFileIsPresent) {
     writeBytes(dir.filePath(QStringLiteral("zol.LDB")), "lock");
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "lock file");
 }
 
-TEST_F(CellUpdate, RefusesWhileAnAceLockFileIsPresent)
-{
+TEST_F(CellUpdate, RefusesWhileAnAceLockFileIsPresent) {
     writeBytes(dir.filePath(QStringLiteral("ZOL.laccdb")), "lock");
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "lock file");
 }
 
-TEST_F(CellUpdate, RefusesWhileAnotherProcessHoldsTheLock)
-{
+TEST_F(CellUpdate, RefusesWhileAnotherProcessHoldsTheLock) {
     const FileHeldElsewhere other(path);
     ASSERT_TRUE(other.held());
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "another process");
 }
 
-TEST_F(CellUpdate, RefusesWhileAnotherSaveOfTheFileIsUnderWay)
-{
+TEST_F(CellUpdate, RefusesWhileAnotherSaveOfTheFileIsUnderWay) {
     const mdb::CellSave first(path, {change("ZOL", 0, "cValue", QStringLiteral("first"))});
     try {
         mdb::saveCellChanges(path, {change("ZOL", 1, "cValue", QStringLiteral("second"))});
@@ -267,8 +252,7 @@ TEST_F(CellUpdate, RefusesWhileAnotherSaveOfTheFileIsUnderWay)
     EXPECT_EQ(fileBytes(path), original);
 }
 
-TEST_F(CellUpdate, RefusesAnIndexedColumn)
-{
+TEST_F(CellUpdate, RefusesAnIndexedColumn) {
     jet4::DatabaseSpec spec = toolDatabaseSpec();
     spec.tables[0].columns[0].indexed = true;
     jet4::writeDatabase(spec, path);
@@ -276,8 +260,7 @@ TEST_F(CellUpdate, RefusesAnIndexedColumn)
     expectRefused({change("ZOL", 0, "cName", QStringLiteral("x"))}, "indexed");
 }
 
-TEST_F(CellUpdate, RowsThatOutgrowTheirPagesMoveAndLeaveAPointer)
-{
+TEST_F(CellUpdate, RowsThatOutgrowTheirPagesMoveAndLeaveAPointer) {
     useSpec(crowdedPagesSpec());
     const qint64 pages = original.size() / 4096;
     // Row 0 lives on the full data page, row 7 was moved before to the full
@@ -306,24 +289,22 @@ TEST_F(CellUpdate, RowsThatOutgrowTheirPagesMoveAndLeaveAPointer)
     expectEveryMovedRowReachedOnce(14);
 }
 
-TEST_F(CellUpdate, RefusesARowLargerThanAPage)
-{
+TEST_F(CellUpdate, RefusesARowLargerThanAPage) {
     jet4::DatabaseSpec spec = crowdedPagesSpec(1);
     for (int i = 0; i < 7; ++i)
         spec.tables[0].columns.push_back({QStringLiteral("cText%1").arg(i), mdb::ColumnKind::Text, 255});
     for (jet4::RowSpec& row : spec.tables[0].rows)
         row.values.resize(spec.tables[0].columns.size(), QVariant(repeated(QStringLiteral("满"), 240)));
     useSpec(spec);
-    expectRefused({change("ZOL", 0, "cValue", repeated(QStringLiteral("长"), 500))}, "a page holds rows of at most 4080 bytes");
+    expectRefused({change("ZOL", 0, "cValue", repeated(QStringLiteral("长"), 500))},
+                  "a page holds rows of at most 4080 bytes");
 }
 
-TEST_F(CellUpdate, RefusesTextLongerThanTheColumn)
-{
+TEST_F(CellUpdate, RefusesTextLongerThanTheColumn) {
     expectRefused({change("File", 0, "cSign", repeated(QStringLiteral("长"), 11))}, "the column holds 10");
 }
 
-TEST_F(CellUpdate, RefusesTextHoldingUPlus0000)
-{
+TEST_F(CellUpdate, RefusesTextHoldingUPlus0000) {
     // Found by fuzzing: the value read back cut short and the save was
     // refused without saying why.
     const QString value = QString::fromUtf8(QByteArray::fromHex("040300010002000007020301"));
@@ -331,8 +312,7 @@ TEST_F(CellUpdate, RefusesTextHoldingUPlus0000)
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("a") + QChar(0))}, "U+0000");
 }
 
-TEST_F(CellUpdate, RefusesAnUnknownRowTableOrColumn)
-{
+TEST_F(CellUpdate, RefusesAnUnknownRowTableOrColumn) {
     CellChange unknownRow = change("ZOL", 0, "cValue", QStringLiteral("x"));
     unknownRow.location.row = 1;  // the deleted row
     expectRefused({unknownRow}, "no row at page");
@@ -342,13 +322,11 @@ TEST_F(CellUpdate, RefusesAnUnknownRowTableOrColumn)
     expectRefused({unknownTable}, "no table Nope");
 }
 
-TEST_F(CellUpdate, RefusesColumnsOtherThanTextAndMemo)
-{
+TEST_F(CellUpdate, RefusesColumnsOtherThanTextAndMemo) {
     expectRefused({change("Version", 0, "iGrade", QStringLiteral("3"))}, "only text and memo");
 }
 
-TEST_F(CellUpdate, RefusesAFileThatIsNotJet4)
-{
+TEST_F(CellUpdate, RefusesAFileThatIsNotJet4) {
     QByteArray bytes = original;
     bytes[0x14] = 0x00;  // Jet 3
     writeBytes(path, bytes);
@@ -356,8 +334,7 @@ TEST_F(CellUpdate, RefusesAFileThatIsNotJet4)
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "only to Jet 4");
 }
 
-TEST_F(CellUpdate, RefusesAnEncryptedFile)
-{
+TEST_F(CellUpdate, RefusesAnEncryptedFile) {
     QByteArray bytes = original;
     QByteArray area = bytes.mid(0x18, 128);
     mdb::toggleHeaderEncoding(reinterpret_cast<unsigned char*>(area.data()), area.size());
@@ -369,8 +346,7 @@ TEST_F(CellUpdate, RefusesAnEncryptedFile)
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("x"))}, "encrypted");
 }
 
-TEST_F(CellUpdate, RefusesAllChangesWhenOneFails)
-{
+TEST_F(CellUpdate, RefusesAllChangesWhenOneFails) {
     expectRefused({change("ZOL", 0, "cValue", QStringLiteral("fine")), change("Version", 0, "ID", QStringLiteral("x"))},
                   "only text and memo");
 }

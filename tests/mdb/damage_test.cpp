@@ -4,15 +4,15 @@
 #include "jet4writer/damage.h"
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
-#include "platform/error.h"
 #include "platform/access/jet4_table_definition.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/error.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
@@ -21,8 +21,7 @@ constexpr qint64 kAnswerWithinMs = 6'000;
 
 class Damage : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("ZOL.mdb"));
         whole = jet4::buildDatabase(toolDatabaseSpec());
@@ -32,8 +31,7 @@ protected:
 
     // Reading `bytes` as ZOL.mdb is refused in good time, naming the file
     // and saying `fact`.
-    void expectRefused(const QByteArray& bytes, const QString& fact)
-    {
+    void expectRefused(const QByteArray& bytes, const QString& fact) {
         writeBytes(path, bytes);
         QElapsedTimer clock;
         clock.start();
@@ -54,8 +52,7 @@ protected:
     mdb::Table file;
 };
 
-TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused)
-{
+TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused) {
     // Bits 3-12 crash libmdb; bit 8 names the header page as the map; the
     // others point outside the map page. Bit 0 names the free-space map,
     // which the writer fills alike, so the file still reads correctly.
@@ -66,21 +63,20 @@ TEST_F(Damage, AFlippedBitInAUsageMapPointerIsRefused)
     }
 }
 
-TEST_F(Damage, AnEmptyUsageMapIsRefused)
-{
+TEST_F(Damage, AnEmptyUsageMapIsRefused) {
     // libmdb 1.0 crashes on it in every walk over the table's pages.
     QByteArray bytes = whole;
     jet4::emptyUsageMap(bytes, file.definitionPage);
     expectRefused(bytes, QStringLiteral("the file is damaged: the usage map of table File is empty"));
 }
 
-TEST_F(Damage, ATextOrMemoWhoseBoundsAreReversedIsRefused)
-{
+TEST_F(Damage, ATextOrMemoWhoseBoundsAreReversedIsRefused) {
     // libmdb hands on such a value with a negative length.
     const mdb::Table zol = tableNamed(mdb::readTables(path), QStringLiteral("ZOL"));
     const jet4::TableDefinition definition = jet4::parseTableDefinition(
-        jet4::tableDefinitionBytes(zol.definitionPage,
-                                   [this](quint32 page) { return whole.mid(qsizetype(page) * jet4::kPageSize, jet4::kPageSize); }),
+        jet4::tableDefinitionBytes(
+            zol.definitionPage,
+            [this](quint32 page) { return whole.mid(qsizetype(page) * jet4::kPageSize, jet4::kPageSize); }),
         QStringLiteral("ZOL"));
     for (const QString& name : {QStringLiteral("cValue"), QStringLiteral("cName")}) {
         SCOPED_TRACE(name.toStdString());
@@ -90,26 +86,25 @@ TEST_F(Damage, ATextOrMemoWhoseBoundsAreReversedIsRefused)
         QByteArray bytes = whole;
         jet4::reverseValueBounds(bytes, zol.locations.front().page, zol.locations.front().row, column->varIndex);
         expectRefused(bytes, QStringLiteral("the file is damaged: the value of column %1 in table ZOL does not lie "
-                                            "within its row").arg(name));
+                                            "within its row")
+                                 .arg(name));
     }
 }
 
-TEST_F(Damage, LoopingPropertyDataIsStoppedInSeconds)
-{
+TEST_F(Damage, LoopingPropertyDataIsStoppedInSeconds) {
     QByteArray bytes = whole;
     jet4::flipPropertyLengthBit(bytes);
     expectRefused(bytes, QStringLiteral("the file is damaged: reading the table catalogue"));
 }
 
-TEST_F(Damage, AZeroedDataPageIsNotAnEmptyTable)
-{
+TEST_F(Damage, AZeroedDataPageIsNotAnEmptyTable) {
     QByteArray bytes = whole;
     jet4::zeroPage(bytes, file.locations.front().page);
-    expectRefused(bytes, QStringLiteral("the file is damaged: table File holds 2 rows by its definition, 0 could be read"));
+    expectRefused(bytes,
+                  QStringLiteral("the file is damaged: table File holds 2 rows by its definition, 0 could be read"));
 }
 
-TEST_F(Damage, AZeroedLongValuePageIsNotACutMemo)
-{
+TEST_F(Damage, AZeroedLongValuePageIsNotACutMemo) {
     QByteArray bytes = whole;
     jet4::zeroPage(bytes, jet4::firstLongValuePage(bytes));
     expectRefused(bytes, QStringLiteral("the file is damaged: the long value of column cValue in table ZOL"));

@@ -1,19 +1,18 @@
 // What stands where a tool database should and is not a regular file is
 // refused at once: a folder, a device (Windows).
-#include "platform/error.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/error.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
 
-TEST(DamageWindows, OnlyRegularFilesAreOpened)
-{
+TEST(DamageWindows, OnlyRegularFilesAreOpened) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("folder.mdb"));

@@ -1,23 +1,20 @@
 #include "mdb_fixture.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 #include <stdexcept>
 
 namespace tallomar::test {
 
 using mdb::ColumnKind;
 
-QString repeated(const QString& piece, int times)
-{
+QString repeated(const QString& piece, int times) {
     QString text;
-    for (int i = 0; i < times; ++i)
-        text += piece;
+    for (int i = 0; i < times; ++i) text += piece;
     return text;
 }
 
-jet4::DatabaseSpec toolDatabaseSpec()
-{
+jet4::DatabaseSpec toolDatabaseSpec() {
     jet4::DatabaseSpec spec;
     jet4::TableSpec zol{QStringLiteral("ZOL"),
                         {{QStringLiteral("cName"), ColumnKind::Text, 50},
@@ -34,8 +31,10 @@ jet4::DatabaseSpec toolDatabaseSpec()
         row(QStringLiteral("Removed"), QVariant(), QStringLiteral("已删除"), QVariant(), true),
         row(QStringLiteral("UserName"), QVariant(), QStringLiteral("sa"), QString()),
         row(QStringLiteral("PassWord"), QVariant(), QStringLiteral(" "), QVariant()),
-        row(QStringLiteral("Readme"), QVariant(), repeated(QStringLiteral("使用说明第一段。"), 100), QStringLiteral("TDB")),
-        row(QStringLiteral("ProjectDes"), QVariant(), repeated(QStringLiteral("参考说明"), 2500), QStringLiteral("TDB")),
+        row(QStringLiteral("Readme"), QVariant(), repeated(QStringLiteral("使用说明第一段。"), 100),
+            QStringLiteral("TDB")),
+        row(QStringLiteral("ProjectDes"), QVariant(), repeated(QStringLiteral("参考说明"), 2500),
+            QStringLiteral("TDB")),
         row(QStringLiteral("ToolName"), QVariant(), QStringLiteral("凭证检查工具"), QVariant()),
         row(QStringLiteral("Old"), QStringLiteral("x"), QStringLiteral("旧值"), QVariant(), true),
     };
@@ -74,8 +73,7 @@ jet4::DatabaseSpec toolDatabaseSpec()
     return spec;
 }
 
-jet4::DatabaseSpec crowdedPagesSpec(int rows)
-{
+jet4::DatabaseSpec crowdedPagesSpec(int rows) {
     jet4::TableSpec zol{QStringLiteral("ZOL"),
                         {{QStringLiteral("cName"), ColumnKind::Text, 255},
                          {QStringLiteral("cValue"), ColumnKind::Memo},
@@ -83,8 +81,8 @@ jet4::DatabaseSpec crowdedPagesSpec(int rows)
                         {}};
     for (int moved = 0; moved < 2; ++moved) {
         for (int i = 0; i < rows; ++i) {
-            jet4::RowSpec row{{QStringLiteral("%1%2").arg(moved ? QStringLiteral("M") : QStringLiteral("R")).arg(i)
-                                   + repeated(QStringLiteral("名"), 238),
+            jet4::RowSpec row{{QStringLiteral("%1%2").arg(moved ? QStringLiteral("M") : QStringLiteral("R")).arg(i) +
+                                   repeated(QStringLiteral("名"), 238),
                                QStringLiteral("值%1").arg(i), QStringLiteral("TDB")}};
             row.overflow = moved == 1;
             zol.rows.push_back(row);
@@ -93,35 +91,28 @@ jet4::DatabaseSpec crowdedPagesSpec(int rows)
     return jet4::DatabaseSpec{{zol}};
 }
 
-QByteArray fileBytes(const QString& path)
-{
+QByteArray fileBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
+void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write test file");
 }
 
-const mdb::Table& tableNamed(const std::vector<mdb::Table>& tables, const QString& name)
-{
+const mdb::Table& tableNamed(const std::vector<mdb::Table>& tables, const QString& name) {
     for (const mdb::Table& table : tables) {
-        if (table.name == name)
-            return table;
+        if (table.name == name) return table;
     }
     throw std::runtime_error("no table " + name.toStdString());
 }
 
-QVariant cell(const mdb::Table& table, int row, const QString& column)
-{
+QVariant cell(const mdb::Table& table, int row, const QString& column) {
     for (size_t c = 0; c < table.columns.size(); ++c) {
-        if (table.columns[c].name == column)
-            return table.rows.at(static_cast<size_t>(row)).at(c);
+        if (table.columns[c].name == column) return table.rows.at(static_cast<size_t>(row)).at(c);
     }
     throw std::runtime_error("no column " + column.toStdString());
 }

@@ -7,40 +7,37 @@
 #include "mdb_fixture.h"
 #include "platform/access/mdb_cell_updater.h"
 
+#include <gtest/gtest.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
 
-const QStringList kFileSystemCalls{"openat", "close", "write", "pwrite64", "fsync", "fdatasync", "fchmod",
-                                   "ftruncate", "flock", "rename", "renameat", "renameat2", "unlink", "unlinkat"};
+const QStringList kFileSystemCalls{"openat",    "close", "write",  "pwrite64", "fsync",     "fdatasync", "fchmod",
+                                   "ftruncate", "flock", "rename", "renameat", "renameat2", "unlink",    "unlinkat"};
 
 // Moves the first row off its full page: a new page, the usage map, the
 // pointer left behind.
 const QStringList kSave{"ZOL", "cValue", "1", QString(500, QChar(0x957f))};
 
-bool runSave(const QString& path, const QString& syscall, int killAt)
-{
+bool runSave(const QString& path, const QString& syscall, int killAt) {
     QProcess strace;
     strace.start(QStringLiteral("strace"),
                  QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=" + syscall, "-e",
                              QStringLiteral("inject=%1:signal=KILL:when=%2").arg(syscall).arg(killAt),
-                             TALLOMAR_MDBSET_PROGRAM, path}
-                     + kSave);
+                             TALLOMAR_MDBSET_PROGRAM, path} +
+                     kSave);
     EXPECT_TRUE(strace.waitForFinished(30000));
     return strace.exitStatus() == QProcess::NormalExit && strace.exitCode() == 0;
 }
 
-TEST(SaveCrash, KilledAtEveryFileSystemCallTheFileIsOldOrNewAndTheNextSaveCleansUp)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
-        GTEST_SKIP() << "strace is not installed";
+TEST(SaveCrash, KilledAtEveryFileSystemCallTheFileIsOldOrNewAndTheNextSaveCleansUp) {
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty()) GTEST_SKIP() << "strace is not installed";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ZOL.mdb"));
     jet4::writeDatabase(crowdedPagesSpec(), path);
@@ -64,8 +61,7 @@ TEST(SaveCrash, KilledAtEveryFileSystemCallTheFileIsOldOrNewAndTheNextSaveCleans
                 EXPECT_EQ(fileBytes(path + QStringLiteral(".bak")), before) << "killed at " << at;
             }
             EXPECT_EQ(mdb::readTables(path).size(), 1u) << "killed at " << at;
-            if (finished)
-                break;
+            if (finished) break;
             ++kills;
 
             // The copies the killed save left are ours once a minute old.

@@ -2,19 +2,18 @@
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
 #include "mdb_fixture.h"
-#include "platform/error.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/error.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 namespace tallomar::test {
 namespace {
 
 using mdb::ColumnKind;
 
-std::string failureOf(const QByteArray& json)
-{
+std::string failureOf(const QByteArray& json) {
     try {
         jet4::buildDatabase(jet4::parseDescription(json, QStringLiteral("d.json")));
     } catch (const Error& error) {
@@ -23,8 +22,7 @@ std::string failureOf(const QByteArray& json)
     return "no error";
 }
 
-TEST(Description, EveryKindReadsBackAsDescribed)
-{
+TEST(Description, EveryKindReadsBackAsDescribed) {
     const QByteArray json = R"({"tables": [{"name": "表一", "columns": [
         {"name": "b", "kind": "boolean"}, {"name": "y", "kind": "byte"}, {"name": "i", "kind": "integer"},
         {"name": "l", "kind": "long"}, {"name": "d", "kind": "double"}, {"name": "t", "kind": "datetime"},
@@ -54,21 +52,24 @@ TEST(Description, EveryKindReadsBackAsDescribed)
         EXPECT_TRUE(cell(table, 1, column).isNull()) << column;
 }
 
-TEST(Description, FaultsNameTheirPlace)
-{
+TEST(Description, FaultsNameTheirPlace) {
     EXPECT_NE(failureOf("{not json").find("d.json: not valid JSON"), std::string::npos);
     EXPECT_NE(failureOf(R"({"tables": [{"name": "T", "columns": [{"name": "a", "kind": "money"}]}]})")
-                  .find("unknown column kind \"money\""), std::string::npos);
-    EXPECT_NE(failureOf(R"({"tables": [{"name": "T", "columns": [{"name": "a", "kind": "text"}], "rows": [["x", "y"]]}]})")
-                  .find("row 1: 2 values for 1 columns"), std::string::npos);
+                  .find("unknown column kind \"money\""),
+              std::string::npos);
+    EXPECT_NE(
+        failureOf(R"({"tables": [{"name": "T", "columns": [{"name": "a", "kind": "text"}], "rows": [["x", "y"]]}]})")
+            .find("row 1: 2 values for 1 columns"),
+        std::string::npos);
     EXPECT_NE(failureOf(R"({"tables": [{"name": "T", "columns": [{"name": "a", "kind": "long"}], "rows": [["x"]]}]})")
-                  .find("column a expects a number"), std::string::npos);
+                  .find("column a expects a number"),
+              std::string::npos);
     EXPECT_NE(failureOf(R"({"tables": [{"columns": []}]})").find("a table without a name"), std::string::npos);
 }
 
-TEST(Writer, RefusesWhatItCannotStore)
-{
-    jet4::TableSpec table{QStringLiteral("T"), {{QStringLiteral("s"), ColumnKind::Text, 5}}, {{{QStringLiteral("123456")}}}};
+TEST(Writer, RefusesWhatItCannotStore) {
+    jet4::TableSpec table{
+        QStringLiteral("T"), {{QStringLiteral("s"), ColumnKind::Text, 5}}, {{{QStringLiteral("123456")}}}};
     EXPECT_THROW(jet4::buildDatabase({{table}}), Error);
     table.columns[0].length = 4000;
     table.rows = {{{QString(3000, QChar(u'x'))}}};
@@ -82,13 +83,11 @@ TEST(Writer, RefusesWhatItCannotStore)
     EXPECT_THROW(jet4::buildDatabase({{guid}}), Error);
 }
 
-TEST(Writer, ManyTablesAndAnEmptyOne)
-{
+TEST(Writer, ManyTablesAndAnEmptyOne) {
     jet4::DatabaseSpec spec;
     for (int t = 0; t < 40; ++t) {
         jet4::TableSpec table{QStringLiteral("T%1").arg(t), {{QStringLiteral("n"), ColumnKind::LongInteger}}, {}};
-        for (int r = 0; r < t; ++r)
-            table.rows.push_back({{qint64(r)}});
+        for (int r = 0; r < t; ++r) table.rows.push_back({{qint64(r)}});
         spec.tables.push_back(table);
     }
     QTemporaryDir dir;
@@ -96,8 +95,7 @@ TEST(Writer, ManyTablesAndAnEmptyOne)
     jet4::writeDatabase(spec, path);
     const auto tables = mdb::readTables(path);
     ASSERT_EQ(tables.size(), 40u);
-    for (size_t t = 0; t < tables.size(); ++t)
-        EXPECT_EQ(tables[t].rows.size(), t) << tables[t].name.toStdString();
+    for (size_t t = 0; t < tables.size(); ++t) EXPECT_EQ(tables[t].rows.size(), t) << tables[t].name.toStdString();
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "platform/odbc/odbc.h"
 
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
 
 using namespace tallomar::odbc;
 

@@ -1,15 +1,15 @@
-#include "platform/odbc/odbc.h"
 #include "platform/odbc/connection_string.h"
+#include "platform/odbc/odbc.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using tallomar::odbc::chooseDriver;
+using tallomar::odbc::ConnectionPlan;
 using tallomar::odbc::DriverChoice;
 using tallomar::odbc::InstalledDriver;
-using tallomar::odbc::ConnectionPlan;
 using tallomar::odbc::planConnection;
 using tallomar::odbc::ServerLogin;
 
@@ -18,12 +18,14 @@ namespace {
 const DriverChoice kFreeTds{QStringLiteral("/opt/odbc/libtdsodbc.so"), true};
 const DriverChoice kMicrosoft{QStringLiteral("{ODBC Driver 18 for SQL Server}"), false};
 
-ServerLogin login(const QString& server, const QString& database = QString(), const QString& user = QStringLiteral("sa"),
-                  const QString& password = QStringLiteral("p")) {
+ServerLogin login(const QString& server, const QString& database = QString(),
+                  const QString& user = QStringLiteral("sa"), const QString& password = QStringLiteral("p")) {
     return {server, database, user, password};
 }
 
-QString forFreeTds(const ServerLogin& values) { return planConnection(values, kFreeTds).connectionString; }
+QString forFreeTds(const ServerLogin& values) {
+    return planConnection(values, kFreeTds).connectionString;
+}
 
 }  // namespace
 
@@ -37,14 +39,17 @@ TEST(ConnectionPlan, FreeTdsGetsEveryValueBracedWithItsPortAndVersion) {
 
 TEST(ConnectionPlan, EmptyDatabaseLeavesTheLoginsDefault) {
     EXPECT_FALSE(forFreeTds(login(QStringLiteral("db1"))).contains(QStringLiteral("Database")));
-    EXPECT_TRUE(forFreeTds(login(QStringLiteral("db1"), {}, QStringLiteral("sa"), {})).contains(QStringLiteral(";PWD={};")));
+    EXPECT_TRUE(
+        forFreeTds(login(QStringLiteral("db1"), {}, QStringLiteral("sa"), {})).contains(QStringLiteral(";PWD={};")));
 }
 
 TEST(ConnectionPlan, LocalServerNamesMeanLoopback) {
-    for (const QString& name : {QStringLiteral("(local)"), QStringLiteral("(LOCAL)"), QStringLiteral("."),
-                                QStringLiteral("localhost"), QStringLiteral("LocalHost"), QStringLiteral(" (local) ")}) {
+    for (const QString& name :
+         {QStringLiteral("(local)"), QStringLiteral("(LOCAL)"), QStringLiteral("."), QStringLiteral("localhost"),
+          QStringLiteral("LocalHost"), QStringLiteral(" (local) ")}) {
         const QString out = forFreeTds(login(name));
-        EXPECT_TRUE(out.contains(QStringLiteral(";Server={127.0.0.1};"))) << name.toStdString() << " → " << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral(";Server={127.0.0.1};")))
+            << name.toStdString() << " → " << out.toStdString();
     }
     EXPECT_TRUE(forFreeTds(login(QStringLiteral("local"))).contains(QStringLiteral(";Server={local};")));
 }
@@ -56,8 +61,10 @@ TEST(ConnectionPlan, PortBecomesItsOwnFieldForFreeTds) {
 
 // FreeTDS refuses a connection string with a version but no port.
 TEST(ConnectionPlan, ServerWithoutPortGetsTheDefaultPortForFreeTds) {
-    EXPECT_TRUE(forFreeTds(login(QStringLiteral("(local)"))).contains(QStringLiteral(";Server={127.0.0.1};Port={1433};")));
-    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("1433")));
+    EXPECT_TRUE(
+        forFreeTds(login(QStringLiteral("(local)"))).contains(QStringLiteral(";Server={127.0.0.1};Port={1433};")));
+    EXPECT_FALSE(
+        planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("1433")));
 }
 
 TEST(ConnectionPlan, InstanceNameIsKept) {
@@ -68,9 +75,9 @@ TEST(ConnectionPlan, InstanceNameIsKept) {
 
 // Microsoft's drivers read "}}" back as one brace.
 TEST(ConnectionPlan, MicrosoftDriverKeepsHostCommaPortAndDoublesBraces) {
-    const ConnectionPlan plan = planConnection(
-        login(QStringLiteral("localhost,1433"), QStringLiteral("d}b"), QStringLiteral("u"), QStringLiteral("a};PWD={x")),
-        kMicrosoft);
+    const ConnectionPlan plan = planConnection(login(QStringLiteral("localhost,1433"), QStringLiteral("d}b"),
+                                                     QStringLiteral("u"), QStringLiteral("a};PWD={x")),
+                                               kMicrosoft);
     EXPECT_EQ(plan.connectionString, QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server={127.0.0.1,1433};"
                                                     "Database={d}}b};UID={u};PWD={a}};PWD={x};"));
     EXPECT_TRUE(plan.databaseAfterLogin.isEmpty());
@@ -89,9 +96,10 @@ TEST(ConnectionPlan, ValuesThatWouldSplitStayInsideTheirBraces) {
 // a brace in the user or password goes as SQLConnect's argument instead,
 // with the server in a private data source and the database chosen after.
 TEST(ConnectionPlan, BraceInTheLoginGoesThroughAPrivateDataSourceForFreeTds) {
-    for (const ServerLogin& values : {login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("sa"),
-                                            QStringLiteral("a};b")),
-                                      login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("u}"))}) {
+    for (const ServerLogin& values :
+         {login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("sa"),
+                QStringLiteral("a};b")),
+          login(QStringLiteral("(local),1500"), QStringLiteral("QVSystem"), QStringLiteral("u}"))}) {
         const ConnectionPlan plan = planConnection(values, kFreeTds);
         EXPECT_TRUE(plan.connectionString.isEmpty()) << plan.connectionString.toStdString();
         EXPECT_EQ(plan.dataSourceLines,
@@ -116,16 +124,17 @@ TEST(ConnectionPlan, ServerNameWithALineBreakIsRefused) {
 }
 
 TEST(ConnectionPlan, DriverPathWithSemicolonIsBraced) {
-    const QString out = planConnection(login(QStringLiteral("s")), {QStringLiteral("/a;b/libtdsodbc.so"), true}).connectionString;
+    const QString out =
+        planConnection(login(QStringLiteral("s")), {QStringLiteral("/a;b/libtdsodbc.so"), true}).connectionString;
     EXPECT_TRUE(out.startsWith(QStringLiteral("Driver={/a;b/libtdsodbc.so};"))) << out.toStdString();
 }
 
 TEST(DriverChoice, RegisteredSqlServerComesFirst) {
-    const DriverChoice choice = chooseDriver({{QStringLiteral("FreeTDS"), QStringLiteral("libtdsodbc.so")},
-                                              {QStringLiteral("ODBC Driver 18 for SQL Server"),
-                                               QStringLiteral("/opt/microsoft/libmsodbcsql-18.so")},
-                                              {QStringLiteral("SQL Server"), QStringLiteral("/x/libother.so")}},
-                                             QStringLiteral("/usr/lib/libtdsodbc.so"));
+    const DriverChoice choice = chooseDriver(
+        {{QStringLiteral("FreeTDS"), QStringLiteral("libtdsodbc.so")},
+         {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("/opt/microsoft/libmsodbcsql-18.so")},
+         {QStringLiteral("SQL Server"), QStringLiteral("/x/libother.so")}},
+        QStringLiteral("/usr/lib/libtdsodbc.so"));
     EXPECT_EQ(choice.driver, QStringLiteral("{SQL Server}"));
     EXPECT_FALSE(choice.freeTds);
 }
@@ -138,11 +147,11 @@ TEST(DriverChoice, SqlServerNameGivenToFreeTdsStillGetsFreeTdsFields) {
 }
 
 TEST(DriverChoice, MicrosoftDriver18BeforeDriver17) {
-    const DriverChoice choice = chooseDriver(
-        {{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("/o/libmsodbcsql-17.so")},
-         {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("/o/libmsodbcsql-18.so")},
-         {QStringLiteral("FreeTDS"), QStringLiteral("libtdsodbc.so")}},
-        QStringLiteral("/usr/lib/libtdsodbc.so"));
+    const DriverChoice choice =
+        chooseDriver({{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("/o/libmsodbcsql-17.so")},
+                      {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("/o/libmsodbcsql-18.so")},
+                      {QStringLiteral("FreeTDS"), QStringLiteral("libtdsodbc.so")}},
+                     QStringLiteral("/usr/lib/libtdsodbc.so"));
     EXPECT_EQ(choice.driver, QStringLiteral("{ODBC Driver 18 for SQL Server}"));
     EXPECT_EQ(chooseDriver({{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("/o/l.so")}}, {}).driver,
               QStringLiteral("{ODBC Driver 17 for SQL Server}"));
@@ -154,23 +163,22 @@ TEST(DriverChoice, FreeTdsByTheRegisteredLibraryPath) {
     QFile file(library);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const DriverChoice choice = chooseDriver({{QStringLiteral("MDBTools"), QStringLiteral("libmdbodbc.so")},
-                                              {QStringLiteral("TDS"), library}},
-                                             QStringLiteral("/elsewhere/libtdsodbc.so"));
+    const DriverChoice choice =
+        chooseDriver({{QStringLiteral("MDBTools"), QStringLiteral("libmdbodbc.so")}, {QStringLiteral("TDS"), library}},
+                     QStringLiteral("/elsewhere/libtdsodbc.so"));
     EXPECT_EQ(choice.driver, library);
     EXPECT_TRUE(choice.freeTds);
 }
 
 TEST(DriverChoice, FreeTdsFromTheLibraryFoldersWhenNotRegistered) {
-    const DriverChoice choice =
-        chooseDriver({{QStringLiteral("MDBTools"), QStringLiteral("libmdbodbc.so")}}, QStringLiteral("/l/libtdsodbc.so"));
+    const DriverChoice choice = chooseDriver({{QStringLiteral("MDBTools"), QStringLiteral("libmdbodbc.so")}},
+                                             QStringLiteral("/l/libtdsodbc.so"));
     EXPECT_EQ(choice.driver, QStringLiteral("/l/libtdsodbc.so"));
     EXPECT_TRUE(choice.freeTds);
 }
 
 TEST(DriverChoice, RegisteredFreeTdsWithAMissingLibraryFallsBackToItsName) {
-    const DriverChoice choice =
-        chooseDriver({{QStringLiteral("FreeTDS"), QStringLiteral("/gone/libtdsodbc.so")}}, {});
+    const DriverChoice choice = chooseDriver({{QStringLiteral("FreeTDS"), QStringLiteral("/gone/libtdsodbc.so")}}, {});
     EXPECT_EQ(choice.driver, QStringLiteral("{FreeTDS}"));
     EXPECT_TRUE(choice.freeTds);
 }
@@ -192,7 +200,8 @@ TEST(DriverChoice, ThisMachinesDriverIsUsable) {
 TEST(DriverChoice, WindowsPrefersDriver18Then17ThenNativeClientThenSqlServer) {
     using tallomar::odbc::chooseWindowsDriver;
     const InstalledDriver sqlServer{QStringLiteral("SQL Server"), QStringLiteral("SQLSRV32.dll")};
-    const InstalledDriver nativeClient{QStringLiteral("SQL Server Native Client 11.0"), QStringLiteral("sqlncli11.dll")};
+    const InstalledDriver nativeClient{QStringLiteral("SQL Server Native Client 11.0"),
+                                       QStringLiteral("sqlncli11.dll")};
     const InstalledDriver driver17{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("msodbcsql17.dll")};
     const InstalledDriver driver18{QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("msodbcsql18.dll")};
     EXPECT_EQ(chooseWindowsDriver({sqlServer, nativeClient, driver17, driver18}).driver,
@@ -238,8 +247,10 @@ TEST(ConnectionPlan, MicrosoftDriversOnWindowsReadLocalNamesAndInstancesThemselv
 // Driver 18 checks the server's certificate: trusting it is the operator's
 // explicit choice, and its refusal names that choice.
 TEST(ConnectionPlan, AnUntrustedCertificateNamesTheRemedyAndTrustIsOnlyByChoice) {
-    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Trust")));
-    EXPECT_FALSE(planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Encrypt")));
+    EXPECT_FALSE(
+        planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Trust")));
+    EXPECT_FALSE(
+        planConnection(login(QStringLiteral("db1")), kMicrosoft).connectionString.contains(QStringLiteral("Encrypt")));
     DriverChoice trusting = kMicrosoft;
     trusting.trustServerCertificate = true;
     EXPECT_TRUE(planConnection(login(QStringLiteral("db1")), trusting)
@@ -250,7 +261,8 @@ TEST(ConnectionPlan, AnUntrustedCertificateNamesTheRemedyAndTrustIsOnlyByChoice)
         "is not trusted.");
     const QString told = tallomar::odbc::withCertificateRemedy(refusal, QStringLiteral("08001"));
     EXPECT_TRUE(told.startsWith(refusal + QLatin1Char('\n'))) << told.toStdString();
-    EXPECT_TRUE(told.contains(QStringLiteral("TrustServerCertificate=true in the section [ODBC] of "))) << told.toStdString();
+    EXPECT_TRUE(told.contains(QStringLiteral("TrustServerCertificate=true in the section [ODBC] of ")))
+        << told.toStdString();
     EXPECT_TRUE(told.contains(QStringLiteral("tallomar.ini"))) << told.toStdString();
     const QString refused = QStringLiteral("[FreeTDS][SQL Server]Login failed for user 'sa'.");
     EXPECT_EQ(tallomar::odbc::withCertificateRemedy(refused, QStringLiteral("28000")), refused);

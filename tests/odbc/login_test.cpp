@@ -58,7 +58,9 @@ TEST_F(Login, PrivateDataSourceLeavesNothingBehind) {
     EXPECT_THROW(Connection::open(wrong, 5), Error);
     EXPECT_EQ(qgetenv("ODBCINI"), QByteArray("/nonexistent/odbc.ini"));
     EXPECT_TRUE(QDir(temp.path()).isEmpty()) << QDir(temp.path()).entryList().join(u' ').toStdString();
-    if (formerTmp) qputenv("TMPDIR", *formerTmp);
-    else qunsetenv("TMPDIR");
+    if (formerTmp)
+        qputenv("TMPDIR", *formerTmp);
+    else
+        qunsetenv("TMPDIR");
     qunsetenv("ODBCINI");
 }

@@ -5,8 +5,9 @@ using namespace tallomar::odbc;
 using Results = SandboxTest;
 
 TEST_F(Results, UseSwitchesTheDatabaseForLaterBatches) {
-    sandbox().server().seedDatabase("shop", "CREATE TABLE IF NOT EXISTS goods(name NVARCHAR(20)); "
-                                            "DELETE FROM goods; INSERT INTO goods VALUES ('nail');");
+    sandbox().server().seedDatabase("shop",
+                                    "CREATE TABLE IF NOT EXISTS goods(name NVARCHAR(20)); "
+                                    "DELETE FROM goods; INSERT INTO goods VALUES ('nail');");
     auto connection = connect();
     Statement statement(*connection);
     statement.execute(QStringLiteral("use shop"));
@@ -44,9 +45,10 @@ TEST_F(Results, NullIsNoValueAndEmptyTextIsText) {
 
 TEST_F(Results, LongValuesArriveWhole) {
     // Longer than the layer's read buffer, so the value comes in pieces.
-    sandbox().server().seedDatabase("texts", "CREATE TABLE IF NOT EXISTS long_text(body NVARCHAR(4000)); "
-                                             "DELETE FROM long_text; "
-                                             "INSERT INTO long_text VALUES (replace(hex(zeroblob(3000)), '00', '帐'));");
+    sandbox().server().seedDatabase("texts",
+                                    "CREATE TABLE IF NOT EXISTS long_text(body NVARCHAR(4000)); "
+                                    "DELETE FROM long_text; "
+                                    "INSERT INTO long_text VALUES (replace(hex(zeroblob(3000)), '00', '帐'));");
     auto connection = connect(QStringLiteral("texts"));
     const auto body = scalar(*connection, QStringLiteral("select body from long_text"));
     ASSERT_TRUE(body);
@@ -85,10 +87,11 @@ TEST_F(Results, RowValuesStayReadableUntilTheNextFetch) {
 TEST_F(Results, EveryResultOfABatchInTurn) {
     auto connection = connect();
     Statement statement(*connection);
-    statement.execute(QStringLiteral("create table #t (a int)\r\n"
-                                     "insert into #t values (1)\r\n"
-                                     "insert into #t select a + 1 from #t\r\n"
-                                     "select a from #t order by a"));
+    statement.execute(
+        QStringLiteral("create table #t (a int)\r\n"
+                       "insert into #t values (1)\r\n"
+                       "insert into #t select a + 1 from #t\r\n"
+                       "select a from #t order by a"));
     std::vector<qint64> counts;
     while (statement.columnCount() == 0) {
         counts.push_back(statement.rowCount());
@@ -164,10 +167,11 @@ TEST_F(Results, DiscardReadsToTheEndAndThrowsTheFirstError) {
     sandbox().server().seedDatabase("discard", "CREATE TABLE IF NOT EXISTS log(n INT); DELETE FROM log;");
     auto connection = connect(QStringLiteral("discard"));
     Statement statement(*connection);
-    statement.execute(QStringLiteral("insert into log values (1)\r\n"
-                                     "raiserror('missing_one', 16, 1)\r\n"
-                                     "raiserror('missing_two', 16, 1)\r\n"
-                                     "insert into log values (2)"));
+    statement.execute(
+        QStringLiteral("insert into log values (1)\r\n"
+                       "raiserror('missing_one', 16, 1)\r\n"
+                       "raiserror('missing_two', 16, 1)\r\n"
+                       "insert into log values (2)"));
     try {
         statement.discardResults();
         FAIL() << "the errors of the batch were not reported";
@@ -211,9 +215,10 @@ TEST_F(Results, ErrorTextDoesNotCarryPrintedMessages) {
 
 TEST_F(Results, HundredThousandRowsStreamThrough) {
     sandbox().server().seedDatabase(
-        "rows", "CREATE TABLE IF NOT EXISTS numbers(n INT, label NVARCHAR(20)); DELETE FROM numbers; "
-                "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 100000) "
-                "INSERT INTO numbers SELECT n, '第' || n || '行' FROM c;");
+        "rows",
+        "CREATE TABLE IF NOT EXISTS numbers(n INT, label NVARCHAR(20)); DELETE FROM numbers; "
+        "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 100000) "
+        "INSERT INTO numbers SELECT n, '第' || n || '行' FROM c;");
     auto connection = connect(QStringLiteral("rows"));
     Statement statement(*connection);
     statement.execute(QStringLiteral("select n, label from numbers order by n"));

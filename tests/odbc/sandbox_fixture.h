@@ -19,8 +19,9 @@ protected:
 
     static tallomar::test::SandboxServer& sandbox() { return *sandbox_; }
 
-    static tallomar::odbc::ServerLogin login(const QString& database = QStringLiteral("master"),
-                                             const QString& password = QString::fromLatin1(tallomar::test::SandboxServer::Password)) {
+    static tallomar::odbc::ServerLogin login(
+        const QString& database = QStringLiteral("master"),
+        const QString& password = QString::fromLatin1(tallomar::test::SandboxServer::Password)) {
         return {sandbox_->serverName(), database, QString::fromLatin1(tallomar::test::SandboxServer::User), password};
     }
 

@@ -7,8 +7,7 @@ using namespace tallomar;
 
 namespace {
 
-const QString kTwoParameters =
-    QStringLiteral("@name,Balance,余额检查;@1,year,年度,int,True,2026;@2,note,备注,char,0");
+const QString kTwoParameters = QStringLiteral("@name,Balance,余额检查;@1,year,年度,int,True,2026;@2,note,备注,char,0");
 
 }  // namespace
 
@@ -131,8 +130,9 @@ TEST(ClsSQLFormatFaults, ARequiredFlagMustBeABooleanText) {
 
 TEST(ClsSQLFill, PlaceholdersTakeTheirValuesAsSqlLiterals) {
     ClsSQL sql;
-    sql.setPsSQLText(QStringLiteral("@name,E,C;@1,year,年度,int,1,2026;@2,who,姓名,char,1,O'Brien;"
-                                    "@3,day,日期,smalldatetime,0,2026/1/5;@4,rate,比率,float,0;@5,memo,备注,2,0"));
+    sql.setPsSQLText(
+        QStringLiteral("@name,E,C;@1,year,年度,int,1,2026;@2,who,姓名,char,1,O'Brien;"
+                       "@3,day,日期,smalldatetime,0,2026/1/5;@4,rate,比率,float,0;@5,memo,备注,2,0"));
     EXPECT_EQ(sql.fillPlaceholders(QStringLiteral("select * from t where y=@YEAR and n=@who and d=@day "
                                                   "and r=@rate and m=@memo and @yearEnd=1 and x='@years'")),
               QStringLiteral("select * from t where y=2026 and n='O''Brien' and d='2026/1/5' "

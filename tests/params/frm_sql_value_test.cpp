@@ -1,10 +1,11 @@
-#include "parameter_window_fixture.h"
-#include "logic/params/date_text.h"
-#include "windows/params/flex_grid.h"
 #include "windows/params/frm_sql_value.h"
+#include "logic/params/date_text.h"
 #include "logic/params/ini_values.h"
 #include "logic/params/package_list.h"
+#include "parameter_window_fixture.h"
+#include "windows/params/flex_grid.h"
 
+#include <gtest/gtest.h>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,6 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 
@@ -26,9 +26,9 @@ using test::ParameterWindow;
 TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("脚本参数"));
     EXPECT_EQ(column(scripts(), 0), (QStringList{"1", "2", "4", "5", "6", "7"}));
-    EXPECT_EQ(column(scripts(), 2), (QStringList{QStringLiteral("必填检查"), QStringLiteral("可选检查"),
-                                                 QStringLiteral("类型检查"), QStringLiteral("二点五"),
-                                                 QStringLiteral("三点五"), QStringLiteral("无参数")}));
+    EXPECT_EQ(column(scripts(), 2),
+              (QStringList{QStringLiteral("必填检查"), QStringLiteral("可选检查"), QStringLiteral("类型检查"),
+                           QStringLiteral("二点五"), QStringLiteral("三点五"), QStringLiteral("无参数")}));
     // A required empty value gives ×; an optional empty one does not.
     EXPECT_EQ(column(scripts(), 1), (QStringList{"×", "√", "√", "√", "√", "√"}));
     EXPECT_EQ(scripts().row(), 1);
@@ -39,8 +39,10 @@ TEST_F(ParameterWindow, LoadShowsEachScriptWithItsMarkAndTheFirstSelected) {
     EXPECT_EQ(scripts().item(1, 2)->background().color(), kPaleCyan);
     EXPECT_NE(scripts().item(2, 2)->background().color(), kPaleCyan);
 
-    EXPECT_EQ(column(parameters(), 1), (QStringList{QStringLiteral("年度"), QStringLiteral("比率"), QStringLiteral("备注")}));
-    EXPECT_EQ(column(parameters(), 2), (QStringList{QStringLiteral("整数"), QStringLiteral("实数"), QStringLiteral("字符")}));
+    EXPECT_EQ(column(parameters(), 1),
+              (QStringList{QStringLiteral("年度"), QStringLiteral("比率"), QStringLiteral("备注")}));
+    EXPECT_EQ(column(parameters(), 2),
+              (QStringList{QStringLiteral("整数"), QStringLiteral("实数"), QStringLiteral("字符")}));
     EXPECT_EQ(column(parameters(), 3), (QStringList{QStringLiteral("否"), QStringLiteral("是"), QStringLiteral("是")}));
     EXPECT_EQ(column(parameters(), 4), (QStringList{"", "", "abc"}));
     EXPECT_EQ(parameters().textMatrix(0, 4), QStringLiteral("值"));

@@ -1,13 +1,13 @@
+#include "windows/params/grid_editing.h"
+#include "platform/error.h"
+#include "platform/ui/twips.h"
 #include "windows/params/flex_grid.h"
 #include "windows/params/grid_color.h"
-#include "windows/params/grid_editing.h"
-#include "platform/ui/twips.h"
-#include "platform/error.h"
 
+#include <gtest/gtest.h>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 

@@ -1,10 +1,10 @@
-#include "package_fixture.h"
 #include "logic/params/ini_values.h"
-#include "platform/text/codepage.h"
+#include "package_fixture.h"
 #include "platform/error.h"
+#include "platform/text/codepage.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 using namespace tallomar;
 
@@ -18,9 +18,9 @@ QString readVar(const QString& file, const QString& key) {
 
 TEST(ReadIniValueCommentRule, TextFromDoubleSlashOnIsACommentAndTakesOneCharacterWithIt) {
     test::PackageFixture package;
-    const QString file = package.writeFile(QStringLiteral("a.ini"),
-                                           QStringLiteral("[Var]\n1=12 //count\n2=12//count\n3=http://host/x\n"
-                                                          "4=//all comment\n5=a//b//c\n6=no comment\n"));
+    const QString file =
+        package.writeFile(QStringLiteral("a.ini"), QStringLiteral("[Var]\n1=12 //count\n2=12//count\n3=http://host/x\n"
+                                                                  "4=//all comment\n5=a//b//c\n6=no comment\n"));
     EXPECT_EQ(readVar(file, QStringLiteral("1")), QStringLiteral("12"));
     EXPECT_EQ(readVar(file, QStringLiteral("2")), QStringLiteral("1"));
     EXPECT_EQ(readVar(file, QStringLiteral("3")), QStringLiteral("http"));
@@ -33,7 +33,8 @@ TEST(ReadIniValueDefaults, MissingValuesAndFilesGiveTheDefault) {
     test::PackageFixture package;
     package.writeList(QStringLiteral("1.1=report.sql\n"), 1);
     const QString list = package.list().listFile;
-    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QString(), list), QStringLiteral("report.sql"));
+    EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QString(), list),
+              QStringLiteral("report.sql"));
     EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("9.1"), QStringLiteral(" fallback "), list),
               QStringLiteral("fallback"));
     EXPECT_EQ(ReadIniValue(QStringLiteral("File"), QStringLiteral("1.1"), QStringLiteral("none"), QString()),
@@ -47,8 +48,8 @@ TEST(ReadIniValueLimits, ValuesAreCutAt255CharactersAndKeepChineseText) {
     test::PackageFixture package;
     const QString longValue = QString(300, QLatin1Char('7'));
     const QString chinese = QStringLiteral("应收账款 年度结转");
-    const QString file = package.writeFile(QStringLiteral("a.ini"),
-                                           QStringLiteral("[Var]\n1=%1\n2=%2\n").arg(longValue, chinese));
+    const QString file =
+        package.writeFile(QStringLiteral("a.ini"), QStringLiteral("[Var]\n1=%1\n2=%2\n").arg(longValue, chinese));
     EXPECT_EQ(readVar(file, QStringLiteral("1")), QString(255, QLatin1Char('7')));
     EXPECT_EQ(readVar(file, QStringLiteral("2")), chinese);
 }
@@ -78,14 +79,16 @@ TEST(ResolveSystemPathFolderWords, WordsAreTriedInOrderAndLetterCaseCounts) {
     const PackageList& list = package.list();
     EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("c:\\winnt\\system32")),
               WindowsFolder(list) + QStringLiteral("\\system32"));
-    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("..\\a\\windows\\b")), WindowsFolder(list) + QStringLiteral("\\b"));
+    EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("..\\a\\windows\\b")),
+              WindowsFolder(list) + QStringLiteral("\\b"));
     EXPECT_EQ(ResolveSystemPath(list, QStringLiteral("C:\\WINNT\\cfg")), QStringLiteral("C:\\WINNT\\cfg"));
     EXPECT_EQ(SystemFolder(list), WindowsFolder(list) + QStringLiteral("/system32"));
 }
 
 TEST(WriteIniValue, LeavesTheFileReadOnlyAndEveryOtherByteUnchanged) {
     test::PackageFixture package;
-    const QByteArray before = codepage::encodeGbk(QStringLiteral("[SQL]\r\nName=报表\r\n[Var]\r\n1.5=old\r\n1.6=x\r\n")).value();
+    const QByteArray before =
+        codepage::encodeGbk(QStringLiteral("[SQL]\r\nName=报表\r\n[Var]\r\n1.5=old\r\n1.6=x\r\n")).value();
     package.writeBytes(QStringLiteral("a.ini"), before);
     const QString file = package.path(QStringLiteral("a.ini"));
     WriteIniValue(QStringLiteral("Var"), QStringLiteral("1.5"), QStringLiteral("2026年"), file);

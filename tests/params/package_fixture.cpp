@@ -2,14 +2,16 @@
 
 #include "platform/text/codepage.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 
-PackageFixture::PackageFixture() { list_.baseFolder = dir_.path(); }
+PackageFixture::PackageFixture() {
+    list_.baseFolder = dir_.path();
+}
 
 PackageFixture::~PackageFixture() {
     // Files left read-only must not keep the folder from being removed.
@@ -18,7 +20,9 @@ PackageFixture::~PackageFixture() {
         QFile::setPermissions(entry.filePath(), entry.permissions() | QFileDevice::WriteOwner);
 }
 
-QString PackageFixture::path(const QString& relative) const { return dir_.filePath(relative); }
+QString PackageFixture::path(const QString& relative) const {
+    return dir_.filePath(relative);
+}
 
 QString PackageFixture::writeFile(const QString& relative, const QString& text) const {
     const auto bytes = codepage::encodeGbk(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));

@@ -1,16 +1,17 @@
-#include "package_fixture.h"
 #include "logic/params/package_list.h"
 #include "logic/params/script_configs.h"
+#include "package_fixture.h"
 #include "platform/error.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 using namespace tallomar;
 
 TEST(OpenPackageList, TheCountKeyGivesTheNumberOfEntries) {
     test::PackageFixture package;
-    const QString list = package.writeFile(QStringLiteral("sub/List.ini"), QStringLiteral("[file]\ncount = 5\n1.1=a.sql\n"));
+    const QString list =
+        package.writeFile(QStringLiteral("sub/List.ini"), QStringLiteral("[file]\ncount = 5\n1.1=a.sql\n"));
     const PackageList opened = OpenPackageList(list);
     EXPECT_EQ(opened.listCount, 5);
     EXPECT_EQ(opened.listFile, list);
@@ -19,8 +20,8 @@ TEST(OpenPackageList, TheCountKeyGivesTheNumberOfEntries) {
 
 TEST(OpenPackageList, WithoutACountTheConsecutiveEntriesAreCounted) {
     test::PackageFixture package;
-    const QString list =
-        package.writeFile(QStringLiteral("list.ini"), QStringLiteral("[File]\n1.1=a.sql\n2.1=b.sql\n3.2=x\n4.1=d.sql\n"));
+    const QString list = package.writeFile(QStringLiteral("list.ini"),
+                                           QStringLiteral("[File]\n1.1=a.sql\n2.1=b.sql\n3.2=x\n4.1=d.sql\n"));
     EXPECT_EQ(OpenPackageList(list).listCount, 2);
 }
 

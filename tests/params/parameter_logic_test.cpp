@@ -1,8 +1,8 @@
 // The parameter window's behaviour driven without a window.
-#include "package_fixture.h"
+#include "logic/params/parameter_logic.h"
 #include "logic/params/date_text.h"
 #include "logic/params/ini_values.h"
-#include "logic/params/parameter_logic.h"
+#include "package_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ protected:
                                          "3.1=stamp\n3.2=时间\n3.3=datetime\n3.4=0\n3.5=\n"
                                          "4.1=memo\n4.2=备注\n4.3=char\n4.4=0\n4.5=\n"));
         package.writeFile(QStringLiteral("none.ini"), QStringLiteral("[SQL]\nFunction=无参数\nVarNum=0\n"));
-        package.writeList(QStringLiteral("1.1=close.sql\n1.2=close.ini\n1.3=..\n2.1=none.sql\n2.2=none.ini\n2.3=..\n"), 2);
+        package.writeList(QStringLiteral("1.1=close.sql\n1.2=close.ini\n1.3=..\n2.1=none.sql\n2.2=none.ini\n2.3=..\n"),
+                          2);
     }
 
     std::unique_ptr<ParameterLogic> open() const {

@@ -1,6 +1,6 @@
-#include "package_fixture.h"
 #include "logic/params/parameter_sheet.h"
 #include "logic/params/parameter_types.h"
+#include "package_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,18 @@
-#include "package_fixture.h"
-#include "platform/text/codepage.h"
-#include "platform/error.h"
 #include "platform/text/profile.h"
+#include "package_fixture.h"
+#include "platform/error.h"
+#include "platform/text/codepage.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 using namespace tallomar;
 
 namespace {
 
-QByteArray gbk(const QString& text) { return codepage::encodeGbk(text).value(); }
+QByteArray gbk(const QString& text) {
+    return codepage::encodeGbk(text).value();
+}
 
 }  // namespace
 
@@ -22,17 +24,18 @@ TEST(ProfileReading, NamesMatchWithoutRegardToCaseAndWhitespaceIsTrimmed) {
     EXPECT_EQ(profile::readValue(file, QStringLiteral("VAR"), QStringLiteral("1.5")), QStringLiteral("12"));
     EXPECT_EQ(profile::readValue(file, QStringLiteral("SQL"), QStringLiteral("Function")), std::nullopt);
     EXPECT_EQ(profile::readValue(file, QStringLiteral("Other"), QStringLiteral("Name")), std::nullopt);
-    EXPECT_EQ(profile::readValue(package.path(QStringLiteral("none.ini")), QStringLiteral("SQL"),
-                                 QStringLiteral("Name")),
-              std::nullopt);
+    EXPECT_EQ(
+        profile::readValue(package.path(QStringLiteral("none.ini")), QStringLiteral("SQL"), QStringLiteral("Name")),
+        std::nullopt);
 }
 
 TEST(ProfileReading, OnePairOfMatchingQuotesIsRemoved) {
     test::PackageFixture package;
-    const QString file = package.writeFile(
-        QStringLiteral("a.ini"),
-        QStringLiteral("[S]\na=\"x y\"\nb='x'\nc=\"x'\nd=\"\"x\"\"\ne=\"\n"));
-    const auto read = [&](const char* key) { return profile::readValue(file, QStringLiteral("S"), QString::fromLatin1(key)); };
+    const QString file = package.writeFile(QStringLiteral("a.ini"),
+                                           QStringLiteral("[S]\na=\"x y\"\nb='x'\nc=\"x'\nd=\"\"x\"\"\ne=\"\n"));
+    const auto read = [&](const char* key) {
+        return profile::readValue(file, QStringLiteral("S"), QString::fromLatin1(key));
+    };
     EXPECT_EQ(read("a"), QStringLiteral("x y"));
     EXPECT_EQ(read("b"), QStringLiteral("x"));
     EXPECT_EQ(read("c"), QStringLiteral("\"x'"));
@@ -42,8 +45,8 @@ TEST(ProfileReading, OnePairOfMatchingQuotesIsRemoved) {
 
 TEST(ProfileReading, SemicolonStartsACommentOnlyAtTheStartOfALine) {
     test::PackageFixture package;
-    const QString file = package.writeFile(
-        QStringLiteral("a.ini"), QStringLiteral("[S]\n;a=hidden\n  ;b=hidden\nc=1 ;kept\nno equals sign\n"));
+    const QString file = package.writeFile(QStringLiteral("a.ini"),
+                                           QStringLiteral("[S]\n;a=hidden\n  ;b=hidden\nc=1 ;kept\nno equals sign\n"));
     EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("a")), std::nullopt);
     EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("b")), std::nullopt);
     EXPECT_EQ(profile::readValue(file, QStringLiteral("S"), QStringLiteral("c")), QStringLiteral("1 ;kept"));
@@ -81,9 +84,9 @@ TEST(ProfileEncoding, ByteOrderMarksChooseUtf8OrUtf16AndOtherwiseCodePage936) {
     utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     package.writeBytes(QStringLiteral("utf16.ini"), utf16);
     for (const char* name : {"gbk.ini", "utf8.ini", "utf16.ini"})
-        EXPECT_EQ(profile::readValue(package.path(QString::fromLatin1(name)), QStringLiteral("SQL"),
-                                     QStringLiteral("Name")),
-                  QStringLiteral("应收账款"))
+        EXPECT_EQ(
+            profile::readValue(package.path(QString::fromLatin1(name)), QStringLiteral("SQL"), QStringLiteral("Name")),
+            QStringLiteral("应收账款"))
             << name;
 }
 
@@ -119,8 +122,8 @@ TEST(ProfileWriting, AddsAMissingSectionAtTheEndAndCreatesAMissingFile) {
     package.writeBytes(QStringLiteral("unix.ini"), "[SQL]\nName=x\n");
     profile::writeValue(package.path(QStringLiteral("unix.ini")), QStringLiteral("Var"), QStringLiteral("1.5"),
                         QStringLiteral("值"));
-    EXPECT_EQ(package.readBytes(QStringLiteral("unix.ini")), QByteArray("[SQL]\nName=x\n[Var]\n1.5=") +
-                                                                 gbk(QStringLiteral("值")) + "\n");
+    EXPECT_EQ(package.readBytes(QStringLiteral("unix.ini")),
+              QByteArray("[SQL]\nName=x\n[Var]\n1.5=") + gbk(QStringLiteral("值")) + "\n");
     profile::writeValue(package.path(QStringLiteral("new.ini")), QStringLiteral("Var"), QStringLiteral("1.5"),
                         QStringLiteral("1"));
     EXPECT_EQ(package.readBytes(QStringLiteral("new.ini")), QByteArray("[Var]\r\n1.5=1\r\n"));
@@ -147,8 +150,7 @@ TEST(ProfileWriting, RefusesWhatTheFileCannotHoldAndLeavesItUntouched) {
     const QString file = package.path(QStringLiteral("a.ini"));
     EXPECT_THROW(profile::writeValue(file, QStringLiteral("Var"), QStringLiteral("1.5"), QStringLiteral("a\r\nb=c")),
                  Error);
-    EXPECT_THROW(profile::writeValue(file, QStringLiteral("Var"), QStringLiteral("1.5"), QStringLiteral("😀")),
-                 Error);
+    EXPECT_THROW(profile::writeValue(file, QStringLiteral("Var"), QStringLiteral("1.5"), QStringLiteral("😀")), Error);
     EXPECT_THROW(profile::writeValue(file, QStringLiteral("Var"), QStringLiteral("a=b"), QStringLiteral("1")), Error);
     EXPECT_THROW(profile::writeValue(file, QStringLiteral("V]ar"), QStringLiteral("1.5"), QStringLiteral("1")), Error);
     EXPECT_EQ(package.readBytes(QStringLiteral("a.ini")), before);

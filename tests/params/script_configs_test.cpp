@@ -1,9 +1,9 @@
-#include "package_fixture.h"
-#include "logic/params/ini_values.h"
 #include "logic/params/script_configs.h"
+#include "logic/params/ini_values.h"
+#include "package_fixture.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 using namespace tallomar;
 

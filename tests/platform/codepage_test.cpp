@@ -13,8 +13,8 @@ TEST(Codepage, ChineseTextRoundTripsThroughGbk) {
 }
 
 TEST(Codepage, InvalidBytesAndUnmappableCharactersAreReportedNotReplaced) {
-    EXPECT_FALSE(decodeGbk(QByteArray("ab\x81", 3)));       // lead byte without its trail byte
-    EXPECT_FALSE(decodeGbk(QByteArray("\x81\x20", 2)));     // trail byte out of range
+    EXPECT_FALSE(decodeGbk(QByteArray("ab\x81", 3)));    // lead byte without its trail byte
+    EXPECT_FALSE(decodeGbk(QByteArray("\x81\x20", 2)));  // trail byte out of range
     EXPECT_FALSE(encodeGbk(QStringLiteral("emoji \U0001F600")));
 }
 

@@ -19,8 +19,7 @@ TEST(Dialogs, InputBoxGivesTheAnswerOrNothingOnCancel) {
     test::ScriptedDialogs dialogs;
     dialogs.answerText(QStringLiteral("pa'ss"));
     dialogs.cancelInput();
-    EXPECT_EQ(askText(nullptr, QStringLiteral("请输入SA口令"), QString(), QString()),
-              QStringLiteral("pa'ss"));
+    EXPECT_EQ(askText(nullptr, QStringLiteral("请输入SA口令"), QString(), QString()), QStringLiteral("pa'ss"));
     EXPECT_EQ(askText(nullptr, QStringLiteral("请输入SA口令"), QString(), QString()), std::nullopt);
     EXPECT_EQ(dialogs.shown()[1].text, QStringLiteral("请输入SA口令"));
 }

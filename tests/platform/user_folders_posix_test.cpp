@@ -1,11 +1,11 @@
 #include "platform/text/user_folders.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace tallomar;
 
@@ -26,8 +26,10 @@ public:
 
 private:
     static void restore(const char* name, const QByteArray& value) {
-        if (value.isNull()) qunsetenv(name);
-        else qputenv(name, value);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
     }
     QByteArray runtime_;
     QByteArray tmpdir_;
@@ -49,8 +51,8 @@ TEST(UserFolders, WithoutXdgRuntimeDirTheTempFolderGivesAPrivateFolderOrNone) {
                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_FALSE(QFileInfo(expected).permissions() & others);
 
-    ASSERT_TRUE(QFile::setPermissions(expected, QFileInfo(expected).permissions() | QFileDevice::ReadOther |
-                                                    QFileDevice::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(
+        expected, QFileInfo(expected).permissions() | QFileDevice::ReadOther | QFileDevice::ExeOther));
     EXPECT_EQ(userRuntimeFolder(), QString());
 
     ASSERT_TRUE(QDir(expected).removeRecursively());

@@ -1,9 +1,9 @@
 #include "platform/text/user_folders.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 

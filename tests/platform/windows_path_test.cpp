@@ -1,10 +1,10 @@
 #include "platform/text/windows_path.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace tallomar;
 

@@ -1,7 +1,7 @@
 // How a script is cut into batches: separator lines, line ends and the exact
 // text of each batch.
-#include "script_files.h"
 #include "logic/workbench/script_batches.h"
+#include "script_files.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,9 @@ TEST_F(BatchSplit, EachLineGetsABlankAndCrLf) {
               QStringList({QStringLiteral("select 1 \r\n"), QStringLiteral("select 2 \r\n")}));
 }
 
-TEST_F(BatchSplit, EmptyFileHasNoBatch) { EXPECT_TRUE(split("").isEmpty()); }
+TEST_F(BatchSplit, EmptyFileHasNoBatch) {
+    EXPECT_TRUE(split("").isEmpty());
+}
 
 TEST_F(BatchSplit, FileWithoutSeparatorIsOneBatch) {
     EXPECT_EQ(split("create table t(a int)\r\ninsert t values(1)\r\n"),
@@ -35,9 +37,9 @@ TEST_F(BatchSplit, LeadingAndRepeatedSeparatorsSendNoEmptyBatch) {
 }
 
 TEST_F(BatchSplit, BatchOfEmptyLinesIsSent) {
-    EXPECT_EQ(split("select 1\r\nGO\r\n\r\n\r\nGO\r\nselect 2\r\n"),
-              QStringList({QStringLiteral("select 1 \r\n"), QStringLiteral(" \r\n \r\n"),
-                           QStringLiteral("select 2 \r\n")}));
+    EXPECT_EQ(
+        split("select 1\r\nGO\r\n\r\n\r\nGO\r\nselect 2\r\n"),
+        QStringList({QStringLiteral("select 1 \r\n"), QStringLiteral(" \r\n \r\n"), QStringLiteral("select 2 \r\n")}));
 }
 
 TEST_F(BatchSplit, SeparatorInAnyLetterCase) {
@@ -47,8 +49,7 @@ TEST_F(BatchSplit, SeparatorInAnyLetterCase) {
 }
 
 TEST_F(BatchSplit, IndentedGoIsScriptText) {
-    EXPECT_EQ(split("a\r\n  GO\r\n\tGO\r\nb\r\n"),
-              QStringList{QStringLiteral("a \r\n  GO \r\n\tGO \r\nb \r\n")});
+    EXPECT_EQ(split("a\r\n  GO\r\n\tGO\r\nb\r\n"), QStringList{QStringLiteral("a \r\n  GO \r\n\tGO \r\nb \r\n")});
 }
 
 TEST_F(BatchSplit, LastLineWithoutLineEndBelongsToLastBatch) {

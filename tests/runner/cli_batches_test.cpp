@@ -13,7 +13,8 @@ test::ProgramRun cli(const QStringList& arguments) {
 
 TEST(CliBatches, PrintsEachBatchAsOneJsonStringPerLine) {
     test::ScriptFolder folder;
-    const QString path = folder.write(QStringLiteral("a.sql"), test::gbk(QStringLiteral("-- 中文\r\nselect 1\r\nGO\r\n\r\nGO\r\nselect \"x\"\tGO")));
+    const QString path = folder.write(
+        QStringLiteral("a.sql"), test::gbk(QStringLiteral("-- 中文\r\nselect 1\r\nGO\r\n\r\nGO\r\nselect \"x\"\tGO")));
     const test::ProgramRun run = cli({QStringLiteral("batches"), path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QByteArray("\"-- 中文 \\r\\nselect 1 \\r\\n\"\n"
@@ -50,9 +51,9 @@ TEST(CliBatches, UnknownCommandAndMissingFileArgumentShowUsage) {
     EXPECT_TRUE(bare.err.contains(QStringLiteral("missing FILE"))) << bare.err.toStdString();
     EXPECT_TRUE(bare.out.isEmpty());
     // Help goes to stdout with status 0, for the program and for each command.
-    for (const QStringList& help : {QStringList{QStringLiteral("--help")},
-                                    QStringList{QStringLiteral("check"), QStringLiteral("--help")},
-                                    QStringList{QStringLiteral("batches"), QStringLiteral("--help")}}) {
+    for (const QStringList& help :
+         {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("check"), QStringLiteral("--help")},
+          QStringList{QStringLiteral("batches"), QStringLiteral("--help")}}) {
         const test::ProgramRun run = cli(help);
         EXPECT_EQ(run.exitCode, 0) << help.join(u' ').toStdString();
         EXPECT_TRUE(run.err.isEmpty());

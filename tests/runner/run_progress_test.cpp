@@ -1,12 +1,12 @@
 // Runs behind the progress box: the box shows where the work is, Cancel
 // interrupts the batch on the server, and the box never outlives the work.
+#include "windows/workbench/run_progress.h"
+#include "logic/workbench/script_runner.h"
+#include "platform/error.h"
 #include "sandbox_account.h"
 #include "script_files.h"
-#include "platform/error.h"
 #include "support/scripted_dialogs.h"
-#include "windows/workbench/run_progress.h"
 #include "windows/workbench/run_progress_dialog.h"
-#include "logic/workbench/script_runner.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -91,8 +91,8 @@ TEST(RunProgress, ElapsedTimeAdvances) {
     RunContext context;
     RunProgressDialog dialog(context, QStringLiteral("检查"));
     EXPECT_EQ(labelText(dialog, "labElapsed"), QStringLiteral("已用时间：00:00:00"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return labelText(dialog, "labElapsed") == QStringLiteral("已用时间：00:00:01"); },
-                                3000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return labelText(dialog, "labElapsed") == QStringLiteral("已用时间：00:00:01"); }, 3000));
 }
 
 TEST(RunProgress, ClosingTheBoxCancelsButWaitsForTheWork) {
@@ -133,7 +133,7 @@ TEST(RunProgress, FailureOfTheWorkIsThrownOnTheCallersThread) {
     dialogs.runForReal();
     try {
         (void)runWithProgress(nullptr, QStringLiteral("检查"),
-                        [](RunContext&) -> RunOutcome { throw Error(QStringLiteral("work failed")); });
+                              [](RunContext&) -> RunOutcome { throw Error(QStringLiteral("work failed")); });
         FAIL() << "the failure was lost";
     } catch (const Error& error) {
         EXPECT_EQ(error.message(), QStringLiteral("work failed"));

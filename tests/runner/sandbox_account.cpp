@@ -1,6 +1,5 @@
 #include "sandbox_account.h"
 
-
 namespace tallomar::test {
 
 void SandboxAccount::SetUpTestSuite() {

@@ -4,9 +4,9 @@
 #include "session/session.h"
 #include "support/sandbox_server.h"
 
+#include <gtest/gtest.h>
 #include <QString>
 #include <QStringList>
-#include <gtest/gtest.h>
 #include <memory>
 
 namespace tallomar::test {

@@ -1,12 +1,12 @@
 // Script files in GBK or with a byte-order mark, read as a stream: text is
 // decoded exactly, bad bytes stop the reading at their line.
-#include "script_files.h"
-#include "platform/error.h"
 #include "logic/workbench/script_batches.h"
 #include "logic/workbench/script_text_reader.h"
+#include "platform/error.h"
+#include "script_files.h"
 
-#include <QBuffer>
 #include <gtest/gtest.h>
+#include <QBuffer>
 
 namespace tallomar {
 namespace {
@@ -88,7 +88,8 @@ TEST_F(Encodings, TruncatedGbkCharacterAtEndOfFile) {
 }
 
 TEST_F(Encodings, InvalidUtf8IsNotReplaced) {
-    const Outcome outcome = readAll(folder.write(QStringLiteral("a.sql"), "\xEF\xBB\xBFselect 1\r\nselect '\xC3('\r\n"));
+    const Outcome outcome =
+        readAll(folder.write(QStringLiteral("a.sql"), "\xEF\xBB\xBFselect 1\r\nselect '\xC3('\r\n"));
     EXPECT_TRUE(outcome.batches.isEmpty());
     EXPECT_TRUE(outcome.failure.contains(QStringLiteral("第 2 行"))) << outcome.failure.toStdString();
     EXPECT_TRUE(outcome.failure.contains(QStringLiteral("UTF-8"))) << outcome.failure.toStdString();
@@ -150,8 +151,7 @@ TEST_F(LongScripts, Utf16AcrossPieces) {
 
 TEST_F(LongScripts, LongLineWithoutLineEnd) {
     const QString text = QStringLiteral("select '") + QString(1'500'000, QChar(0x4E2D)) + QStringLiteral("'");
-    EXPECT_EQ(batchesOf(folder.write(QStringLiteral("a.sql"), gbk(text))),
-              QStringList{text + QStringLiteral(" \r\n")});
+    EXPECT_EQ(batchesOf(folder.write(QStringLiteral("a.sql"), gbk(text))), QStringList{text + QStringLiteral(" \r\n")});
 }
 
 TEST_F(LongScripts, LongUtf8LineWithoutLineEnd) {
@@ -166,7 +166,8 @@ TEST_F(LongScripts, BadByteFarIntoTheFile) {
     bytes += "select '\x81\x7F\x81'\r\n";
     const Outcome outcome = readAll(folder.write(QStringLiteral("a.sql"), bytes));
     EXPECT_EQ(outcome.batches.size(), kLines);
-    EXPECT_TRUE(outcome.failure.contains(QStringLiteral("第 %1 行").arg(2 * kLines + 1))) << outcome.failure.toStdString();
+    EXPECT_TRUE(outcome.failure.contains(QStringLiteral("第 %1 行").arg(2 * kLines + 1)))
+        << outcome.failure.toStdString();
 }
 
 // A line longer than a piece is handed on in parts: a separator is still told

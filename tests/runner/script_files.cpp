@@ -1,7 +1,7 @@
 #include "script_files.h"
 
-#include "platform/text/codepage.h"
 #include "logic/workbench/script_batches.h"
+#include "platform/text/codepage.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // RunScriptFile against the sandbox server: what is sent, in which order,
 // and what a failure leaves behind.
+#include "logic/workbench/script_runner.h"
 #include "sandbox_account.h"
 #include "script_files.h"
-#include "logic/workbench/script_runner.h"
 
 #include <QElapsedTimer>
 #include <chrono>
@@ -79,14 +79,16 @@ TEST_F(ScriptRunner, ThirdOfFiveFailingKeepsTheFirstTwoAndSaysWhere) {
 }
 
 TEST_F(ScriptRunner, ErrorInALaterResultOfTheBatchFailsIt) {
-    const QString result = run("insert into t values(1)\r\nselect * from no_such_table\r\nGO\r\ninsert into t values(2)\r\n");
+    const QString result =
+        run("insert into t values(1)\r\nselect * from no_such_table\r\nGO\r\ninsert into t values(2)\r\n");
     EXPECT_TRUE(result.contains(QStringLiteral("no_such_table"))) << result.toStdString();
     EXPECT_EQ(received().size(), 2);
     EXPECT_EQ(tableValues(), QStringList{"1"});
 }
 
 TEST_F(ScriptRunner, MissingFileAfterTheSwitchRan) {
-    EXPECT_EQ(runFile(QStringLiteral("none.sql")), folder.path() + QStringLiteral("/none.sql：No such file or directory"));
+    EXPECT_EQ(runFile(QStringLiteral("none.sql")),
+              folder.path() + QStringLiteral("/none.sql：No such file or directory"));
     EXPECT_EQ(outcome.batch, 0);
     EXPECT_EQ(received(), QStringList{use});
 }
@@ -118,8 +120,9 @@ TEST_F(ScriptRunner, ADatabaseNameThatIsNoPlainNameIsSwitchedToBracketedAndAddsN
 }
 
 TEST_F(ScriptRunner, InvalidBytesStopTheRunBeforeTheirBatch) {
-    const QString result = run("insert into t values(1)\r\nGO\r\ninsert into t values(2)\r\nselect '\x81\x7F'\r\nGO\r\n"
-                               "insert into t values(3)\r\n");
+    const QString result =
+        run("insert into t values(1)\r\nGO\r\ninsert into t values(2)\r\nselect '\x81\x7F'\r\nGO\r\n"
+            "insert into t values(3)\r\n");
     EXPECT_TRUE(result.contains(QStringLiteral("s.sql"))) << result.toStdString();
     EXPECT_TRUE(result.contains(QStringLiteral("第 4 行"))) << result.toStdString();
     EXPECT_EQ(received(), QStringList({use, QStringLiteral("insert into t values(1) \r\n")}));

@@ -19,7 +19,8 @@ using DemoData = BatchTest;
 
 TEST_F(DemoData, EveryAccountSetDatabaseTheSystemDatabasesListExists) {
     std::vector<std::string> databases;
-    for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear"))
+    for (const auto& row :
+         rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear"))
         databases.push_back("qvdata_" + row[0].value_or("") + "_" + row[1].value_or(""));
     for (const auto& row : rows("select DBName from master..sub_list")) databases.push_back(row[0].value_or(""));
     EXPECT_EQ(databases.size(), 8u);  // six account-set years, two of them also single-company
@@ -46,7 +47,9 @@ struct LedgerFaults {
     Rows outsidePeriod;     // voucher
 };
 
-std::ostream& operator<<(std::ostream& out, const LedgerFaults& faults) { return out << faults.database; }
+std::ostream& operator<<(std::ostream& out, const LedgerFaults& faults) {
+    return out << faults.database;
+}
 
 class DemoLedger : public BatchTest, public ::testing::WithParamInterface<LedgerFaults> {};
 
@@ -104,10 +107,13 @@ protected:
             if (batches) batches->push_back(sent);
             batch.clear();
         };
-        static const QRegularExpression go(QStringLiteral("^go(?![A-Za-z0-9_])"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression go(QStringLiteral("^go(?![A-Za-z0-9_])"),
+                                           QRegularExpression::CaseInsensitiveOption);
         for (const QString& line : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
-            if (go.match(line).hasMatch()) send();
-            else batch += line + QStringLiteral("\r\n");
+            if (go.match(line).hasMatch())
+                send();
+            else
+                batch += line + QStringLiteral("\r\n");
         }
         send();
     }
@@ -149,9 +155,11 @@ TEST_F(DemoPackage, ACodeThatNoTrimmingRepairsStaysForManualWork) {
 TEST_F(DemoPackage, ASweepOverEveryAccountSetFindsSomeCleanOnesAndOneWhereTheCheckFails) {
     QFile file(QStringLiteral(TALLOMAR_DEMO_SOURCE "/scripts/check_voucher.sql"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString checkScript = QString::fromUtf8(file.readAll()).remove(QRegularExpression(QStringLiteral("(?m)^GO\\s*$")));
+    const QString checkScript =
+        QString::fromUtf8(file.readAll()).remove(QRegularExpression(QStringLiteral("(?m)^GO\\s*$")));
     std::map<std::string, std::size_t> found;
-    for (const auto& row : rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear")) {
+    for (const auto& row :
+         rows("select cAcc_ID, iYear from UA_Account_sub where iYear <> 9999 order by cAcc_ID, iYear")) {
         const std::string database = "qvdata_" + row[0].value_or("") + "_" + row[1].value_or("");
         runScript("check_prepare.sql", database);
         ok("Use " + database);
@@ -188,13 +196,14 @@ TEST(DatabaseCapacity, AServerHoldsMoreDatabasesThanOneStatementReachesAndSaysWh
     const std::size_t limit = sandbox::DatabaseFolder::attachLimit();
     for (std::size_t n = 0; n <= limit + 1; ++n) {
         const std::string name = "extra_" + std::to_string(n);
-        ASSERT_NO_THROW(sandbox.server().seedDatabase(name, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (" +
-                                                                std::to_string(n) + ");"));
+        ASSERT_NO_THROW(sandbox.server().seedDatabase(
+            name, "CREATE TABLE marker(a INT); INSERT INTO marker VALUES (" + std::to_string(n) + ");"));
     }
     OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("extra_0")).toStdString());
     ASSERT_TRUE(client.connected()) << client.error();
     // One database after another: each statement has room for its own.
-    std::string oneByOne = "select count(*) from master..sub_list\r\nselect count(*) from qvdata_001_2008..ledger_account";
+    std::string oneByOne =
+        "select count(*) from master..sub_list\r\nselect count(*) from qvdata_001_2008..ledger_account";
     std::string allAtOnce = "select sum(a) from (select a from marker";
     for (std::size_t n = 1; n <= limit + 1; ++n) {
         const std::string marker = "extra_" + std::to_string(n) + "..marker";

@@ -3,10 +3,10 @@
 // strings but adds numbers.
 #include "batch_fixture.h"
 
-#include <QDateTime>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
+#include <QDateTime>
 
 namespace tallomar::test {
 namespace {
@@ -74,7 +74,8 @@ TEST_F(Names, ColumnsComputedWithoutAnAliasHaveNoName) {
 }
 
 TEST_F(Names, AnAliasWithoutAsFollowsAnyExpression) {
-    const OdbcBatch batch = ok("select 'a' + 'b' joined, 1 + 2 total, cAcc_ID id, 5 isnull from UA_Account a where a.cAcc_ID = '001'");
+    const OdbcBatch batch =
+        ok("select 'a' + 'b' joined, 1 + 2 total, cAcc_ID id, 5 isnull from UA_Account a where a.cAcc_ID = '001'");
     ASSERT_EQ(batch.results.size(), 1u);
     EXPECT_EQ(batch.results[0].columns, (std::vector<std::string>{"joined", "total", "id", "isnull"}));
     EXPECT_EQ(batch.results[0].rows, (Rows{{"ab", "3", "001", "5"}}));
@@ -109,7 +110,8 @@ TEST_F(Functions, GetDateIsTheLocalTimeNow) {
     const auto text = value("select getdate()");
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
     ASSERT_TRUE(text.has_value());
-    const QDateTime now = QDateTime::fromString(QString::fromStdString(*text), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QDateTime now =
+        QDateTime::fromString(QString::fromStdString(*text), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     ASSERT_TRUE(now.isValid()) << *text;
     EXPECT_LE(before, now);
     EXPECT_LE(now, after);
@@ -125,7 +127,8 @@ TEST_F(Functions, StringFunctionsFollowTSql) {
 }
 
 TEST_F(Plus, JoinsStrings) {
-    EXPECT_EQ(rows("select 'a' + 'b', N'记账' + N'凭证', '1' + '2', 'x' + '' + 'y'"), (Rows{{"ab", "记账凭证", "12", "xy"}}));
+    EXPECT_EQ(rows("select 'a' + 'b', N'记账' + N'凭证', '1' + '2', 'x' + '' + 'y'"),
+              (Rows{{"ab", "记账凭证", "12", "xy"}}));
     EXPECT_EQ(rows("select cAcc_ID + '-' + cAcc_Name from UA_Account where cAcc_ID = '002'"),
               (Rows{{"002-江南食品贸易有限公司"}}));
 }
@@ -168,8 +171,9 @@ TEST_F(Case, SimpleAndSearchedFormsNestWithElse) {
 }
 
 TEST_F(Case, ElseInsidePrintAndIfConditionsBelongsToTheCase) {
-    const OdbcBatch batch = ok("print case when 1 = 1 then 'p' else 'q' end\r\n"
-                               "if case when 1 = 1 then 1 else 0 end = 1 print 'then' else print 'else'");
+    const OdbcBatch batch =
+        ok("print case when 1 = 1 then 'p' else 'q' end\r\n"
+           "if case when 1 = 1 then 1 else 0 end = 1 print 'then' else print 'else'");
     EXPECT_EQ(warningsOf(batch), (std::vector<std::string>{"p", "then"}));
 }
 

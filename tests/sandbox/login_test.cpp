@@ -52,7 +52,8 @@ TEST(SandboxLogin, RefusesADatabaseThatDoesNotExist) {
     SandboxServer sandbox;
     OdbcClient client(sandbox.odbcConnectionString(QStringLiteral("qvdata_999_2008")).toStdString());
     EXPECT_FALSE(client.connected());
-    EXPECT_NE(client.error().find("Cannot open database \"qvdata_999_2008\" requested by the login."), std::string::npos)
+    EXPECT_NE(client.error().find("Cannot open database \"qvdata_999_2008\" requested by the login."),
+              std::string::npos)
         << client.error();
 }
 

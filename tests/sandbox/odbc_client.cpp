@@ -9,7 +9,9 @@
 namespace tallomar::test {
 namespace {
 
-std::u16string wide(const std::string& text) { return QString::fromStdString(text).toStdU16String(); }
+std::u16string wide(const std::string& text) {
+    return QString::fromStdString(text).toStdU16String();
+}
 std::string narrow(const SQLWCHAR* text, std::size_t length) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), static_cast<qsizetype>(length)).toStdString();
 }
@@ -78,9 +80,9 @@ OdbcClient::OdbcClient(const std::string& connectionString, int loginTimeoutSeco
     SQLSetConnectAttr(connection_, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLLEN>(loginTimeoutSeconds)), 0);
     auto text = wide(connectionString);
-    const SQLRETURN code = SQLDriverConnectW(connection_, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
-                                             static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
-                                             SQL_DRIVER_NOPROMPT);
+    const SQLRETURN code =
+        SQLDriverConnectW(connection_, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()),
+                          static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     connected_ = SQL_SUCCEEDED(code);
     if (!connected_) {
         error_ = joined(readDiagnostics(SQL_HANDLE_DBC, connection_));
@@ -100,7 +102,9 @@ void OdbcClient::setQueryTimeout(int seconds) {
     SQLSetStmtAttr(statement_, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0);
 }
 
-void OdbcClient::cancel() { SQLCancel(statement_); }
+void OdbcClient::cancel() {
+    SQLCancel(statement_);
+}
 
 bool OdbcClient::connectionDead() {
     SQLUINTEGER dead = SQL_CD_FALSE;
@@ -111,7 +115,8 @@ bool OdbcClient::connectionDead() {
 OdbcBatch OdbcClient::run(const std::string& sql) {
     OdbcBatch batch;
     auto text = wide(sql);
-    SQLRETURN code = SQLExecDirectW(statement_, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN code =
+        SQLExecDirectW(statement_, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
     while (code != SQL_NO_DATA) {
         OdbcResult result;
         const std::string messages = collectDiagnostics(SQL_HANDLE_STMT, statement_, batch);
@@ -151,20 +156,23 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
                     SQLLEN indicator = 0;
                     bool null = false;
                     for (;;) {
-                        const SQLRETURN got = SQLGetData(statement_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                        const SQLRETURN got =
+                            SQLGetData(statement_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
                         if (got == SQL_NO_DATA) break;
                         if (!SQL_SUCCEEDED(got)) break;
                         if (indicator == SQL_NULL_DATA) {
                             null = true;
                             break;
                         }
-                        const std::size_t units = indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
-                                                      ? sizeof buffer / sizeof(SQLWCHAR) - 1
-                                                      : static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);
+                        const std::size_t units =
+                            indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer)
+                                ? sizeof buffer / sizeof(SQLWCHAR) - 1
+                                : static_cast<std::size_t>(indicator) / sizeof(SQLWCHAR);
                         value.append(reinterpret_cast<const char16_t*>(buffer), units);
                         if (got == SQL_SUCCESS) break;
                     }
-                    row.push_back(null ? std::nullopt : std::optional<std::string>(QString::fromStdU16String(value).toStdString()));
+                    row.push_back(null ? std::nullopt
+                                       : std::optional<std::string>(QString::fromStdU16String(value).toStdString()));
                 }
                 result.rows.push_back(std::move(row));
             }
@@ -178,7 +186,8 @@ OdbcBatch OdbcClient::run(const std::string& sql) {
 
 long long OdbcClient::countRows(const std::string& sql) {
     auto text = wide(sql);
-    SQLRETURN code = SQLExecDirectW(statement_, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
+    SQLRETURN code =
+        SQLExecDirectW(statement_, reinterpret_cast<SQLWCHAR*>(text.data()), static_cast<SQLINTEGER>(text.size()));
     if (!SQL_SUCCEEDED(code)) return -1;
     long long rows = 0;
     while (SQL_SUCCEEDED(SQLFetch(statement_))) ++rows;

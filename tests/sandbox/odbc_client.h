@@ -12,7 +12,7 @@ namespace tallomar::test {
 // One diagnostic record as the driver reports it.
 struct OdbcDiagnostic {
     std::string sqlState;
-    long native = 0;  // the server's message number
+    long native = 0;   // the server's message number
     std::string text;  // with the driver's prefixes removed
     // Severity 10 and below (PRINT, informational RAISERROR) arrives as a
     // warning, SQLSTATE class 01; anything above as an error.
@@ -21,7 +21,7 @@ struct OdbcDiagnostic {
 
 struct OdbcResult {
     std::vector<std::string> columns;
-    std::vector<short> columnTypes;  // SQL_INTEGER, SQL_WVARCHAR, ...
+    std::vector<short> columnTypes;                             // SQL_INTEGER, SQL_WVARCHAR, ...
     std::vector<std::vector<std::optional<std::string>>> rows;  // UTF-8
     long long rowCount = -1;
     std::string error;  // diagnostics when this result is an error
@@ -29,7 +29,7 @@ struct OdbcResult {
 
 struct OdbcBatch {
     std::vector<OdbcResult> results;
-    std::vector<std::string> messages;  // every diagnostic record, in order
+    std::vector<std::string> messages;        // every diagnostic record, in order
     std::vector<OdbcDiagnostic> diagnostics;  // the same records, field by field
     bool failed() const;
     std::string firstError() const;

@@ -79,7 +79,8 @@ TEST_F(Use, AMissingDatabaseIsAnErrorThatStopsTheBatch) {
     ok("create table tempdb..log (n int)");
     const OdbcBatch batch = client->run("use no_such_db\r\ninsert into tempdb..log values (1)");
     EXPECT_EQ(errorsOf(batch),
-              (std::vector<std::string>{"Database 'no_such_db' does not exist. Make sure that the name is entered correctly."}));
+              (std::vector<std::string>{
+                  "Database 'no_such_db' does not exist. Make sure that the name is entered correctly."}));
     EXPECT_EQ(value("select count(*) from tempdb..log"), "0");
     EXPECT_EQ(value("select db_name()"), "QVSystem");
 }
@@ -96,7 +97,8 @@ TEST_F(ThreePartNames, ReadAnotherDatabaseWithOrWithoutItsOwner) {
 TEST_F(ThreePartNames, ChangeAnotherDatabase) {
     ok("insert into qvdata_002_2008..ledger_account values ('6711', N'营业外支出', 1, 1, N'借')");
     ok("update qvdata_002_2008..ledger_account set cName = N'营业外支出（罚款）' where cCode = '6711'");
-    EXPECT_EQ(value("use qvdata_002_2008\r\nselect cName from ledger_account where cCode = '6711'"), "营业外支出（罚款）");
+    EXPECT_EQ(value("use qvdata_002_2008\r\nselect cName from ledger_account where cCode = '6711'"),
+              "营业外支出（罚款）");
     ok("use QVSystem\r\ndelete from qvdata_002_2008.dbo.ledger_account where cCode = '6711'");
     EXPECT_EQ(value("select count(*) from qvdata_002_2008..ledger_account where cCode = '6711'"), "0");
 }
@@ -109,9 +111,10 @@ TEST_F(ThreePartNames, AMissingDatabaseOrTableIsAnInvalidObjectName) {
 }
 
 TEST_F(ControlFlow, IfElseAndBlocksRunTheChosenBranchOnly) {
-    const OdbcBatch batch = ok("if exists (select 1 from UA_Account where cAcc_ID = '009') print 'has'\r\n"
-                               "else begin print 'none' print 'really' end\r\n"
-                               "if 1 = 1 print 'yes' else print 'no'");
+    const OdbcBatch batch =
+        ok("if exists (select 1 from UA_Account where cAcc_ID = '009') print 'has'\r\n"
+           "else begin print 'none' print 'really' end\r\n"
+           "if 1 = 1 print 'yes' else print 'no'");
     EXPECT_EQ(warningsOf(batch), (std::vector<std::string>{"none", "really", "yes"}));
 }
 
@@ -154,7 +157,8 @@ TEST_F(Definitions, IndexesAreMadeAndDroppedBesideTheirTableWrittenEitherWay) {
        "drop index ledger_entry.ix_entry_code");
     const OdbcDiagnostic missing = error("drop index ledger_entry.ix_entry_code");
     EXPECT_EQ(missing.native, 3701);
-    EXPECT_EQ(missing.text, "Cannot drop the index 'ix_entry_code', because it does not exist or you do not have permission.");
+    EXPECT_EQ(missing.text,
+              "Cannot drop the index 'ix_entry_code', because it does not exist or you do not have permission.");
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ void waitForConnectionsOf(SandboxServer& sandbox, int count) {
 const std::string kFindTable = "select name from tempdb..sysobjects where 1=1 and name=";
 
 TEST_F(TempdbTables, SelectIntoMakesATableOfTheQueryRowsAndCountsThem) {
-    const OdbcBatch made = ok(
-        "select cAcc_ID as 编号, cAcc_Name as 名称 into tempdb..accounts from UA_Account where cAcc_ID < '003'");
+    const OdbcBatch made =
+        ok("select cAcc_ID as 编号, cAcc_Name as 名称 into tempdb..accounts from UA_Account where cAcc_ID < '003'");
     ASSERT_EQ(made.results.size(), 1u);
     EXPECT_EQ(made.results[0].rowCount, 2);
     EXPECT_TRUE(made.results[0].columns.empty());
@@ -30,8 +30,7 @@ TEST_F(TempdbTables, SelectIntoMakesATableOfTheQueryRowsAndCountsThem) {
     const OdbcBatch read = ok("select * from tempdb..accounts order by 编号");
     ASSERT_EQ(read.results.size(), 1u);
     EXPECT_EQ(read.results[0].columns, (std::vector<std::string>{"编号", "名称"}));
-    EXPECT_EQ(read.results[0].rows,
-              (Rows{{"001", "华北机械制造有限公司"}, {"002", "江南食品贸易有限公司"}}));
+    EXPECT_EQ(read.results[0].rows, (Rows{{"001", "华北机械制造有限公司"}, {"002", "江南食品贸易有限公司"}}));
 }
 
 TEST_F(TempdbTables, SelectIntoWithTopAndOrderKeepsTheFirstRowsInThatOrder) {
@@ -54,8 +53,7 @@ TEST_F(TempdbTables, SysobjectsOfTheCurrentDatabaseListsItsOwnTablesOnly) {
 }
 
 TEST_F(TempdbTables, ObjectIdGuardDropsAnExistingTableAndPassesOverAMissingOne) {
-    const std::string guard =
-        "if object_id('tempdb..demo_check') is not null drop table tempdb..demo_check\r\n";
+    const std::string guard = "if object_id('tempdb..demo_check') is not null drop table tempdb..demo_check\r\n";
     ok(guard);  // nothing to drop: no error
     ok("select 1 as a into tempdb..demo_check");
     ASSERT_EQ(rows(kFindTable + "'demo_check'").size(), 1u);
@@ -110,7 +108,8 @@ TEST_F(TempdbTables, TempdbTablesAreSharedBetweenSessionsAndOutliveThem) {
 TEST_F(TempdbTables, LocalHashTablesBelongToTheirSessionAndEndWithIt) {
     auto other = connect();
     ASSERT_TRUE(other->connected()) << other->error();
-    ok("create table #mine (a int)\r\ninsert into #mine values (1)\r\ninsert #mine select a + 1 from #mine", other.get());
+    ok("create table #mine (a int)\r\ninsert into #mine values (1)\r\ninsert #mine select a + 1 from #mine",
+       other.get());
     EXPECT_EQ(rows("select a from #mine order by a", other.get()), (Rows{{"1"}, {"2"}}));
     EXPECT_NE(value("select object_id('tempdb..#mine')", other.get()), std::nullopt);
 

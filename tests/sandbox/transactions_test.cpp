@@ -70,8 +70,8 @@ TEST_F(Transactions, ErrorsRollBackEverythingUnderXactAbortOnAndNothingUnderOff)
     EXPECT_EQ(value("select count(*) from UA_Account where cAcc_ID in ('012', '013')"), "2");
 
     ok("set xact_abort on");
-    const OdbcBatch failedOn =
-        client->run("insert into UA_Account values ('014', N'y')\r\nselect 5 % 0\r\ninsert into UA_Account values ('015', N'z')");
+    const OdbcBatch failedOn = client->run(
+        "insert into UA_Account values ('014', N'y')\r\nselect 5 % 0\r\ninsert into UA_Account values ('015', N'z')");
     ASSERT_TRUE(failedOn.failed());
     EXPECT_EQ(errorsOf(failedOn), (std::vector<std::string>{"Divide by zero error encountered."}));
     EXPECT_EQ(value("select @@trancount"), "0");
@@ -106,9 +106,8 @@ TEST_F(Transactions, ADroppedConnectionRollsBackAndOthersWaitForItsLocksMeanwhil
 
     sandbox.server().armFault(sandbox::Fault::dropAtBatch(1).whenBatchContains("drop me"));
     const auto start = Clock::now();
-    auto writer = std::async(std::launch::async, [&] {
-        return client->run("insert into UA_Account values ('017', N'等待后写入')");
-    });
+    auto writer = std::async(std::launch::async,
+                             [&] { return client->run("insert into UA_Account values ('017', N'等待后写入')"); });
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     EXPECT_EQ(writer.wait_for(std::chrono::seconds(0)), std::future_status::timeout) << "the writer did not wait";
     EXPECT_TRUE(holder->run("select 'drop me'").failed());

@@ -12,7 +12,9 @@ struct Refusal {
     const char* message;  // the error's whole text
 };
 
-std::ostream& operator<<(std::ostream& out, const Refusal& refusal) { return out << refusal.name; }
+std::ostream& operator<<(std::ostream& out, const Refusal& refusal) {
+    return out << refusal.name;
+}
 
 const Refusal kRefusals[] = {
     {"Variables", "declare @n nvarchar(10)",
@@ -23,7 +25,8 @@ const Refusal kRefusals[] = {
      "The sandbox server does not understand EXEC of procedures other than sp_getapplock and sp_releaseapplock."},
     {"Loops", "while 1 = 0 print 'x'", "The sandbox server does not understand WHILE statements."},
     {"DistributedTransactions", "begin distributed tran", "The sandbox server does not understand BEGIN DISTRIBUTED."},
-    {"MarkedTransactions", "begin tran t with mark", "The sandbox server does not understand BEGIN TRANSACTION ... WITH."},
+    {"MarkedTransactions", "begin tran t with mark",
+     "The sandbox server does not understand BEGIN TRANSACTION ... WITH."},
     {"AlterDatabase", "alter database QVSystem set recovery simple",
      "The sandbox server does not understand ALTER DATABASE."},
     {"ImplicitTransactions", "set implicit_transactions on",
@@ -33,24 +36,29 @@ const Refusal kRefusals[] = {
      "The sandbox server does not understand BEGIN TRY."},
     {"Merge", "merge UA_Account as t using UA_Account_sub as s on t.cAcc_ID = s.cAcc_ID",
      "The sandbox server does not understand MERGE statements."},
-    {"UnknownFunction", "select dateadd(day, 1, getdate())", "The sandbox server does not understand the function DATEADD."},
+    {"UnknownFunction", "select dateadd(day, 1, getdate())",
+     "The sandbox server does not understand the function DATEADD."},
     {"WrongArgumentCount", "select isnull(1)", "The sandbox server does not understand ISNULL with 1 arguments."},
-    {"TopPercent", "select top 50 percent * from UA_Account", "The sandbox server does not understand TOP ... PERCENT."},
+    {"TopPercent", "select top 50 percent * from UA_Account",
+     "The sandbox server does not understand TOP ... PERCENT."},
     {"TopExpression", "select top (1 + 1) * from UA_Account",
      "The sandbox server does not understand TOP with an expression."},
     {"TopFraction", "select top 1.5 * from UA_Account",
      "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer."},
     {"OffsetFetch", "select * from UA_Account order by cAcc_ID offset 1 rows fetch next 1 rows only",
      "The sandbox server does not understand OFFSET ... FETCH."},
-    {"UpdateFrom", "update a set cAcc_Name = 'x' from UA_Account a", "The sandbox server does not understand UPDATE ... FROM."},
+    {"UpdateFrom", "update a set cAcc_Name = 'x' from UA_Account a",
+     "The sandbox server does not understand UPDATE ... FROM."},
     {"Identity", "create table t (id int identity(1, 1))", "The sandbox server does not understand IDENTITY columns."},
     {"Views", "create view v as select 1 as a", "The sandbox server does not understand CREATE VIEW."},
-    {"IndexHint", "select * from UA_Account with (index(ix))", "The sandbox server does not understand the table hint index."},
+    {"IndexHint", "select * from UA_Account with (index(ix))",
+     "The sandbox server does not understand the table hint index."},
     {"LikeCharacterClass", "select 1 where 'abc' like '[a-c]%'",
      "The sandbox server does not understand LIKE patterns with [...] character classes."},
     {"RaiseErrorAboveEighteen", "raiserror('x', 20, 1)",
      "The sandbox server does not understand RAISERROR with severity above 18."},
-    {"RaiseErrorWithLog", "raiserror('x', 16, 1) with log", "The sandbox server does not understand RAISERROR WITH LOG."},
+    {"RaiseErrorWithLog", "raiserror('x', 16, 1) with log",
+     "The sandbox server does not understand RAISERROR WITH LOG."},
     {"RowCountLimit", "set rowcount 10", "The sandbox server does not understand SET ROWCOUNT other than 0."},
     {"UnknownSetOption", "set fmtonly on", "The sandbox server does not understand SET FMTONLY."},
     {"SqliteLimit", "select * from UA_Account limit 1", "Incorrect syntax near 'limit'."},

@@ -19,7 +19,8 @@ using Clock = std::chrono::steady_clock;
 TEST_F(WaitFor, DelaysRunSideBySideOnTwoConnectionsAndACancelEndsOne) {
     auto second = connect();
     const auto start = Clock::now();
-    auto first = std::async(std::launch::async, [&] { return client->run("waitfor delay '00:00:00.600'\r\nselect 1"); });
+    auto first =
+        std::async(std::launch::async, [&] { return client->run("waitfor delay '00:00:00.600'\r\nselect 1"); });
     const OdbcBatch other = second->run("waitfor delay '00:00:00.6'\r\nselect 2");
     const OdbcBatch one = first.get();
     const auto both = Clock::now() - start;

@@ -1,9 +1,9 @@
 #include "support/file_held_elsewhere.h"
 
-#include <QFile>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <QFile>
 
 namespace tallomar::test {
 

@@ -1,7 +1,7 @@
 #include "support/file_held_elsewhere.h"
 
-#include <QDir>
 #include <windows.h>
+#include <QDir>
 
 namespace tallomar::test {
 
@@ -10,9 +10,9 @@ struct FileHeldElsewhere::System {
 };
 
 FileHeldElsewhere::FileHeldElsewhere(const QString& path) : system_(std::make_unique<System>()) {
-    system_->file = CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    system_->file =
+        CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     held_ = system_->file != INVALID_HANDLE_VALUE;
 }
 

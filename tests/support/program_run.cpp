@@ -1,7 +1,7 @@
 #include "support/program_run.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
+#include <QProcess>
 
 namespace tallomar::test {
 

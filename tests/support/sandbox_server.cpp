@@ -17,10 +17,11 @@ sandbox::ServerOptions optionsFor(SandboxServer::Data data, std::chrono::millise
 
 }  // namespace
 
-SandboxServer::SandboxServer(Data data, std::chrono::milliseconds loginDelay)
-    : server_(optionsFor(data, loginDelay)) {}
+SandboxServer::SandboxServer(Data data, std::chrono::milliseconds loginDelay) : server_(optionsFor(data, loginDelay)) {}
 
-QString SandboxServer::serverName() const { return QStringLiteral("127.0.0.1,%1").arg(port()); }
+QString SandboxServer::serverName() const {
+    return QStringLiteral("127.0.0.1,%1").arg(port());
+}
 
 QString SandboxServer::odbcConnectionString(const QString& database) const {
     return QStringLiteral("Driver=%1;Server=127.0.0.1;Port=%2;UID=%3;PWD=%4;Database=%5;TDS_Version=7.4")

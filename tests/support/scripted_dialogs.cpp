@@ -1,8 +1,8 @@
 #include "support/scripted_dialogs.h"
 
+#include <gtest/gtest.h>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 
@@ -10,24 +10,32 @@ namespace {
 
 MessageIcon iconOf(const QMessageBox& box) {
     switch (box.icon()) {
-    case QMessageBox::Information: return MessageIcon::Information;
-    case QMessageBox::Warning: return MessageIcon::Exclamation;
-    case QMessageBox::Question: return MessageIcon::Question;
-    case QMessageBox::Critical: return MessageIcon::Critical;
-    case QMessageBox::NoIcon: break;
+        case QMessageBox::Information:
+            return MessageIcon::Information;
+        case QMessageBox::Warning:
+            return MessageIcon::Exclamation;
+        case QMessageBox::Question:
+            return MessageIcon::Question;
+        case QMessageBox::Critical:
+            return MessageIcon::Critical;
+        case QMessageBox::NoIcon:
+            break;
     }
     return MessageIcon::None;
 }
 
 }  // namespace
 
-ScriptedDialogs::ScriptedDialogs() { Dialogs::install(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    Dialogs::install(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { Dialogs::install(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    Dialogs::install(nullptr);
+}
 
 int ScriptedDialogs::exec(QDialog& dialog) {
-    Shown seen{QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle(), {},
-               MessageIcon::None};
+    Shown seen{QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle(), {}, MessageIcon::None};
     if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
         seen.text = box->text();
         seen.icon = iconOf(*box);
@@ -36,8 +44,7 @@ int ScriptedDialogs::exec(QDialog& dialog) {
     }
     shown_.push_back(seen);
     if (answers_.empty()) {
-        ADD_FAILURE() << "unexpected modal " << seen.kind.toStdString() << ": "
-                      << seen.text.toStdString();
+        ADD_FAILURE() << "unexpected modal " << seen.kind.toStdString() << ": " << seen.text.toStdString();
         return QDialog::Rejected;
     }
     auto handler = std::move(answers_.front());

@@ -20,9 +20,9 @@ namespace tallomar::test {
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;   // the dialog's class name, e.g. "QMessageBox"
+        QString kind;  // the dialog's class name, e.g. "QMessageBox"
         QString title;
-        QString text;   // message text or input prompt
+        QString text;  // message text or input prompt
         MessageIcon icon = MessageIcon::None;
     };
 

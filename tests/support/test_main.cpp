@@ -2,9 +2,9 @@
 // (unless a display was asked for), so that widget tests run without a screen.
 // The runs the tests make are recorded in a history of their own, never in
 // the user's.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

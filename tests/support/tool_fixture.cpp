@@ -8,7 +8,9 @@ namespace {
 
 using mdb::ColumnKind;
 
-jet4::RowSpec row(std::vector<QVariant> values) { return {std::move(values), false, false}; }
+jet4::RowSpec row(std::vector<QVariant> values) {
+    return {std::move(values), false, false};
+}
 
 }  // namespace
 
@@ -35,28 +37,29 @@ jet4::DatabaseSpec toolPackageSpec() {
                              row({QStringLiteral("专业版 8.5"), 2, true, QStringLiteral("专业版 8.5"), 3}),
                              row({QStringLiteral("标准版 8.5"), 2, true, QStringLiteral("标准版 8.5"), 4}),
                              row({QStringLiteral("旧版"), 2, false, QStringLiteral("旧版"), 5})}};
-    jet4::TableSpec file{QStringLiteral("File"),
-                         {{QStringLiteral("cName"), ColumnKind::Text, 100},
-                          {QStringLiteral("cSign"), ColumnKind::Text, 10},
-                          {QStringLiteral("cType"), ColumnKind::Text, 10},
-                          {QStringLiteral("cPath"), ColumnKind::Text, 100},
-                          {QStringLiteral("iOrder"), ColumnKind::LongInteger},
-                          {QStringLiteral("cResult"), ColumnKind::Text, 100}},
-                         {row({QStringLiteral("fix.sql"), QStringLiteral("订正"), QStringLiteral("SQL"), QStringLiteral("1"), 2, null}),
-                          row({QStringLiteral("check2.sql"), QStringLiteral("校验"), QStringLiteral("sql"), QStringLiteral("1"), 3,
-                               QStringLiteral("tmp_check")}),
-                          row({QStringLiteral("check1.sql"), QStringLiteral("校验"), QStringLiteral("sql"), QStringLiteral("999"), 1,
-                               QStringLiteral("tmp_check")})}};
-    jet4::TableSpec bewrite{QStringLiteral("Bewrite"),
-                            {{QStringLiteral("ID"), ColumnKind::LongInteger},
-                             {QStringLiteral("cOperate"), ColumnKind::Memo},
-                             {QStringLiteral("cResult"), ColumnKind::Memo},
-                             {QStringLiteral("cPath"), ColumnKind::Text, 100},
-                             {QStringLiteral("Picture"), ColumnKind::Ole},
-                             {QStringLiteral("nScore"), ColumnKind::Double}},
-                            {row({7, QStringLiteral("打开凭证"), QStringLiteral("借贷不平"), null, null, 3.0}),
-                             row({9, QStringLiteral("重新记账"), null, QStringLiteral("pic\\a.bmp"),
-                                  QByteArray("BM\x01\x02", 4), 2.5})}};
+    jet4::TableSpec file{
+        QStringLiteral("File"),
+        {{QStringLiteral("cName"), ColumnKind::Text, 100},
+         {QStringLiteral("cSign"), ColumnKind::Text, 10},
+         {QStringLiteral("cType"), ColumnKind::Text, 10},
+         {QStringLiteral("cPath"), ColumnKind::Text, 100},
+         {QStringLiteral("iOrder"), ColumnKind::LongInteger},
+         {QStringLiteral("cResult"), ColumnKind::Text, 100}},
+        {row({QStringLiteral("fix.sql"), QStringLiteral("订正"), QStringLiteral("SQL"), QStringLiteral("1"), 2, null}),
+         row({QStringLiteral("check2.sql"), QStringLiteral("校验"), QStringLiteral("sql"), QStringLiteral("1"), 3,
+              QStringLiteral("tmp_check")}),
+         row({QStringLiteral("check1.sql"), QStringLiteral("校验"), QStringLiteral("sql"), QStringLiteral("999"), 1,
+              QStringLiteral("tmp_check")})}};
+    jet4::TableSpec bewrite{
+        QStringLiteral("Bewrite"),
+        {{QStringLiteral("ID"), ColumnKind::LongInteger},
+         {QStringLiteral("cOperate"), ColumnKind::Memo},
+         {QStringLiteral("cResult"), ColumnKind::Memo},
+         {QStringLiteral("cPath"), ColumnKind::Text, 100},
+         {QStringLiteral("Picture"), ColumnKind::Ole},
+         {QStringLiteral("nScore"), ColumnKind::Double}},
+        {row({7, QStringLiteral("打开凭证"), QStringLiteral("借贷不平"), null, null, 3.0}),
+         row({9, QStringLiteral("重新记账"), null, QStringLiteral("pic\\a.bmp"), QByteArray("BM\x01\x02", 4), 2.5})}};
     return {{zol, version, file, bewrite}};
 }
 

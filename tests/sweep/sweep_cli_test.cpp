@@ -8,12 +8,12 @@
 #include "platform/odbc/odbc.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -175,7 +175,8 @@ TEST_F(SweepCommandLine, FiltersThatChooseNoDatabaseFailAndSaySo) {
         const Result swept = sweep(filters + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
         EXPECT_EQ(swept.exitCode, 2);
         EXPECT_TRUE(swept.out.isEmpty()) << swept.out.toStdString();
-        EXPECT_TRUE(swept.err.startsWith(QStringLiteral("tallomar-cli sweep: nothing matched: "))) << swept.err.toStdString();
+        EXPECT_TRUE(swept.err.startsWith(QStringLiteral("tallomar-cli sweep: nothing matched: ")))
+            << swept.err.toStdString();
         for (int value = 1; value < filters.size(); value += 2)
             EXPECT_TRUE(swept.err.contains(QStringLiteral("%1 \"%2\"").arg(filters[value - 1], filters[value])))
                 << swept.err.toStdString();
@@ -199,11 +200,12 @@ TEST_F(SweepCommandLine, CtrlCTerminationAndHangUpCancelTheRunningCheckAndLeaveN
             sandbox::Fault::delayBatch(1, std::chrono::seconds(60)).whenBatchContains("Use qvdata_001_2008"));
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
-                      {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
-                       sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"),
-                       QStringLiteral("--password-stdin"), QStringLiteral("--edition"), kEdition,
-                       QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--format"), QStringLiteral("json")});
+        process.start(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"),
+            {QStringLiteral("sweep"), QStringLiteral("--package"), package.path(), QStringLiteral("--server"),
+             sandbox.serverName(), QStringLiteral("--user"), QStringLiteral("sa"), QStringLiteral("--password-stdin"),
+             QStringLiteral("--edition"), kEdition, QStringLiteral("--jobs"), QStringLiteral("1"),
+             QStringLiteral("--format"), QStringLiteral("json")});
         ASSERT_TRUE(process.waitForStarted());
         process.write(QByteArray(SandboxServer::Password) + '\n');
         ASSERT_TRUE(process.waitForBytesWritten());

@@ -7,11 +7,11 @@
 
 #include "platform/text/delimited_text.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -31,11 +31,12 @@ protected:
 };
 
 TEST_F(ToolDbProgram, SelectPrintsHeaderAndTabSeparatedRows) {
-    const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select ID,cOperate as 操作步骤,cResult,nScore from Bewrite")});
+    const test::ProgramRun run =
+        runTooldb({file.path(), QStringLiteral("select ID,cOperate as 操作步骤,cResult,nScore from Bewrite")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.outText(), QStringLiteral("ID\t操作步骤\tcResult\tnScore\n"
-                                      "7\t打开凭证\t借贷不平\t3\n"
-                                      "9\t重新记账\t\t2.5\n"));
+                                            "7\t打开凭证\t借贷不平\t3\n"
+                                            "9\t重新记账\t\t2.5\n"));
 }
 
 TEST_F(ToolDbProgram, BooleansPrintAsMinusOneAndZero) {
@@ -44,10 +45,12 @@ TEST_F(ToolDbProgram, BooleansPrintAsMinusOneAndZero) {
 }
 
 TEST_F(ToolDbProgram, UpdatePrintsRowsChangedAndSaves) {
-    const test::ProgramRun update = runTooldb({file.path(), QStringLiteral("update ZOL set cValue='it''s' where cName='Readme'")});
+    const test::ProgramRun update =
+        runTooldb({file.path(), QStringLiteral("update ZOL set cValue='it''s' where cName='Readme'")});
     EXPECT_EQ(update.exitCode, 0);
     EXPECT_EQ(update.outText(), QStringLiteral("1\n"));
-    const test::ProgramRun read = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='readme'")});
+    const test::ProgramRun read =
+        runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='readme'")});
     EXPECT_EQ(read.outText(), QStringLiteral("cValue\nit's\n"));
 }
 
@@ -68,7 +71,9 @@ TEST_F(ToolDbProgram, ErrorsGiveOneLineAndStatusOneAndChangeNothing) {
 // output forms: escaped on one line, and as a quoted CSV field.
 TEST_F(ToolDbProgram, MemoWithLineBreaksAndTabsRoundTrips) {
     const QString memo = QStringLiteral("第一行\r\n\t\"缩进\"\\路径\\n\r\n末行\t");
-    ASSERT_EQ(runTooldb({file.path(), QStringLiteral("update ZOL set cValue='%1' where cName='Readme'").arg(memo)}).exitCode, 0);
+    ASSERT_EQ(
+        runTooldb({file.path(), QStringLiteral("update ZOL set cValue='%1' where cName='Readme'").arg(memo)}).exitCode,
+        0);
     const QString select = QStringLiteral("select cName, cValue from ZOL where cName='Readme'");
 
     const test::ProgramRun tabs = runTooldb({file.path(), select});
@@ -98,7 +103,9 @@ TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndCol
     };
     const Case cases[] = {
         {"text column cPath read as dates",
-         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnTypeOffset, 1); },
+         [&](QByteArray& bytes) {
+             jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("cPath"), jet4::kColumnTypeOffset, 1);
+         },
          QStringLiteral("ZOL.mdb: the file is damaged: column cPath of table File has the type of a 8-byte value "
                         "(type 8) and a length of 200")},
         {"column cPath read from the slot of cType",
@@ -112,7 +119,9 @@ TEST_F(ToolDbProgram, ATableDefinitionThatDoesNotMatchIsRefusedNamingTableAndCol
          QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: table File has no "
                         "column cPath")},
         {"long integer iOrder read as a single-precision number",
-         [&](QByteArray& bytes) { jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("iOrder"), jet4::kColumnTypeOffset, 1); },
+         [&](QByteArray& bytes) {
+             jet4::flipColumnEntryBit(bytes, definition, QStringLiteral("iOrder"), jet4::kColumnTypeOffset, 1);
+         },
          QStringLiteral("ZOL.mdb: not a tool database, or its table definitions are damaged: column iOrder of table "
                         "File is a single-precision number column, where the program reads a number (a byte, "
                         "integer, long integer, double or decimal column)")},
@@ -158,7 +167,8 @@ TEST(ToolDbProgramLongMemo, ThreeHundredThousandCharactersComeBackWhole) {
     const test::ProgramRun length =
         runTooldb({file.path(), QStringLiteral("select length(cValue) as n from ZOL where cName='Readme'")});
     EXPECT_EQ(length.outText(), QStringLiteral("n\n300000\n")) << length.err.toStdString();
-    const test::ProgramRun text = runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='Readme'")});
+    const test::ProgramRun text =
+        runTooldb({file.path(), QStringLiteral("select cValue from ZOL where cName='Readme'")});
     EXPECT_EQ(text.outText(), QStringLiteral("cValue\n%1\n").arg(memo));
 }
 
@@ -172,7 +182,8 @@ TEST_F(ToolDbProgram, ADamagedFileIsRefusedOnStderrWithStatusOne) {
     const test::ProgramRun run = runTooldb({file.path(), QStringLiteral("select cValue from ZOL")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.outText().isEmpty());
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("tallomar-tooldb: ZOL.mdb: the file is damaged: table ZOL holds"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("tallomar-tooldb: ZOL.mdb: the file is damaged: table ZOL holds")))
+        << run.err.toStdString();
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1);
     EXPECT_EQ(bytesOf(file.path()), damaged);
 }

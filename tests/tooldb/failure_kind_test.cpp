@@ -5,10 +5,10 @@
 #include "tooldb/tool_database.h"
 #include "tooldb/tool_database_error.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -37,9 +37,8 @@ TEST(ToolDatabaseFailure, EachFailureCarriesItsKind) {
     {
         const test::FileHeldElsewhere other(fixture.path());
         ASSERT_TRUE(other.held());
-        EXPECT_EQ(failureKind([&] {
-                      database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'"));
-                  }),
+        EXPECT_EQ(failureKind(
+                      [&] { database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'")); }),
                   Kind::Busy);
     }
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='x' WHERE cName='ServerName'")), 1);

@@ -7,8 +7,7 @@ namespace tallomar {
 namespace {
 
 TEST(SelectValueStatement, ConditionFollowsOneEqualsOne) {
-    EXPECT_EQ(selectValueStatement(QStringLiteral("cValue"), QStringLiteral("ZOL"),
-                                   QStringLiteral("cName='Year'")),
+    EXPECT_EQ(selectValueStatement(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='Year'")),
               QStringLiteral("select cValue from ZOL where 1=1 and cName='Year'"));
 }
 
@@ -29,17 +28,16 @@ protected:
 
 TEST_F(SelectValueOnCnTool, FirstRowOfTheField) {
     EXPECT_EQ(SelectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString()), QStringLiteral("7"));
-    EXPECT_EQ(SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
-                          QStringLiteral("cSign='校验' and cType='sql'")),
-              QStringLiteral("check2.sql"));
-    EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
-                          QStringLiteral("cSys='TDB' and cName='Readme'")),
-              QStringLiteral("说明"));
+    EXPECT_EQ(
+        SelectValue(QStringLiteral("cName"), QStringLiteral("File"), QStringLiteral("cSign='校验' and cType='sql'")),
+        QStringLiteral("check2.sql"));
+    EXPECT_EQ(
+        SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cSys='TDB' and cName='Readme'")),
+        QStringLiteral("说明"));
 }
 
 TEST_F(SelectValueOnCnTool, MissingRowAndNullGiveEmptyText) {
-    EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='Year'")),
-              QString());
+    EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='Year'")), QString());
     EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='PassWord'")),
               QString());
 }

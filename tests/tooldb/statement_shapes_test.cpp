@@ -1,5 +1,5 @@
-#include "support/tool_fixture.h"
 #include "platform/error.h"
+#include "support/tool_fixture.h"
 #include "tooldb/tool_access.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@ protected:
 };
 
 TEST_F(StatementShapes, ScriptStepsComeInStepOrderFromTheTableNamedFile) {
-    const auto steps = OpenRecordset(
-        QStringLiteral("select * from File where cSign='校验' order by iOrder"), *database);
+    const auto steps =
+        OpenRecordset(QStringLiteral("select * from File where cSign='校验' order by iOrder"), *database);
     ASSERT_EQ(steps.rows.size(), 2u);
     EXPECT_EQ(steps.value(0, QStringLiteral("cName")).toString(), QStringLiteral("check1.sql"));
     EXPECT_EQ(steps.value(1, QStringLiteral("cName")).toString(), QStringLiteral("check2.sql"));
@@ -23,18 +23,17 @@ TEST_F(StatementShapes, ScriptStepsComeInStepOrderFromTheTableNamedFile) {
 }
 
 TEST_F(StatementShapes, ChineseAliasesNameTheColumns) {
-    const auto list = OpenRecordset(
-        QStringLiteral("select ID,cOperate as 操作步骤,cResult as 提示信息 from Bewrite"), *database);
-    EXPECT_EQ(list.columns, (QStringList{QStringLiteral("ID"), QStringLiteral("操作步骤"),
-                                         QStringLiteral("提示信息")}));
+    const auto list =
+        OpenRecordset(QStringLiteral("select ID,cOperate as 操作步骤,cResult as 提示信息 from Bewrite"), *database);
+    EXPECT_EQ(list.columns,
+              (QStringList{QStringLiteral("ID"), QStringLiteral("操作步骤"), QStringLiteral("提示信息")}));
     ASSERT_EQ(list.rows.size(), 2u);
     EXPECT_EQ(list.value(0, QStringLiteral("操作步骤")).toString(), QStringLiteral("打开凭证"));
 }
 
 TEST_F(StatementShapes, DescriptionByIdAppendedToTheStatement) {
     const auto detail = OpenRecordset(
-        QStringLiteral("select ID,cOperate,cResult,cPath,Picture from Bewrite where ID=") +
-            QStringLiteral("9"),
+        QStringLiteral("select ID,cOperate,cResult,cPath,Picture from Bewrite where ID=") + QStringLiteral("9"),
         *database);
     ASSERT_EQ(detail.rows.size(), 1u);
     EXPECT_EQ(detail.value(0, QStringLiteral("cOperate")).toString(), QStringLiteral("重新记账"));
@@ -47,11 +46,9 @@ TEST_F(StatementShapes, MissingColumnOrTableIsAnErrorForOpenRecordset) {
 }
 
 TEST_F(StatementShapes, VersionFallsBackToHigherGradesWhenGradeOneIsDisabled) {
-    const auto gradeOne = OpenRecordset(
-        QStringLiteral("select * from Version where iGrade=1 and bsign=-1"), *database);
+    const auto gradeOne = OpenRecordset(QStringLiteral("select * from Version where iGrade=1 and bsign=-1"), *database);
     EXPECT_TRUE(gradeOne.rows.empty());
-    const auto higher = OpenRecordset(
-        QStringLiteral("select * from Version where iGrade>1 and bsign=-1"), *database);
+    const auto higher = OpenRecordset(QStringLiteral("select * from Version where iGrade>1 and bsign=-1"), *database);
     ASSERT_EQ(higher.rows.size(), 2u);
     EXPECT_EQ(higher.value(0, QStringLiteral("cName")).toString(), QStringLiteral("专业版 8.5"));
     EXPECT_EQ(higher.value(1, QStringLiteral("cName")).toString(), QStringLiteral("标准版 8.5"));
@@ -65,12 +62,12 @@ TEST_F(StatementShapes, BooleansReadAsMinusOneAndZero) {
 }
 
 TEST_F(StatementShapes, TextComparesIgnoreCase) {
-    const auto scripts = OpenRecordset(
-        QStringLiteral("select cName from File where cType='sql' and cSign='订正'"), *database);
+    const auto scripts =
+        OpenRecordset(QStringLiteral("select cName from File where cType='sql' and cSign='订正'"), *database);
     ASSERT_EQ(scripts.rows.size(), 1u);  // stored as 'SQL'
-    EXPECT_EQ(SelectValue(QStringLiteral("cValue"), QStringLiteral("zol"),
-                          QStringLiteral("cName='SERVERNAME'"), *database),
-              QStringLiteral("(local)"));
+    EXPECT_EQ(
+        SelectValue(QStringLiteral("cValue"), QStringLiteral("zol"), QStringLiteral("cName='SERVERNAME'"), *database),
+        QStringLiteral("(local)"));
 }
 
 TEST_F(StatementShapes, NullStaysDistinctFromEmptyText) {

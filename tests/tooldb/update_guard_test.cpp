@@ -1,11 +1,11 @@
 // What an UPDATE on the tool database may do: change user columns of one
 // table, nothing else; and whatever it writes is saved, however long.
-#include "support/tool_fixture.h"
 #include "platform/error.h"
+#include "support/tool_fixture.h"
 #include "tooldb/tool_database.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 namespace tallomar {
 namespace {
@@ -18,7 +18,8 @@ QByteArray bytesOf(const QString& path) {
 QString settingsText(const tooldb::ToolDatabase& database) {
     QString text;
     for (const auto& row : database.query(QStringLiteral("select cName, cValue from ZOL order by cName")).rows)
-        text += row[0].toString() + QLatin1Char('=') + (row[1].isNull() ? QStringLiteral("NULL") : row[1].toString()) + QLatin1Char('\n');
+        text += row[0].toString() + QLatin1Char('=') + (row[1].isNull() ? QStringLiteral("NULL") : row[1].toString()) +
+                QLatin1Char('\n');
     return text;
 }
 
@@ -49,29 +50,38 @@ TEST_F(UpdateGuard, RowidAndItsAliasesCannotBeChanged) {
     expectRefused(QStringLiteral("UPDATE ZOL SET \"rowid\"=-1"), QStringLiteral("rowid"));
     // Reading rowid to pick a row is fine.
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='一' WHERE rowid=1")), 1);
-    EXPECT_EQ(tooldb::ToolDatabase::open(fixture.path())->query(QStringLiteral("select cValue from ZOL where cName='ServerName'")).rows.at(0).at(0),
+    EXPECT_EQ(tooldb::ToolDatabase::open(fixture.path())
+                  ->query(QStringLiteral("select cValue from ZOL where cName='ServerName'"))
+                  .rows.at(0)
+                  .at(0),
               QStringLiteral("一"));
 }
 
 TEST_F(UpdateGuard, OnlyOnePlainUpdateOfOneTableIsAccepted) {
-    expectRefused(QStringLiteral("UPDATE OR REPLACE ZOL SET rowid=2 WHERE rowid=1"), QStringLiteral("UPDATE OR REPLACE is refused"));
+    expectRefused(QStringLiteral("UPDATE OR REPLACE ZOL SET rowid=2 WHERE rowid=1"),
+                  QStringLiteral("UPDATE OR REPLACE is refused"));
     expectRefused(QStringLiteral("update or ignore ZOL set cValue='x'"), QStringLiteral("UPDATE OR IGNORE is refused"));
-    expectRefused(QStringLiteral("UPDATE ZOL SET cValue=v.cName FROM Version v WHERE v.iGrade=1"), QStringLiteral("UPDATE ... FROM"));
+    expectRefused(QStringLiteral("UPDATE ZOL SET cValue=v.cName FROM Version v WHERE v.iGrade=1"),
+                  QStringLiteral("UPDATE ... FROM"));
     expectRefused(QStringLiteral("UPDATE ZOL SET cValue='x' RETURNING cName"), QStringLiteral("RETURNING"));
-    expectRefused(QStringLiteral("UPDATE ZOL SET cValue='a'; UPDATE ZOL SET cValue='b'"), QStringLiteral("one statement"));
+    expectRefused(QStringLiteral("UPDATE ZOL SET cValue='a'; UPDATE ZOL SET cValue='b'"),
+                  QStringLiteral("one statement"));
     expectRefused(QStringLiteral("WITH t AS (SELECT 1) UPDATE ZOL SET cValue='x'"), QStringLiteral("only UPDATE"));
     expectRefused(QStringLiteral("CREATE TRIGGER t AFTER UPDATE ON ZOL BEGIN UPDATE Version SET cName='x'; END"),
                   QStringLiteral("only UPDATE"));
     expectRefused(QStringLiteral("PRAGMA recursive_triggers=1"), QStringLiteral("only UPDATE"));
     expectRefused(QStringLiteral("UPDATE main.sqlite_master SET sql='x'"), QStringLiteral("may not be modified"));
     // A trigger cannot come in through a query either.
-    EXPECT_THROW(database->query(QStringLiteral("CREATE TRIGGER t AFTER UPDATE ON ZOL BEGIN DELETE FROM ZOL; END")), Error);
+    EXPECT_THROW(database->query(QStringLiteral("CREATE TRIGGER t AFTER UPDATE ON ZOL BEGIN DELETE FROM ZOL; END")),
+                 Error);
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='二' WHERE cName='Readme'")), 1);
     EXPECT_EQ(database->query(QStringLiteral("select * from ZOL")).rows.size(), 5u);
 }
 
 TEST_F(UpdateGuard, KeywordsInsideValuesAndSubqueriesAreNotTheStatementsShape) {
-    EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='x FROM y; OR REPLACE -- z' WHERE cName='ServerName'")), 1);
+    EXPECT_EQ(
+        database->execute(QStringLiteral("UPDATE ZOL SET cValue='x FROM y; OR REPLACE -- z' WHERE cName='ServerName'")),
+        1);
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE \"ZOL\" SET cValue=(SELECT cName FROM Version WHERE iGrade=1) "
                                                "WHERE cName='Readme' /* from */")),
               1);
@@ -86,7 +96,8 @@ protected:
     static std::vector<std::pair<QString, QVariant>> crowdedSettings() {
         std::vector<std::pair<QString, QVariant>> settings;
         for (int i = 1; i <= 40; ++i)
-            settings.emplace_back(QStringLiteral("Key%1").arg(i, 2, 10, QLatin1Char('0')), QString(45, QLatin1Char('v')));
+            settings.emplace_back(QStringLiteral("Key%1").arg(i, 2, 10, QLatin1Char('0')),
+                                  QString(45, QLatin1Char('v')));
         return settings;
     }
 
@@ -99,7 +110,8 @@ TEST_F(LongValues, ARowOnACrowdedPageGrowsMovesAndChangesAgainInTheSameRun) {
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='%1' WHERE cName='Key01'").arg(grown)), 1);
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue=cValue || '再' WHERE cName='Key01'")), 1);
     const QString memo(3000, QChar(0x8bf4));
-    EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cValue='%1' WHERE cName IN ('Key02', 'Key40')").arg(memo)), 2);
+    EXPECT_EQ(
+        database->execute(QStringLiteral("UPDATE ZOL SET cValue='%1' WHERE cName IN ('Key02', 'Key40')").arg(memo)), 2);
     EXPECT_EQ(database->execute(QStringLiteral("UPDATE ZOL SET cSys='已移' WHERE cName='Key01'")), 1);
 
     const auto reopened = tooldb::ToolDatabase::open(fixture.path());

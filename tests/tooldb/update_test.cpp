@@ -1,11 +1,11 @@
-#include "support/tool_fixture.h"
 #include "platform/error.h"
 #include "platform/text/sql_quoting.h"
+#include "support/tool_fixture.h"
 #include "tooldb/tool_access.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -82,9 +82,10 @@ TEST_F(ToolUpdates, ReadOnlyFileFailsAndLeavesFileAndMirrorAsTheyWere) {
 
 TEST_F(ToolUpdates, ValueTooLongForItsColumnFailsAndLeavesFileAndMirrorAsTheyWere) {
     const QByteArray before = bytesOf(file.path());
-    EXPECT_THROW(ExecuteToolSQL(QStringLiteral("update ZOL set cSys='%1' where cName='Readme'")
-                                    .arg(QString(5000, QLatin1Char('x')))),
-                 Error);
+    EXPECT_THROW(
+        ExecuteToolSQL(
+            QStringLiteral("update ZOL set cSys='%1' where cName='Readme'").arg(QString(5000, QLatin1Char('x')))),
+        Error);
     EXPECT_EQ(bytesOf(file.path()), before);
     EXPECT_EQ(SelectValue(QStringLiteral("cSys"), QStringLiteral("ZOL"), QStringLiteral("cName='Readme'")),
               QStringLiteral("TDB"));

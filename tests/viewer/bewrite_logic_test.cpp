@@ -4,16 +4,16 @@
 #include "picture_files.h"
 #include "platform/error.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 namespace tallomar {
 namespace {
 
 using test::BewriteTable;
 using test::middleColour;
-using test::writePicture;
 using test::writeBytes;
+using test::writePicture;
 
 const QString kList = QStringLiteral("select ID,cOperate as 操作步骤,cResult as 提示信息 from Bewrite");
 const QString kDetail = QStringLiteral("select ID,cOperate,cResult,cPath,Picture from Bewrite where ID=");
@@ -25,7 +25,8 @@ protected:
     QString toolFolder() const { return root.filePath(QStringLiteral("file")); }
     BewriteLogic& logic() {
         if (!logic_)
-            logic_ = std::make_unique<BewriteLogic>([this](const QString& sql) { return table.query(sql); }, toolFolder());
+            logic_ =
+                std::make_unique<BewriteLogic>([this](const QString& sql) { return table.query(sql); }, toolFolder());
         return *logic_;
     }
     const BewriteScreen& load() {
@@ -62,8 +63,10 @@ TEST_F(BewriteLogicTest, ListHasTheFormatWidthsAndRowsInDatabaseOrder) {
     EXPECT_EQ(screen.columns[1].header, QStringLiteral("操作步骤"));
     EXPECT_EQ(screen.columnWidthsTwips, (std::vector<int>{0, 2000, 3000}));
     ASSERT_EQ(screen.rows.size(), 2u);
-    EXPECT_EQ(screen.rows[0], QStringList({QStringLiteral("7"), QStringLiteral("凭证审核"), QStringLiteral("科目不存在")}));
-    EXPECT_EQ(screen.rows[1], QStringList({QStringLiteral("3"), QStringLiteral("月末结账"), QStringLiteral("有未记账凭证")}));
+    EXPECT_EQ(screen.rows[0],
+              QStringList({QStringLiteral("7"), QStringLiteral("凭证审核"), QStringLiteral("科目不存在")}));
+    EXPECT_EQ(screen.rows[1],
+              QStringList({QStringLiteral("3"), QStringLiteral("月末结账"), QStringLiteral("有未记账凭证")}));
 }
 
 TEST_F(BewriteLogicTest, FirstDescriptionIsSelectedAndShownAtLoad) {
@@ -170,7 +173,8 @@ TEST_F(BewriteLogicTest, PictureFromAFullPathWithBackslashes) {
     const QString elsewhere = root.filePath(QStringLiteral("pics/fig2.png"));
     writePicture(elsewhere, Qt::green);
     writePicture(toolFolder() + QStringLiteral("/fig2.png"), Qt::red);
-    addRow(1, QStringLiteral("一"), QStringLiteral("甲"), QString(elsewhere).replace(QLatin1Char('/'), QLatin1Char('\\')));
+    addRow(1, QStringLiteral("一"), QStringLiteral("甲"),
+           QString(elsewhere).replace(QLatin1Char('/'), QLatin1Char('\\')));
     EXPECT_EQ(middleColour(load().picture), QColor(Qt::green));
 }
 

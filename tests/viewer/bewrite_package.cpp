@@ -4,8 +4,8 @@
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace tallomar::test {
 
@@ -15,14 +15,17 @@ using jet4::ColumnSpec;
 using jet4::TableSpec;
 using mdb::ColumnKind;
 
-ColumnSpec text(const char* name) { return {QString::fromLatin1(name), ColumnKind::Text, 255}; }
+ColumnSpec text(const char* name) {
+    return {QString::fromLatin1(name), ColumnKind::Text, 255};
+}
 ColumnSpec number(const char* name, ColumnKind kind = ColumnKind::LongInteger) {
     return {QString::fromLatin1(name), kind, 0};
 }
 
 // The tables every tool database has; only Bewrite holds rows here.
 jet4::DatabaseSpec toolDatabase(const std::vector<BewritePackage::Description>& descriptions) {
-    TableSpec zol{QStringLiteral("ZOL"), {text("cName"), {QStringLiteral("cValue"), ColumnKind::Memo, 0}, text("cSys")}, {}};
+    TableSpec zol{
+        QStringLiteral("ZOL"), {text("cName"), {QStringLiteral("cValue"), ColumnKind::Memo, 0}, text("cSys")}, {}};
     zol.rows.push_back({{QStringLiteral("ToolName"), QStringLiteral("凭证检查工具"), QVariant()}});
     TableSpec file{QStringLiteral("File"),
                    {text("cSign"), text("cType"), text("cName"), text("cPath"), number("iOrder"), text("cResult")},
@@ -31,11 +34,15 @@ jet4::DatabaseSpec toolDatabase(const std::vector<BewritePackage::Description>& 
                       {text("cItem"), number("iGrade"), number("bsign", ColumnKind::Boolean), number("ID")},
                       {}};
     TableSpec bewrite{QStringLiteral("Bewrite"),
-                      {number("ID"), text("cOperate"), text("cResult"), text("cPath"),
+                      {number("ID"),
+                       text("cOperate"),
+                       text("cResult"),
+                       text("cPath"),
                        {QStringLiteral("Picture"), ColumnKind::Ole, 0}},
                       {}};
     for (const BewritePackage::Description& description : descriptions)
-        bewrite.rows.push_back({{description.id, description.operate, description.result, description.path, QVariant()}});
+        bewrite.rows.push_back(
+            {{description.id, description.operate, description.result, description.path, QVariant()}});
     return {{zol, file, version, bewrite}};
 }
 
@@ -46,7 +53,9 @@ BewritePackage::BewritePackage() {
     QDir(root_.path()).mkpath(QStringLiteral("file"));
 }
 
-QString BewritePackage::toolFolder() const { return root_.filePath(QStringLiteral("file")); }
+QString BewritePackage::toolFolder() const {
+    return root_.filePath(QStringLiteral("file"));
+}
 
 void BewritePackage::open(const std::vector<Description>& descriptions) {
     const QString database = toolFolder() + QStringLiteral("/ZOL.mdb");

@@ -5,13 +5,13 @@
 #include "support/scripted_dialogs.h"
 #include "windows/viewer/frm_bewrite.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -41,7 +41,8 @@ protected:
     QString label(const char* name) const { return viewer->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
     QImage picture() const { return viewer->findChild<QLabel*>(QStringLiteral("PicError"))->pixmap().toImage(); }
     void clickRow(int row) const {
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->model()->index(row, 1)).center());
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(grid()->model()->index(row, 1)).center());
     }
 
     BewritePackage package;

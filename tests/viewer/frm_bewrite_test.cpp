@@ -4,6 +4,7 @@
 #include "picture_files.h"
 #include "support/scripted_dialogs.h"
 
+#include <gtest/gtest.h>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,7 +12,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -34,7 +34,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return *window;
     }
-    template <typename Widget> Widget* child(const char* name) const {
+    template <typename Widget>
+    Widget* child(const char* name) const {
         Widget* widget = window->findChild<Widget*>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
@@ -44,7 +45,8 @@ protected:
     QString result() const { return child<QLabel>("labResult")->text(); }
     QImage picture() const { return child<QLabel>("PicError")->pixmap().toImage(); }
     void clickRow(int row) const {
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->model()->index(row, 1)).center());
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(grid()->model()->index(row, 1)).center());
     }
 
     QTemporaryDir root;
@@ -108,7 +110,8 @@ TEST_F(FrmBewriteTest, GridHasTheHeadersAlignmentsAndWidthsOfItsFormat) {
     EXPECT_EQ(list->columnWidth(2), 200);
     EXPECT_EQ(Qt::Alignment(list->item(0, 1)->textAlignment()) & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     EXPECT_EQ(Qt::Alignment(list->item(0, 2)->textAlignment()) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-    EXPECT_EQ(Qt::Alignment(list->horizontalHeaderItem(2)->textAlignment()) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(Qt::Alignment(list->horizontalHeaderItem(2)->textAlignment()) & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
     EXPECT_EQ(list->item(0, 0)->text(), QStringLiteral("7"));
 }
 
@@ -196,7 +199,8 @@ TEST_F(FrmBewriteTest, MissingDescriptionShowsNoSymptomInTheFrameCaption) {
 }
 
 TEST_F(FrmBewriteTest, LongTextEndsInsideTheFrameAndKeepsItsWholeTextAsTip) {
-    const QString steps = QStringLiteral("打开总账，选择凭证审核，再选择全部凭证，按审核按钮，系统提示科目不存在，无法继续审核后续凭证");
+    const QString steps =
+        QStringLiteral("打开总账，选择凭证审核，再选择全部凭证，按审核按钮，系统提示科目不存在，无法继续审核后续凭证");
     addRow(7, steps, QStringLiteral("科目不存在"));
     open();
     QLabel* label = child<QLabel>("labOperate");

@@ -1,11 +1,11 @@
 #include "picture_files.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 

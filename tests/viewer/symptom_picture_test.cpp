@@ -2,20 +2,22 @@
 
 #include "picture_files.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
 
 using test::middleColour;
-using test::writePicture;
 using test::writeBytes;
+using test::writePicture;
 
 // A full path of this file system written the Windows way.
-QString withBackslashes(QString path) { return path.replace(QLatin1Char('/'), QLatin1Char('\\')); }
+QString withBackslashes(QString path) {
+    return path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
 
 class SymptomPictureTest : public ::testing::Test {
 protected:
@@ -37,14 +39,16 @@ TEST_F(SymptomPictureTest, BareNameMatchesWithoutRegardToCase) {
 
 TEST_F(SymptomPictureTest, BlanksAroundTheNameAreIgnored) {
     writePicture(toolFolder() + QStringLiteral("/fig2.png"), Qt::red);
-    EXPECT_EQ(symptomPicturePath(QStringLiteral("  fig2.png   "), toolFolder()), toolFolder() + QStringLiteral("/fig2.png"));
+    EXPECT_EQ(symptomPicturePath(QStringLiteral("  fig2.png   "), toolFolder()),
+              toolFolder() + QStringLiteral("/fig2.png"));
 }
 
 TEST_F(SymptomPictureTest, NameWithABackslashIsAFullPath) {
     const QString elsewhere = root.filePath(QStringLiteral("Pics/fig2.png"));
     writePicture(elsewhere, Qt::green);
     EXPECT_EQ(symptomPicturePath(withBackslashes(elsewhere), toolFolder()), elsewhere);
-    EXPECT_EQ(symptomPicturePath(withBackslashes(root.filePath(QStringLiteral("PICS/FIG2.png"))), toolFolder()), elsewhere);
+    EXPECT_EQ(symptomPicturePath(withBackslashes(root.filePath(QStringLiteral("PICS/FIG2.png"))), toolFolder()),
+              elsewhere);
 }
 
 TEST_F(SymptomPictureTest, DrivePathNamesNothingHere) {
@@ -61,8 +65,9 @@ TEST_F(SymptomPictureTest, LoadsPicturesOfTheCommonFormats) {
     writePicture(root.filePath(QStringLiteral("a.bmp")), Qt::blue, "BMP");
     // Qt writes no GIF: a one-pixel red one, byte by byte.
     writeBytes(root.filePath(QStringLiteral("a.gif")),
-              QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
-                         ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;", 35));
+               QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+                          ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                          35));
     EXPECT_EQ(middleColour(loadSymptomPicture(root.filePath(QStringLiteral("a.png")))), QColor(Qt::red));
     EXPECT_EQ(middleColour(loadSymptomPicture(root.filePath(QStringLiteral("a.bmp")))), QColor(Qt::blue));
     EXPECT_EQ(middleColour(loadSymptomPicture(root.filePath(QStringLiteral("a.gif")))), QColor(Qt::red));

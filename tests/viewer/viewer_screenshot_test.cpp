@@ -3,11 +3,11 @@
 #include "bewrite_package.h"
 #include "windows/viewer/frm_bewrite.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace tallomar {
 namespace {
@@ -38,7 +38,8 @@ TEST(ViewerScreenshot, SavesTheViewerWithDescriptionsAndAPicture) {
     if (folder.isEmpty()) GTEST_SKIP() << "TALLOMAR_SCREENSHOT_DIR not set";
     test::BewritePackage package;
     ASSERT_TRUE(drawMessagePicture().save(package.toolFolder() + QStringLiteral("/Fig1.png")));
-    package.open({{1, QStringLiteral("凭证审核时选择全部凭证"), QStringLiteral("科目不存在，不能审核"), QStringLiteral(" fig1.PNG ")},
+    package.open({{1, QStringLiteral("凭证审核时选择全部凭证"), QStringLiteral("科目不存在，不能审核"),
+                   QStringLiteral(" fig1.PNG ")},
                   {2, QStringLiteral("月末结账"), QStringLiteral("有未记账凭证"), QVariant()},
                   {3, QStringLiteral("打开明细账"), QStringLiteral("数据库连接失败"), QVariant()}});
 

@@ -2,8 +2,8 @@
 // line and the follow-up the project type offers.
 #include "workbench_fixture.h"
 
-#include "platform/odbc/odbc.h"
 #include "logic/workbench/result_model.h"
+#include "platform/odbc/odbc.h"
 #include "sandbox/faults.h"
 
 #include <QTableView>
@@ -27,7 +27,8 @@ TEST_F(CheckRun, ThreeFindingsShowCountGridAndCorrection) {
     EXPECT_TRUE(button("cmdSolution").isHidden());
     const ResultModel* result = window->resultModel();
     ASSERT_NE(result, nullptr);
-    EXPECT_EQ(result->columns(), QStringList({QStringLiteral("科目编码"), QStringLiteral("名称"), QStringLiteral("ZT")}));
+    EXPECT_EQ(result->columns(),
+              QStringList({QStringLiteral("科目编码"), QStringLiteral("名称"), QStringLiteral("ZT")}));
     EXPECT_EQ(result->rowCount(), 3);
     EXPECT_EQ(result->text(1, 1), QStringLiteral("应收账款"));
     auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
@@ -118,7 +119,8 @@ TEST_F(CheckRun, MissingResultTableReportsUnknownErrorAndChangesNothingElse) {
 // failure is the server's, shown as such, never taken for a missing table.
 TEST_F(CheckRun, AFailedLookupOfTheResultTableShowsTheServersWordsNotAMissingTable) {
     addStandardCheck();
-    server().armFault(sandbox::Fault::failBatch(1, 50001, "lookup refused by the server").whenBatchContains("sysobjects"));
+    server().armFault(
+        sandbox::Fault::failBatch(1, 50001, "lookup refused by the server").whenBatchContains("sysobjects"));
     openWindow();
     dialogs.runForReal();
     dialogs.acceptMessage();

@@ -10,6 +10,7 @@
 #include "sandbox/faults.h"
 #include "support/sandbox_server.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -21,7 +22,6 @@
 #include <QThread>
 #include <csignal>
 #include <cstring>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 namespace {
@@ -43,7 +43,8 @@ protected:
         const QByteArray description = readFile(demo.filePath(QStringLiteral("ZOL.json")));
         jet4::writeDatabase(jet4::parseDescription(description, QStringLiteral("ZOL.json")),
                             package.filePath(QStringLiteral("ZOL.mdb")));
-        for (const QString& script : QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
+        for (const QString& script :
+             QDir(demo.filePath(QStringLiteral("scripts"))).entryList({QStringLiteral("*.sql")}))
             ASSERT_TRUE(QFile::copy(demo.filePath(QStringLiteral("scripts/") + script), package.filePath(script)));
     }
 
@@ -58,9 +59,12 @@ protected:
     Result run(const QString& command, QStringList extra = {}, const QByteArray& password = "Sandbox#1\n") {
         QProcess cli;
         QStringList arguments = {command,
-                                 QStringLiteral("--package"), package.path(),
-                                 QStringLiteral("--server"), sandbox.serverName(),
-                                 QStringLiteral("--user"), QStringLiteral("sa"),
+                                 QStringLiteral("--package"),
+                                 package.path(),
+                                 QStringLiteral("--server"),
+                                 sandbox.serverName(),
+                                 QStringLiteral("--user"),
+                                 QStringLiteral("sa"),
                                  QStringLiteral("--password-stdin")};
         arguments += extra;
         cli.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tallomar-cli"), arguments);
@@ -73,7 +77,7 @@ protected:
 
     const QStringList byEdition = {QStringLiteral("--edition"), QStringLiteral("R6 财务标准版"),
                                    QStringLiteral("--account"), QStringLiteral("001"),
-                                   QStringLiteral("--year"), QStringLiteral("2008")};
+                                   QStringLiteral("--year"),    QStringLiteral("2008")};
     QTemporaryDir package;
     QTemporaryDir dataHome;  // the history of the runs goes here
     QByteArray savedDataHome;
@@ -88,13 +92,15 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
     ASSERT_TRUE(found.out.endsWith(QStringLiteral("\r\n")));
     const QStringList lines = found.out.chopped(2).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 4) << found.out.toStdString();
-    for (const QString& line : lines) EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')));
+    for (const QString& line : lines)
+        EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')));
     EXPECT_EQ(lines[0], QStringLiteral("凭证号,行号,科目编码,摘要,借方金额,贷方金额"));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2,1, 1001,提取备用金"))) << lines[1].toStdString();
     EXPECT_TRUE(found.err.contains(QStringLiteral("共找到[3]条记录"))) << found.err.toStdString();
     EXPECT_TRUE(found.err.contains(QStringLiteral("run 1 recorded in history"))) << found.err.toStdString();
 
-    const Result corrected = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
+    const Result corrected =
+        run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
     EXPECT_EQ(corrected.exitCode, 0) << corrected.err.toStdString();
     EXPECT_EQ(corrected.out.trimmed(), QStringLiteral("成功执行！\n恭喜您，成功修复!"));
     EXPECT_TRUE(corrected.err.contains(QStringLiteral("run 2 recorded in history"))) << corrected.err.toStdString();
@@ -105,7 +111,8 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
     EXPECT_EQ(clean.exitCode, 0) << clean.err.toStdString();
     EXPECT_TRUE(clean.out.isEmpty()) << clean.out.toStdString();
     EXPECT_TRUE(clean.err.contains(QStringLiteral("恭喜您，没有发现问题!"))) << clean.err.toStdString();
-    EXPECT_EQ(readFile(out), QByteArray("\xEF\xBB\xBF") + QStringLiteral("凭证号,行号,科目编码,摘要,借方金额,贷方金额\r\n").toUtf8());
+    EXPECT_EQ(readFile(out),
+              QByteArray("\xEF\xBB\xBF") + QStringLiteral("凭证号,行号,科目编码,摘要,借方金额,贷方金额\r\n").toUtf8());
 
     history::RunHistory history(dataHome.filePath(QStringLiteral("tallomar/history.sqlite")));
     const std::vector<history::RunRecord> runs = history.runs({});
@@ -126,7 +133,8 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
 
     const std::vector<history::ScriptRecord> checkScripts = history.scripts(runs[2].id);
     ASSERT_EQ(checkScripts.size(), 2u);
-    EXPECT_TRUE(checkScripts[0].file.endsWith(QStringLiteral("check_prepare.sql"))) << checkScripts[0].file.toStdString();
+    EXPECT_TRUE(checkScripts[0].file.endsWith(QStringLiteral("check_prepare.sql")))
+        << checkScripts[0].file.toStdString();
     EXPECT_EQ(checkScripts[0].batches, 1);
     EXPECT_EQ(checkScripts[0].outcome, QStringLiteral("ok"));
     EXPECT_EQ(checkScripts[0].sha256.size(), 64);
@@ -146,14 +154,16 @@ TEST_F(DemoCommandLine, CheckFindsCorrectRepairsCheckIsCleanAndTheHistoryKeepsAl
 
 TEST_F(DemoCommandLine, CheckWritesFindingsAsOneJsonObject) {
     // A NULL and text that JSON must escape among the findings.
-    sandbox.server().seedDatabase("qvdata_001_2008",
-                                  "UPDATE ledger_entry SET cDigest = NULL WHERE cCode = ' 1001';"
-                                  "UPDATE ledger_entry SET cDigest = 'a \"b\" \\ c' || char(10) || 'd' WHERE cCode <> ' 1001'"
-                                  " AND cCode NOT IN (SELECT cCode FROM ledger_account);");
+    sandbox.server().seedDatabase(
+        "qvdata_001_2008",
+        "UPDATE ledger_entry SET cDigest = NULL WHERE cCode = ' 1001';"
+        "UPDATE ledger_entry SET cDigest = 'a \"b\" \\ c' || char(10) || 'd' WHERE cCode <> ' 1001'"
+        " AND cCode NOT IN (SELECT cCode FROM ledger_account);");
     const Result csv = run(QStringLiteral("check"), byEdition);
     EXPECT_TRUE(csv.out.contains(QStringLiteral("2,1, 1001,,"))) << csv.out.toStdString();
     EXPECT_TRUE(csv.out.contains(QStringLiteral(",\"a \"\"b\"\" \\ c\nd\","))) << csv.out.toStdString();
-    const Result found = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+    const Result found =
+        run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
     EXPECT_EQ(found.exitCode, 1) << found.err.toStdString();
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(found.out.toUtf8(), &error);
@@ -169,7 +179,8 @@ TEST_F(DemoCommandLine, CheckWritesFindingsAsOneJsonObject) {
     EXPECT_TRUE(rows.at(0).toArray().at(3).isNull());
     EXPECT_EQ(rows.at(1).toArray().at(3).toString(), QStringLiteral("a \"b\" \\ c\nd"));
 
-    const Result refused = run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("xml")});
+    const Result refused =
+        run(QStringLiteral("check"), byEdition + QStringList{QStringLiteral("--format"), QStringLiteral("xml")});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.out.isEmpty());
     EXPECT_TRUE(refused.err.contains(QStringLiteral("xml"))) << refused.err.toStdString();
@@ -208,12 +219,14 @@ TEST_F(DemoCommandLine, PreviewRollsBackAndTheRecheckDecidesTheStatus) {
     EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 1);  // still three findings
 
     // The 2007 ledger keeps a finding no trim repairs.
-    const Result remaining = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2007")});
+    const Result remaining =
+        run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2007")});
     EXPECT_EQ(remaining.exitCode, 1) << remaining.err.toStdString();
     EXPECT_EQ(remaining.out, QStringLiteral("成功执行！\n修复前 1 条 → 修复后 1 条\n修复后仍有[1]条记录\n"));
 
     // A ledger the check cannot read: nothing runs, nothing changes.
-    const Result broken = run(QStringLiteral("correct"), QStringList{QStringLiteral("--database"), QStringLiteral("qvdata_006_2008")} + json);
+    const Result broken = run(QStringLiteral("correct"),
+                              QStringList{QStringLiteral("--database"), QStringLiteral("qvdata_006_2008")} + json);
     EXPECT_EQ(broken.exitCode, 2);
     const QJsonObject failed = jsonOf(broken.out);
     EXPECT_EQ(failed.value(QStringLiteral("status")), QJsonValue(QStringLiteral("所有修改已撤销，数据未被改动。")));
@@ -251,7 +264,8 @@ TEST_F(DemoCommandLine, AFailedOrLostResultTableLookupRollsTheCorrectionBackAndS
         EXPECT_EQ(corrected.exitCode, 2) << corrected.out.toStdString() << corrected.err.toStdString();
         const QJsonObject json = jsonOf(corrected.out);
         EXPECT_EQ(json.value(QStringLiteral("committed")), QJsonValue(false));
-        const QString message = json.value(QStringLiteral("failed")).toObject().value(QStringLiteral("message")).toString();
+        const QString message =
+            json.value(QStringLiteral("failed")).toObject().value(QStringLiteral("message")).toString();
         EXPECT_TRUE(message.startsWith(fault.phase)) << message.toStdString();
         EXPECT_TRUE(message.contains(fault.serverWords)) << message.toStdString();
         EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 1) << "the ledger changed";
@@ -260,8 +274,9 @@ TEST_F(DemoCommandLine, AFailedOrLostResultTableLookupRollsTheCorrectionBackAndS
 
 TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     const QStringList ledger2008 = {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")};
-    sandbox.server().armFault(sandbox::Fault::failBatch(1, 3021, "Cannot perform a backup or restore operation within a transaction.")
-                                  .whenBatchContains("ltrim"));
+    sandbox.server().armFault(
+        sandbox::Fault::failBatch(1, 3021, "Cannot perform a backup or restore operation within a transaction.")
+            .whenBatchContains("ltrim"));
     const Result refused = run(QStringLiteral("correct"), ledger2008);
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("所有修改已撤销，数据未被改动。"))) << refused.err.toStdString();
@@ -271,7 +286,10 @@ TEST_F(DemoCommandLine, AStatementATransactionRefusesNeedsNoTransaction) {
     const Result oldWay = run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction")});
     EXPECT_EQ(oldWay.exitCode, 0) << oldWay.err.toStdString();
     EXPECT_EQ(run(QStringLiteral("check"), byEdition).exitCode, 0);
-    EXPECT_EQ(run(QStringLiteral("correct"), ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")}).exitCode, 2);
+    EXPECT_EQ(run(QStringLiteral("correct"),
+                  ledger2008 + QStringList{QStringLiteral("--no-transaction"), QStringLiteral("--preview")})
+                  .exitCode,
+              2);
 }
 
 TEST_F(DemoCommandLine, FailingScriptNamesStepScriptAndBatchOnStderr) {
@@ -285,7 +303,8 @@ TEST_F(DemoCommandLine, FailingScriptNamesStepScriptAndBatchOnStderr) {
     const QStringList lines = failed.err.trimmed().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 3) << failed.err.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("tallomar-cli check: run 1 recorded in history"));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): ")) &&
+    EXPECT_TRUE(lines[1].startsWith(
+                    QStringLiteral("tallomar-cli check: step \"查找失配的分录\" (script check_voucher.sql): ")) &&
                 lines[1].contains(QStringLiteral("no_such_ledger")))
         << lines[1].toStdString();
     EXPECT_EQ(lines[2], QStringLiteral("脚本 check_voucher.sql 第 2 批（第 3 行起）"));
@@ -333,9 +352,10 @@ TEST_F(DemoCommandLine, AStopRequestCancelsACheckAndRollsACorrectionBack) {
     history::RunHistory history(dataHome.filePath(QStringLiteral("tallomar/history.sqlite")));
 
     QTemporaryDir outFolder;
-    const Result check = stoppedAt(QStringLiteral("check"),
-                                   byEdition + QStringList{QStringLiteral("--out"), outFolder.filePath(QStringLiteral("findings.csv"))},
-                                   "into tempdb..demo_check", SIGTERM);
+    const Result check =
+        stoppedAt(QStringLiteral("check"),
+                  byEdition + QStringList{QStringLiteral("--out"), outFolder.filePath(QStringLiteral("findings.csv"))},
+                  "into tempdb..demo_check", SIGTERM);
     EXPECT_EQ(check.exitCode, 2);
     EXPECT_TRUE(check.err.contains(QStringLiteral("已取消：操作员已取消执行。"))) << check.err.toStdString();
     EXPECT_EQ(QDir(outFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
@@ -348,11 +368,14 @@ TEST_F(DemoCommandLine, AStopRequestCancelsACheckAndRollsACorrectionBack) {
     correction.close();
     for (const int signal : {SIGHUP, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
-        const Result corrected = stoppedAt(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")},
-                                           "the update has run", signal);
+        const Result corrected =
+            stoppedAt(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")},
+                      "the update has run", signal);
         EXPECT_EQ(corrected.exitCode, 2);
-        EXPECT_TRUE(corrected.err.contains(QStringLiteral("已取消：操作员已取消执行。"))) << corrected.err.toStdString();
-        EXPECT_TRUE(corrected.err.contains(QStringLiteral("所有修改已撤销，数据未被改动。"))) << corrected.err.toStdString();
+        EXPECT_TRUE(corrected.err.contains(QStringLiteral("已取消：操作员已取消执行。")))
+            << corrected.err.toStdString();
+        EXPECT_TRUE(corrected.err.contains(QStringLiteral("所有修改已撤销，数据未被改动。")))
+            << corrected.err.toStdString();
         EXPECT_EQ(history.runs({}).front().end.status, history::RunStatus::Cancelled);
         const Result after = run(QStringLiteral("check"), byEdition);
         EXPECT_EQ(after.exitCode, 1);
@@ -382,10 +405,12 @@ TEST_F(DemoCommandLine, CorrectRefusesADamagedToolDatabaseAndRunsNothing) {
     file.write(damaged);
     file.close();
 
-    const Result refused = run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
+    const Result refused =
+        run(QStringLiteral("correct"), {QStringLiteral("--database"), QStringLiteral("qvdata_001_2008")});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString();
-    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("tallomar-cli correct: ZOL.mdb: the file is damaged: table File")))
+    EXPECT_TRUE(
+        refused.err.startsWith(QStringLiteral("tallomar-cli correct: ZOL.mdb: the file is damaged: table File")))
         << refused.err.toStdString();
     EXPECT_EQ(readFile(database), damaged);
 }
@@ -395,7 +420,7 @@ TEST_F(DemoCommandLine, MissingOptionsAndUnknownEditionFail) {
     EXPECT_EQ(noDatabase.exitCode, 2);
     EXPECT_TRUE(noDatabase.err.contains(QStringLiteral("--edition"))) << noDatabase.err.toStdString();
     const Result unknown = run(QStringLiteral("check"), {QStringLiteral("--edition"), QStringLiteral("X9"),
-                                                        QStringLiteral("--account"), QStringLiteral("001")});
+                                                         QStringLiteral("--account"), QStringLiteral("001")});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("X9")));
 }

@@ -130,9 +130,10 @@ TEST_F(ConcurrentRuns, ACorrectionBesideACheckCountsAndRechecksOnlyItsOwnDatabas
 // a name of its own: its runs take turns on the server instead.
 TEST_F(ConcurrentRuns, ChecksThatBuildTheNameAtRunTimeTakeTurnsAndEachSeesItsOwnFindings) {
     writeScript(QStringLiteral("check.sql"),
-                QStringLiteral("if object_id('tempdb..check_result') is not null drop table tempdb..check_result\r\n"
-                               "GO\r\n"
-                               "exec ('select cCode, cName into tempdb..' + 'check_' + 'result from ledger where bad = 1')\r\n"));
+                QStringLiteral(
+                    "if object_id('tempdb..check_result') is not null drop table tempdb..check_result\r\n"
+                    "GO\r\n"
+                    "exec ('select cCode, cName into tempdb..' + 'check_' + 'result from ledger where bad = 1')\r\n"));
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
         checkSideBySide();

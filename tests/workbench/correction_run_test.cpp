@@ -25,7 +25,8 @@ TEST_F(CorrectionRun, SuccessRepairsReportsAndHidesRun) {
 
 TEST_F(CorrectionRun, SecondOfThreeFailingLeavesTheLedgerExactlyAsBefore) {
     writeScript(QStringLiteral("one.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1001'\r\n"));
-    writeScript(QStringLiteral("two.sql"), QStringLiteral("update ledger set cName = 'x'\r\nGO\r\nupdate no_such_ledger set bad = 0\r\n"));
+    writeScript(QStringLiteral("two.sql"),
+                QStringLiteral("update ledger set cName = 'x'\r\nGO\r\nupdate no_such_ledger set bad = 0\r\n"));
     writeScript(QStringLiteral("three.sql"), QStringLiteral("update ledger set bad = 0 where cCode = '1122'\r\n"));
     tool.addCorrection(1, QStringLiteral("one.sql"));
     tool.addCorrection(2, QStringLiteral("two.sql"));
@@ -54,7 +55,8 @@ TEST_F(CorrectionRun, WithoutCheckScriptsTheRepairIsNotClaimed) {
     openWindow();
     correct("cmdCommit");
     EXPECT_EQ(previewCounts, QStringLiteral("修复前 ? 条 → 修复后 ? 条"));
-    EXPECT_EQ(report(), QStringLiteral("成功执行！\n无法重新检查（本工具没有检查脚本，或检查结果表不存在），修复结果未经确认。"));
+    EXPECT_EQ(report(),
+              QStringLiteral("成功执行！\n无法重新检查（本工具没有检查脚本，或检查结果表不存在），修复结果未经确认。"));
     EXPECT_EQ(status(), QStringLiteral("修复后无法重新检查"));
 }
 

@@ -2,8 +2,8 @@
 
 #include "platform/error.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace tallomar::test {
@@ -39,7 +39,8 @@ ToolReads FakeTool::reads() {
 
 QString FakeTool::selectValue(const QString& field, const QString& table, const QString& condition) const {
     if (table == u"Bewrite" && field == u"ID") return bewriteId;
-    if (table == u"ZOL" && field == u"cValue") return settings.value(conditionValue(condition, QStringLiteral("cName")).value_or(QString()));
+    if (table == u"ZOL" && field == u"cValue")
+        return settings.value(conditionValue(condition, QStringLiteral("cName")).value_or(QString()));
     if (table == u"File" && field == u"cName") {
         const auto sign = conditionValue(condition, QStringLiteral("cSign"));
         const auto type = conditionValue(condition, QStringLiteral("cType"));

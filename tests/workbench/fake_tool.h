@@ -27,7 +27,7 @@ public:
     std::vector<FileRow> files;
     QMap<QString, QString> settings;  // ZOL: cName -> cValue
     QString bewriteId;
-    bool failRecordsets = false;      // every OpenRecordset throws
+    bool failRecordsets = false;  // every OpenRecordset throws
 
     ToolReads reads();
     // Number of OpenRecordset calls so far.

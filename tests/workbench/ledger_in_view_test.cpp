@@ -4,9 +4,9 @@
 #include "workbench_fixture.h"
 
 #include "logic/workbench/run_progress_context.h"
+#include "sandbox/faults.h"
 #include "windows/history/history_window.h"
 #include "windows/sweep/frm_sweep.h"
-#include "sandbox/faults.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -30,7 +30,8 @@ TEST_F(LedgerInView, TheStatusAreaAndTheCorrectionQuestionNameServerAccountSetYe
     tool.addCorrection(1, QStringLiteral("repair.sql"));
     openWindow();
     const QString ledger = window->findChild<QLabel*>(QStringLiteral("labLedger"))->text();
-    EXPECT_EQ(ledger, QStringLiteral("服务器 财务服务器,1433 · 账套 [001]华北机械制造有限公司 · 年度 2008 · 数据库 acct"));
+    EXPECT_EQ(ledger,
+              QStringLiteral("服务器 财务服务器,1433 · 账套 [001]华北机械制造有限公司 · 年度 2008 · 数据库 acct"));
     check();
     correct("cmdUndo");
     EXPECT_EQ(previewTarget,

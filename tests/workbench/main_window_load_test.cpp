@@ -1,7 +1,6 @@
 // What the main window offers when it opens, decided by the tool database.
 #include "workbench_fixture.h"
 
-
 #include <QLabel>
 
 namespace tallomar::test {

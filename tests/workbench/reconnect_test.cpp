@@ -121,7 +121,8 @@ TEST_F(ServerRestart, ARunThatMetTheLostConnectionIsFollowedByOneThatWorks) {
     start(port_);
     const RunOutcome lost = RunScriptFile(*session, QStringLiteral("check.sql"));
     EXPECT_FALSE(lost.succeeded());
-    EXPECT_TRUE(lost.message.startsWith(QStringLiteral("切换到数据库 acct时服务器报错：\n") + kServerUnreachable + u'\n'))
+    EXPECT_TRUE(
+        lost.message.startsWith(QStringLiteral("切换到数据库 acct时服务器报错：\n") + kServerUnreachable + u'\n'))
         << lost.message.toStdString();
     EXPECT_EQ(ReconnectIfLost(*session), QString());
     EXPECT_TRUE(RunScriptFile(*session, QStringLiteral("check.sql")).succeeded());

@@ -1,20 +1,20 @@
 // The result grid: column widths from header texts, NULL cells, copying and
 // CSV export.
-#include "platform/error.h"
-#include "windows/workbench/column_fit.h"
 #include "logic/workbench/result_arena.h"
 #include "logic/workbench/result_chunk.h"
 #include "logic/workbench/result_export.h"
 #include "logic/workbench/result_model.h"
+#include "platform/error.h"
+#include "windows/workbench/column_fit.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QFile>
 #include <QHelpEvent>
-#include <QTest>
-#include <QToolTip>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QTest>
+#include <QToolTip>
 
 namespace tallomar::test {
 namespace {
@@ -30,9 +30,9 @@ ResultBlock stored(int columns, const std::vector<Cells>& rows) {
 
 // Three rows in two blocks, with a NULL, a comma and quotes.
 void fillSample(ResultModel& model) {
-    model.appendBlocks({stored(2, {{QStringLiteral("1001"), QStringLiteral("现金,零钱")},
-                                   {QStringLiteral("1122"), std::nullopt}}),
-                        stored(2, {{QString(), QStringLiteral("say \"hi\"")}})});
+    model.appendBlocks(
+        {stored(2, {{QStringLiteral("1001"), QStringLiteral("现金,零钱")}, {QStringLiteral("1122"), std::nullopt}}),
+         stored(2, {{QString(), QStringLiteral("say \"hi\"")}})});
 }
 
 const QStringList kSampleColumns = {QStringLiteral("科目编码"), QStringLiteral("ZT")};
@@ -133,8 +133,8 @@ TEST(ResultArena, AlignedAllocationsThatStayPut) {
 
 TEST(ResultModel, HoveringACellShowsItsWholeValueWithOuterBlanksMarked) {
     ResultModel model({QStringLiteral("科目编码"), QStringLiteral("摘要")});
-    model.appendBlocks({stored(2, {{QStringLiteral(" 1001"), QStringLiteral("提取备用金　")},
-                                   {QStringLiteral("a <b> c"), std::nullopt}})});
+    model.appendBlocks({stored(
+        2, {{QStringLiteral(" 1001"), QStringLiteral("提取备用金　")}, {QStringLiteral("a <b> c"), std::nullopt}})});
     QTableView view;
     view.setModel(&model);
     view.setColumnWidth(1, 30);  // far too narrow for the value: the grid elides it
@@ -166,9 +166,8 @@ TEST(ResultModel, ViewSeesRowsAsTheyArriveOneInsertionPerDelivery) {
     QTableView grid;
     grid.setModel(&model);
     std::vector<std::pair<int, int>> insertions;
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
-        insertions.emplace_back(first, last);
-    });
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) { insertions.emplace_back(first, last); });
     int next = 0;
     const auto block = [&next](int rows) {
         std::vector<QString> values;
@@ -191,8 +190,7 @@ TEST(ResultExport, SelectionCopiesWithHeadersAsTabSeparatedText) {
     ResultModel model(kSampleColumns);
     fillSample(model);
     const QModelIndexList selection = {model.index(1, 0), model.index(1, 1), model.index(2, 1), model.index(2, 0)};
-    EXPECT_EQ(selectionText(model, selection),
-              QStringLiteral("科目编码\tZT\n1122\t\n\tsay \"hi\"\n"));
+    EXPECT_EQ(selectionText(model, selection), QStringLiteral("科目编码\tZT\n1122\t\n\tsay \"hi\"\n"));
     EXPECT_EQ(selectionText(model, {}), QString());
 }
 
@@ -204,8 +202,9 @@ TEST(ResultExport, CsvIsUtf8WithBomAndQuotedFields) {
     writeResultCsv(model, path);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("\xEF\xBB\xBF") +
-                                  QStringLiteral("科目编码,ZT\r\n1001,\"现金,零钱\"\r\n1122,\r\n,\"say \"\"hi\"\"\"\r\n").toUtf8());
+    EXPECT_EQ(file.readAll(),
+              QByteArray("\xEF\xBB\xBF") +
+                  QStringLiteral("科目编码,ZT\r\n1001,\"现金,零钱\"\r\n1122,\r\n,\"say \"\"hi\"\"\"\r\n").toUtf8());
 }
 
 TEST(ResultExport, UnwritableFileFailsWithItsName) {
@@ -213,8 +212,8 @@ TEST(ResultExport, UnwritableFileFailsWithItsName) {
     const QString path = dir.filePath(QStringLiteral("missing/folder/x.csv"));
     try {
         ResultModel model(kSampleColumns);
-    fillSample(model);
-    writeResultCsv(model, path);
+        fillSample(model);
+        writeResultCsv(model, path);
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_TRUE(error.message().contains(path));

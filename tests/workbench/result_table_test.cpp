@@ -2,9 +2,9 @@
 // batches name it.
 #include "logic/workbench/result_table.h"
 
-#include <QTemporaryDir>
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace tallomar::test {
 namespace {
@@ -25,10 +25,12 @@ TEST(ResultTable, ThePackagesNameIsReplacedWhereverItStandsWholeAndNowhereElse) 
         "if object_id('tempdb..demo_check') is not null drop table tempdb..[DEMO_CHECK]\r\n"
         "select * into tempdb.dbo.demo_check from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
         "select 1 from demo_check_old, my_demo_check");
-    EXPECT_EQ(rewritten(table, batch), QStringLiteral(
-        "if object_id('tempdb..%1') is not null drop table tempdb..[%1]\r\n"
-        "select * into tempdb.dbo.%1 from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
-        "select 1 from demo_check_old, my_demo_check").arg(own));
+    EXPECT_EQ(
+        rewritten(table, batch),
+        QStringLiteral("if object_id('tempdb..%1') is not null drop table tempdb..[%1]\r\n"
+                       "select * into tempdb.dbo.%1 from demo_check2 join #demo_check on 1=1 where x = @demo_check\r\n"
+                       "select 1 from demo_check_old, my_demo_check")
+            .arg(own));
     // First and last in the batch, side by side.
     EXPECT_EQ(rewritten(table, QStringLiteral("demo_check,demo_check")), own + u',' + own);
 
@@ -58,11 +60,12 @@ TEST(ResultTable, SqlThatCannotBeReadBeforeItRunsIsFoundOutsideCommentsAndText) 
         u"select 1\r\nEXECUTE sp_executesql N'select 2'",
         u"exec dbo.fill_result",
         u"declare @s nvarchar(100) set @s = 'x' execute(@s)",
-        u"fill_result 2008",                  // a procedure's name first in the batch
+        u"fill_result 2008",  // a procedure's name first in the batch
         u"-- fills the table\r\n[dbo].[fill_result]",
         u"sp_executesql N'select 1'",
     };
-    for (const char16_t* batch : unseen) EXPECT_TRUE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
+    for (const char16_t* batch : unseen)
+        EXPECT_TRUE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
     const char16_t* readable[] = {
         u"select * into tempdb..demo_check from ledger_entry",
         u"-- exec would run a procedure\r\nselect 'exec me' as note /* execute */",
@@ -71,7 +74,8 @@ TEST(ResultTable, SqlThatCannotBeReadBeforeItRunsIsFoundOutsideCommentsAndText) 
         u"done: select 1",
         u"",
     };
-    for (const char16_t* batch : readable) EXPECT_FALSE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
+    for (const char16_t* batch : readable)
+        EXPECT_FALSE(runsUnseenSql(QStringView(batch))) << QString::fromUtf16(batch).toStdString();
 }
 
 TEST(ResultTable, ARunIsSerializedWhenAnyOfItsScriptsRunsUnseenSqlOrCannotBeRead) {
@@ -86,8 +90,9 @@ TEST(ResultTable, ARunIsSerializedWhenAnyOfItsScriptsRunsUnseenSqlOrCannotBeRead
     const QString dynamic = write(QStringLiteral("dynamic.sql"), "select 1\r\nGO\r\nexec ('select 2')\r\n");
     EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain}).sharing(), ResultTable::Sharing::Private);
     EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain, dynamic}).sharing(), ResultTable::Sharing::Serialized);
-    EXPECT_EQ(ResultTable::forRun(QStringLiteral("t"), {plain, folder.filePath(QStringLiteral("missing.sql"))}).sharing(),
-              ResultTable::Sharing::Serialized);
+    EXPECT_EQ(
+        ResultTable::forRun(QStringLiteral("t"), {plain, folder.filePath(QStringLiteral("missing.sql"))}).sharing(),
+        ResultTable::Sharing::Serialized);
     EXPECT_TRUE(ResultTable::forRun(QString(), {plain}).isEmpty());
 }
 

@@ -6,6 +6,8 @@
 #include "logic/history/run_history.h"
 #include "windows/history/history_window.h"
 
+#include <pwd.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -17,8 +19,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace tallomar::test {
 namespace {

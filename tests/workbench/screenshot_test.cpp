@@ -6,11 +6,10 @@
 // at their artwork, fonts and layout.
 #include "workbench_fixture.h"
 
-
 #include <QApplication>
 #include <QDialog>
-#include <QHelpEvent>
 #include <QDir>
+#include <QHelpEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
@@ -106,7 +105,8 @@ TEST_F(MainWindowScreenshot, SavesAFailureBoxAndACellTooltip) {
     check();
     auto* grid = window->findChild<QTableView*>(QStringLiteral("grdCheck"));
     // The account code with its leading blank, then the summary the column cuts short.
-    for (const auto& [column, name] : {std::pair{1, "grid_tooltip_code.png"}, std::pair{2, "grid_tooltip_summary.png"}}) {
+    for (const auto& [column, name] :
+         {std::pair{1, "grid_tooltip_code.png"}, std::pair{2, "grid_tooltip_summary.png"}}) {
         const QPoint cell = grid->visualRect(grid->model()->index(0, column)).center();
         QHelpEvent hover(QEvent::ToolTip, cell, grid->viewport()->mapToGlobal(cell));
         QApplication::sendEvent(grid->viewport(), &hover);

@@ -6,17 +6,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QScopeGuard>
-#include <QTemporaryDir>
+#include <QScreen>
 #include <QTableView>
-#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace tallomar::test {

@@ -40,7 +40,9 @@ void WorkbenchTest::SetUp() {
     tool.settings[QStringLiteral("ProjectType")] = QStringLiteral("0");
 }
 
-void WorkbenchTest::TearDown() { delete window.data(); }
+void WorkbenchTest::TearDown() {
+    delete window.data();
+}
 
 void WorkbenchTest::writeScript(const QString& name, const QString& text) {
     QFile file(folder.filePath(name));

@@ -5,10 +5,10 @@
 #include "support/scripted_dialogs.h"
 #include "windows/workbench/frm_main.h"
 
+#include <gtest/gtest.h>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace tallomar::test {
 

@@ -41,17 +41,16 @@ TEST(CorrectionOffer, NotOfferedProjectTypeRunsNothing) {
     int reads = 0;
     int runs = 0;
     const Session session;
-    const Workbench workbench(
-        session,
-        {[](const QString&, const QString&, const QString&) { return QString(); },
-         [&](const QString&) {
-             ++reads;
-             return tooldb::Recordset();
-         }},
-        [&](const QString&, const RunWork&) {
-            ++runs;
-            return RunOutcome();
-        });
+    const Workbench workbench(session,
+                              {[](const QString&, const QString&, const QString&) { return QString(); },
+                               [&](const QString&) {
+                                   ++reads;
+                                   return tooldb::Recordset();
+                               }},
+                              [&](const QString&, const RunWork&) {
+                                  ++runs;
+                                  return RunOutcome();
+                              });
     const ResultReceiver receiver = ResultReceiver::discarding();
     EXPECT_EQ(workbench.correct(QStringLiteral("1"), receiver).outcome().kind, CorrectionOutcome::Kind::NotOffered);
     EXPECT_EQ(workbench.correct(QStringLiteral("x"), receiver).outcome().kind, CorrectionOutcome::Kind::NotOffered);

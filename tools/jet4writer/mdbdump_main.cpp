@@ -3,8 +3,8 @@
 // Prints every user table of an Access file as read through libmdb, as JSON:
 // {"TABLE": [{"column": value, ...}, ...]}. NULL is null, OLE data base64.
 // Other readers' output is compared with it.
-#include "platform/error.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/error.h"
 #include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
@@ -15,23 +15,17 @@
 
 namespace {
 
-QJsonValue jsonOf(const QVariant& value)
-{
-    if (value.isNull())
-        return QJsonValue::Null;
-    if (value.typeId() == QMetaType::QByteArray)
-        return QString::fromLatin1(value.toByteArray().toBase64());
-    if (value.typeId() == QMetaType::LongLong)
-        return value.toLongLong();
-    if (value.typeId() == QMetaType::Double)
-        return value.toDouble();
+QJsonValue jsonOf(const QVariant& value) {
+    if (value.isNull()) return QJsonValue::Null;
+    if (value.typeId() == QMetaType::QByteArray) return QString::fromLatin1(value.toByteArray().toBase64());
+    if (value.typeId() == QMetaType::LongLong) return value.toLongLong();
+    if (value.typeId() == QMetaType::Double) return value.toDouble();
     return value.toString();
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     if (app.arguments().size() != 2) {
@@ -44,8 +38,7 @@ int main(int argc, char** argv)
             QJsonArray rows;
             for (const auto& row : table.rows) {
                 QJsonObject object;
-                for (size_t i = 0; i < table.columns.size(); ++i)
-                    object.insert(table.columns[i].name, jsonOf(row[i]));
+                for (size_t i = 0; i < table.columns.size(); ++i) object.insert(table.columns[i].name, jsonOf(row[i]));
                 rows.append(object);
             }
             tables.insert(table.name, rows);

@@ -3,16 +3,15 @@
 //
 // Changes one text or memo cell through the in-place cell updater. ROW is
 // the row's place (from 1) in file order, as tallomar-mdbdump lists it.
-#include "platform/error.h"
 #include "platform/access/mdb_cell_updater.h"
 #include "platform/access/mdb_reader.h"
+#include "platform/error.h"
 #include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();

@@ -7,28 +7,28 @@
 #include "jet4writer/description.h"
 #include "jet4writer/jet4_writer.h"
 #include "platform/error.h"
-#include "platform/text/standard_streams.h"
 #include "platform/text/command_line.h"
+#include "platform/text/standard_streams.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     tallomar::useUtf8StandardStreams();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Builds a Jet 4 (Access) file from a JSON description, for test fixtures and the\n"
-        "demo tool package. The file reads back through libmdb; whether Access opens it\n"
-        "is unverified.\n"
-        "\n"
-        "Exit status: 0 on success, 1 when the description or the output fails, 2 on bad usage."));
+    parser.setApplicationDescription(
+        QStringLiteral("Builds a Jet 4 (Access) file from a JSON description, for test fixtures and the\n"
+                       "demo tool package. The file reads back through libmdb; whether Access opens it\n"
+                       "is unverified.\n"
+                       "\n"
+                       "Exit status: 0 on success, 1 when the description or the output fails, 2 on bad usage."));
     if (const auto status = tallomar::readCommandLine(
             parser, QCoreApplication::arguments(),
             {{QStringLiteral("DESCRIPTION.json"), QStringLiteral("The tables, columns and rows.")},
-             {QStringLiteral("OUT.mdb"), QStringLiteral("The file to write.")}})) return *status;
+             {QStringLiteral("OUT.mdb"), QStringLiteral("The file to write.")}}))
+        return *status;
 
     const QStringList args = parser.positionalArguments();
     try {

@@ -3,20 +3,22 @@
 #include "sandbox/sql_functions.h"
 #include "sandbox/tsql_lexer.h"
 
+#include <sqlite3.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <sqlite3.h>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace tallomar::sandbox {
 namespace {
 
 std::filesystem::path makePrivateFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tallomar-sandbox-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create the sandbox's data folder in " + std::filesystem::temp_directory_path().string());
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create the sandbox's data folder in " +
+                                 std::filesystem::temp_directory_path().string());
     return pattern;
 }
 
@@ -111,7 +113,8 @@ void DatabaseFolder::seed(const std::string& name, const std::string& sqliteStat
         prepareConnection(db);
         check(sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), db, name);
         char* message = nullptr;
-        if (sqlite3_exec(db, ("BEGIN;" + sqliteStatements + "\n;COMMIT;").c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        if (sqlite3_exec(db, ("BEGIN;" + sqliteStatements + "\n;COMMIT;").c_str(), nullptr, nullptr, &message) !=
+            SQLITE_OK) {
             const std::string text = message ? message : "unknown error";
             sqlite3_free(message);
             throw std::runtime_error(text);

@@ -37,17 +37,17 @@ std::string faultReport(const Fault& fault, int batch) {
     std::ostringstream line;
     line << "fault: batch " << batch;
     switch (fault.action) {
-    case Fault::Action::Fail:
-        line << " answered with error " << fault.error.number;
-        break;
-    case Fault::Action::Delay: {
-        const double seconds = double(fault.delay.count()) / 1000;
-        line << " delayed by " << seconds << (seconds == 1 ? " second" : " seconds");
-        break;
-    }
-    case Fault::Action::Drop:
-        line << " dropped the connection";
-        break;
+        case Fault::Action::Fail:
+            line << " answered with error " << fault.error.number;
+            break;
+        case Fault::Action::Delay: {
+            const double seconds = double(fault.delay.count()) / 1000;
+            line << " delayed by " << seconds << (seconds == 1 ? " second" : " seconds");
+            break;
+        }
+        case Fault::Action::Drop:
+            line << " dropped the connection";
+            break;
     }
     return line.str();
 }

@@ -9,8 +9,7 @@ namespace tallomar::sandbox {
 namespace {
 
 std::uint32_t readU32(const std::vector<unsigned char>& data, std::size_t at) {
-    return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) |
-           (static_cast<std::uint32_t>(data[at + 3]) << 24);
+    return data[at] | (data[at + 1] << 8) | (data[at + 2] << 16) | (static_cast<std::uint32_t>(data[at + 3]) << 24);
 }
 
 std::uint16_t readU16(const std::vector<unsigned char>& data, std::size_t at) {

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
                 options.port = port(value);
             } else if (option == "--login") {
                 const auto colon = value.find(':');
-                if (colon == std::string::npos || colon == 0) throw std::invalid_argument("--login wants USER:PASSWORD");
+                if (colon == std::string::npos || colon == 0)
+                    throw std::invalid_argument("--login wants USER:PASSWORD");
                 options.logins.push_back({value.substr(0, colon), value.substr(colon + 1)});
             } else if (option == "--data") {
                 options.dataFolder = value;
@@ -98,8 +99,9 @@ int main(int argc, char** argv) {
             } else if (option == "--delay-batch") {
                 const auto colon = value.find(':');
                 if (colon == std::string::npos) throw std::invalid_argument("--delay-batch wants N:SECONDS");
-                options.faults.push_back(Fault::delayBatch(number(value.substr(0, colon), option),
-                                                           std::chrono::seconds(number(value.substr(colon + 1), option))));
+                options.faults.push_back(
+                    Fault::delayBatch(number(value.substr(0, colon), option),
+                                      std::chrono::seconds(number(value.substr(colon + 1), option))));
             } else if (option == "--delay-login") {
                 options.loginDelay = seconds(value, option);
             } else if (option == "--drop-batch") {

@@ -4,12 +4,12 @@
 #include "sandbox/tsql_lexer.h"
 #include "sandbox/utf16.h"
 
+#include <sqlite3.h>
 #include <bit>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -41,16 +41,17 @@ ColumnType typeFromDeclaration(const char* declared) {
 
 ColumnType typeFromValue(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER: {
-        const auto number = sqlite3_value_int64(value);
-        return number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max()
-                   ? ColumnType::BigInt
-                   : ColumnType::Int;
-    }
-    case SQLITE_FLOAT:
-        return ColumnType::Float;
-    default:
-        return ColumnType::NVarChar;
+        case SQLITE_INTEGER: {
+            const auto number = sqlite3_value_int64(value);
+            return number < std::numeric_limits<std::int32_t>::min() ||
+                           number > std::numeric_limits<std::int32_t>::max()
+                       ? ColumnType::BigInt
+                       : ColumnType::Int;
+        }
+        case SQLITE_FLOAT:
+            return ColumnType::Float;
+        default:
+            return ColumnType::NVarChar;
     }
 }
 
@@ -70,26 +71,26 @@ std::string valueText(sqlite3_value* value) {
 }
 
 [[noreturn]] void conversionFailed(sqlite3_value* value, const char* type) {
-    throw ValueError({245, 16, 1,
-                      "Conversion failed when converting the nvarchar value '" + valueText(value) +
-                          "' to data type " + type + ".",
-                      1});
+    throw ValueError(
+        {245, 16, 1,
+         "Conversion failed when converting the nvarchar value '" + valueText(value) + "' to data type " + type + ".",
+         1});
 }
 
 std::int64_t integerOf(sqlite3_value* value, const char* type) {
     switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        return sqlite3_value_int64(value);
-    case SQLITE_FLOAT:
-        return static_cast<std::int64_t>(std::trunc(sqlite3_value_double(value)));
-    default: {
-        const std::string text = valueText(value);
-        char* end = nullptr;
-        const long long number = std::strtoll(text.c_str(), &end, 10);
-        while (end && *end == ' ') ++end;
-        if (text.empty() || *end != '\0') conversionFailed(value, type);
-        return number;
-    }
+        case SQLITE_INTEGER:
+            return sqlite3_value_int64(value);
+        case SQLITE_FLOAT:
+            return static_cast<std::int64_t>(std::trunc(sqlite3_value_double(value)));
+        default: {
+            const std::string text = valueText(value);
+            char* end = nullptr;
+            const long long number = std::strtoll(text.c_str(), &end, 10);
+            while (end && *end == ' ') ++end;
+            if (text.empty() || *end != '\0') conversionFailed(value, type);
+            return number;
+        }
     }
 }
 
@@ -115,26 +116,26 @@ public:
             out_.putU32(0);       // user type
             out_.putU16(0x0001);  // nullable
             switch (types_[column]) {
-            case ColumnType::Int:
-                out_.putByte(tds::IntN);
-                out_.putByte(4);
-                break;
-            case ColumnType::BigInt:
-                out_.putByte(tds::IntN);
-                out_.putByte(8);
-                break;
-            case ColumnType::Float:
-                out_.putByte(tds::FloatN);
-                out_.putByte(8);
-                break;
-            case ColumnType::Bit:
-                out_.putByte(tds::BitN);
-                out_.putByte(1);
-                break;
-            default:
-                out_.putByte(tds::NVarChar);
-                out_.putU16(types_[column] == ColumnType::NVarCharMax ? 0xFFFF : NVarCharBytes);
-                out_.put(tds::ServerCollation, sizeof tds::ServerCollation);
+                case ColumnType::Int:
+                    out_.putByte(tds::IntN);
+                    out_.putByte(4);
+                    break;
+                case ColumnType::BigInt:
+                    out_.putByte(tds::IntN);
+                    out_.putByte(8);
+                    break;
+                case ColumnType::Float:
+                    out_.putByte(tds::FloatN);
+                    out_.putByte(8);
+                    break;
+                case ColumnType::Bit:
+                    out_.putByte(tds::BitN);
+                    out_.putByte(1);
+                    break;
+                default:
+                    out_.putByte(tds::NVarChar);
+                    out_.putU16(types_[column] == ColumnType::NVarCharMax ? 0xFFFF : NVarCharBytes);
+                    out_.put(tds::ServerCollation, sizeof tds::ServerCollation);
             }
             writeByteCountedText(out_, utf8ToUtf16(columnName(statement, static_cast<int>(column))));
         }
@@ -151,45 +152,47 @@ private:
     void writeValue(ColumnType type, sqlite3_value* value) {
         const bool null = sqlite3_value_type(value) == SQLITE_NULL;
         switch (type) {
-        case ColumnType::Int: {
-            if (null) return out_.putByte(0);
-            const auto number = integerOf(value, "int");
-            if (number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max())
-                throw ValueError({8115, 16, 2, "Arithmetic overflow error converting expression to data type int.", 1});
-            out_.putByte(4);
-            out_.putU32(static_cast<std::uint32_t>(static_cast<std::int32_t>(number)));
-            return;
-        }
-        case ColumnType::BigInt:
-            if (null) return out_.putByte(0);
-            out_.putByte(8);
-            out_.putU64(static_cast<std::uint64_t>(integerOf(value, "bigint")));
-            return;
-        case ColumnType::Float: {
-            if (null) return out_.putByte(0);
-            out_.putByte(8);
-            out_.putU64(std::bit_cast<std::uint64_t>(realOf(value)));
-            return;
-        }
-        case ColumnType::Bit:
-            if (null) return out_.putByte(0);
-            out_.putByte(1);
-            out_.putByte(integerOf(value, "bit") != 0 ? 1 : 0);
-            return;
-        case ColumnType::NVarCharMax:
-            return writeLongText(value, null);
-        default: {
-            if (null) return out_.putU16(0xFFFF);
-            const void* text = sqlite3_value_text16(value);
-            const int bytes = sqlite3_value_bytes16(value);
-            if (bytes > NVarCharBytes)
-                throw ValueError({8152, 16, 10,
-                                  "String or binary data would be truncated (a text longer than 4000 characters "
-                                  "in a column not declared NVARCHAR(MAX)).",
-                                  1});
-            out_.putU16(static_cast<std::uint16_t>(bytes));
-            out_.put(text, static_cast<std::size_t>(bytes));
-        }
+            case ColumnType::Int: {
+                if (null) return out_.putByte(0);
+                const auto number = integerOf(value, "int");
+                if (number < std::numeric_limits<std::int32_t>::min() ||
+                    number > std::numeric_limits<std::int32_t>::max())
+                    throw ValueError(
+                        {8115, 16, 2, "Arithmetic overflow error converting expression to data type int.", 1});
+                out_.putByte(4);
+                out_.putU32(static_cast<std::uint32_t>(static_cast<std::int32_t>(number)));
+                return;
+            }
+            case ColumnType::BigInt:
+                if (null) return out_.putByte(0);
+                out_.putByte(8);
+                out_.putU64(static_cast<std::uint64_t>(integerOf(value, "bigint")));
+                return;
+            case ColumnType::Float: {
+                if (null) return out_.putByte(0);
+                out_.putByte(8);
+                out_.putU64(std::bit_cast<std::uint64_t>(realOf(value)));
+                return;
+            }
+            case ColumnType::Bit:
+                if (null) return out_.putByte(0);
+                out_.putByte(1);
+                out_.putByte(integerOf(value, "bit") != 0 ? 1 : 0);
+                return;
+            case ColumnType::NVarCharMax:
+                return writeLongText(value, null);
+            default: {
+                if (null) return out_.putU16(0xFFFF);
+                const void* text = sqlite3_value_text16(value);
+                const int bytes = sqlite3_value_bytes16(value);
+                if (bytes > NVarCharBytes)
+                    throw ValueError({8152, 16, 10,
+                                      "String or binary data would be truncated (a text longer than 4000 characters "
+                                      "in a column not declared NVARCHAR(MAX)).",
+                                      1});
+                out_.putU16(static_cast<std::uint16_t>(bytes));
+                out_.put(text, static_cast<std::size_t>(bytes));
+            }
         }
     }
 

@@ -3,15 +3,15 @@
 #include "sandbox/session.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 
 namespace tallomar::sandbox {
 namespace {

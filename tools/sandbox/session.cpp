@@ -1,18 +1,18 @@
 #include "sandbox/session.h"
 
 #include "sandbox/login7.h"
-#include "sandbox/sqlite_names.h"
 #include "sandbox/result_stream.h"
 #include "sandbox/sql_batch.h"
 #include "sandbox/sqlite_errors.h"
+#include "sandbox/sqlite_names.h"
 #include "sandbox/tds_protocol.h"
 #include "sandbox/tds_tokens.h"
 #include "sandbox/tsql_lexer.h"
 
+#include <sqlite3.h>
 #include <algorithm>
 #include <chrono>
 #include <utility>
-#include <sqlite3.h>
 
 namespace tallomar::sandbox {
 namespace {
@@ -22,7 +22,8 @@ public:
     PreparedStatement(sqlite3* db, const std::string& sql) {
         const char* tail = nullptr;
         code_ = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement_, &tail);
-        if (code_ == SQLITE_OK && tail && std::string_view(tail).find_first_not_of(" \t\r\n;") != std::string_view::npos) {
+        if (code_ == SQLITE_OK && tail &&
+            std::string_view(tail).find_first_not_of(" \t\r\n;") != std::string_view::npos) {
             // One T-SQL statement became more than one SQLite statement:
             // something in it was taken for a statement end.
             code_ = SQLITE_ERROR;
@@ -65,21 +66,24 @@ void Session::run() {
         if (!login(message->payload)) return;
         while ((message = channel_.readMessage())) {
             switch (message->type) {
-            case tds::SqlBatch:
-                serveBatch(message->payload);
-                break;
-            case tds::Attention:
-                // The batch it meant had already ended.
-                writeDone(channel_, tds::DoneAttention, 0, 0);
-                channel_.endMessage();
-                break;
-            case tds::Rpc:
-                writeMessage(channel_, {102, 15, 1, "The sandbox server does not understand remote procedure calls; send SQL batches.", 1});
-                writeDone(channel_, tds::DoneError, 0, 0);
-                channel_.endMessage();
-                break;
-            default:
-                return;
+                case tds::SqlBatch:
+                    serveBatch(message->payload);
+                    break;
+                case tds::Attention:
+                    // The batch it meant had already ended.
+                    writeDone(channel_, tds::DoneAttention, 0, 0);
+                    channel_.endMessage();
+                    break;
+                case tds::Rpc:
+                    writeMessage(
+                        channel_,
+                        {102, 15, 1, "The sandbox server does not understand remote procedure calls; send SQL batches.",
+                         1});
+                    writeDone(channel_, tds::DoneError, 0, 0);
+                    channel_.endMessage();
+                    break;
+                default:
+                    return;
             }
         }
     } catch (const ConnectionClosed&) {
@@ -108,10 +112,10 @@ bool Session::login(const std::vector<unsigned char>& payload) {
     const std::string wanted = request.database.empty() ? account->database : request.database;
     const auto database = state_.databases.find(wanted);
     if (!database)
-        return refuse(request.userName, ServerMessage{4060, 11, 1,
-                                                       "Cannot open database \"" + wanted +
-                                                           "\" requested by the login. The login failed.",
-                                                       1});
+        return refuse(
+            request.userName,
+            ServerMessage{4060, 11, 1,
+                          "Cannot open database \"" + wanted + "\" requested by the login. The login failed.", 1});
     database_ = *database;
     int packetSize = request.packetSize == 0 ? tds::DefaultPacketSize : static_cast<int>(request.packetSize);
     packetSize = std::clamp(packetSize, tds::MinPacketSize, tds::MaxPacketSize);
@@ -171,19 +175,19 @@ bool Session::applyFault(const std::string& text) {
     const auto fault = state_.faults.take(text);
     if (!fault) return true;
     switch (fault->action) {
-    case Fault::Action::Drop:
-        channel_.shutdown();
-        throw ConnectionClosed("connection dropped by an injected fault");
-    case Fault::Action::Fail:
-        writeMessage(channel_, fault->error);
-        writeDone(channel_, tds::DoneError, 0, 0);
-        channel_.endMessage();
-        return false;
-    case Fault::Action::Delay:
-        if (!waitForAttention(fault->delay)) return true;
-        writeDone(channel_, tds::DoneAttention, 0, 0);
-        channel_.endMessage();
-        return false;
+        case Fault::Action::Drop:
+            channel_.shutdown();
+            throw ConnectionClosed("connection dropped by an injected fault");
+        case Fault::Action::Fail:
+            writeMessage(channel_, fault->error);
+            writeDone(channel_, tds::DoneError, 0, 0);
+            channel_.endMessage();
+            return false;
+        case Fault::Action::Delay:
+            if (!waitForAttention(fault->delay)) return true;
+            writeDone(channel_, tds::DoneAttention, 0, 0);
+            channel_.endMessage();
+            return false;
     }
     return true;
 }
@@ -191,7 +195,8 @@ bool Session::applyFault(const std::string& text) {
 bool Session::waitForAttention(std::chrono::milliseconds duration) {
     const auto until = std::chrono::steady_clock::now() + duration;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         if (channel_.attentionArrived(static_cast<int>(std::min<long long>(left.count(), 1000)))) return true;
     }
@@ -204,51 +209,53 @@ void Session::runStatements(const std::vector<TsqlStatement>& statements) {
 void Session::runStatement(const TsqlStatement& statement) {
     if (attentionPending()) throw Cancelled();
     switch (statement.kind) {
-    case TsqlStatement::Kind::Sql:
-        return runSql(statement);
-    case TsqlStatement::Kind::Use:
-        return use(statement);
-    case TsqlStatement::Kind::NoCount:
-        noCount_ = statement.flag;
-        return;
-    case TsqlStatement::Kind::Ignored:
-        return;
-    case TsqlStatement::Kind::Print:
-        return print(statement);
-    case TsqlStatement::Kind::RaiseError:
-        beginTokens();
-        writeMessage(channel_, statement.message);
-        if (statement.message.severity > 10) done(tds::DoneError, 0, 0);
-        return;
-    case TsqlStatement::Kind::If:
-        if (condition(statement)) runStatement(statement.body[0]);
-        else if (statement.body.size() > 1) runStatement(statement.body[1]);
-        return;
-    case TsqlStatement::Kind::Block:
-        return runStatements(statement.body);
-    case TsqlStatement::Kind::Transaction:
-        return transaction(statement);
-    case TsqlStatement::Kind::XactAbort:
-        xactAbort_ = statement.flag;
-        return;
-    case TsqlStatement::Kind::WaitFor:
-        if (waitForAttention(statement.delay)) {
-            attention_ = true;
-            throw Cancelled();
-        }
-        return;
-    case TsqlStatement::Kind::NotInTransaction:
-        if (tranCount_ > 0) fail(statement.message);
-        fail({102, 15, 1, "The sandbox server does not understand " + statement.name + ".", statement.line});
-    case TsqlStatement::Kind::Declare:
-        variables_[statement.name] = std::nullopt;
-        return;
-    case TsqlStatement::Kind::Procedure:
-        return procedure(statement);
-    case TsqlStatement::Kind::Execute:
-        return executeText(statement);
-    case TsqlStatement::Kind::SelectVariable:
-        return selectVariable(statement);
+        case TsqlStatement::Kind::Sql:
+            return runSql(statement);
+        case TsqlStatement::Kind::Use:
+            return use(statement);
+        case TsqlStatement::Kind::NoCount:
+            noCount_ = statement.flag;
+            return;
+        case TsqlStatement::Kind::Ignored:
+            return;
+        case TsqlStatement::Kind::Print:
+            return print(statement);
+        case TsqlStatement::Kind::RaiseError:
+            beginTokens();
+            writeMessage(channel_, statement.message);
+            if (statement.message.severity > 10) done(tds::DoneError, 0, 0);
+            return;
+        case TsqlStatement::Kind::If:
+            if (condition(statement))
+                runStatement(statement.body[0]);
+            else if (statement.body.size() > 1)
+                runStatement(statement.body[1]);
+            return;
+        case TsqlStatement::Kind::Block:
+            return runStatements(statement.body);
+        case TsqlStatement::Kind::Transaction:
+            return transaction(statement);
+        case TsqlStatement::Kind::XactAbort:
+            xactAbort_ = statement.flag;
+            return;
+        case TsqlStatement::Kind::WaitFor:
+            if (waitForAttention(statement.delay)) {
+                attention_ = true;
+                throw Cancelled();
+            }
+            return;
+        case TsqlStatement::Kind::NotInTransaction:
+            if (tranCount_ > 0) fail(statement.message);
+            fail({102, 15, 1, "The sandbox server does not understand " + statement.name + ".", statement.line});
+        case TsqlStatement::Kind::Declare:
+            variables_[statement.name] = std::nullopt;
+            return;
+        case TsqlStatement::Kind::Procedure:
+            return procedure(statement);
+        case TsqlStatement::Kind::Execute:
+            return executeText(statement);
+        case TsqlStatement::Kind::SelectVariable:
+            return selectVariable(statement);
     }
 }
 
@@ -267,46 +274,52 @@ void Session::transaction(const TsqlStatement& statement) {
     using Verb = TsqlStatement::TransactionVerb;
     const auto sameName = [](std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); };
     switch (statement.transaction) {
-    case Verb::Begin:
-        if (tranCount_ == 0) {
-            sqlite3* db = connection();
-            execute(db, "BEGIN", statement);
-            transactionDb_ = db;
-            transactionName_ = statement.name;
-        }
-        ++tranCount_;
-        return;
-    case Verb::Commit:
-        if (tranCount_ == 0)
-            fail({3902, 16, 1, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.", statement.line});
-        if (tranCount_ > 1) {
-            --tranCount_;
+        case Verb::Begin:
+            if (tranCount_ == 0) {
+                sqlite3* db = connection();
+                execute(db, "BEGIN", statement);
+                transactionDb_ = db;
+                transactionName_ = statement.name;
+            }
+            ++tranCount_;
             return;
-        }
-        execute(transactionDb_, "COMMIT", statement);
-        endTransaction();
-        return;
-    case Verb::Rollback:
-        if (tranCount_ == 0)
-            fail({3903, 16, 1, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.", statement.line});
-        if (!statement.name.empty() && !sameName(statement.name, transactionName_)) {
-            const auto savepoint = std::find_if(savepoints_.rbegin(), savepoints_.rend(),
-                                                [&](const std::string& name) { return sameName(name, statement.name); });
-            if (savepoint == savepoints_.rend())
-                fail({6401, 16, 1, "Cannot roll back " + statement.name + ". No transaction or savepoint of that name was found.",
+        case Verb::Commit:
+            if (tranCount_ == 0)
+                fail({3902, 16, 1, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.",
                       statement.line});
-            execute(transactionDb_, "ROLLBACK TO " + quotedName(*savepoint), statement);
-            savepoints_.erase(savepoint.base(), savepoints_.end());
+            if (tranCount_ > 1) {
+                --tranCount_;
+                return;
+            }
+            execute(transactionDb_, "COMMIT", statement);
+            endTransaction();
             return;
-        }
-        rollbackTransaction();
-        return;
-    case Verb::Save:
-        if (tranCount_ == 0)
-            fail({628, 16, 0, "Cannot issue SAVE TRANSACTION when there is no active transaction.", statement.line});
-        execute(transactionDb_, "SAVEPOINT " + quotedName(statement.name), statement);
-        savepoints_.push_back(statement.name);
-        return;
+        case Verb::Rollback:
+            if (tranCount_ == 0)
+                fail({3903, 16, 1, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.",
+                      statement.line});
+            if (!statement.name.empty() && !sameName(statement.name, transactionName_)) {
+                const auto savepoint =
+                    std::find_if(savepoints_.rbegin(), savepoints_.rend(),
+                                 [&](const std::string& name) { return sameName(name, statement.name); });
+                if (savepoint == savepoints_.rend())
+                    fail(
+                        {6401, 16, 1,
+                         "Cannot roll back " + statement.name + ". No transaction or savepoint of that name was found.",
+                         statement.line});
+                execute(transactionDb_, "ROLLBACK TO " + quotedName(*savepoint), statement);
+                savepoints_.erase(savepoint.base(), savepoints_.end());
+                return;
+            }
+            rollbackTransaction();
+            return;
+        case Verb::Save:
+            if (tranCount_ == 0)
+                fail(
+                    {628, 16, 0, "Cannot issue SAVE TRANSACTION when there is no active transaction.", statement.line});
+            execute(transactionDb_, "SAVEPOINT " + quotedName(statement.name), statement);
+            savepoints_.push_back(statement.name);
+            return;
     }
 }
 
@@ -348,7 +361,8 @@ void Session::runSql(const TsqlStatement& statement) {
     const PreparedStatement prepared(db, bindDatabases(statement.sql, database_));
     if (!prepared.ok()) {
         if (!prepared.extra().empty())
-            fail({102, 15, 1, "Incorrect syntax near '" + prepared.extra().substr(0, 30) + "'.", statement.line}, statement.command);
+            fail({102, 15, 1, "Incorrect syntax near '" + prepared.extra().substr(0, 30) + "'.", statement.line},
+                 statement.command);
         fail(serverMessageFor(sqlite3_errmsg(db), statement), statement.command);
     }
     const std::uint16_t count = noCount_ ? 0 : tds::DoneCount;
@@ -400,7 +414,9 @@ std::optional<std::string> Session::singleValue(const TsqlStatement& statement) 
     return std::string(reinterpret_cast<const char*>(sqlite3_column_text(prepared.get(), 0)));
 }
 
-bool Session::condition(const TsqlStatement& statement) { return singleValue(statement).value_or("0") == "1"; }
+bool Session::condition(const TsqlStatement& statement) {
+    return singleValue(statement).value_or("0") == "1";
+}
 
 void Session::print(const TsqlStatement& statement) {
     const auto text = singleValue(statement);
@@ -411,7 +427,9 @@ void Session::print(const TsqlStatement& statement) {
 void Session::use(const TsqlStatement& statement) {
     const auto database = state_.databases.find(statement.database);
     if (!database)
-        fail({911, 16, 1, "Database '" + statement.database + "' does not exist. Make sure that the name is entered correctly.", statement.line});
+        fail({911, 16, 1,
+              "Database '" + statement.database + "' does not exist. Make sure that the name is entered correctly.",
+              statement.line});
     // Unqualified names mean the current database, which is the main one of
     // the SQLite connection the transaction is bound to.
     if (tranCount_ > 0 && upperAscii(*database) != upperAscii(database_))
@@ -437,8 +455,10 @@ void Session::done(std::uint16_t status, std::uint16_t command, std::uint64_t ro
 }
 
 void Session::finishBatch() {
-    if (pendingDone_) writeDone(channel_, pendingDone_->status, pendingDone_->command, pendingDone_->rows);
-    else writeDone(channel_, batchFailed_ ? tds::DoneError : tds::DoneFinal, 0, 0);
+    if (pendingDone_)
+        writeDone(channel_, pendingDone_->status, pendingDone_->command, pendingDone_->rows);
+    else
+        writeDone(channel_, batchFailed_ ? tds::DoneError : tds::DoneFinal, 0, 0);
     pendingDone_.reset();
     channel_.endMessage();
 }

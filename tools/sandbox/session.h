@@ -105,10 +105,10 @@ private:
     bool batchFailed_ = false;
     int failedNumber_ = 0;  // of the error that ended the batch
     bool xactAbort_ = false;
-    int tranCount_ = 0;  // @@TRANCOUNT
+    int tranCount_ = 0;                 // @@TRANCOUNT
     sqlite3* transactionDb_ = nullptr;  // the connection the transaction runs on
     std::string transactionName_;
-    bool tempdbLocked_ = false;  // by the open transaction
+    bool tempdbLocked_ = false;                                  // by the open transaction
     std::map<std::string, std::optional<long long>> variables_;  // of the running batch
     std::vector<std::string> savepoints_;
     std::map<std::string, sqlite3*> connections_;  // by upper-case database name

@@ -7,8 +7,8 @@
 #include "sandbox/sqlite_names.h"
 #include "sandbox/tsql_lexer.h"
 
-#include <algorithm>
 #include <sqlite3.h>
+#include <algorithm>
 
 namespace tallomar::sandbox {
 
@@ -80,7 +80,8 @@ sqlite3* Session::connectionFor(const TsqlStatement& statement) {
         if (name && upperAscii(*name) != upperAscii(database_)) needed.push_back(*name);
     }
     const auto isNeeded = [&needed](const std::string& key) {
-        return std::any_of(needed.begin(), needed.end(), [&](const std::string& name) { return upperAscii(name) == key; });
+        return std::any_of(needed.begin(), needed.end(),
+                           [&](const std::string& name) { return upperAscii(name) == key; });
     };
     for (const auto& name : needed) {
         const std::string key = upperAscii(name);
@@ -94,8 +95,8 @@ sqlite3* Session::connectionFor(const TsqlStatement& statement) {
             if (tranCount_ > 0 || spare == attached.end())
                 fail({50000, 16, 1,
                       "The sandbox server reaches at most " + std::to_string(DatabaseFolder::attachLimit()) +
-                          " other databases from one " + (tranCount_ > 0 ? "transaction" : "statement") + "; '" +
-                          name + "' is one too many.",
+                          " other databases from one " + (tranCount_ > 0 ? "transaction" : "statement") + "; '" + name +
+                          "' is one too many.",
                       statement.line},
                      statement.command);
             sqlite3_exec(db, ("DETACH DATABASE " + quotedName(*spare)).c_str(), nullptr, nullptr, nullptr);
@@ -104,7 +105,8 @@ sqlite3* Session::connectionFor(const TsqlStatement& statement) {
         try {
             state_.databases.attach(db, name);
         } catch (const std::exception& error) {
-            fail({50000, 16, 1, std::string("The sandbox server could not open the database: ") + error.what(), statement.line},
+            fail({50000, 16, 1, std::string("The sandbox server could not open the database: ") + error.what(),
+                  statement.line},
                  statement.command);
         }
         attached.push_back(key);
@@ -145,14 +147,17 @@ void Session::dropTempTables() {
         const std::string suffix = tempTableName("#", id_).substr(116);
         std::vector<std::string> names;
         sqlite3_stmt* list = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE '#%'", -1, &list, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE '#%'", -1, &list,
+                               nullptr) == SQLITE_OK) {
             while (sqlite3_step(list) == SQLITE_ROW) {
                 const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list, 0));
-                if (name.size() == 128 && name.substr(116) == suffix && name.substr(0, 2) != "##") names.push_back(name);
+                if (name.size() == 128 && name.substr(116) == suffix && name.substr(0, 2) != "##")
+                    names.push_back(name);
             }
         }
         sqlite3_finalize(list);
-        for (const auto& name : names) sqlite3_exec(db, ("DROP TABLE " + quotedName(name)).c_str(), nullptr, nullptr, nullptr);
+        for (const auto& name : names)
+            sqlite3_exec(db, ("DROP TABLE " + quotedName(name)).c_str(), nullptr, nullptr, nullptr);
         sqlite3_close_v2(db);
     } catch (const std::exception&) {
         // The data folder goes away with the server anyway.

@@ -1,8 +1,8 @@
 #include "sandbox/sql_functions.h"
 
+#include <sqlite3.h>
 #include <cerrno>
 #include <cstdlib>
-#include <sqlite3.h>
 #include <string>
 
 namespace tallomar::sandbox {
@@ -84,31 +84,34 @@ void divisor(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_value* value = arguments[0];
     bool zero = false;
     switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-        zero = sqlite3_value_int64(value) == 0;
-        break;
-    case SQLITE_FLOAT:
-        zero = sqlite3_value_double(value) == 0.0;
-        break;
-    case SQLITE_TEXT: {
-        sqlite3_int64 integer = 0;
-        double real = 0;
-        bool isInteger = true;
-        zero = readNumber(value, integer, real, isInteger) && (isInteger ? integer == 0 : real == 0.0);
-        break;
+        case SQLITE_INTEGER:
+            zero = sqlite3_value_int64(value) == 0;
+            break;
+        case SQLITE_FLOAT:
+            zero = sqlite3_value_double(value) == 0.0;
+            break;
+        case SQLITE_TEXT: {
+            sqlite3_int64 integer = 0;
+            double real = 0;
+            bool isInteger = true;
+            zero = readNumber(value, integer, real, isInteger) && (isInteger ? integer == 0 : real == 0.0);
+            break;
+        }
+        default:
+            break;
     }
-    default:
-        break;
-    }
-    if (zero) sqlite3_result_error(context, "Divide by zero error encountered.", -1);
-    else sqlite3_result_value(context, value);
+    if (zero)
+        sqlite3_result_error(context, "Divide by zero error encountered.", -1);
+    else
+        sqlite3_result_value(context, value);
 }
 
 }  // namespace
 
 void registerTsqlFunctions(sqlite3* db) {
     sqlite3_create_function(db, "tsql_add", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, add, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_divisor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, divisor, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_divisor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, divisor, nullptr,
+                            nullptr);
 }
 
 }  // namespace tallomar::sandbox

@@ -7,7 +7,9 @@
 namespace tallomar::sandbox {
 namespace {
 
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 std::string unquoted(std::string name) {
     if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') && name.back() == name.front())
@@ -35,7 +37,9 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
     if (startsWith(m, "no such table: ")) {
         const std::string name = writtenName(m.substr(15), statement);
         if (dropping)
-            return {3701, 11, 5, "Cannot drop the table '" + name + "', because it does not exist or you do not have permission.", line};
+            return {3701, 11, 5,
+                    "Cannot drop the table '" + name + "', because it does not exist or you do not have permission.",
+                    line};
         return {208, 16, 1, "Invalid object name '" + name + "'.", line};
     }
     if (startsWith(m, "no such column: ")) {
@@ -56,10 +60,12 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
     if (m.find("incomplete input") != std::string::npos)
         return {102, 15, 1, "Incorrect syntax near the end of the statement.", line};
     if (startsWith(m, "UNIQUE constraint failed: ") || startsWith(m, "PRIMARY KEY constraint failed"))
-        return {2627, 14, 1, "Violation of PRIMARY KEY or UNIQUE KEY constraint (" + m + "). Cannot insert duplicate key.", line};
+        return {2627, 14, 1,
+                "Violation of PRIMARY KEY or UNIQUE KEY constraint (" + m + "). Cannot insert duplicate key.", line};
     if (startsWith(m, "NOT NULL constraint failed: ")) {
         const std::string column = m.substr(28);
-        return {515, 16, 2, "Cannot insert the value NULL into column '" + column + "'; column does not allow nulls.", line};
+        return {515, 16, 2, "Cannot insert the value NULL into column '" + column + "'; column does not allow nulls.",
+                line};
     }
     if (startsWith(m, "Conversion failed")) return {245, 16, 1, m, line};
     if (m == "Divide by zero error encountered.") return {8134, 16, 1, m, line};
@@ -74,7 +80,8 @@ ServerMessage serverMessageFor(const std::string& sqliteMessage, const TsqlState
     if (startsWith(m, "no such index: ")) {
         std::string name = m.substr(15);
         if (const auto dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
-        return {3701, 11, 7, "Cannot drop the index '" + name + "', because it does not exist or you do not have permission.", line};
+        return {3701, 11, 7,
+                "Cannot drop the index '" + name + "', because it does not exist or you do not have permission.", line};
     }
     if (startsWith(m, "unknown database "))
         return {208, 16, 1, "Invalid object name '" + unquoted(m.substr(17)) + "'.", line};

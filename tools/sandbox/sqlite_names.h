@@ -11,5 +11,4 @@ inline std::string quotedName(const std::string& name) {
     return quoted + "\"";
 }
 
-
 }  // namespace tallomar::sandbox

@@ -2,20 +2,26 @@
 
 #include "sandbox/tds_protocol.h"
 
-#include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace tallomar::sandbox {
 
 TdsChannel::TdsChannel(int socket)
-    : socket_(socket), packetSize_(tds::DefaultPacketSize),
-      buffer_(static_cast<std::size_t>(packetSize_)), used_(tds::PacketHeaderSize) {}
+    : socket_(socket),
+      packetSize_(tds::DefaultPacketSize),
+      buffer_(static_cast<std::size_t>(packetSize_)),
+      used_(tds::PacketHeaderSize) {}
 
-TdsChannel::~TdsChannel() { ::close(socket_); }
+TdsChannel::~TdsChannel() {
+    ::close(socket_);
+}
 
-void TdsChannel::shutdown() { ::shutdown(socket_, SHUT_RDWR); }
+void TdsChannel::shutdown() {
+    ::shutdown(socket_, SHUT_RDWR);
+}
 
 void TdsChannel::setPacketSize(int size) {
     packetSize_ = size;

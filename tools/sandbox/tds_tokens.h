@@ -14,7 +14,7 @@ struct ServerMessage {
     int number = 0;
     int severity = 16;  // "class"; 10 and below travel as INFO
     int state = 1;
-    std::string text;   // UTF-8
+    std::string text;  // UTF-8
     int line = 1;
 };
 

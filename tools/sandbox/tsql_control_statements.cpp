@@ -21,12 +21,12 @@ int wholeNumber(const std::string& text) {
     long long value = 0;
     if (std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc::result_out_of_range)
         value = text.starts_with('-') ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
-    return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // printf-style placeholders of RAISERROR: %s, %d, %i, %u and %%.
-std::string formatMessage(const std::string& format, const std::vector<TsqlToken>& arguments,
-                          std::size_t next) {
+std::string formatMessage(const std::string& format, const std::vector<TsqlToken>& arguments, std::size_t next) {
     std::string text;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%' || i + 1 >= format.size()) {
@@ -74,9 +74,12 @@ TsqlStatement Translator::transactionStatement() {
                                                  : Verb::Rollback;
     ++pos_;
     const bool namable = peek().isWord("TRAN") || peek().isWord("TRANSACTION");
-    if (namable) ++pos_;
-    else if (verb == "SAVE") syntaxErrorAt(pos_);
-    else if (peek().isWord("WORK")) ++pos_;
+    if (namable)
+        ++pos_;
+    else if (verb == "SAVE")
+        syntaxErrorAt(pos_);
+    else if (peek().isWord("WORK"))
+        ++pos_;
     if (namable && peek().kind == Kind::Variable) notUnderstood("transaction names in variables", transaction.line);
     if (namable && (peek().kind == Kind::QuotedName || (peek().kind == Kind::Word && !startsStatement(pos_)))) {
         transaction.name = peek().text;
@@ -105,7 +108,8 @@ TsqlStatement Translator::waitForStatement() {
     const int minutes = matched ? std::stoi(parts[2]) : 0;
     const int seconds = matched && parts[3].matched ? std::stoi(parts[3]) : 0;
     if (!matched || hours > 23 || minutes > 59 || seconds > 59)
-        throw TsqlError({148, 15, 1, "Incorrect time syntax in time string '" + text + "' used with WAITFOR.", wait.line});
+        throw TsqlError(
+            {148, 15, 1, "Incorrect time syntax in time string '" + text + "' used with WAITFOR.", wait.line});
     std::string fraction = parts[4].matched ? parts[4].str() : "";
     fraction.append(3 - fraction.size(), '0');
     wait.delay = std::chrono::hours(hours) + std::chrono::minutes(minutes) + std::chrono::seconds(seconds) +
@@ -123,9 +127,10 @@ TsqlStatement Translator::notInTransactionStatement(const std::string& name, int
     refused.kind = TsqlStatement::Kind::NotInTransaction;
     refused.line = line;
     refused.name = name;
-    refused.message = number == 226
-                          ? ServerMessage{226, 16, 6, name + " statement not allowed within multi-statement transaction.", line}
-                          : ServerMessage{number, 16, 1, "Cannot perform a backup or restore operation within a transaction.", line};
+    refused.message =
+        number == 226
+            ? ServerMessage{226, 16, 6, name + " statement not allowed within multi-statement transaction.", line}
+            : ServerMessage{number, 16, 1, "Cannot perform a backup or restore operation within a transaction.", line};
     // Its options (ALTER DATABASE d SET ...) belong to it: it ends at a
     // semicolon or at a statement on a later line.
     ++pos_;
@@ -134,12 +139,24 @@ TsqlStatement Translator::notInTransactionStatement(const std::string& name, int
 }
 
 TsqlStatement Translator::setStatement() {
-    static const std::set<std::string> harmless = {
-        "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "ANSI_NULL_DFLT_ON",
-        "QUOTED_IDENTIFIER", "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "TEXTSIZE",
-        "LOCK_TIMEOUT", "DATEFORMAT", "DATEFIRST", "LANGUAGE",
-        "IMPLICIT_TRANSACTIONS", "CURSOR_CLOSE_ON_COMMIT", "NUMERIC_ROUNDABORT",
-        "TRANSACTION", "DEADLOCK_PRIORITY", "ROWCOUNT"};
+    static const std::set<std::string> harmless = {"ANSI_NULLS",
+                                                   "ANSI_PADDING",
+                                                   "ANSI_WARNINGS",
+                                                   "ANSI_NULL_DFLT_ON",
+                                                   "QUOTED_IDENTIFIER",
+                                                   "ARITHABORT",
+                                                   "CONCAT_NULL_YIELDS_NULL",
+                                                   "TEXTSIZE",
+                                                   "LOCK_TIMEOUT",
+                                                   "DATEFORMAT",
+                                                   "DATEFIRST",
+                                                   "LANGUAGE",
+                                                   "IMPLICIT_TRANSACTIONS",
+                                                   "CURSOR_CLOSE_ON_COMMIT",
+                                                   "NUMERIC_ROUNDABORT",
+                                                   "TRANSACTION",
+                                                   "DEADLOCK_PRIORITY",
+                                                   "ROWCOUNT"};
     TsqlStatement set;
     set.line = peek().line;
     ++pos_;
@@ -148,8 +165,10 @@ TsqlStatement Translator::setStatement() {
     ++pos_;
     if (option == "NOCOUNT" || option == "XACT_ABORT") {
         set.kind = option == "NOCOUNT" ? TsqlStatement::Kind::NoCount : TsqlStatement::Kind::XactAbort;
-        if (peek().isWord("ON")) set.flag = true;
-        else if (!peek().isWord("OFF")) syntaxErrorAt(pos_);
+        if (peek().isWord("ON"))
+            set.flag = true;
+        else if (!peek().isWord("OFF"))
+            syntaxErrorAt(pos_);
         ++pos_;
         return set;
     }
@@ -158,7 +177,8 @@ TsqlStatement Translator::setStatement() {
     if (!harmless.count(option)) notUnderstood("SET " + option, set.line);
     // Transactions begun by themselves would commit here at once,
     // silently unlike SQL Server.
-    if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON")) notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
+    if (option == "IMPLICIT_TRANSACTIONS" && peek().isWord("ON"))
+        notUnderstood("SET IMPLICIT_TRANSACTIONS ON", set.line);
     set.kind = TsqlStatement::Kind::Ignored;
     pos_ = simpleStatementEnd(pos_);
     return set;
@@ -196,8 +216,10 @@ TsqlStatement Translator::raiseErrorStatement() {
         if (negative) argument.text = "-" + argument.text;
         arguments.push_back(argument);
         ++pos_;
-        if (peek().isSymbol(",")) ++pos_;
-        else if (!peek().isSymbol(")")) syntaxErrorAt(pos_);
+        if (peek().isSymbol(","))
+            ++pos_;
+        else if (!peek().isSymbol(")"))
+            syntaxErrorAt(pos_);
     }
     if (atEnd()) syntaxErrorAt(pos_);
     ++pos_;
@@ -208,13 +230,13 @@ TsqlStatement Translator::raiseErrorStatement() {
             ++pos_;
         }
     }
-    if (arguments.size() < 3 || arguments[0].kind != Kind::String ||
-        arguments[1].kind != Kind::Number || arguments[2].kind != Kind::Number)
+    if (arguments.size() < 3 || arguments[0].kind != Kind::String || arguments[1].kind != Kind::Number ||
+        arguments[2].kind != Kind::Number)
         notUnderstood("RAISERROR other than RAISERROR('message', severity, state)", raise.line);
     const int severity = wholeNumber(arguments[1].text);
     if (severity < 0 || severity > 18) notUnderstood("RAISERROR with severity above 18", raise.line);
-    raise.message = {50000, severity, wholeNumber(arguments[2].text),
-                     formatMessage(arguments[0].text, arguments, 3), raise.line};
+    raise.message = {50000, severity, wholeNumber(arguments[2].text), formatMessage(arguments[0].text, arguments, 3),
+                     raise.line};
     if (raise.message.state < 0 || raise.message.state > 255) raise.message.state = 1;
     return raise;
 }

@@ -10,13 +10,13 @@ namespace {
 
 // Words that separate operands: an addition never reaches across them.
 const std::set<std::string> keywords = {
-    "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "AS", "ON", "JOIN", "INNER", "LEFT",
-    "RIGHT", "FULL", "OUTER", "CROSS", "GROUP", "ORDER", "BY", "HAVING", "UNION", "ALL",
-    "DISTINCT", "TOP", "INTO", "VALUES", "SET", "CASE", "WHEN", "THEN", "ELSE", "END",
-    "IS", "IN", "LIKE", "BETWEEN", "EXISTS", "ASC", "DESC", "INSERT", "UPDATE", "DELETE",
-    "CREATE", "DROP", "TABLE", "ESCAPE", "COLLATE", "EXCEPT", "INTERSECT", "WITH",
-    "PERCENT", "PRIMARY", "KEY", "DEFAULT", "CONSTRAINT", "REFERENCES", "UNIQUE",
-    "CHECK", "FOREIGN", "IF", "VIEW", "INDEX", "ADD", "COLUMN", "ALTER", "TRUNCATE"};
+    "SELECT",  "FROM",     "WHERE",   "AND",        "OR",         "NOT",     "AS",     "ON",        "JOIN",   "INNER",
+    "LEFT",    "RIGHT",    "FULL",    "OUTER",      "CROSS",      "GROUP",   "ORDER",  "BY",        "HAVING", "UNION",
+    "ALL",     "DISTINCT", "TOP",     "INTO",       "VALUES",     "SET",     "CASE",   "WHEN",      "THEN",   "ELSE",
+    "END",     "IS",       "IN",      "LIKE",       "BETWEEN",    "EXISTS",  "ASC",    "DESC",      "INSERT", "UPDATE",
+    "DELETE",  "CREATE",   "DROP",    "TABLE",      "ESCAPE",     "COLLATE", "EXCEPT", "INTERSECT", "WITH",   "PERCENT",
+    "PRIMARY", "KEY",      "DEFAULT", "CONSTRAINT", "REFERENCES", "UNIQUE",  "CHECK",  "FOREIGN",   "IF",     "VIEW",
+    "INDEX",   "ADD",      "COLUMN",  "ALTER",      "TRUNCATE"};
 
 // One piece of translated expression text and how it binds.
 struct Item {
@@ -36,7 +36,7 @@ Item symbolItem(const TsqlToken& token, const std::vector<Item>& before) {
     if (token.text == "/" || token.text == "%" || token.text == "~") return {token.text, Item::Role::Tight};
     if (token.text == "!<") return {">=", Item::Role::Boundary};
     if (token.text == "!>") return {"<=", Item::Role::Boundary};
-    if (token.text == "." ) return {".", Item::Role::Tight};
+    if (token.text == ".") return {".", Item::Role::Tight};
     return {token.text, Item::Role::Boundary};
 }
 
@@ -73,7 +73,8 @@ std::string joinWithAddition(const std::vector<Item>& items) {
             } else {
                 std::string& term = terms.back();
                 if (!term.empty() && item.sql != "." && term.back() != '.') term += ' ';
-                const bool divisor = item.role == Item::Role::Operand && k > i && items[k - 1].role == Item::Role::Tight &&
+                const bool divisor = item.role == Item::Role::Operand && k > i &&
+                                     items[k - 1].role == Item::Role::Tight &&
                                      (items[k - 1].sql == "/" || items[k - 1].sql == "%");
                 term += divisor ? "tsql_divisor(" + item.sql + ")" : item.sql;
             }
@@ -114,8 +115,7 @@ std::string Translator::translateRange(std::size_t begin, std::size_t end) {
             ++i;  // index layout: no meaning for SQLite
             continue;
         }
-        if (token.isWord("WITH") && i + 1 < end && tokens_[i + 1].isSymbol("(") && previous &&
-            isNameToken(*previous)) {
+        if (token.isWord("WITH") && i + 1 < end && tokens_[i + 1].isSymbol("(") && previous && isNameToken(*previous)) {
             i = tableHints(i + 1, end) + 1;  // locking hints: SQLite has no locks to choose
             continue;
         }
@@ -150,9 +150,10 @@ std::string Translator::translateRange(std::size_t begin, std::size_t end) {
                 notUnderstood("TOP with an expression", token.line);
             limit = tokens_[count].text;
             if (limit.find_first_not_of("0123456789") != std::string::npos)
-                throw TsqlError({1060, 15, 1,
-                                 "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer.",
-                                 token.line});
+                throw TsqlError(
+                    {1060, 15, 1,
+                     "The number of rows provided for a TOP or FETCH clauses row count parameter must be an integer.",
+                     token.line});
             i = count + (parenthesized ? 2 : 1);
             if (i < end && (tokens_[i].isWord("PERCENT") || tokens_[i].isWord("WITH")))
                 notUnderstood("TOP ... " + upperAscii(tokens_[i].text), token.line);
@@ -186,23 +187,24 @@ std::string Translator::translateRange(std::size_t begin, std::size_t end) {
         }
         ++i;
         switch (token.kind) {
-        case Kind::String:
-            items.push_back({quoteText(token.text), Item::Role::Operand});
-            break;
-        case Kind::Number:
-            items.push_back({token.text, Item::Role::Operand});
-            break;
-        case Kind::Variable:
-            if (upperAscii(token.text) == "@@TRANCOUNT") {
-                items.push_back({"tsql_trancount()", Item::Role::Operand});
+            case Kind::String:
+                items.push_back({quoteText(token.text), Item::Role::Operand});
                 break;
-            }
-            notUnderstood("variables such as " + token.text, token.line);
-        case Kind::Word:
-            items.push_back({token.text, upperAscii(token.text) == "NULL" ? Item::Role::Operand : Item::Role::Boundary});
-            break;
-        default:
-            items.push_back(symbolItem(token, items));
+            case Kind::Number:
+                items.push_back({token.text, Item::Role::Operand});
+                break;
+            case Kind::Variable:
+                if (upperAscii(token.text) == "@@TRANCOUNT") {
+                    items.push_back({"tsql_trancount()", Item::Role::Operand});
+                    break;
+                }
+                notUnderstood("variables such as " + token.text, token.line);
+            case Kind::Word:
+                items.push_back(
+                    {token.text, upperAscii(token.text) == "NULL" ? Item::Role::Operand : Item::Role::Boundary});
+                break;
+            default:
+                items.push_back(symbolItem(token, items));
         }
     }
     std::string sql = joinWithAddition(items);
@@ -213,9 +215,12 @@ std::string Translator::translateRange(std::size_t begin, std::size_t end) {
 std::size_t Translator::topLevelWord(std::size_t begin, std::size_t end, std::string_view word) const {
     int depth = 0;
     for (std::size_t i = begin; i < end; ++i) {
-        if (tokens_[i].isSymbol("(")) ++depth;
-        else if (tokens_[i].isSymbol(")")) --depth;
-        else if (depth == 0 && tokens_[i].isWord(word)) return i;
+        if (tokens_[i].isSymbol("("))
+            ++depth;
+        else if (tokens_[i].isSymbol(")"))
+            --depth;
+        else if (depth == 0 && tokens_[i].isWord(word))
+            return i;
     }
     return end;
 }
@@ -223,8 +228,10 @@ std::size_t Translator::topLevelWord(std::size_t begin, std::size_t end, std::st
 std::size_t Translator::matchingParen(std::size_t open, std::size_t end) const {
     int depth = 0;
     for (std::size_t i = open; i < end; ++i) {
-        if (tokens_[i].isSymbol("(")) ++depth;
-        else if (tokens_[i].isSymbol(")") && --depth == 0) return i;
+        if (tokens_[i].isSymbol("("))
+            ++depth;
+        else if (tokens_[i].isSymbol(")") && --depth == 0)
+            return i;
     }
     syntaxErrorAt(open);
 }
@@ -234,9 +241,12 @@ std::size_t Translator::matchingEnd(std::size_t open, std::size_t end) const {
     CaseNesting cases;
     int parens = 0;
     for (std::size_t i = open; i < end; ++i) {
-        if (tokens_[i].isSymbol("(")) ++parens;
-        else if (tokens_[i].isSymbol(")")) --parens;
-        else if (parens == 0 && cases.takes(tokens_[i]) && tokens_[i].isWord("END") && cases.depth == 0) return i;
+        if (tokens_[i].isSymbol("("))
+            ++parens;
+        else if (tokens_[i].isSymbol(")"))
+            --parens;
+        else if (parens == 0 && cases.takes(tokens_[i]) && tokens_[i].isWord("END") && cases.depth == 0)
+            return i;
     }
     syntaxErrorAt(end);
 }
@@ -245,9 +255,9 @@ std::size_t Translator::matchingEnd(std::size_t open, std::size_t end) const {
 // than locking and index choice are refused.
 std::size_t Translator::tableHints(std::size_t open, std::size_t end) const {
     static const std::set<std::string> locking = {
-        "NOLOCK", "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "REPEATABLEREAD",
-        "SERIALIZABLE", "HOLDLOCK", "ROWLOCK", "PAGLOCK", "TABLOCK", "TABLOCKX", "UPDLOCK",
-        "XLOCK", "NOWAIT", "READPAST"};
+        "NOLOCK",   "READUNCOMMITTED", "READCOMMITTED", "READCOMMITTEDLOCK", "REPEATABLEREAD", "SERIALIZABLE",
+        "HOLDLOCK", "ROWLOCK",         "PAGLOCK",       "TABLOCK",           "TABLOCKX",       "UPDLOCK",
+        "XLOCK",    "NOWAIT",          "READPAST"};
     const std::size_t close = matchingParen(open, end);
     for (std::size_t i = open + 1; i < close; ++i) {
         const auto& token = tokens_[i];

@@ -14,8 +14,10 @@ std::vector<std::pair<std::size_t, std::size_t>> Translator::arguments(std::size
     int depth = 0;
     std::size_t start = open + 1;
     for (std::size_t i = open + 1; i < close; ++i) {
-        if (tokens_[i].isSymbol("(")) ++depth;
-        else if (tokens_[i].isSymbol(")")) --depth;
+        if (tokens_[i].isSymbol("("))
+            ++depth;
+        else if (tokens_[i].isSymbol(")"))
+            --depth;
         else if (depth == 0 && tokens_[i].isSymbol(",")) {
             ranges.emplace_back(start, i);
             start = i + 1;
@@ -37,18 +39,23 @@ std::string Translator::objectIdSql(std::size_t open, std::size_t close, int lin
         std::string current;
         bool bracket = false;
         for (char c : tokens_[args[0].first].text) {
-            if (c == '[' && !bracket) bracket = true;
-            else if (c == ']' && bracket) bracket = false;
+            if (c == '[' && !bracket)
+                bracket = true;
+            else if (c == ']' && bracket)
+                bracket = false;
             else if (c == '.' && !bracket) {
                 parts.push_back(current);
                 current.clear();
-            } else current += c;
+            } else
+                current += c;
         }
         parts.push_back(current);
     }
     std::string database;
-    if (parts.size() == 3) database = parts[0];
-    else if (parts.size() > 3) return "NULL";
+    if (parts.size() == 3)
+        database = parts[0];
+    else if (parts.size() > 3)
+        return "NULL";
     std::string table = parts.back();
     if (!table.empty() && table[0] == '#') {
         database = "tempdb";
@@ -57,8 +64,7 @@ std::string Translator::objectIdSql(std::size_t open, std::size_t close, int lin
     if (!database.empty() && !context_.databaseExists(database)) return "NULL";
     const std::string schema = database.empty() ? "main" : placeholder(database);
     return "(SELECT rootpage FROM " + schema +
-           ".sqlite_master WHERE type IN ('table','view') AND name = " + quoteText(table) +
-           " COLLATE NOCASE)";
+           ".sqlite_master WHERE type IN ('table','view') AND name = " + quoteText(table) + " COLLATE NOCASE)";
 }
 
 std::string Translator::argumentSql(const std::pair<std::size_t, std::size_t>& range) {
@@ -66,9 +72,8 @@ std::string Translator::argumentSql(const std::pair<std::size_t, std::size_t>& r
 }
 
 std::string Translator::functionSql(const std::string& name, std::size_t open, std::size_t close, int line) {
-    static const std::set<std::string> same = {"COUNT", "SUM", "MIN", "MAX", "AVG", "ABS", "ROUND",
-                                               "UPPER", "LOWER", "LTRIM", "RTRIM", "REPLACE",
-                                               "COALESCE", "NULLIF"};
+    static const std::set<std::string> same = {"COUNT", "SUM",   "MIN",   "MAX",   "AVG",     "ABS",      "ROUND",
+                                               "UPPER", "LOWER", "LTRIM", "RTRIM", "REPLACE", "COALESCE", "NULLIF"};
     const auto args = arguments(open, close);
     const auto expect = [&](std::size_t count) {
         if (args.size() != count) notUnderstood(name + " with " + std::to_string(args.size()) + " arguments", line);

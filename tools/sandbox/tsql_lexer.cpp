@@ -5,7 +5,9 @@
 namespace tallomar::sandbox {
 namespace {
 
-bool isNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool isNameStart(unsigned char c) {
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
 bool isNamePart(unsigned char c) {
     return std::isalnum(c) || c == '_' || c == '@' || c == '#' || c == '$' || c >= 0x80;
 }
@@ -47,8 +49,7 @@ private:
         const int startLine = line_;
         int depth = 0;
         do {
-            if (pos_ >= text_.size())
-                throw TsqlLexError(113, "Missing end comment mark '*/'.", startLine);
+            if (pos_ >= text_.size()) throw TsqlLexError(113, "Missing end comment mark '*/'.", startLine);
             if (at(pos_) == '/' && at(pos_ + 1) == '*') {
                 ++depth;
                 pos_ += 2;
@@ -69,10 +70,10 @@ private:
         std::string value;
         for (;;) {
             if (pos_ >= text_.size())
-                throw TsqlLexError(105,
-                                   "Unclosed quotation mark after the character string '" +
-                                       std::string(text_.substr(start)) + "'.",
-                                   startLine);
+                throw TsqlLexError(
+                    105,
+                    "Unclosed quotation mark after the character string '" + std::string(text_.substr(start)) + "'.",
+                    startLine);
             const char c = text_[pos_++];
             if (c == close) {
                 if (at(pos_) != static_cast<unsigned char>(close)) return value;
@@ -112,7 +113,7 @@ private:
             const std::size_t start = pos_++;
             while (isNamePart(at(pos_))) ++pos_;
             token.text = std::string(text_.substr(start, pos_ - start));
-            token.kind = c == '@' ? TsqlToken::Kind::Variable
+            token.kind = c == '@'   ? TsqlToken::Kind::Variable
                          : c == '#' ? TsqlToken::Kind::TempName
                                     : TsqlToken::Kind::Word;
         } else {
@@ -163,6 +164,8 @@ bool TsqlToken::isWord(std::string_view upper) const {
     return true;
 }
 
-std::vector<TsqlToken> tokenizeTsql(std::string_view text) { return Lexer(text).run(); }
+std::vector<TsqlToken> tokenizeTsql(std::string_view text) {
+    return Lexer(text).run();
+}
 
 }  // namespace tallomar::sandbox

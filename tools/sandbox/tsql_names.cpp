@@ -72,33 +72,33 @@ std::string Translator::nameSql(const std::vector<NamePart>& parts, bool aliasFo
         return partSql(part);
     };
     switch (parts.size()) {
-    case 1:
-        return single(parts[0]);
-    case 2:
-        if (equalsNoCase(parts[0].text, "dbo")) return single(parts[1]);
-        return partSql(parts[0]) + "." + partSql(parts[1]);
-    case 3:
-    case 4: {
-        if (!isOwner(parts[1])) {
-            if (parts.size() == 3 && equalsNoCase(parts[0].text, "dbo"))
-                return partSql(parts[1]) + "." + partSql(parts[2]);
+        case 1:
+            return single(parts[0]);
+        case 2:
+            if (equalsNoCase(parts[0].text, "dbo")) return single(parts[1]);
+            return partSql(parts[0]) + "." + partSql(parts[1]);
+        case 3:
+        case 4: {
+            if (!isOwner(parts[1])) {
+                if (parts.size() == 3 && equalsNoCase(parts[0].text, "dbo"))
+                    return partSql(parts[1]) + "." + partSql(parts[2]);
+                notUnderstood("the name '" + written(parts) + "'", line);
+            }
+            const NamePart& table = parts[2];
+            std::string sql;
+            if (table.kind == Kind::TempName) {
+                sql = single(table);
+            } else if (isSysobjects(table) && parts.size() == 3) {
+                sql = sysobjects(placeholder(parts[0].text), aliasFollows);
+            } else {
+                remember(parts[0].text + "." + table.text, written(parts));
+                sql = placeholder(parts[0].text) + "." + partSql(table);
+            }
+            if (parts.size() == 4) sql += "." + partSql(parts[3]);
+            return sql;
+        }
+        default:
             notUnderstood("the name '" + written(parts) + "'", line);
-        }
-        const NamePart& table = parts[2];
-        std::string sql;
-        if (table.kind == Kind::TempName) {
-            sql = single(table);
-        } else if (isSysobjects(table) && parts.size() == 3) {
-            sql = sysobjects(placeholder(parts[0].text), aliasFollows);
-        } else {
-            remember(parts[0].text + "." + table.text, written(parts));
-            sql = placeholder(parts[0].text) + "." + partSql(table);
-        }
-        if (parts.size() == 4) sql += "." + partSql(parts[3]);
-        return sql;
-    }
-    default:
-        notUnderstood("the name '" + written(parts) + "'", line);
     }
 }
 
@@ -116,7 +116,8 @@ std::string Translator::typeSql(std::size_t begin, std::size_t end) const {
     std::string sql;
     for (std::size_t i = begin; i < end; ++i) {
         const auto& token = tokens_[i];
-        if (token.isWord("MAX")) sql += " MAX";
+        if (token.isWord("MAX"))
+            sql += " MAX";
         else if (token.isSymbol("(") && i + 2 < end && tokens_[i + 1].isWord("MAX") && tokens_[i + 2].isSymbol(")")) {
             sql += " MAX";
             i += 2;

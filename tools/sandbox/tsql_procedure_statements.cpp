@@ -44,7 +44,8 @@ TsqlStatement Translator::declareStatement() {
     if (peek().isWord("AS")) ++pos_;
     if (!peek().isWord("INT")) notUnderstood("variables other than one INT per DECLARE", declare.line);
     ++pos_;
-    if (peek().isSymbol(",") || peek().isSymbol("=")) notUnderstood("variables other than one INT per DECLARE", declare.line);
+    if (peek().isSymbol(",") || peek().isSymbol("="))
+        notUnderstood("variables other than one INT per DECLARE", declare.line);
     variables_.push_back(declare.name);
     return declare;
 }

@@ -1,7 +1,7 @@
 // Statements that run on SQLite: queries, INSERT, UPDATE, DELETE,
 // TRUNCATE TABLE, and CREATE, ALTER and DROP of tables and indexes.
-#include "sandbox/tsql_translator_internal.h"
 #include "sandbox/tds_protocol.h"
+#include "sandbox/tsql_translator_internal.h"
 
 namespace tallomar::sandbox::tsql {
 
@@ -13,12 +13,18 @@ TsqlStatement Translator::sqlStatement() {
     pos_ = end;
     names_ = &sql.writtenNames;
     const std::string kind = upperAscii(tokens_[begin].text);
-    if (kind == "SELECT" || kind == "WITH") translateSelect(sql, begin, end);
-    else if (kind == "INSERT") translateInsert(sql, begin, end);
-    else if (kind == "UPDATE") translateUpdate(sql, begin, end);
-    else if (kind == "DELETE") translateDelete(sql, begin, end);
-    else if (kind == "TRUNCATE") translateTruncate(sql, begin, end);
-    else translateDefinition(sql, begin, end);
+    if (kind == "SELECT" || kind == "WITH")
+        translateSelect(sql, begin, end);
+    else if (kind == "INSERT")
+        translateInsert(sql, begin, end);
+    else if (kind == "UPDATE")
+        translateUpdate(sql, begin, end);
+    else if (kind == "DELETE")
+        translateDelete(sql, begin, end);
+    else if (kind == "TRUNCATE")
+        translateTruncate(sql, begin, end);
+    else
+        translateDefinition(sql, begin, end);
     names_ = nullptr;
     return sql;
 }
@@ -130,7 +136,7 @@ std::string Translator::indexSql(const std::string& verb, bool unique, std::size
     } else if (table.size() == 3 && (table[1].text.empty() || equalsNoCase(table[1].text, "dbo"))) {
         schema = placeholder(table[0].text);
         tableSql = table[2].kind == Kind::TempName ? quoteName(tempTableName(table[2].text, context_.sessionId))
-                                                    : partSql(table[2]);
+                                                   : partSql(table[2]);
     } else {
         notUnderstood("the name '" + written(table) + "'", line);
     }

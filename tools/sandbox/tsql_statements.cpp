@@ -10,10 +10,10 @@ namespace tallomar::sandbox::tsql {
 namespace {
 
 const std::set<std::string> statementStarts = {
-    "SELECT", "INSERT", "UPDATE", "DELETE", "CREATE", "DROP", "ALTER", "TRUNCATE",
-    "USE", "SET", "PRINT", "RAISERROR", "IF", "BEGIN", "END", "ELSE", "DECLARE",
-    "EXEC", "EXECUTE", "WHILE", "RETURN", "GOTO", "MERGE", "GRANT", "REVOKE", "DENY",
-    "COMMIT", "ROLLBACK", "SAVE", "BREAK", "CONTINUE", "WAITFOR", "WITH", "BACKUP", "RESTORE"};
+    "SELECT",   "INSERT", "UPDATE",    "DELETE",   "CREATE",  "DROP",  "ALTER",  "TRUNCATE", "USE",
+    "SET",      "PRINT",  "RAISERROR", "IF",       "BEGIN",   "END",   "ELSE",   "DECLARE",  "EXEC",
+    "EXECUTE",  "WHILE",  "RETURN",    "GOTO",     "MERGE",   "GRANT", "REVOKE", "DENY",     "COMMIT",
+    "ROLLBACK", "SAVE",   "BREAK",     "CONTINUE", "WAITFOR", "WITH",  "BACKUP", "RESTORE"};
 
 }  // namespace
 
@@ -53,9 +53,8 @@ TsqlStatement Translator::statement() {
     if ((word == "CREATE" || word == "ALTER" || word == "DROP") && peek(1).isWord("DATABASE"))
         return notInTransactionStatement(word + " DATABASE", 226);
     if (word == "BACKUP" || word == "RESTORE") return notInTransactionStatement(word, 3021);
-    if (word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" ||
-        word == "CREATE" || word == "DROP" || word == "TRUNCATE" || word == "ALTER" ||
-        word == "WITH")
+    if (word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE" || word == "CREATE" ||
+        word == "DROP" || word == "TRUNCATE" || word == "ALTER" || word == "WITH")
         return sqlStatement();
     if (statementStarts.count(word)) {
         if (word == "END" || word == "ELSE") syntaxErrorAt(pos_);
@@ -71,10 +70,14 @@ std::size_t Translator::simpleStatementEnd(std::size_t from) const {
     CaseNesting cases;
     for (std::size_t i = from; i < tokens_.size(); ++i) {
         const auto& token = tokens_[i];
-        if (token.isSymbol("(")) ++depth;
-        else if (token.isSymbol(")")) --depth;
-        else if (depth > 0 || cases.takes(token)) continue;
-        else if (token.isSymbol(";") || startsStatement(i)) return i;
+        if (token.isSymbol("("))
+            ++depth;
+        else if (token.isSymbol(")"))
+            --depth;
+        else if (depth > 0 || cases.takes(token))
+            continue;
+        else if (token.isSymbol(";") || startsStatement(i))
+            return i;
     }
     return tokens_.size();
 }
@@ -90,8 +93,14 @@ std::size_t Translator::sqlStatementEnd(std::size_t from) const {
     bool sawSet = false;
     for (std::size_t i = from + 1; i < tokens_.size(); ++i) {
         const auto& token = tokens_[i];
-        if (token.isSymbol("(")) { ++depth; continue; }
-        if (token.isSymbol(")")) { --depth; continue; }
+        if (token.isSymbol("(")) {
+            ++depth;
+            continue;
+        }
+        if (token.isSymbol(")")) {
+            --depth;
+            continue;
+        }
         if (depth > 0) continue;
         if (token.isSymbol(";")) return i;
         if (token.kind != Kind::Word) continue;
@@ -100,13 +109,15 @@ std::size_t Translator::sqlStatementEnd(std::size_t from) const {
         if (cases.takes(token)) continue;
         if (!statementStarts.count(word)) continue;
         const auto& previous = tokens_[i - 1];
-        if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) ||
-                                 previous.isWord("UNION") || previous.isWord("ALL") ||
-                                 previous.isWord("EXCEPT") || previous.isWord("INTERSECT"))) {
+        if (word == "SELECT" && ((!sawSelect && (kind == "INSERT" || kind == "WITH")) || previous.isWord("UNION") ||
+                                 previous.isWord("ALL") || previous.isWord("EXCEPT") || previous.isWord("INTERSECT"))) {
             sawSelect = true;
             continue;
         }
-        if (word == "SET" && kind == "UPDATE" && !sawSet) { sawSet = true; continue; }
+        if (word == "SET" && kind == "UPDATE" && !sawSet) {
+            sawSet = true;
+            continue;
+        }
         if (word == "IF" && (previous.isWord("TABLE") || previous.isWord("VIEW"))) continue;
         if ((word == "DELETE" || word == "UPDATE") && previous.isWord("ON")) continue;
         if (word == "WITH") continue;  // table hints, never a new statement here

@@ -13,7 +13,9 @@ ServerMessage syntaxError(const std::string& near, int line) {
 
 }  // namespace
 
-bool equalsNoCase(std::string_view a, std::string_view b) { return upperAscii(a) == upperAscii(b); }
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return upperAscii(a) == upperAscii(b);
+}
 
 std::string quoteName(std::string_view name) {
     std::string quoted = "\"";

@@ -22,14 +22,14 @@ namespace tallomar::sandbox {
 
 struct TsqlStatement {
     enum class Kind {
-        Sql,        // `sql` runs on SQLite; `returnsRows` for queries
-        Use,        // `database`
-        NoCount,    // `flag`: SET NOCOUNT ON (true) / OFF
-        Ignored,    // a session option without effect here
-        Print,      // `sql` yields the text
-        RaiseError, // `message`
-        If,         // `sql` yields 1 or 0; body[0] then, body[1] else
-        Block,      // BEGIN ... END: body
+        Sql,          // `sql` runs on SQLite; `returnsRows` for queries
+        Use,          // `database`
+        NoCount,      // `flag`: SET NOCOUNT ON (true) / OFF
+        Ignored,      // a session option without effect here
+        Print,        // `sql` yields the text
+        RaiseError,   // `message`
+        If,           // `sql` yields 1 or 0; body[0] then, body[1] else
+        Block,        // BEGIN ... END: body
         Transaction,  // `transaction` with its optional `name`
         XactAbort,    // `flag`: SET XACT_ABORT ON (true) / OFF
         WaitFor,      // `delay`
@@ -45,8 +45,8 @@ struct TsqlStatement {
     enum class TransactionVerb { Begin, Commit, Rollback, Save };
     Kind kind = Kind::Sql;
     int line = 1;
-    std::string sql;        // SQLite text; database names as placeholders
-    std::string countSql;   // SELECT ... INTO: counts the new table's rows
+    std::string sql;       // SQLite text; database names as placeholders
+    std::string countSql;  // SELECT ... INTO: counts the new table's rows
     bool returnsRows = false;
     std::uint16_t command = 0;  // the DONE token's statement kind
     std::string database;
@@ -68,8 +68,7 @@ struct TsqlStatement {
 // A batch that cannot run: syntax the server does not understand.
 class TsqlError : public std::runtime_error {
 public:
-    explicit TsqlError(ServerMessage message)
-        : std::runtime_error(message.text), message(std::move(message)) {}
+    explicit TsqlError(ServerMessage message) : std::runtime_error(message.text), message(std::move(message)) {}
     ServerMessage message;
 };
 

@@ -144,7 +144,7 @@ private:
     bool definitions_ = false;  // translating CREATE, ALTER or DROP: column definitions, not expressions
     bool transactionMayBeOpen_;
     std::map<std::string, std::string>* names_ = nullptr;  // the writtenNames of the SQL statement at hand
-    std::vector<std::string> variables_;  // declared so far in the batch, lower case
+    std::vector<std::string> variables_;                   // declared so far in the batch, lower case
 };
 
 }  // namespace tallomar::sandbox::tsql

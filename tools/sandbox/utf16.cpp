@@ -11,10 +11,17 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i) {
     if (lead < 0x80) return lead;
     int extra = 0;
     char32_t code = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; code = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; code = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; code = lead & 0x07; }
-    else return Replacement;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        code = lead & 0x07;
+    } else
+        return Replacement;
     for (int k = 0; k < extra; ++k) {
         if (i >= text.size()) return Replacement;
         const auto next = static_cast<unsigned char>(text[i]);
@@ -65,8 +72,7 @@ std::string utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size() * 3);
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (code >= 0xD800 && code < 0xE000) {
@@ -79,8 +85,7 @@ std::string utf16ToUtf8(std::u16string_view text) {
 
 std::u16string utf16FromBytes(const unsigned char* bytes, std::size_t count) {
     std::u16string out(count, u'\0');
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return out;
 }
 

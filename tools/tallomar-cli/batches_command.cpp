@@ -1,9 +1,9 @@
 #include "batches_command.h"
 
+#include "logic/workbench/script_batches.h"
 #include "platform/error.h"
 #include "platform/text/command_line.h"
 #include "platform/text/windows_path.h"
-#include "logic/workbench/script_batches.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,8 +26,9 @@ QByteArray jsonString(const QString& text) {
 
 int batchesCommand(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "tallomar-cli batches FILE: prints each batch of a script exactly as the runner sends it, one JSON string per line."));
+    parser.setApplicationDescription(
+        QStringLiteral("tallomar-cli batches FILE: prints each batch of a script exactly as the runner sends it, one "
+                       "JSON string per line."));
     const QStringList all = subcommandArguments(QStringLiteral("batches"), arguments);
     if (const auto status = readCommandLine(parser, all, {{QStringLiteral("FILE"), QStringLiteral("the script file")}}))
         return *status;

@@ -16,19 +16,29 @@ void appendJsonString(QByteArray& out, QByteArrayView utf8) {
     for (const char byte : utf8) {
         const auto code = static_cast<unsigned char>(byte);
         switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (code < 0x20) {
-                out += "\\u00";
-                out += kHex[code >> 4];
-                out += kHex[code & 0xF];
-            } else {
-                out += byte;
-            }
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (code < 0x20) {
+                    out += "\\u00";
+                    out += kHex[code >> 4];
+                    out += kHex[code & 0xF];
+                } else {
+                    out += byte;
+                }
         }
     }
     out += '"';
@@ -67,8 +77,10 @@ void FindingsOutput::rows(const ResultBlock& block) {
         firstRow_ = false;
         for (int column = 0; column < block.columnCount(); ++column) {
             if (column > 0) line_ += ", ";
-            if (block.isNull(row, column)) line_ += "null";
-            else appendJsonString(line_, block.cell(row, column));
+            if (block.isNull(row, column))
+                line_ += "null";
+            else
+                appendJsonString(line_, block.cell(row, column));
         }
         line_ += ']';
         out_.write(line_);

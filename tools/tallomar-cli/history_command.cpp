@@ -54,7 +54,9 @@ const char kPruneUsage[] =
     "  deletes the runs started more than DAYS days ago (runs still running stay)\n"
     "  --older-than DAYS  the age in days\n";
 // The list's help shows every subcommand, as "history" is where one starts.
-QByteArray allUsages() { return QByteArray(kListUsage) + kShowUsage + kDiffUsage + kPruneUsage; }
+QByteArray allUsages() {
+    return QByteArray(kListUsage) + kShowUsage + kDiffUsage + kPruneUsage;
+}
 
 const char kHistoryFile[] =
     "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset).\n";
@@ -70,7 +72,9 @@ struct Request {
     QStringList positional;
 };
 
-void writeOut(const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout); }
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
 
 // Parses `arguments` with `options` plus --help; true when help was asked
 // for and printed.
@@ -87,13 +91,15 @@ bool parse(Request& request, const QStringList& arguments, const QList<QCommandL
     }
     request.positional = request.parser.positionalArguments();
     if (request.positional.size() != positionalCount)
-        throw UsageError{QStringLiteral("expected %1 argument(s), got %2").arg(positionalCount).arg(request.positional.size())};
+        throw UsageError{
+            QStringLiteral("expected %1 argument(s), got %2").arg(positionalCount).arg(request.positional.size())};
     return false;
 }
 
 QString format(const Request& request, const QStringList& formats) {
-    const QString value = request.parser.isSet(QStringLiteral("format")) ? request.parser.value(QStringLiteral("format"))
-                                                                         : formats.first();
+    const QString value = request.parser.isSet(QStringLiteral("format"))
+                              ? request.parser.value(QStringLiteral("format"))
+                              : formats.first();
     if (!formats.contains(value))
         throw UsageError{QStringLiteral("--format must be %1, not \"%2\"").arg(formats.join(QLatin1Char('|')), value)};
     return value;
@@ -191,7 +197,9 @@ std::optional<Stop> stopOf(history::RunHistory& runs, const history::RunRecord& 
     return Stop{{}, 0, run.end.statusText};
 }
 
-QString unixLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString unixLines(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 // How the run ended, for stderr: its status line, a correction's counts and
 // whether it was kept, and where a run that did not end well stopped.
@@ -202,28 +210,29 @@ QByteArray endReport(const history::RunRecord& run, const std::optional<Stop>& s
     if (!run.end.statusText.isEmpty()) report += QStringLiteral(": ") + unixLines(run.end.statusText);
     report += QLatin1Char('\n');
     if (run.facts.kind != history::RunKind::Check) {
-        const QString changes = !run.end.committed  ? QStringLiteral("only the server knows whether they were kept")
+        const QString changes = !run.end.committed   ? QStringLiteral("only the server knows whether they were kept")
                                 : *run.end.committed ? QStringLiteral("committed")
                                                      : QStringLiteral("undone");
         report += QStringLiteral("findings before %1, after %2; changes %3\n")
                       .arg(countText(run.end.findings), countText(run.end.recheckFindings), changes);
     }
     if (stop) {
-        report += stop->script.isEmpty()
-                      ? QStringLiteral("stopped: %1\n").arg(unixLines(stop->message))
-                      : QStringLiteral("stopped in script %1, batch %2: %3\n")
-                            .arg(stop->script)
-                            .arg(stop->batch)
-                            .arg(unixLines(stop->message));
+        report += stop->script.isEmpty() ? QStringLiteral("stopped: %1\n").arg(unixLines(stop->message))
+                                         : QStringLiteral("stopped in script %1, batch %2: %3\n")
+                                               .arg(stop->script)
+                                               .arg(stop->batch)
+                                               .arg(unixLines(stop->message));
     }
     return report.toUtf8();
 }
 
 QJsonValue stopJson(const std::optional<Stop>& stop) {
     if (!stop) return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("script"), stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(stop->script)},
-                       {QStringLiteral("batch"), stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(double(stop->batch))},
-                       {QStringLiteral("message"), stop->message}};
+    return QJsonObject{
+        {QStringLiteral("script"), stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(stop->script)},
+        {QStringLiteral("batch"),
+         stop->script.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(double(stop->batch))},
+        {QStringLiteral("message"), stop->message}};
 }
 
 // Columns as wide as a terminal shows them: East Asian characters take two cells.
@@ -257,14 +266,17 @@ int listRuns(const QStringList& arguments) {
     if (parse(request, arguments,
               {{QStringLiteral("database"), QStringLiteral("database"), QStringLiteral("NAME")},
                {QStringLiteral("tool"), QStringLiteral("tool"), QStringLiteral("NAME")},
-               {QStringLiteral("limit"), QStringLiteral("limit"), QStringLiteral("N")}, formatOption()},
+               {QStringLiteral("limit"), QStringLiteral("limit"), QStringLiteral("N")},
+               formatOption()},
               allUsages(), 0))
         return 0;
     const QString output = format(request, {QStringLiteral("table"), QStringLiteral("json")});
-    history::RunFilter filter{request.parser.value(QStringLiteral("database")), request.parser.value(QStringLiteral("tool"))};
+    history::RunFilter filter{request.parser.value(QStringLiteral("database")),
+                              request.parser.value(QStringLiteral("tool"))};
     if (request.parser.isSet(QStringLiteral("limit")))
-        filter.limit = int(std::min<qint64>(positiveNumber(request.parser.value(QStringLiteral("limit")), QStringLiteral("--limit")),
-                                            std::numeric_limits<int>::max()));
+        filter.limit = int(
+            std::min<qint64>(positiveNumber(request.parser.value(QStringLiteral("limit")), QStringLiteral("--limit")),
+                             std::numeric_limits<int>::max()));
     history::RunHistory runs(history::HistoryDatabase::defaultPath());
     const std::vector<history::RunRecord> records = runs.runs(filter);
     if (output == u"json") {
@@ -326,9 +338,10 @@ int diffRuns(const QStringList& arguments) {
     history::RunHistory runs(history::HistoryDatabase::defaultPath());
     const history::FindingsDiff diff = history::diffChecks(runs, before, after);
     if (diff.cut)
-        std::fputs("tallomar-cli history diff: a run kept only part of its findings; the records past the cut "
-                   "are not compared\n",
-                   stderr);
+        std::fputs(
+            "tallomar-cli history diff: a run kept only part of its findings; the records past the cut "
+            "are not compared\n",
+            stderr);
     if (output == u"json") {
         writeOut(QJsonDocument(QJsonObject{{QStringLiteral("columns"), QJsonArray::fromStringList(diff.columns)},
                                            {QStringLiteral("fixed"), jsonRows(diff.fixed)},
@@ -339,9 +352,9 @@ int diffRuns(const QStringList& arguments) {
         return 0;
     }
     writeOut(csvRecord(QStringList{QStringLiteral("change")} + diff.columns).toUtf8());
-    for (const auto& [change, rows] : {std::pair{QStringLiteral("fixed"), &diff.fixed},
-                                       std::pair{QStringLiteral("remaining"), &diff.remaining},
-                                       std::pair{QStringLiteral("new"), &diff.added}})
+    for (const auto& [change, rows] :
+         {std::pair{QStringLiteral("fixed"), &diff.fixed}, std::pair{QStringLiteral("remaining"), &diff.remaining},
+          std::pair{QStringLiteral("new"), &diff.added}})
         for (const history::FindingRow& row : *rows) writeOut(csvRow(row, change));
     return 0;
 }
@@ -352,7 +365,8 @@ int pruneRuns(const QStringList& arguments) {
               kPruneUsage, 0))
         return 0;
     if (!request.parser.isSet(QStringLiteral("older-than"))) throw UsageError{QStringLiteral("missing --older-than")};
-    const qint64 days = positiveNumber(request.parser.value(QStringLiteral("older-than")), QStringLiteral("--older-than"));
+    const qint64 days =
+        positiveNumber(request.parser.value(QStringLiteral("older-than")), QStringLiteral("--older-than"));
     history::RunHistory runs(history::HistoryDatabase::defaultPath());
     const int pruned = runs.prune(QDateTime::currentDateTimeUtc().addDays(-days));
     std::printf("deleted %d run(s)\n", pruned);

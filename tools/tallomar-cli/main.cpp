@@ -24,7 +24,9 @@ const Command kCommands[] = {
      tallomar::cli::batchesCommand},
     {"check", "check OPTIONS  run a package's check scripts; findings as CSV or JSON (exit 1 with findings)",
      tallomar::cli::checkCommand},
-    {"correct", "correct OPTIONS  run a package's correction scripts in one transaction and re-check (exit 1 when findings remain)",
+    {"correct",
+     "correct OPTIONS  run a package's correction scripts in one transaction and re-check (exit 1 when findings "
+     "remain)",
      tallomar::cli::correctCommand},
     {"history", "history ...    list the recorded runs, show a run's findings, compare two checks, prune",
      tallomar::cli::historyCommand},
@@ -33,14 +35,18 @@ const Command kCommands[] = {
 };
 
 void printUsage(std::FILE* stream) {
-    std::fputs("Usage: tallomar-cli COMMAND [OPTIONS]\n"
-               "Checks and corrections of tool packages without a window.\n\n"
-               "Commands:\n", stream);
+    std::fputs(
+        "Usage: tallomar-cli COMMAND [OPTIONS]\n"
+        "Checks and corrections of tool packages without a window.\n\n"
+        "Commands:\n",
+        stream);
     for (const Command& command : kCommands) std::fprintf(stream, "  %s\n", command.summary);
-    std::fputs("\nOptions:\n"
-               "  -h, --help  Print this help and exit.\n"
-               "  --version   Print the version and exit.\n\n"
-               "tallomar-cli COMMAND --help lists the options of a command.\n", stream);
+    std::fputs(
+        "\nOptions:\n"
+        "  -h, --help  Print this help and exit.\n"
+        "  --version   Print the version and exit.\n\n"
+        "tallomar-cli COMMAND --help lists the options of a command.\n",
+        stream);
 }
 
 int refuse(const char* problem, const QString& what) {

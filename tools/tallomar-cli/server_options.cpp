@@ -22,7 +22,8 @@ QString readPassword() {
 
 void addPackageAndLoginOptions(QCommandLineParser& parser) {
     parser.addOptions({
-        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"), QStringLiteral("DIR")},
+        {QStringLiteral("package"), QStringLiteral("the tool package folder (ZOL.mdb and scripts)"),
+         QStringLiteral("DIR")},
         {QStringLiteral("server"), QStringLiteral("the SQL Server, e.g. (local) or host,port"), QStringLiteral("NAME")},
         {QStringLiteral("user"), QStringLiteral("the SQL Server login"), QStringLiteral("NAME")},
         {QStringLiteral("password-stdin"), QStringLiteral("read the login's password from the first line of stdin")},

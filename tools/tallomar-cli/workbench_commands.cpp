@@ -8,16 +8,16 @@
 #include "logic/history/run_recorder.h"
 #include "logic/history/session_recording.h"
 #include "logic/login/server_connections.h"
+#include "logic/workbench/correction_report.h"
+#include "logic/workbench/result_export.h"
+#include "logic/workbench/run_progress_context.h"
+#include "logic/workbench/workbench.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
 #include "platform/process/stop_requests.h"
 #include "platform/text/blanks.h"
 #include "platform/text/command_line.h"
 #include "platform/text/sql_quoting.h"
-#include "logic/workbench/correction_report.h"
-#include "logic/workbench/result_export.h"
-#include "logic/workbench/run_progress_context.h"
-#include "logic/workbench/workbench.h"
 #include "tooldb/tool_access.h"
 
 #include <QCommandLineParser>
@@ -38,7 +38,8 @@ void addConnectionOptions(QCommandLineParser& parser) {
     addPackageAndLoginOptions(parser);
     parser.addOptions({
         {QStringLiteral("database"), QStringLiteral("the account-set database"), QStringLiteral("NAME")},
-        {QStringLiteral("edition"), QStringLiteral("the software edition name (with --account and --year)"), QStringLiteral("NAME")},
+        {QStringLiteral("edition"), QStringLiteral("the software edition name (with --account and --year)"),
+         QStringLiteral("NAME")},
         {QStringLiteral("account"), QStringLiteral("the account-set id"), QStringLiteral("ID")},
         {QStringLiteral("year"), QStringLiteral("the accounting year"), QStringLiteral("YYYY")},
     });
@@ -56,8 +57,7 @@ void chooseDatabase(const QCommandLineParser& parser, Session& session) {
     session.gSoft = required(parser, QStringLiteral("edition"));
     const QString code = EditionCode(session.gSoft);
     const auto rules = EditionRulesFor(code);
-    if (!rules)
-        throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(session.gSoft)};
+    if (!rules) throw CommandFailure{QStringLiteral("edition \"%1\" names no account-set database").arg(session.gSoft)};
     session.gZTName = required(parser, QStringLiteral("account"));
     session.gYear = rules->hasYears ? required(parser, QStringLiteral("year")) : QString();
     session.gDatabaseName = AccountDatabaseName(code, session.gZTName, session.gYear).value();
@@ -141,7 +141,9 @@ FindingsOutput::Format findingsFormat(const QCommandLineParser& parser) {
     throw CommandFailure{QStringLiteral("--format must be csv or json, not \"%1\"").arg(format)};
 }
 
-void printStatus(const QString& status) { std::fprintf(stderr, "%s\n", status.toUtf8().constData()); }
+void printStatus(const QString& status) {
+    std::fprintf(stderr, "%s\n", status.toUtf8().constData());
+}
 
 // A failed check as stderr tells it: the step it stopped in, by its name in
 // the tool database and its script as the package names it, then the
@@ -149,11 +151,12 @@ void printStatus(const QString& status) { std::fprintf(stderr, "%s\n", status.to
 QString checkFailureText(const Session& session, const RunOutcome& failure) {
     const QString text = texts::runFailureText(failure);
     if (failure.script.isEmpty() || failure.kind == RunOutcome::Kind::Cancelled) return text;
-    const QString step = TrimBlanks(SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
-                                                QStringLiteral("cSign='校验' and cPath=%1").arg(sqlText(failure.script)),
-                                                *session.cnTool));
+    const QString step = TrimBlanks(
+        SelectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                    QStringLiteral("cSign='校验' and cPath=%1").arg(sqlText(failure.script)), *session.cnTool));
     const QString script = QStringLiteral("script %1").arg(failure.script);
-    return (step.isEmpty() ? script : QStringLiteral("step \"%1\" (%2)").arg(step, script)) + QStringLiteral(": ") + text;
+    return (step.isEmpty() ? script : QStringLiteral("step \"%1\" (%2)").arg(step, script)) + QStringLiteral(": ") +
+           text;
 }
 
 }  // namespace
@@ -164,15 +167,20 @@ int checkCommand(const QStringList& arguments) {
     parser.addOptions({
         {QStringLiteral("format"), QStringLiteral("the findings as csv (default) or json"), QStringLiteral("FORMAT"),
          QStringLiteral("csv")},
-        {QStringLiteral("out"), QStringLiteral("write the findings to FILE instead of stdout, whole or not at all (a CSV file starts with a UTF-8 byte-order mark)"),
+        {QStringLiteral("out"),
+         QStringLiteral("write the findings to FILE instead of stdout, whole or not at all (a CSV file starts with a "
+                        "UTF-8 byte-order mark)"),
          QStringLiteral("FILE")},
     });
     parser.setApplicationDescription(QStringLiteral(
-        "tallomar-cli check: runs a tool package's check scripts against an account-set database and prints the findings.\n"
+        "tallomar-cli check: runs a tool package's check scripts against an account-set database and prints the "
+        "findings.\n"
         "stdout carries only the findings: CSV with CR LF line ends, header first, NULL as an empty field; or with\n"
-        "--format json one object {\"columns\": [...], \"rows\": [[...], ...], \"status\": \"...\", \"count\": N}, NULL as null.\n"
+        "--format json one object {\"columns\": [...], \"rows\": [[...], ...], \"status\": \"...\", \"count\": N}, "
+        "NULL as null.\n"
         "The status line and the id of the run recorded in the history go to stderr.\n"
-        "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see tallomar-cli history.\n"
+        "The history is $XDG_DATA_HOME/tallomar/history.sqlite (~/.local/share/tallomar/... when unset); see "
+        "tallomar-cli history.\n"
         "Give the database with --database, or with --edition, --account and --year as the login names it.\n"
         "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) cancels the check: nothing is written to --out.\n"
         "Exit status: 0 nothing found, 1 findings, 2 failure or cancelled (message on stderr)."));
@@ -195,15 +203,14 @@ int checkCommand(const QStringList& arguments) {
         }
         FindingsOutput findings(*out, format);
         CommandRecorder recorder(QStringLiteral("check"), *session, history::RunKind::Check);
-        const CheckOutcome outcome =
-            commandLineWorkbench(*session, recorder.recorder(), stops.token())
-                .check(recorder.recorder().recording(findings.receiver()));
+        const CheckOutcome outcome = commandLineWorkbench(*session, recorder.recorder(), stops.token())
+                                         .check(recorder.recorder().recording(findings.receiver()));
         recorder.finish(history::checkRunEnd(outcome));
         const QString status = Workbench::checkStatus(outcome);
         if (outcome.kind != CheckOutcome::Kind::Finished) {
             file.cancelWriting();
-            throw CommandFailure{outcome.kind == CheckOutcome::Kind::Failed ? checkFailureText(*session, outcome.failure)
-                                                                            : status};
+            throw CommandFailure{
+                outcome.kind == CheckOutcome::Kind::Failed ? checkFailureText(*session, outcome.failure) : status};
         }
         findings.finish(status, outcome.findings);
         if (parser.isSet(QStringLiteral("out")) && !file.commit())
@@ -269,7 +276,8 @@ int correctCommand(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "tallomar-cli correct: runs a tool package's correction scripts against an account-set database, in one "
         "transaction between a check before and a re-check after them, and commits only when every script ran.\n"
-        "JSON: {\"status\", \"committed\", \"before\", \"after\", \"failed\": null or {\"script\", \"batch\", \"message\"}}.\n"
+        "JSON: {\"status\", \"committed\", \"before\", \"after\", \"failed\": null or {\"script\", \"batch\", "
+        "\"message\"}}.\n"
         "Ctrl+C, SIGTERM or the terminal closing (SIGHUP) cancels the correction, which then rolls back; one that "
         "comes after the scripts ran still rolls back instead of committing.\n"
         "Exit status: 0 committed (with --preview: would leave) no findings; 1 findings remain or could not be "
@@ -278,12 +286,14 @@ int correctCommand(const QStringList& arguments) {
     if (const auto status = readCommandLine(parser, all, {})) return *status;
     const QString format = parser.value(QStringLiteral("format"));
     if (format != u"text" && format != u"json")
-        return refuseCommandLine(parser, all, {}, QStringLiteral("--format takes text or json, not \"%1\"").arg(format));
+        return refuseCommandLine(parser, all, {},
+                                 QStringLiteral("--format takes text or json, not \"%1\"").arg(format));
     const bool preview = parser.isSet(QStringLiteral("preview"));
     const CorrectionMode mode =
         parser.isSet(QStringLiteral("no-transaction")) ? CorrectionMode::EachBatchKept : CorrectionMode::Transaction;
     if (preview && mode == CorrectionMode::EachBatchKept)
-        return refuseCommandLine(parser, all, {}, QStringLiteral("--preview needs the transaction: leave out --no-transaction"));
+        return refuseCommandLine(parser, all, {},
+                                 QStringLiteral("--preview needs the transaction: leave out --no-transaction"));
     const bool json = format == u"json";
     const StopRequests stops;
 
@@ -308,7 +318,8 @@ int correctCommand(const QStringList& arguments) {
         correction.emplace(workbench.correct(projectType, ResultReceiver::discarding(), mode));
         if (correction->outcome().kind == CorrectionOutcome::Kind::NotOffered) {
             recorder->finish(history::correctionRunEnd(correction->outcome()));
-            return failBeforeRun(QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType));
+            return failBeforeRun(
+                QStringLiteral("the tool's project type \"%1\" offers no correction run").arg(projectType));
         }
     } catch (const CommandFailure& failure) {
         return failBeforeRun(failure.message);

@@ -1,10 +1,10 @@
 #include "libmdb_read.h"
 
 #include "long_values.h"
-#include "text_values.h"
 #include "platform/access/mdb_file_header.h"
 #include "platform/access/table_transfer.h"
 #include "platform/error.h"
+#include "text_values.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -250,15 +250,15 @@ TablePtr openTable(MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount, co
         throw Error(QStringLiteral("%1: the file is damaged: the usage map of table %2 is empty").arg(fileName, name));
     TablePtr def(mdb_read_table(entry));
     if (!def || !mdb_read_columns(def.get()))
-        throw Error(QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read")
-                        .arg(fileName, name));
+        throw Error(
+            QStringLiteral("%1: the file is damaged: the definition of table %2 cannot be read").arg(fileName, name));
     checkColumnLayout(def.get(), fileName);
     checkDataPagesExist(mdb, def.get(), pageCount, fileName);
     return def;
 }
 
-void readTable(TableEncoder& out, LongValues& longValues, const TextValues& texts, MdbHandle* mdb, MdbCatalogEntry* entry, quint32 pageCount,
-               const QString& fileName) {
+void readTable(TableEncoder& out, LongValues& longValues, const TextValues& texts, MdbHandle* mdb,
+               MdbCatalogEntry* entry, quint32 pageCount, const QString& fileName) {
     const QString name = QString::fromUtf8(entry->object_name);
     TablePtr def = openTable(mdb, entry, pageCount, fileName);
     MdbTableDef* table = def.get();
@@ -307,7 +307,8 @@ void readTable(TableEncoder& out, LongValues& longValues, const TextValues& text
         ++rowsRead;
         for (unsigned i = 0; i < columnCount; ++i) {
             if (fieldOfColumn[i])
-                encodeValue(out, longValues, texts, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i], name);
+                encodeValue(out, longValues, texts, columns[i], *fieldOfColumn[i], buffers[i].constData(), lengths[i],
+                            name);
             else
                 out.addNull();
         }

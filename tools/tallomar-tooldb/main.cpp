@@ -3,8 +3,8 @@
 
 #include "platform/error.h"
 #include "platform/text/command_line.h"
-#include "platform/text/standard_streams.h"
 #include "platform/text/delimited_text.h"
+#include "platform/text/standard_streams.h"
 #include "tooldb/tool_access.h"
 #include "tooldb/tool_database.h"
 
@@ -37,7 +37,9 @@ void print(const QString& text) {
 // One output record: an escaped tab-separated line, or a CSV record.
 using RecordWriter = QString (*)(const QStringList& fields);
 
-QString tabSeparatedRecord(const QStringList& fields) { return tabSeparatedLine(fields) + QLatin1Char('\n'); }
+QString tabSeparatedRecord(const QStringList& fields) {
+    return tabSeparatedLine(fields) + QLatin1Char('\n');
+}
 
 int run(const QString& path, const QString& statement, RecordWriter record) {
     const auto database = tooldb::ToolDatabase::open(path);
@@ -61,22 +63,24 @@ int main(int argc, char* argv[]) {
     tallomar::useUtf8StandardStreams();
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs one SELECT or UPDATE statement on a tool database (ZOL.mdb) the way Tallomar does.\n"
-        "\n"
-        "A SELECT prints a header line with the column names, then one line per row, the\n"
-        "fields separated by tabs. Within a field a tab is written as \\t, a carriage return\n"
-        "as \\r, a line feed as \\n and a backslash as \\\\, so each row stays on one line.\n"
-        "With --csv the result is CSV instead (RFC 4180: fields with a comma, a quote or a\n"
-        "line break are quoted, quotes doubled, records end with CR LF). An UPDATE prints the\n"
-        "number of rows it changed and saves the file.\n"
-        "\n"
-        "Exit status: 0 on success, 1 when the file or the statement fails, 2 on bad usage."));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs one SELECT or UPDATE statement on a tool database (ZOL.mdb) the way Tallomar does.\n"
+                       "\n"
+                       "A SELECT prints a header line with the column names, then one line per row, the\n"
+                       "fields separated by tabs. Within a field a tab is written as \\t, a carriage return\n"
+                       "as \\r, a line feed as \\n and a backslash as \\\\, so each row stays on one line.\n"
+                       "With --csv the result is CSV instead (RFC 4180: fields with a comma, a quote or a\n"
+                       "line break are quoted, quotes doubled, records end with CR LF). An UPDATE prints the\n"
+                       "number of rows it changed and saves the file.\n"
+                       "\n"
+                       "Exit status: 0 on success, 1 when the file or the statement fails, 2 on bad usage."));
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Print a SELECT's result as CSV."));
     parser.addOption(csv);
-    if (const auto status = readCommandLine(parser, QCoreApplication::arguments(),
-                                                {{QStringLiteral("FILE.mdb"), QStringLiteral("The tool database.")},
-                                                 {QStringLiteral("STATEMENT"), QStringLiteral("One SELECT or UPDATE statement.")}})) return *status;
+    if (const auto status =
+            readCommandLine(parser, QCoreApplication::arguments(),
+                            {{QStringLiteral("FILE.mdb"), QStringLiteral("The tool database.")},
+                             {QStringLiteral("STATEMENT"), QStringLiteral("One SELECT or UPDATE statement.")}}))
+        return *status;
 
     const QStringList arguments = parser.positionalArguments();
     try {

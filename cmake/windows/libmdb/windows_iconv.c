@@ -20,11 +20,11 @@ static unsigned codePageOf(const char* name) {
         const char* name;
         unsigned codePage;
     } kNamed[] = {
-        {"UTF-8", kUtf8},       {"UCS-2LE", kUcs2},      {"SHIFT-JIS", 932},     {"BIG-5", 950},
-        {"BIG5-HKSCS", 951},    {"KOI8-R", 20866},       {"KOI8-U", 21866},      {"EUC-JP", 20932},
-        {"EUC-CN", 51936},      {"EUC-KR", 51949},       {"ISO-8859-1", 28591},  {"ISO-8859-2", 28592},
-        {"ISO-8859-3", 28593},  {"ISO-8859-4", 28594},   {"ISO-8859-5", 28595},  {"ISO-8859-6", 28596},
-        {"ISO-8859-7", 28597},  {"ISO-8859-8", 28598},   {"ISO-8859-9", 28599},  {"ISO-8859-13", 28603},
+        {"UTF-8", kUtf8},       {"UCS-2LE", kUcs2},    {"SHIFT-JIS", 932},    {"BIG-5", 950},
+        {"BIG5-HKSCS", 951},    {"KOI8-R", 20866},     {"KOI8-U", 21866},     {"EUC-JP", 20932},
+        {"EUC-CN", 51936},      {"EUC-KR", 51949},     {"ISO-8859-1", 28591}, {"ISO-8859-2", 28592},
+        {"ISO-8859-3", 28593},  {"ISO-8859-4", 28594}, {"ISO-8859-5", 28595}, {"ISO-8859-6", 28596},
+        {"ISO-8859-7", 28597},  {"ISO-8859-8", 28598}, {"ISO-8859-9", 28599}, {"ISO-8859-13", 28603},
         {"ISO-8859-15", 28605}, {"CP1361", 1361},
     };
     for (size_t i = 0; i < sizeof kNamed / sizeof kNamed[0]; ++i)
@@ -63,8 +63,8 @@ int iconv_close(iconv_t converter) {
 /* Reads one character of `size` bytes at `in`: its UTF-16 units into
  * `units` (one or two), and how many bytes it took. Returns 0 or the errno
  * that stops the conversion. */
-static int readCharacter(unsigned codePage, const unsigned char* in, size_t size, wchar_t units[2],
-                         int* unitCount, size_t* taken) {
+static int readCharacter(unsigned codePage, const unsigned char* in, size_t size, wchar_t units[2], int* unitCount,
+                         size_t* taken) {
     if (codePage == kUcs2) {
         if (size < 2) return EINVAL;
         units[0] = (wchar_t)(in[0] | in[1] << 8);

@@ -20,7 +20,8 @@ constexpr int kBusyTimeoutMs = 10'000;
 // beside it, which SQLite would need to make before it reads the file.
 bool unwritableFolder(const QString& path) {
     const QFileInfo file(path);
-    return file.exists() && !QFileInfo(file.absolutePath()).isWritable() && !QFile::exists(path + QStringLiteral("-wal"));
+    return file.exists() && !QFileInfo(file.absolutePath()).isWritable() &&
+           !QFile::exists(path + QStringLiteral("-wal"));
 }
 
 // SQLite's reason, but a full disk and a history that cannot be written in
@@ -37,7 +38,9 @@ QString failureReason(sqlite3* db) {
 
 }  // namespace
 
-QString HistoryDatabase::defaultPath() { return QDir(userDataFolder()).filePath(QStringLiteral("history.sqlite")); }
+QString HistoryDatabase::defaultPath() {
+    return QDir(userDataFolder()).filePath(QStringLiteral("history.sqlite"));
+}
 
 HistoryDatabase::HistoryDatabase(const QString& path) : path_(path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -94,9 +97,13 @@ void HistoryDatabase::close() {
     db_ = nullptr;
 }
 
-HistoryDatabase::~HistoryDatabase() { close(); }
+HistoryDatabase::~HistoryDatabase() {
+    close();
+}
 
-bool HistoryDatabase::readOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
+bool HistoryDatabase::readOnly() const {
+    return sqlite3_db_readonly(db_, "main") == 1;
+}
 
 sqlite3_stmt* HistoryDatabase::prepared(const char* sql) {
     auto found = statements_.find(sql);

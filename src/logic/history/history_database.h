@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <sqlite3.h>
+#include <QString>
 #include <string>
 #include <unordered_map>
 

@@ -69,8 +69,9 @@ CREATE TABLE finding(
 // changes were then rolled back as "ok" or "findings" by its re-check; they
 // read "undone" now, as a correction was kept only when committed.
 void markUndoneCorrections(HistoryDatabase& database) {
-    database.run("UPDATE run SET status = 'undone' WHERE kind IN ('correct', 'preview') AND committed = 0"
-                 " AND status IN ('ok', 'findings')");
+    database.run(
+        "UPDATE run SET status = 'undone' WHERE kind IN ('correct', 'preview') AND committed = 0"
+        " AND status IN ('ok', 'findings')");
 }
 
 // Migration i brings the schema from version i to version i + 1.
@@ -95,7 +96,9 @@ void refuseNewer(const HistoryDatabase& database, int version) {
 
 }  // namespace
 
-int currentSchemaVersion() { return static_cast<int>(std::size(kMigrations)); }
+int currentSchemaVersion() {
+    return static_cast<int>(std::size(kMigrations));
+}
 
 void migrate(HistoryDatabase& database) {
     const int found = schemaVersion(database);

@@ -12,7 +12,7 @@ namespace {
 
 #define RUN_COLUMNS                                                                                              \
     "id, kind, started, finished, duration_ms, os_user, host, pid, boot_id, process_start, server, login_user, " \
-    "edition, account_set, year, database_name, tool, package_folder, tool_database_sha256, status, "           \
+    "edition, account_set, year, database_name, tool, package_folder, tool_database_sha256, status, "            \
     "status_text, finding_count, findings_kept, committed, recheck_count"
 
 QString text(sqlite3_stmt* statement, int column) {
@@ -68,9 +68,10 @@ RunRecord runRecord(sqlite3_stmt* statement) {
 RunHistory::RunHistory(const QString& path) : database_(path) {}
 
 std::vector<RunRecord> RunHistory::runs(const RunFilter& filter) {
-    sqlite3_stmt* select = database_.prepared(
-        "SELECT " RUN_COLUMNS " FROM run WHERE (?1 = '' OR database_name = ?1) AND (?2 = '' OR tool = ?2)"
-        " ORDER BY started DESC, id DESC LIMIT ?3");
+    sqlite3_stmt* select =
+        database_.prepared("SELECT " RUN_COLUMNS
+                           " FROM run WHERE (?1 = '' OR database_name = ?1) AND (?2 = '' OR tool = ?2)"
+                           " ORDER BY started DESC, id DESC LIMIT ?3");
     bindText(select, 1, filter.database);
     bindText(select, 2, filter.tool);
     sqlite3_bind_int(select, 3, filter.limit);
@@ -94,8 +95,8 @@ std::vector<ScriptRecord> RunHistory::scripts(qint64 id) {
     sqlite3_bind_int64(select, 1, id);
     std::vector<ScriptRecord> scripts;
     while (database_.step(select))
-        scripts.push_back({text(select, 0), text(select, 1), sqlite3_column_int64(select, 2), text(select, 3),
-                           text(select, 4)});
+        scripts.push_back(
+            {text(select, 0), text(select, 1), sqlite3_column_int64(select, 2), text(select, 3), text(select, 4)});
     return scripts;
 }
 
@@ -116,9 +117,12 @@ RecordedFindings RunHistory::findings(qint64 id) {
         const auto* cells = static_cast<const char*>(sqlite3_column_blob(select, 2));
         std::vector<FindingRow> rows;
         try {
-            rows = decodeFindingRows(QByteArrayView(cells, sqlite3_column_bytes(select, 2)), int(findings.columns.size()));
+            rows =
+                decodeFindingRows(QByteArrayView(cells, sqlite3_column_bytes(select, 2)), int(findings.columns.size()));
             if (qint64(rows.size()) != sqlite3_column_int64(select, 1))
-                throw Error(QStringLiteral("%1 rows where %2 were recorded").arg(rows.size()).arg(sqlite3_column_int64(select, 1)));
+                throw Error(QStringLiteral("%1 rows where %2 were recorded")
+                                .arg(rows.size())
+                                .arg(sqlite3_column_int64(select, 1)));
         } catch (const Error& error) {
             throw Error(QStringLiteral("%1: run %2, findings from %3: %4")
                             .arg(database_.path())

@@ -39,9 +39,17 @@ std::optional<Value> valueOf(const std::array<std::pair<Value, const char*>, N>&
 
 }  // namespace
 
-QString kindName(RunKind kind) { return nameOf(kKinds, kind); }
-std::optional<RunKind> kindFromName(const QString& name) { return valueOf(kKinds, name); }
-QString statusName(RunStatus status) { return nameOf(kStatuses, status); }
-std::optional<RunStatus> statusFromName(const QString& name) { return valueOf(kStatuses, name); }
+QString kindName(RunKind kind) {
+    return nameOf(kKinds, kind);
+}
+std::optional<RunKind> kindFromName(const QString& name) {
+    return valueOf(kKinds, name);
+}
+QString statusName(RunStatus status) {
+    return nameOf(kStatuses, status);
+}
+std::optional<RunStatus> statusFromName(const QString& name) {
+    return valueOf(kStatuses, name);
+}
 
 }  // namespace tallomar::history

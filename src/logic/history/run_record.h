@@ -44,10 +44,10 @@ struct RunFacts {
 // How a run ended.
 struct RunEnd {
     RunStatus status = RunStatus::Ok;
-    QString statusText;                    // the status line the operator saw
-    std::optional<qint64> findings;        // a check's finding count; a correction's before it ran
-    std::optional<bool> committed;         // a correction: committed, or rolled back; none when only the server knows
-    std::optional<qint64> recheckFindings; // a correction: the re-check's count
+    QString statusText;                     // the status line the operator saw
+    std::optional<qint64> findings;         // a check's finding count; a correction's before it ran
+    std::optional<bool> committed;          // a correction: committed, or rolled back; none when only the server knows
+    std::optional<qint64> recheckFindings;  // a correction: the re-check's count
 };
 
 // One script a run sent.
@@ -68,8 +68,8 @@ struct RunRecord {
     QDateTime started;
     std::optional<QDateTime> finished;
     std::optional<qint64> durationMs;
-    RunEnd end;              // end.status is Running while the run is on
-    qint64 findingsKept = 0; // findings stored; fewer than end.findings when cut
+    RunEnd end;               // end.status is Running while the run is on
+    qint64 findingsKept = 0;  // findings stored; fewer than end.findings when cut
 };
 
 }  // namespace tallomar::history

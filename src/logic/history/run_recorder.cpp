@@ -25,11 +25,15 @@ void bindText(sqlite3_stmt* statement, int index, const QString& text) {
 
 template <typename T>
 void bindOptional(sqlite3_stmt* statement, int index, const std::optional<T>& value) {
-    if (value) sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(*value));
-    else sqlite3_bind_null(statement, index);
+    if (value)
+        sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(*value));
+    else
+        sqlite3_bind_null(statement, index);
 }
 
-QString nowText() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
+QString nowText() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+}
 
 // What findings leave free on the history's disk: the run's end, the runs
 // after it, a prune and the operator's other programs need room too, and a

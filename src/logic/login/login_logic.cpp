@@ -35,11 +35,10 @@ tooldb::Recordset offeredEditions(const tooldb::ToolDatabase& tool) {
     // An unreadable Version table offers nothing, like an empty one: the
     // edition list then keeps the entries it has.
     try {
-        tooldb::Recordset editions = OpenRecordset(
-            QStringLiteral("select cItem from Version where iGrade=1 and bsign=-1 order by ID"), tool);
+        tooldb::Recordset editions =
+            OpenRecordset(QStringLiteral("select cItem from Version where iGrade=1 and bsign=-1 order by ID"), tool);
         if (!editions.rows.empty()) return editions;
-        return OpenRecordset(
-            QStringLiteral("select cItem from Version where iGrade>1 and bsign=-1 order by ID"), tool);
+        return OpenRecordset(QStringLiteral("select cItem from Version where iGrade>1 and bsign=-1 order by ID"), tool);
     } catch (const Error&) {
         return {};
     }
@@ -166,8 +165,8 @@ void LoginLogic::LoadAccountSets() {
         return;
     }
     for (const AccountSet& set : sets) screen_.account.items << set.entry();
-    const qsizetype saved = ComboContains(screen_.account.items, session_.gZTName)
-                                ? screen_.account.items.indexOf(session_.gZTName) : 0;
+    const qsizetype saved =
+        ComboContains(screen_.account.items, session_.gZTName) ? screen_.account.items.indexOf(session_.gZTName) : 0;
     selectAccount(int(saved));
     screen_.report.clear();
 }
@@ -219,7 +218,9 @@ void LoginLogic::selectAccount(int index) {
     cboZTSelected();
 }
 
-void LoginLogic::selectYear(int index) { screen_.year.current = index; }
+void LoginLogic::selectYear(int index) {
+    screen_.year.current = index;
+}
 
 void LoginLogic::cboSoftSelected() {
     if (session_.gAccountListSQL.isEmpty()) return;
@@ -256,8 +257,7 @@ void LoginLogic::txtServerNameLostFocus() {
 }
 
 void LoginLogic::cmdPasswordClick() {
-    session_.gPassWord = prompts_.askSecret(QStringLiteral("请输入SA口令"))
-                    .value_or(QString());
+    session_.gPassWord = prompts_.askSecret(QStringLiteral("请输入SA口令")).value_or(QString());
     LoadLoginLists();
 }
 
@@ -312,27 +312,29 @@ void LoginLogic::saveSettings() {
     const QList<std::pair<QString, QString>> settings =
         screen_.saveSettings
             ? QList<std::pair<QString, QString>>{{QStringLiteral("ServerName"), screen_.serverText},
-                                                  {QStringLiteral("UserName"), session_.gUserName},
-                                                  {QStringLiteral("PassWord"), QStringLiteral(" ")},
-                                                  {QStringLiteral("ZTName"), screen_.account.text()},
-                                                  {QStringLiteral("Year"), screen_.year.text().isEmpty()
-                                                                               ? QStringLiteral(" ")
-                                                                               : screen_.year.text()},
-                                                  {QStringLiteral("Soft"), screen_.soft.text()}}
+                                                 {QStringLiteral("UserName"), session_.gUserName},
+                                                 {QStringLiteral("PassWord"), QStringLiteral(" ")},
+                                                 {QStringLiteral("ZTName"), screen_.account.text()},
+                                                 {QStringLiteral("Year"), screen_.year.text().isEmpty()
+                                                                              ? QStringLiteral(" ")
+                                                                              : screen_.year.text()},
+                                                 {QStringLiteral("Soft"), screen_.soft.text()}}
             : QList<std::pair<QString, QString>>{{QStringLiteral("ServerName"), QStringLiteral("(local)")},
-                                                  {QStringLiteral("UserName"), QStringLiteral("sa")},
-                                                  {QStringLiteral("PassWord"), QStringLiteral(" ")},
-                                                  {QStringLiteral("ZTName"), QStringLiteral(" ")},
-                                                  {QStringLiteral("Year"), QStringLiteral(" ")},
-                                                  {QStringLiteral("Soft"), QStringLiteral(" ")}};
+                                                 {QStringLiteral("UserName"), QStringLiteral("sa")},
+                                                 {QStringLiteral("PassWord"), QStringLiteral(" ")},
+                                                 {QStringLiteral("ZTName"), QStringLiteral(" ")},
+                                                 {QStringLiteral("Year"), QStringLiteral(" ")},
+                                                 {QStringLiteral("Soft"), QStringLiteral(" ")}};
     try {
         for (const auto& [name, value] : settings)
-            ExecuteToolSQL(*session_.cnTool, QStringLiteral("Update ZOL set cValue=%1 where cName=%2")
-                               .arg(sqlText(value), sqlText(name)));
+            ExecuteToolSQL(
+                *session_.cnTool,
+                QStringLiteral("Update ZOL set cValue=%1 where cName=%2").arg(sqlText(value), sqlText(name)));
     } catch (const Error& error) {
         // The login itself is good: the operator goes on to the main window.
-        prompts_.message(MessageIcon::Exclamation, QStringLiteral("登录继续进行，但设置未能保存：%1")
-                                                       .arg(operatorText(error, session_.cnTool->path())));
+        prompts_.message(
+            MessageIcon::Exclamation,
+            QStringLiteral("登录继续进行，但设置未能保存：%1").arg(operatorText(error, session_.cnTool->path())));
         return;
     }
     if (!packageHeldPassword_) return;

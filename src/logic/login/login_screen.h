@@ -12,7 +12,10 @@ struct ComboList {
     int current = -1;
 
     QString text() const { return current >= 0 && current < items.size() ? items.at(current) : QString(); }
-    void clear() { items.clear(); current = -1; }
+    void clear() {
+        items.clear();
+        current = -1;
+    }
 };
 
 // Everything the login window shows, kept by the login logic and drawn by
@@ -26,7 +29,7 @@ struct LoginScreen {
     bool yearVisible = true;                         // labYear, cboYear
     bool okEnabled = true;                           // cmdOK
     bool saveSettings = true;                        // chkSave
-    QString report = QStringLiteral("提示");          // labReport
+    QString report = QStringLiteral("提示");         // labReport
     // The system connection is being made behind the window: only cmdCancel
     // takes input meanwhile, under a busy pointer.
     bool connecting = false;

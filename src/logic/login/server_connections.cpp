@@ -34,10 +34,11 @@ bool answers(odbc::Connection& connection) {
 }  // namespace
 
 QString EditionCode(const QString& editionName) {
-    static const std::pair<QString, QString> codes[] = {
-        {QStringLiteral("QM"), QStringLiteral("R1")}, {QStringLiteral("QV"), QStringLiteral("R3")},
-        {QStringLiteral("R3"), QStringLiteral("R3")}, {QStringLiteral("W6"), QStringLiteral("R6")},
-        {QStringLiteral("R6"), QStringLiteral("R6")}};
+    static const std::pair<QString, QString> codes[] = {{QStringLiteral("QM"), QStringLiteral("R1")},
+                                                        {QStringLiteral("QV"), QStringLiteral("R3")},
+                                                        {QStringLiteral("R3"), QStringLiteral("R3")},
+                                                        {QStringLiteral("W6"), QStringLiteral("R6")},
+                                                        {QStringLiteral("R6"), QStringLiteral("R6")}};
     const QString start = editionName.left(2);
     for (const auto& [prefix, code] : codes)
         if (start == prefix) return code;
@@ -103,8 +104,7 @@ QString TestLogin(const odbc::ServerLogin& login) {
     }
 }
 
-std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
-                                           const QString& year) {
+std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId, const QString& year) {
     if (editionCode == u"R3" || editionCode == u"R6")
         return QStringLiteral("qvdata_") + accountId + QStringLiteral("_") + year;
     if (editionCode == u"R1") return accountId;

@@ -37,8 +37,7 @@ QString AccountIdOf(const QString& accountEntry);
 // The account-set database of account set `accountId` in `year` for an
 // edition: "qvdata_<id>_<year>" for R3 and R6, the id itself for R1;
 // nothing for an edition without rules.
-std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId,
-                                           const QString& year);
+std::optional<QString> AccountDatabaseName(const QString& editionCode, const QString& accountId, const QString& year);
 
 // Where and as whom each connection logs in, from the session's values:
 // cnSystem on gSystemDatabase, cnAccount on gDatabaseName, and the login

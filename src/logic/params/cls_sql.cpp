@@ -1,8 +1,8 @@
 #include "logic/params/cls_sql.h"
 
-#include "platform/text/blanks.h"
 #include "logic/params/parameter_types.h"
 #include "platform/error.h"
+#include "platform/text/blanks.h"
 #include "platform/text/sql_quoting.h"
 
 #include <QRegularExpression>
@@ -105,8 +105,8 @@ void ClsSQL::ParseSQLText() {
          next = findFrom(last + 1, text, QStringLiteral("@")))
         last = next;
     const qsizetype comma = findFrom(last, text, QStringLiteral(","));
-    const int count = leadingNumber(
-        piece(text, last + 1, comma - last - 1, QStringLiteral("no comma after the last marker")));
+    const int count =
+        leadingNumber(piece(text, last + 1, comma - last - 1, QStringLiteral("no comma after the last marker")));
     // Each declaration takes several characters: a count beyond the text's
     // length cannot be declared by it.
     if (count > text.size())

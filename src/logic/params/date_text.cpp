@@ -11,7 +11,9 @@ const QString kShortDate = QStringLiteral("yyyy/M/d");
 
 }  // namespace
 
-QString dateText(const QDate& date) { return date.toString(kShortDate); }
+QString dateText(const QDate& date) {
+    return date.toString(kShortDate);
+}
 
 std::optional<QDate> dateFromText(const QString& text) {
     const QString trimmed = text.trimmed();

@@ -1,8 +1,8 @@
 #include "logic/params/ini_values.h"
 
+#include "platform/error.h"
 #include "platform/text/blanks.h"
 #include "platform/text/codepage.h"
-#include "platform/error.h"
 #include "platform/text/profile.h"
 
 #include <QFile>
@@ -35,11 +35,9 @@ void setReadOnly(QFile& file, bool readOnly) {
 
 }  // namespace
 
-QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue,
-                     const QString& file) {
+QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue, const QString& file) {
     const auto written = file.isEmpty() ? std::nullopt : profile::readValue(file, section, key);
-    const QString buffer = written.value_or(defaultValue)
-                               .left(kValueLimit);
+    const QString buffer = written.value_or(defaultValue).left(kValueLimit);
     QString value = buffer;
     const qsizetype comment = buffer.indexOf(QStringLiteral("//"));
     // A value that starts with "//" has no character before the comment to
@@ -48,10 +46,8 @@ QString ReadIniValue(const QString& section, const QString& key, const QString& 
     return TrimBlanks(StripChar(value, 0));
 }
 
-void WriteIniValue(const QString& section, const QString& key, const QString& value,
-                   const QString& file) {
-    if (file.isEmpty())
-        throw Error(QStringLiteral("no file named to store [%1] %2=%3 in").arg(section, key, value));
+void WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& file) {
+    if (file.isEmpty()) throw Error(QStringLiteral("no file named to store [%1] %2=%3 in").arg(section, key, value));
     QFile target(file);
     if (target.exists()) setReadOnly(target, false);
     try {
@@ -63,9 +59,13 @@ void WriteIniValue(const QString& section, const QString& key, const QString& va
     setReadOnly(target, true);
 }
 
-QString WindowsFolder(const PackageList& list) { return list.baseFolder + QStringLiteral("/windows"); }
+QString WindowsFolder(const PackageList& list) {
+    return list.baseFolder + QStringLiteral("/windows");
+}
 
-QString SystemFolder(const PackageList& list) { return list.baseFolder + QStringLiteral("/windows/system32"); }
+QString SystemFolder(const PackageList& list) {
+    return list.baseFolder + QStringLiteral("/windows/system32");
+}
 
 QString ResolveSystemPath(const PackageList& list, const QString& path) {
     const std::array<std::pair<QString, QString>, 4> words{{

@@ -14,16 +14,14 @@ namespace tallomar {
 // on is a comment, and the character just before the "//" goes with it:
 // "12 //count" reads "12", "12//count" reads "1". NUL characters are removed
 // and blanks trimmed.
-QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue,
-                     const QString& file);
+QString ReadIniValue(const QString& section, const QString& key, const QString& defaultValue, const QString& file);
 
 // Stores `value` under `key` in `section` of `file`, creating the file,
 // section or key when missing, and leaves the file read-only: a read-only
 // file is made writable for the write. Throws tallomar::Error when the value
 // cannot be stored or no file is named; the file then keeps its old content
 // (and is read-only).
-void WriteIniValue(const QString& section, const QString& key, const QString& value,
-                   const QString& file);
+void WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& file);
 
 // The folders that the folder words of a configuration folder stand for: the
 // Windows folder is the folder "windows" in the list's base folder, the

@@ -25,8 +25,7 @@ int countedEntries(const QString& file) {
 
 PackageList OpenPackageList(const QString& path) {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw Error(QStringLiteral("找不到脚本列表文件：%1").arg(path));
+    if (path.isEmpty() || !info.exists()) throw Error(QStringLiteral("找不到脚本列表文件：%1").arg(path));
     QFile file(info.absoluteFilePath());
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("无法读取脚本列表文件：%1（%2）")

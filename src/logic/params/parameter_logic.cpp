@@ -97,7 +97,9 @@ void ParameterLogic::RefreshDoneMark() {
     screen_.script(screen_.scriptRow).doneMark = completeAfterEdit(values) ? kDone : kNotDone;
 }
 
-void ParameterLogic::grdTable_Click() { hideEditors(); }
+void ParameterLogic::grdTable_Click() {
+    hideEditors();
+}
 
 void ParameterLogic::grdTable_DblClick() {
     if (!hideEditors()) return;
@@ -180,9 +182,12 @@ void ParameterLogic::dtpDate_GotFocus() {
 
 bool ParameterLogic::dtpDate_KeyPress(char16_t code) {
     if (screen_.editor != ParameterEditor::Date) return false;
-    if (code == kEscape) cancelEdit();
-    else if (code == kEnter) leaveEditorDownwards();
-    else return false;
+    if (code == kEscape)
+        cancelEdit();
+    else if (code == kEnter)
+        leaveEditorDownwards();
+    else
+        return false;
     return true;
 }
 
@@ -194,7 +199,9 @@ bool ParameterLogic::leavingRefused() const {
     return screen_.editor == ParameterEditor::Text && !refusedText_.isEmpty() && screen_.editText == refusedText_;
 }
 
-bool ParameterLogic::Form_Unload() { return hideEditors(); }
+bool ParameterLogic::Form_Unload() {
+    return hideEditors();
+}
 
 void ParameterLogic::leaveEditorDownwards() {
     if (!hideEditors()) return;
@@ -244,8 +251,7 @@ QString ParameterLogic::editedValue() const {
 // row stands.
 QString ParameterLogic::currentTypeWord() const {
     const int row = screen_.editRow;
-    return row >= 1 && row <= static_cast<int>(screen_.parameters.size()) ? screen_.parameter(row).typeWord
-                                                                            : QString();
+    return row >= 1 && row <= static_cast<int>(screen_.parameters.size()) ? screen_.parameter(row).typeWord : QString();
 }
 
 // A value goes into the file only when it differs from what the file holds,

@@ -85,10 +85,10 @@ private:
     PackageList list_;
     ScriptTable scriptTable_;
     qint16 scriptCount_ = 0;
-    int currentScript_ = 0;         // the scriptTable_ row whose parameters are shown
-    int shownParameterCount_ = 0;   // rows beyond it fill an empty grid and are no parameters
-    QString editOriginal_;          // the edited cell's value when its editor opened
-    QString refusedText_;           // the text last refused, said once until it changes
+    int currentScript_ = 0;        // the scriptTable_ row whose parameters are shown
+    int shownParameterCount_ = 0;  // rows beyond it fill an empty grid and are no parameters
+    QString editOriginal_;         // the edited cell's value when its editor opened
+    QString refusedText_;          // the text last refused, said once until it changes
     ParameterScreen screen_;
 };
 

@@ -31,16 +31,16 @@ enum class ParameterEditor { None, Text, Date };
 // drawn by the window after each handler. Rows are numbered as the grids
 // number them: row 0 is the header, data rows start at 1.
 struct ParameterScreen {
-    std::vector<ScriptRow> scripts;        // grdSQL rows 1 to n
-    int scriptRow = 0;                     // the selected (highlighted) script row; 0 when there is none
-    std::vector<ParameterRow> parameters;  // grdTable rows 1 to n: the selected script's parameters
-    int parameterRow = 0;                  // grdTable's current row
+    std::vector<ScriptRow> scripts;                  // grdSQL rows 1 to n
+    int scriptRow = 0;                               // the selected (highlighted) script row; 0 when there is none
+    std::vector<ParameterRow> parameters;            // grdTable rows 1 to n: the selected script's parameters
+    int parameterRow = 0;                            // grdTable's current row
     ParameterEditor editor = ParameterEditor::None;  // txtData or dtpDate, when one is open
-    int editRow = 0;                       // the grdTable row the editor was opened on
-    QString editText;                      // txtData
-    QDate editDate = QDate::currentDate(); // dtpDate
-    DateRange editDateRange;               // the dates dtpDate offers
-    QString status;                        // labStatus
+    int editRow = 0;                                 // the grdTable row the editor was opened on
+    QString editText;                                // txtData
+    QDate editDate = QDate::currentDate();           // dtpDate
+    DateRange editDateRange;                         // the dates dtpDate offers
+    QString status;                                  // labStatus
     // Set when leaving the editor was refused because its value cannot be
     // saved: the editor stays open over its cell and takes the focus back,
     // and `refusal`, when not empty, is said in a message box. The window

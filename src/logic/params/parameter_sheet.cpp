@@ -16,7 +16,9 @@ constexpr char16_t kEnter = 13;
 constexpr char16_t kBackspace = 8;
 constexpr int kMostParameters = 32767;
 
-bool isDigit(char16_t code) { return code >= u'0' && code <= u'9'; }
+bool isDigit(char16_t code) {
+    return code >= u'0' && code <= u'9';
+}
 
 // Besides digits, the characters numbers are written with: signs, the
 // decimal point, the exponent and the digit-group comma.
@@ -25,8 +27,7 @@ const QString kNumberPunctuation = QStringLiteral("+-.eE,");
 }  // namespace
 
 int parameterCount(const QString& text) {
-    static const QRegularExpression leadingNumber(
-        QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?)"));
+    static const QRegularExpression leadingNumber(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?)"));
     const auto match = leadingNumber.match(text);
     if (!match.hasMatch()) return 0;
     // nearbyint rounds halves to the even neighbour in the default rounding mode.
@@ -34,7 +35,9 @@ int parameterCount(const QString& text) {
     return static_cast<int>(std::clamp(rounded, 0.0, static_cast<double>(kMostParameters)));
 }
 
-QString parameterKey(int parameter, int item) { return QStringLiteral("%1.%2").arg(parameter).arg(item); }
+QString parameterKey(int parameter, int item) {
+    return QStringLiteral("%1.%2").arg(parameter).arg(item);
+}
 
 QStringList parameterRows(const QString& configPath, int count) {
     QStringList rows;
@@ -49,8 +52,7 @@ QStringList parameterRows(const QString& configPath, int count) {
     return rows;
 }
 
-bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart,
-                 int selectionLength) {
+bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart, int selectionLength) {
     if (typeWord != kIntegerType && typeWord != kRealType) return true;
     if (code == kEnter || code == kBackspace) return true;
     if (!isDigit(code) && !kNumberPunctuation.contains(QChar(code))) return false;
@@ -61,14 +63,12 @@ bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, in
 }
 
 bool completeAtLoad(const std::vector<LoadedRow>& rows) {
-    return std::none_of(rows.begin(), rows.end(), [](const LoadedRow& row) {
-        return row.allowEmpty == kRequired && row.value.isEmpty();
-    });
+    return std::none_of(rows.begin(), rows.end(),
+                        [](const LoadedRow& row) { return row.allowEmpty == kRequired && row.value.isEmpty(); });
 }
 
 bool completeAfterEdit(const QStringList& values) {
-    return std::none_of(values.begin(), values.end(),
-                        [](const QString& value) { return TrimBlanks(value).isEmpty(); });
+    return std::none_of(values.begin(), values.end(), [](const QString& value) { return TrimBlanks(value).isEmpty(); });
 }
 
 }  // namespace tallomar::parameter_sheet

@@ -39,8 +39,7 @@ QStringList parameterRows(const QString& configPath, int count);
 // the cell is left (valueFault), so that no dropped key turns a mistyped
 // number into another one. A "0" typed at the start of an 整数 value, before
 // its digits, is dropped. Other types take every key.
-bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart,
-                 int selectionLength);
+bool keyAccepted(char16_t code, const QString& typeWord, const QString& text, int selectionStart, int selectionLength);
 
 // The done mark when the window loads: complete unless a required parameter
 // has an empty value (a value of blanks counts as given).

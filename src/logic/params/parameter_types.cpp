@@ -20,6 +20,8 @@ QString GetTypeName(const QString& type) {
     return QString();
 }
 
-bool isDateType(const QString& displayWord) { return displayWord.contains(QStringLiteral("日期")); }
+bool isDateType(const QString& displayWord) {
+    return displayWord.contains(QStringLiteral("日期"));
+}
 
 }  // namespace tallomar

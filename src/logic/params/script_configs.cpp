@@ -10,8 +10,7 @@ namespace tallomar {
 namespace {
 
 QString listValue(const PackageList& list, int entry, int field) {
-    return ReadIniValue(QStringLiteral("File"), QStringLiteral("%1.%2").arg(entry).arg(field),
-                        QString(), list.listFile)
+    return ReadIniValue(QStringLiteral("File"), QStringLiteral("%1.%2").arg(entry).arg(field), QString(), list.listFile)
         .toLower();
 }
 

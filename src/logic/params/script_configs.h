@@ -31,8 +31,8 @@ private:
     std::vector<ScriptEntry> rows_;
 };
 
-// Reads entries 1 to listCount of section "File" of the package list and fills `scriptTable` (one row per entry, empty for skipped
-// entries) and `scriptCount` (rows filled). Entries whose script is not a
+// Reads entries 1 to listCount of section "File" of the package list and fills `scriptTable` (one row per entry, empty
+// for skipped entries) and `scriptCount` (rows filled). Entries whose script is not a
 // ".sql" file, or whose configuration file name is "sql", are skipped. The
 // configuration file lies in the entry's folder (i.3) after folder words are
 // replaced (ResolveSystemPath); an empty folder means the list's base folder

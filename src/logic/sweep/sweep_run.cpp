@@ -133,8 +133,7 @@ DatabaseCheck SweepRun::checkOne(const SweepTarget& target, const tooldb::Record
         history::startRecording(*recorder, session, history::RunKind::Check);
     }
     try {
-        session.cnAccount =
-            odbc::Connection::open(accountLogin(session), kLoginTimeoutSeconds);
+        session.cnAccount = odbc::Connection::open(accountLogin(session), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         check.status = DatabaseCheck::Status::Failed;
         check.error = error.message();

@@ -23,8 +23,7 @@ QList<SweepTarget> listSweepTargets(const Session& login) {
     system.gSystemDatabase = rules->systemDatabase;
     std::unique_ptr<odbc::Connection> connection;
     try {
-        connection =
-            odbc::Connection::open(systemLogin(system), kLoginTimeoutSeconds);
+        connection = odbc::Connection::open(systemLogin(system), kLoginTimeoutSeconds);
     } catch (const Error& error) {
         throw Error(QStringLiteral("%1 on %2: %3").arg(rules->systemDatabase, login.gServerName, error.message()));
     }

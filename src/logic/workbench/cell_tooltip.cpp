@@ -4,7 +4,9 @@ namespace tallomar {
 
 namespace {
 
-bool isBlank(QChar character) { return character == u' ' || character == u'\u3000'; }
+bool isBlank(QChar character) {
+    return character == u' ' || character == u'\u3000';
+}
 
 }  // namespace
 
@@ -22,7 +24,8 @@ QString cellToolTip(const QString& value) {
     const QString marked = markOuterBlanks(value);
     // Rich text keeps a value that looks like markup as it is, and pre-wrap
     // keeps its inner blanks and line breaks.
-    QString tip = QStringLiteral("<p style=\"white-space:pre-wrap\">") + marked.toHtmlEscaped() + QStringLiteral("</p>");
+    QString tip =
+        QStringLiteral("<p style=\"white-space:pre-wrap\">") + marked.toHtmlEscaped() + QStringLiteral("</p>");
     if (marked != value)
         tip += QStringLiteral("<p>%1 表示值开头或结尾的一个空格（半角或全角）</p>").arg(QChar(kBlankMark));
     return tip;

@@ -28,7 +28,8 @@ const QString kAfterPhase = QStringLiteral("修复后重新检查");
 
 qint64 openTransactions(const ProgramStatements& statements, const QString& script) {
     return statements
-        .value(QStringLiteral("select @@TRANCOUNT"), QStringLiteral("%1：脚本 %2 之后查询事务层数").arg(kCorrectionPhase, script))
+        .value(QStringLiteral("select @@TRANCOUNT"),
+               QStringLiteral("%1：脚本 %2 之后查询事务层数").arg(kCorrectionPhase, script))
         .value_or(QString())
         .toLongLong();
 }

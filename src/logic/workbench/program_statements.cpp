@@ -10,8 +10,9 @@ namespace tallomar {
 RunOutcome statementFailure(const QString& doing, const tallomar::Error& error, const RunContext* run) {
     if (run && run->cancelRequested()) return RunOutcome::cancelled();
     const auto* server = dynamic_cast<const odbc::Error*>(&error);
-    RunOutcome outcome = RunOutcome::failed(server ? QStringLiteral("%1时服务器报错：\n%2").arg(doing, serverFailureText(*server))
-                                                   : QStringLiteral("%1失败：\n%2").arg(doing, error.message()));
+    RunOutcome outcome =
+        RunOutcome::failed(server ? QStringLiteral("%1时服务器报错：\n%2").arg(doing, serverFailureText(*server))
+                                  : QStringLiteral("%1失败：\n%2").arg(doing, error.message()));
     if (server) {
         outcome.serverError = server->nativeError();
         if (server->connectionLost()) outcome.kind = RunOutcome::Kind::ConnectionLost;
@@ -44,7 +45,8 @@ std::optional<QString> ProgramStatements::value(const QString& sql, const QStrin
         std::optional<QString> value = statement.fetch() ? statement.text(0) : std::nullopt;
         // Reading the batch to its end leaves the connection free and lets a
         // later error in it count.
-        while (statement.fetch()) {}
+        while (statement.fetch()) {
+        }
         statement.discardResults();
         return value;
     } catch (const odbc::Error& error) {

@@ -8,7 +8,9 @@
 
 namespace tallomar {
 
-namespace odbc { class Connection; }
+namespace odbc {
+class Connection;
+}
 class RunContext;
 
 // A statement the program itself sends during a run, beside the package's

@@ -82,8 +82,10 @@ ResultBlock ResultChunk::rows() const {
     for (const Column& column : columns_) {
         ResultBlock::Column view;
         view.text = column.text.constData();
-        if (!column.wideEnds.empty()) view.wideEnds = column.wideEnds.data();
-        else view.narrowEnds = column.narrowEnds.data();
+        if (!column.wideEnds.empty())
+            view.wideEnds = column.wideEnds.data();
+        else
+            view.narrowEnds = column.narrowEnds.data();
         if (column.anyNull) view.nullBits = column.nullBits.data();
         block.columns_.push_back(view);
     }

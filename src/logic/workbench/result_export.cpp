@@ -1,7 +1,7 @@
 #include "logic/workbench/result_export.h"
 
-#include "platform/error.h"
 #include "logic/workbench/result_model.h"
+#include "platform/error.h"
 
 #include "platform/text/user_settings.h"
 
@@ -28,8 +28,8 @@ QStringList rowFields(const ResultModel& model, int row) {
 
 QString proposedExportFileName(const QString& toolName, const QString& databaseName, const QDateTime& when) {
     static const QRegularExpression notInFileNames(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
-    const QString name = QStringLiteral("%1_%2_%3.csv")
-                             .arg(toolName, databaseName, when.toString(QStringLiteral("yyyyMMdd-HHmm")));
+    const QString name =
+        QStringLiteral("%1_%2_%3.csv").arg(toolName, databaseName, when.toString(QStringLiteral("yyyyMMdd-HHmm")));
     return QString(name).replace(notInFileNames, QStringLiteral("_"));
 }
 
@@ -39,7 +39,8 @@ QString lastExportFolder() {
 }
 
 void rememberExportFolder(const QString& folder) {
-    QSettings(userSettingsPath(), QSettings::IniFormat).setValue(kExportFolderKey, QFileInfo(folder).absoluteFilePath());
+    QSettings(userSettingsPath(), QSettings::IniFormat)
+        .setValue(kExportFolderKey, QFileInfo(folder).absoluteFilePath());
 }
 
 void writeResultCsv(const ResultModel& model, const QString& path) {

@@ -25,10 +25,13 @@ ResultReceiver ResultFeed::receiver() {
     return {
         [this](const QStringList& columns) {
             // Queued: the model is made on the thread that owns the feed.
-            QMetaObject::invokeMethod(this, [this, columns] {
-                model_ = std::make_unique<ResultModel>(columns);
-                emit modelStarted(model_.get());
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this, columns] {
+                    model_ = std::make_unique<ResultModel>(columns);
+                    emit modelStarted(model_.get());
+                },
+                Qt::QueuedConnection);
         },
         [this](const ResultBlock& rows) { inbox_.put(rows.copyInto(arena_)); },
     };

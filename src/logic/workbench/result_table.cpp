@@ -16,19 +16,23 @@ namespace {
 constexpr qsizetype kLongestName = 128;
 constexpr qsizetype kSuffixLength = 21;
 
-bool startsName(QChar c) { return c.isLetter() || c == u'_' || c == u'@' || c == u'#'; }
-bool continuesName(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$'; }
+bool startsName(QChar c) {
+    return c.isLetter() || c == u'_' || c == u'@' || c == u'#';
+}
+bool continuesName(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$';
+}
 
 // The words that begin a statement of their own; any other word first in a
 // batch is the name of a procedure the batch calls.
 constexpr std::u16string_view kStatementWords[]{
-    u"alter",    u"backup",     u"begin",    u"break",      u"bulk",     u"checkpoint", u"close",  u"commit",
-    u"continue", u"create",     u"dbcc",     u"deallocate", u"declare",  u"delete",     u"deny",   u"disable",
-    u"drop",     u"else",       u"enable",   u"end",        u"fetch",    u"goto",       u"grant",  u"if",
-    u"insert",   u"kill",       u"merge",    u"open",       u"print",    u"raiserror",  u"readtext", u"reconfigure",
-    u"restore",  u"return",     u"revert",   u"revoke",     u"rollback", u"save",       u"select", u"set",
-    u"throw",    u"truncate",   u"update",   u"updatetext", u"use",      u"waitfor",    u"while",  u"with",
-    u"writetext"};
+    u"alter",  u"backup",     u"begin",    u"break",       u"bulk",       u"checkpoint", u"close",
+    u"commit", u"continue",   u"create",   u"dbcc",        u"deallocate", u"declare",    u"delete",
+    u"deny",   u"disable",    u"drop",     u"else",        u"enable",     u"end",        u"fetch",
+    u"goto",   u"grant",      u"if",       u"insert",      u"kill",       u"merge",      u"open",
+    u"print",  u"raiserror",  u"readtext", u"reconfigure", u"restore",    u"return",     u"revert",
+    u"revoke", u"rollback",   u"save",     u"select",      u"set",        u"throw",      u"truncate",
+    u"update", u"updatetext", u"use",      u"waitfor",     u"while",      u"with",       u"writetext"};
 constexpr std::u16string_view kUnseenSqlWords[]{u"exec", u"execute", u"sp_executesql"};
 
 bool among(QStringView word, std::span<const std::u16string_view> words) {

@@ -48,7 +48,8 @@ ResultTableHold::ResultTableHold(odbc::Connection* connection, const ResultTable
     }
     run_.showScript(QStringLiteral("等待其他运行结束（结果表 %1）").arg(table_.name()));
     const QString doing = QStringLiteral("锁定结果表 %1").arg(table_.name());
-    const QString answer = ProgramStatements(*connection_, &run_).value(lockStatement(table_), doing).value_or(QString());
+    const QString answer =
+        ProgramStatements(*connection_, &run_).value(lockStatement(table_), doing).value_or(QString());
     bool number = false;
     const int result = answer.toInt(&number);
     if (!number || result < 0) {

@@ -6,7 +6,9 @@
 
 namespace tallomar {
 
-namespace odbc { class Connection; }
+namespace odbc {
+class Connection;
+}
 class RunContext;
 
 // A run's hold on its result table on the server, from before its first

@@ -4,7 +4,9 @@
 
 namespace tallomar {
 
-QString RunContext::cancelledText() { return QStringLiteral("操作员已取消执行。"); }
+QString RunContext::cancelledText() {
+    return QStringLiteral("操作员已取消执行。");
+}
 
 void RunContext::showScript(const QString& name) {
     std::lock_guard lock(mutex_);
@@ -25,7 +27,9 @@ void RunContext::scriptEnded(const QString& path, const RunOutcome& outcome) con
     if (scriptEnded_) scriptEnded_(path, outcome);
 }
 
-void RunContext::setScriptEnded(ScriptEnded listener) { scriptEnded_ = std::move(listener); }
+void RunContext::setScriptEnded(ScriptEnded listener) {
+    scriptEnded_ = std::move(listener);
+}
 
 void RunContext::cancel() {
     std::lock_guard lock(mutex_);
@@ -39,8 +43,7 @@ RunContext::Progress RunContext::progress() const {
     return progress_;
 }
 
-RunContext::StatementScope::StatementScope(RunContext* context, odbc::Statement& statement)
-    : context_(context) {
+RunContext::StatementScope::StatementScope(RunContext* context, odbc::Statement& statement) : context_(context) {
     if (!context_) return;
     std::lock_guard lock(context_->mutex_);
     context_->statement_ = &statement;

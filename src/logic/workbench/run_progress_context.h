@@ -6,7 +6,9 @@
 
 namespace tallomar {
 
-namespace odbc { class Statement; }
+namespace odbc {
+class Statement;
+}
 struct RunOutcome;
 
 // What a long run (scripts, result fetches) shares with its progress dialog:

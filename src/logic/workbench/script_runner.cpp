@@ -67,10 +67,11 @@ RunOutcome runScript(const ScriptRun& run) {
         outcome.kind = context && context->cancelRequested() ? RunOutcome::Kind::Cancelled
                        : error.connectionLost()              ? RunOutcome::Kind::ConnectionLost
                                                              : RunOutcome::Kind::Failed;
-        outcome.message = outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
-                          : outcome.batch == 0
-                              ? statementFailure(QStringLiteral("切换到数据库 %1").arg(run.databaseName), error, context).message
-                              : serverFailureText(error);
+        outcome.message =
+            outcome.kind == RunOutcome::Kind::Cancelled ? RunContext::cancelledText()
+            : outcome.batch == 0
+                ? statementFailure(QStringLiteral("切换到数据库 %1").arg(run.databaseName), error, context).message
+                : serverFailureText(error);
         if (outcome.kind == RunOutcome::Kind::Failed) outcome.serverError = error.nativeError();
     } catch (const Error& error) {
         // The file could not be read; its message names the file and line.

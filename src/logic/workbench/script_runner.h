@@ -7,7 +7,9 @@
 
 namespace tallomar {
 
-namespace odbc { class Connection; }
+namespace odbc {
+class Connection;
+}
 class ResultTable;
 class RunContext;
 
@@ -21,7 +23,7 @@ struct ScriptRun {
     QString path;                            // the script file on this file system
     QString script;                          // the script as the package names it, for the outcome
     int queryTimeoutSeconds = kScriptQueryTimeoutSeconds;
-    RunContext* context = nullptr;           // progress and Cancel, when run behind a dialog
+    RunContext* context = nullptr;             // progress and Cancel, when run behind a dialog
     const ResultTable* resultTable = nullptr;  // the run's result table, which each batch names
 };
 

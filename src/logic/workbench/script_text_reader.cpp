@@ -1,7 +1,7 @@
 #include "logic/workbench/script_text_reader.h"
 
-#include "platform/text/codepage.h"
 #include "platform/error.h"
+#include "platform/text/codepage.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -10,9 +10,13 @@ namespace tallomar {
 
 namespace {
 
-bool isLineEndByte(char byte) { return byte == '\r' || byte == '\n'; }
+bool isLineEndByte(char byte) {
+    return byte == '\r' || byte == '\n';
+}
 
-bool isLineEnd(char16_t unit) { return unit == u'\r' || unit == u'\n'; }
+bool isLineEnd(char16_t unit) {
+    return unit == u'\r' || unit == u'\n';
+}
 
 bool isUtf16(ScriptTextReader::Encoding encoding) {
     return encoding == ScriptTextReader::Encoding::Utf16LittleEndian ||
@@ -21,10 +25,14 @@ bool isUtf16(ScriptTextReader::Encoding encoding) {
 
 QString encodingName(ScriptTextReader::Encoding encoding) {
     switch (encoding) {
-    case ScriptTextReader::Encoding::Gbk: return QStringLiteral("GBK");
-    case ScriptTextReader::Encoding::Utf8: return QStringLiteral("UTF-8");
-    case ScriptTextReader::Encoding::Utf16LittleEndian: return QStringLiteral("UTF-16LE");
-    case ScriptTextReader::Encoding::Utf16BigEndian: return QStringLiteral("UTF-16BE");
+        case ScriptTextReader::Encoding::Gbk:
+            return QStringLiteral("GBK");
+        case ScriptTextReader::Encoding::Utf8:
+            return QStringLiteral("UTF-8");
+        case ScriptTextReader::Encoding::Utf16LittleEndian:
+            return QStringLiteral("UTF-16LE");
+        case ScriptTextReader::Encoding::Utf16BigEndian:
+            return QStringLiteral("UTF-16BE");
     }
     return {};
 }

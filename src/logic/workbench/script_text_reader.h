@@ -69,12 +69,12 @@ private:
     // once it is this long.
     qsizetype partLength_ = kPieceBytes;
     Encoding encoding_ = Encoding::Gbk;
-    QByteArray carry_;     // raw bytes read but not yet decoded
-    QString text_;         // decoded text not yet handed out
+    QByteArray carry_;        // raw bytes read but not yet decoded
+    QString text_;            // decoded text not yet handed out
     qsizetype position_ = 0;  // start of the next piece in text_
     qsizetype scanned_ = 0;   // text_ before this holds no line end after position_
     bool endOfFile_ = false;
-    bool inLine_ = false;  // a part of the current line was handed out
+    bool inLine_ = false;        // a part of the current line was handed out
     bool invalidAhead_ = false;  // the text after text_ starts a line with invalid bytes
     qint64 lineNumber_ = 0;
 };

@@ -30,18 +30,20 @@ Workbench::Workbench(const Session& session, ToolReads reads, LongRun longRun)
 
 ToolOffer Workbench::loadTool() const {
     ToolOffer offer;
-    offer.check = !reads_.selectValue(QStringLiteral("cName"), QStringLiteral("File"),
-                                      QStringLiteral("cSign='校验' and cType='sql'"))
+    offer.check = !reads_
+                       .selectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                    QStringLiteral("cSign='校验' and cType='sql'"))
                        .isEmpty();
     if (!offer.check) {
         offer.runCaptioned = true;
-        offer.run = !reads_.selectValue(QStringLiteral("cName"), QStringLiteral("File"),
-                                        QStringLiteral("cSign='订正' and cType='sql'"))
+        offer.run = !reads_
+                         .selectValue(QStringLiteral("cName"), QStringLiteral("File"),
+                                      QStringLiteral("cSign='订正' and cType='sql'"))
                          .isEmpty();
     }
     offer.bewrite = !reads_.selectValue(QStringLiteral("ID"), QStringLiteral("Bewrite"), QString()).isEmpty();
-    offer.projectType = reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"),
-                                           QStringLiteral("cName='ProjectType'"));
+    offer.projectType =
+        reads_.selectValue(QStringLiteral("cValue"), QStringLiteral("ZOL"), QStringLiteral("cName='ProjectType'"));
     offer.title = session_.gToolName.isEmpty() ? texts::kFallbackTitle : session_.gToolName;
     return offer;
 }
@@ -78,8 +80,7 @@ CheckOutcome Workbench::check(const ResultReceiver& receiver) const {
     return outcome;
 }
 
-Correction Workbench::correct(const QString& projectType, const ResultReceiver& receiver,
-                             CorrectionMode mode) const {
+Correction Workbench::correct(const QString& projectType, const ResultReceiver& receiver, CorrectionMode mode) const {
     CorrectionOutcome outcome;
     outcome.mode = mode;
     if (projectTypeNumber(projectType) != 0.0) return Correction(std::move(outcome));
@@ -130,10 +131,12 @@ FollowUp Workbench::followUp(const QString& projectType, qint64 findings) {
 
 QString Workbench::checkStatus(const CheckOutcome& outcome) {
     switch (outcome.kind) {
-    case CheckOutcome::Kind::NoResultTable: return texts::kStatusNoResultTable;
-    case CheckOutcome::Kind::Finished:
-        return outcome.findings > 0 ? texts::findingsStatus(outcome.findings) : texts::kStatusNoFindings;
-    case CheckOutcome::Kind::Failed: break;
+        case CheckOutcome::Kind::NoResultTable:
+            return texts::kStatusNoResultTable;
+        case CheckOutcome::Kind::Finished:
+            return outcome.findings > 0 ? texts::findingsStatus(outcome.findings) : texts::kStatusNoFindings;
+        case CheckOutcome::Kind::Failed:
+            break;
     }
     return outcome.failure.message;
 }

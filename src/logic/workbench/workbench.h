@@ -34,7 +34,7 @@ using LongRun = std::function<RunOutcome(const QString& title, const RunWork& wo
 
 // What the tool offers when the main window opens.
 struct ToolOffer {
-    QString title;        // the tool name, or the fallback title
+    QString title;  // the tool name, or the fallback title
     bool check = false;
     bool run = false;
     bool runCaptioned = false;  // the run button reads "执行(&R)" (no check scripts)

@@ -31,6 +31,8 @@ void judgeExit(ContainedOutcome& outcome, int exitStatus, char tag, QByteArray c
     }
 }
 
-QByteArray stepNote(const QString& step) { return kStepMark + step.toUtf8() + '\n'; }
+QByteArray stepNote(const QString& step) {
+    return kStepMark + step.toUtf8() + '\n';
+}
 
 }  // namespace tallomar::mdb::contained

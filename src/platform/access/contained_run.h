@@ -23,11 +23,11 @@ struct ContainedLimits {
 struct ContainedOutcome {
     enum class End { Finished, Failed, Crashed, OutOfMemory, TimedOut, Flooded };
     End end = End::Finished;
-    QByteArray result;   // Finished: what the work returned
-    QString failure;     // Failed: the message of the Error the work threw
-    QString crash;       // Crashed: what ended the helper ("Segmentation fault"); empty when it ended without a result
-    QByteArray messages; // what the helper printed, at most maxMessageBytes, without step notes
-    QString step;        // the step of the first message, else the last step (see ContainedStep)
+    QByteArray result;    // Finished: what the work returned
+    QString failure;      // Failed: the message of the Error the work threw
+    QString crash;        // Crashed: what ended the helper ("Segmentation fault"); empty when it ended without a result
+    QByteArray messages;  // what the helper printed, at most maxMessageBytes, without step notes
+    QString step;         // the step of the first message, else the last step (see ContainedStep)
 };
 
 // Lets the work in the helper say what it is doing, so that a crash or hang

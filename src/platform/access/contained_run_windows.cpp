@@ -8,6 +8,9 @@
 #include "platform/access/contained_protocol.h"
 #include "platform/error.h"
 
+#include <windows.h>
+
+#include <psapi.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <atomic>
@@ -19,8 +22,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-#include <windows.h>
-#include <psapi.h>
 
 namespace tallomar::mdb {
 
@@ -31,7 +32,9 @@ using namespace contained;
 // The variable that tells the helper which inherited handle takes its result.
 constexpr wchar_t kResultHandleVariable[] = L"TALLOMAR_CONTAINED_RESULT";
 
-QString systemMessage() { return qt_error_string(int(GetLastError())); }
+QString systemMessage() {
+    return qt_error_string(int(GetLastError()));
+}
 
 class Handle {
 public:
@@ -93,10 +96,7 @@ std::wstring environmentWith(const std::wstring& variable) {
 HANDLE resultFile() {
     static std::atomic<unsigned> counter{0};
     const QString path = QDir::toNativeSeparators(QDir::temp().filePath(
-        QStringLiteral("tallomar-contained-%1-%2-%3")
-            .arg(GetCurrentProcessId())
-            .arg(++counter)
-            .arg(GetTickCount64())));
+        QStringLiteral("tallomar-contained-%1-%2-%3").arg(GetCurrentProcessId()).arg(++counter).arg(GetTickCount64())));
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_NEW,
@@ -145,12 +145,18 @@ Frame frameOf(HANDLE file) {
 // What an exception code that ended the helper means.
 QString crashText(DWORD code) {
     switch (code) {
-        case EXCEPTION_ACCESS_VIOLATION: return QStringLiteral("access violation");
-        case EXCEPTION_STACK_OVERFLOW: return QStringLiteral("stack overflow");
-        case EXCEPTION_ILLEGAL_INSTRUCTION: return QStringLiteral("illegal instruction");
-        case EXCEPTION_INT_DIVIDE_BY_ZERO: return QStringLiteral("division by zero");
-        case 0xC0000409: return QStringLiteral("stack buffer overrun");
-        default: return QStringLiteral("exception 0x%1").arg(code, 8, 16, QLatin1Char('0'));
+        case EXCEPTION_ACCESS_VIOLATION:
+            return QStringLiteral("access violation");
+        case EXCEPTION_STACK_OVERFLOW:
+            return QStringLiteral("stack overflow");
+        case EXCEPTION_ILLEGAL_INSTRUCTION:
+            return QStringLiteral("illegal instruction");
+        case EXCEPTION_INT_DIVIDE_BY_ZERO:
+            return QStringLiteral("division by zero");
+        case 0xC0000409:
+            return QStringLiteral("stack buffer overrun");
+        default:
+            return QStringLiteral("exception 0x%1").arg(code, 8, 16, QLatin1Char('0'));
     }
 }
 
@@ -158,7 +164,8 @@ QString crashText(DWORD code) {
 // and wakes the caller once they pass the limit.
 class MessageReader {
 public:
-    MessageReader(HANDLE pipe, qsizetype limit) : pipe_(pipe), limit_(limit), flooded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    MessageReader(HANDLE pipe, qsizetype limit)
+        : pipe_(pipe), limit_(limit), flooded_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         if (!flooded_.get()) throw Error(QStringLiteral("cannot create an event: %1").arg(systemMessage()));
         thread_ = std::thread([this] { read(); });
     }
@@ -201,8 +208,8 @@ struct Helper {
 // last handle, and lets it run.
 Helper start(const QString& program, const QStringList& arguments, HANDLE result, HANDLE messages) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const Handle input(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                                   nullptr));
+    const Handle input(
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     if (!input.get()) throw Error(QStringLiteral("cannot open NUL: %1").arg(systemMessage()));
 
     // Only these handles go to the helper, not those of other helpers that
@@ -226,9 +233,8 @@ Helper start(const QString& program, const QStringList& arguments, HANDLE result
 
     std::wstring commandLine = quoted(QDir::toNativeSeparators(program));
     for (const QString& argument : arguments) commandLine += L' ' + quoted(argument);
-    std::wstring environment =
-        environmentWith(std::wstring(kResultHandleVariable) + L'=' +
-                        std::to_wstring(reinterpret_cast<std::uintptr_t>(result)));
+    std::wstring environment = environmentWith(std::wstring(kResultHandleVariable) + L'=' +
+                                               std::to_wstring(reinterpret_cast<std::uintptr_t>(result)));
     const std::wstring path = QDir::toNativeSeparators(program).toStdWString();
 
     Helper helper;
@@ -241,10 +247,10 @@ Helper start(const QString& program, const QStringList& arguments, HANDLE result
         throw Error(QStringLiteral("cannot create a job for %1: %2").arg(program, systemMessage()));
 
     PROCESS_INFORMATION started{};
-    const BOOL created = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_SUSPENDED | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT |
-                                            EXTENDED_STARTUPINFO_PRESENT,
-                                        environment.data(), nullptr, &startup.StartupInfo, &started);
+    const BOOL created =
+        CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_SUSPENDED | CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT,
+                       environment.data(), nullptr, &startup.StartupInfo, &started);
     const QString failure = created ? QString() : systemMessage();
     DeleteProcThreadAttributeList(attributes);
     if (!created) throw Error(QStringLiteral("cannot start %1: %2").arg(program, failure));

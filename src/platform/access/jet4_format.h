@@ -58,9 +58,20 @@ constexpr unsigned char kColumnNullableFlag = 0x02;
 
 // Column types as stored.
 enum ColumnType : unsigned char {
-    kBoolean = 0x01, kByte = 0x02, kInteger = 0x03, kLongInteger = 0x04, kCurrency = 0x05,
-    kSingle = 0x06, kDouble = 0x07, kDateTime = 0x08, kBinary = 0x09, kText = 0x0a,
-    kOle = 0x0b, kMemo = 0x0c, kGuid = 0x0f, kNumeric = 0x10,
+    kBoolean = 0x01,
+    kByte = 0x02,
+    kInteger = 0x03,
+    kLongInteger = 0x04,
+    kCurrency = 0x05,
+    kSingle = 0x06,
+    kDouble = 0x07,
+    kDateTime = 0x08,
+    kBinary = 0x09,
+    kText = 0x0a,
+    kOle = 0x0b,
+    kMemo = 0x0c,
+    kGuid = 0x0f,
+    kNumeric = 0x10,
 };
 
 // Long value (memo, OLE) header in a row: length (3 bytes), kind, page and
@@ -70,34 +81,30 @@ constexpr unsigned char kLongValueInline = 0x80;
 constexpr unsigned char kLongValueSinglePage = 0x40;
 constexpr unsigned char kLongValueChain = 0x00;
 
-inline quint16 get16(const QByteArray& data, int offset)
-{
+inline quint16 get16(const QByteArray& data, int offset) {
     return qFromLittleEndian<quint16>(data.constData() + offset);
 }
-inline quint32 get32(const QByteArray& data, int offset)
-{
+inline quint32 get32(const QByteArray& data, int offset) {
     return qFromLittleEndian<quint32>(data.constData() + offset);
 }
-inline void put16(QByteArray& data, int offset, quint16 value)
-{
+inline void put16(QByteArray& data, int offset, quint16 value) {
     qToLittleEndian<quint16>(value, data.data() + offset);
 }
-inline void put32(QByteArray& data, int offset, quint32 value)
-{
+inline void put32(QByteArray& data, int offset, quint32 value) {
     qToLittleEndian<quint32>(value, data.data() + offset);
 }
-inline void append16(QByteArray& data, quint16 value)
-{
+inline void append16(QByteArray& data, quint16 value) {
     data.resize(data.size() + 2);
     put16(data, data.size() - 2, value);
 }
-inline void append32(QByteArray& data, quint32 value)
-{
+inline void append32(QByteArray& data, quint32 value) {
     data.resize(data.size() + 4);
     put32(data, data.size() - 4, value);
 }
 
 // A row pointer as stored in table definitions and long value headers.
-inline quint32 rowPointer(quint32 page, quint8 row) { return (page << 8) | row; }
+inline quint32 rowPointer(quint32 page, quint8 row) {
+    return (page << 8) | row;
+}
 
 }  // namespace tallomar::jet4

@@ -10,8 +10,7 @@ namespace {
 
 constexpr int kChainChunk = kLargestRow - 4;
 
-quint32 appendLvalPage(const QByteArray& row, const PageAppender& appendPage)
-{
+quint32 appendLvalPage(const QByteArray& row, const PageAppender& appendPage) {
     DataPage page = DataPage::create(0, true);
     page.appendRow(row);
     return appendPage(page.bytes());
@@ -19,11 +18,9 @@ quint32 appendLvalPage(const QByteArray& row, const PageAppender& appendPage)
 
 }  // namespace
 
-QByteArray storeLongValue(const QByteArray& data, const PageAppender& appendPage)
-{
+QByteArray storeLongValue(const QByteArray& data, const PageAppender& appendPage) {
     const auto length = static_cast<quint32>(data.size());
-    if (data.size() <= kLongValueInlineLimit)
-        return encodeInlineLongValue(data);
+    if (data.size() <= kLongValueInlineLimit) return encodeInlineLongValue(data);
     if (data.size() <= kLargestRow)
         return encodeLongValuePointer(length, kLongValueSinglePage, rowPointer(appendLvalPage(data, appendPage), 0));
     // Written from the last piece back, so that each page knows its successor.

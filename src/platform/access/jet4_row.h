@@ -12,11 +12,11 @@
 namespace tallomar::jet4 {
 
 struct RawRow {
-    quint16 columnCount = 0;              // column slots, deleted columns included
-    QByteArray fixedArea;                 // bytes between the column count and the first variable value
-    std::vector<QByteArray> varValues;    // by variable slot; empty for NULL or absent
-    QByteArray nullMask;                  // bit per column number: 1 = present (booleans: true)
-    bool hasVarTable = true;              // false for tables without variable-length columns
+    quint16 columnCount = 0;            // column slots, deleted columns included
+    QByteArray fixedArea;               // bytes between the column count and the first variable value
+    std::vector<QByteArray> varValues;  // by variable slot; empty for NULL or absent
+    QByteArray nullMask;                // bit per column number: 1 = present (booleans: true)
+    bool hasVarTable = true;            // false for tables without variable-length columns
 
     bool isPresent(int columnNumber) const;
     void setPresent(int columnNumber, bool present);

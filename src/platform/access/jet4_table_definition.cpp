@@ -2,8 +2,7 @@
 
 namespace tallomar::jet4 {
 
-TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& context)
-{
+TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& context) {
     const auto damaged = [&context](const char* what) {
         return Error(QStringLiteral("%1: damaged table definition (%2)").arg(context, QLatin1String(what)));
     };
@@ -16,12 +15,10 @@ TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& con
     table.usedPagesMap = get32(bytes, kTdefUsedPagesOffset);
     const int columnCount = get16(bytes, kTdefColumnsOffset);
     const quint32 realIndexes = get32(bytes, kTdefRealIndexesOffset);
-    if (realIndexes > 1000)
-        throw damaged("index count");
+    if (realIndexes > 1000) throw damaged("index count");
 
     int pos = kTdefBlockEnd + static_cast<int>(realIndexes) * kRealIndexHeaderSize;
-    if (pos + columnCount * kColumnEntrySize > size)
-        throw damaged("column list outside the definition");
+    if (pos + columnCount * kColumnEntrySize > size) throw damaged("column list outside the definition");
     for (int i = 0; i < columnCount; ++i, pos += kColumnEntrySize) {
         ColumnDefinition column;
         column.type = static_cast<unsigned char>(bytes[pos + kColumnTypeOffset]);
@@ -33,23 +30,19 @@ TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& con
         table.columns.push_back(column);
     }
     for (ColumnDefinition& column : table.columns) {
-        if (pos + 2 > size)
-            throw damaged("column names outside the definition");
+        if (pos + 2 > size) throw damaged("column names outside the definition");
         const int length = get16(bytes, pos);
         pos += 2;
-        if (length % 2 != 0 || pos + length > size)
-            throw damaged("column name length");
+        if (length % 2 != 0 || pos + length > size) throw damaged("column name length");
         column.name = QString(reinterpret_cast<const QChar*>(bytes.constData() + pos), length / 2);
         pos += length;
     }
     for (quint32 i = 0; i < realIndexes; ++i, pos += kRealIndexEntrySize) {
-        if (pos + kRealIndexEntrySize > size)
-            throw damaged("index list outside the definition");
+        if (pos + kRealIndexEntrySize > size) throw damaged("index list outside the definition");
         for (int slot = 0; slot < kIndexColumnSlots; ++slot) {
             const quint16 number = get16(bytes, pos + 4 + 3 * slot);
             for (ColumnDefinition& column : table.columns) {
-                if (column.number == number)
-                    column.indexed = true;
+                if (column.number == number) column.indexed = true;
             }
         }
     }

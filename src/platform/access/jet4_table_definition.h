@@ -12,10 +12,10 @@ namespace tallomar::jet4 {
 struct ColumnDefinition {
     QString name;
     unsigned char type = 0;
-    quint16 number = 0;        // bit in the null mask; deleted columns keep theirs
-    quint16 varIndex = 0;      // slot in the variable column table
+    quint16 number = 0;    // bit in the null mask; deleted columns keep theirs
+    quint16 varIndex = 0;  // slot in the variable column table
     quint16 fixedOffset = 0;
-    quint16 length = 0;        // bytes; 0 for memo and OLE
+    quint16 length = 0;  // bytes; 0 for memo and OLE
     bool fixed = false;
     bool indexed = false;
 };
@@ -42,8 +42,7 @@ TableDefinition parseTableDefinition(const QByteArray& bytes, const QString& con
 #include "platform/error.h"
 
 template <typename PageReader>
-QByteArray tallomar::jet4::tableDefinitionBytes(quint32 firstPage, PageReader pages)
-{
+QByteArray tallomar::jet4::tableDefinitionBytes(quint32 firstPage, PageReader pages) {
     // Continuation pages carry their own 8-byte header before the data.
     constexpr int kMaxPages = 64;
     QByteArray bytes = pages(firstPage);
@@ -51,7 +50,8 @@ QByteArray tallomar::jet4::tableDefinitionBytes(quint32 firstPage, PageReader pa
     for (int n = 0; next != 0 && n < kMaxPages; ++n) {
         const QByteArray page = pages(next);
         if (static_cast<unsigned char>(page[0]) != kTableDefinitionPage)
-            throw Error(QStringLiteral("table definition continues on page %1, which is not a table definition").arg(next));
+            throw Error(
+                QStringLiteral("table definition continues on page %1, which is not a table definition").arg(next));
         bytes.append(page.mid(8));
         next = get32(page, 4);
     }

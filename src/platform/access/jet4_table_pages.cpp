@@ -7,21 +7,16 @@
 namespace tallomar::jet4 {
 
 TablePages::TablePages(PageFile& file, quint32 definitionPage, quint32 usedPagesMap, QString context)
-    : file_(file), definitionPage_(definitionPage), usedPagesMap_(usedPagesMap), context_(std::move(context))
-{
-}
+    : file_(file), definitionPage_(definitionPage), usedPagesMap_(usedPagesMap), context_(std::move(context)) {}
 
-bool TablePages::ownsDataPage(const QByteArray& page) const
-{
+bool TablePages::ownsDataPage(const QByteArray& page) const {
     return static_cast<unsigned char>(page[0]) == kDataPage && get32(page, kOwnerOffset) == definitionPage_;
 }
 
-mdb::RowLocation TablePages::placeMovedRow(const QByteArray& row)
-{
+mdb::RowLocation TablePages::placeMovedRow(const QByteArray& row) {
     for (const quint32 number : usagePages(file_, usedPagesMap_, context_)) {
         const QByteArray bytes = file_.page(number);
-        if (!ownsDataPage(bytes))
-            continue;
+        if (!ownsDataPage(bytes)) continue;
         DataPage page = DataPage::open(bytes, QStringLiteral("%1, page %2").arg(context_).arg(number));
         const int index = page.appendRow(row, kRowDeleted);
         if (index >= 0) {
@@ -36,13 +31,11 @@ mdb::RowLocation TablePages::placeMovedRow(const QByteArray& row)
     return {number, static_cast<quint16>(index)};
 }
 
-std::optional<mdb::RowLocation> TablePages::stubPointingTo(const mdb::RowLocation& moved) const
-{
+std::optional<mdb::RowLocation> TablePages::stubPointingTo(const mdb::RowLocation& moved) const {
     const quint32 pointer = rowPointer(moved.page, static_cast<quint8>(moved.row));
     for (const quint32 number : usagePages(file_, usedPagesMap_, context_)) {
         const QByteArray bytes = file_.page(number);
-        if (!ownsDataPage(bytes))
-            continue;
+        if (!ownsDataPage(bytes)) continue;
         const DataPage page = DataPage::open(bytes, QStringLiteral("%1, page %2").arg(context_).arg(number));
         for (int row = 0; row < page.rowCount(); ++row) {
             const QByteArray stub = page.rowBytes(row);

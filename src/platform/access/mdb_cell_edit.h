@@ -14,8 +14,8 @@
 namespace tallomar::mdb {
 
 struct CellEdit {
-    QByteArray bytes;             // the whole changed file
-    std::vector<RowMove> moves;   // rows that moved to another page of their table
+    QByteArray bytes;            // the whole changed file
+    std::vector<RowMove> moves;  // rows that moved to another page of their table
 };
 
 // Writes `changes` into a copy of `file`, the bytes of the Jet 4 file

@@ -17,11 +17,9 @@ constexpr int kDatabaseKeyOffset = 0x3e;
 // the definition page, the global usage map and the catalogue.
 constexpr quint32 kMinimumPages = 3;
 
-void rc4(const unsigned char* key, int keyLength, unsigned char* data, int length)
-{
+void rc4(const unsigned char* key, int keyLength, unsigned char* data, int length) {
     std::array<unsigned char, 256> state{};
-    for (int i = 0; i < 256; ++i)
-        state[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 256; ++i) state[i] = static_cast<unsigned char>(i);
     int j = 0;
     for (int i = 0; i < 256; ++i) {
         j = (j + state[i] + key[i % keyLength]) & 0xff;
@@ -39,41 +37,49 @@ void rc4(const unsigned char* key, int keyLength, unsigned char* data, int lengt
 
 }  // namespace
 
-int encodedHeaderLength(JetVersion version)
-{
+int encodedHeaderLength(JetVersion version) {
     return version == JetVersion::Jet3 ? 126 : 128;
 }
 
-void toggleHeaderEncoding(unsigned char* area, int length)
-{
+void toggleHeaderEncoding(unsigned char* area, int length) {
     static const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
     rc4(key, 4, area, length);
 }
 
-FileHeader parseFileHeader(const QByteArray& firstPage, qint64 fileSize, const QString& name)
-{
-    if (fileSize == 0)
-        throw Error(QStringLiteral("%1: the file is empty, not an Access database").arg(name));
+FileHeader parseFileHeader(const QByteArray& firstPage, qint64 fileSize, const QString& name) {
+    if (fileSize == 0) throw Error(QStringLiteral("%1: the file is empty, not an Access database").arg(name));
     static const QByteArray magic("\x00\x01\x00\x00", 4);
-    const bool knownFormat = firstPage.size() > kVersionOffset && firstPage.startsWith(magic)
-        && (firstPage.mid(4, 15) == "Standard Jet DB" || firstPage.mid(4, 15) == "Standard ACE DB");
-    if (!knownFormat)
-        throw Error(QStringLiteral("%1: not an Access database").arg(name));
+    const bool knownFormat = firstPage.size() > kVersionOffset && firstPage.startsWith(magic) &&
+                             (firstPage.mid(4, 15) == "Standard Jet DB" || firstPage.mid(4, 15) == "Standard ACE DB");
+    if (!knownFormat) throw Error(QStringLiteral("%1: not an Access database").arg(name));
 
     FileHeader header;
     header.rawVersion = static_cast<unsigned char>(firstPage[kVersionOffset]);
     switch (header.rawVersion) {
-    case 0: header.version = JetVersion::Jet3; header.pageSize = 2048; break;
-    case 1: header.version = JetVersion::Jet4; break;
-    case 2: case 3: case 4: case 5: case 6: header.version = JetVersion::Ace; break;
-    default:
-        throw Error(QStringLiteral("%1: unsupported Access file version %2").arg(name).arg(header.rawVersion));
+        case 0:
+            header.version = JetVersion::Jet3;
+            header.pageSize = 2048;
+            break;
+        case 1:
+            header.version = JetVersion::Jet4;
+            break;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+            header.version = JetVersion::Ace;
+            break;
+        default:
+            throw Error(QStringLiteral("%1: unsupported Access file version %2").arg(name).arg(header.rawVersion));
     }
     if (firstPage.size() < header.pageSize || fileSize < header.pageSize)
         throw Error(QStringLiteral("%1: the file is truncated (shorter than its first page)").arg(name));
     if (fileSize % header.pageSize != 0)
         throw Error(QStringLiteral("%1: the file is truncated (%2 bytes is not a whole number of %3-byte pages)")
-                        .arg(name).arg(fileSize).arg(header.pageSize));
+                        .arg(name)
+                        .arg(fileSize)
+                        .arg(header.pageSize));
     header.pageCount = static_cast<quint32>(fileSize / header.pageSize);
     if (header.pageCount < kMinimumPages)
         throw Error(QStringLiteral("%1: the file is truncated (only %2 pages)").arg(name).arg(header.pageCount));

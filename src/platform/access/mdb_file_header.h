@@ -12,10 +12,10 @@ enum class JetVersion { Jet3, Jet4, Ace };
 
 struct FileHeader {
     JetVersion version = JetVersion::Jet4;
-    int rawVersion = 1;          // byte 0x14 as stored
+    int rawVersion = 1;  // byte 0x14 as stored
     int pageSize = 4096;
     quint32 pageCount = 0;
-    quint32 databaseKey = 0;     // non-zero: the pages are encoded
+    quint32 databaseKey = 0;  // non-zero: the pages are encoded
 };
 
 // Checks magic, format name, Jet version, page size and the file length

@@ -4,22 +4,22 @@
 
 #include "platform/error.h"
 
+#include <windows.h>
 #include <QDir>
 #include <QFileInfo>
-#include <windows.h>
 
 namespace tallomar::mdb {
 
-FileHeader readFileHeader(const QString& path)
-{
+FileHeader readFileHeader(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
     const DWORD attributes = GetFileAttributesW(native.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw Error(QStringLiteral("%1: not a regular file (a folder), not an Access database").arg(name));
     // Others may go on reading and writing: reading the header takes nothing from them.
-    const HANDLE file = CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)

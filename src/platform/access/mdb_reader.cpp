@@ -54,11 +54,11 @@ QString describe(const ContainedOutcome& outcome, const QString& fileName, const
             if (said.contains(QLatin1String("failed to allocate")))
                 return damage(fileName,
                               QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));
-            return damage(fileName, QStringLiteral("reading %1 crashed the Access reader (%2)%3")
-                                        .arg(step,
-                                             outcome.crash.isEmpty() ? QStringLiteral("it ended without a result")
-                                                                     : outcome.crash,
-                                             report));
+            return damage(
+                fileName,
+                QStringLiteral("reading %1 crashed the Access reader (%2)%3")
+                    .arg(step, outcome.crash.isEmpty() ? QStringLiteral("it ended without a result") : outcome.crash,
+                         report));
         case ContainedOutcome::End::OutOfMemory:
             return damage(fileName,
                           QStringLiteral("reading %1 needed more memory than a file of its size can").arg(step));

@@ -19,8 +19,23 @@ struct RowLocation {
     friend bool operator==(const RowLocation&, const RowLocation&) = default;
 };
 
-enum class ColumnKind { Boolean, Byte, Integer, LongInteger, Currency, Single, Double, DateTime,
-                        Text, Binary, Memo, Ole, Guid, Numeric, Other };
+enum class ColumnKind {
+    Boolean,
+    Byte,
+    Integer,
+    LongInteger,
+    Currency,
+    Single,
+    Double,
+    DateTime,
+    Text,
+    Binary,
+    Memo,
+    Ole,
+    Guid,
+    Numeric,
+    Other
+};
 
 struct Column {
     QString name;

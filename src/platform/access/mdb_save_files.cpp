@@ -16,25 +16,21 @@ constexpr char kCopyMarker[] = "~tallomar-save~";
 
 }  // namespace
 
-QString copyPattern(const QString& folder, const QString& stem)
-{
+QString copyPattern(const QString& folder, const QString& stem) {
     return QDir(folder).filePath(QStringLiteral(".%1.%2XXXXXX").arg(stem, QLatin1String(kCopyMarker)));
 }
 
-void removeStaleCopies(const QString& folder, const QString& fileName)
-{
+void removeStaleCopies(const QString& folder, const QString& fileName) {
     // The copies end in six letters or digits where the pattern has XXXXXX.
-    const QRegularExpression copyName(QStringLiteral("^\\.%1(\\.bak)?\\.%2[A-Za-z0-9]{6}$")
-                                          .arg(QRegularExpression::escape(fileName),
-                                               QRegularExpression::escape(QLatin1String(kCopyMarker))));
+    const QRegularExpression copyName(
+        QStringLiteral("^\\.%1(\\.bak)?\\.%2[A-Za-z0-9]{6}$")
+            .arg(QRegularExpression::escape(fileName), QRegularExpression::escape(QLatin1String(kCopyMarker))));
     const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleAfterSeconds);
     const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral(".") + fileName + QStringLiteral(".*")},
                                                              QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& entry : entries) {
-        if (entry.isSymLink() || !copyName.match(entry.fileName()).hasMatch())
-            continue;
-        if (entry.lastModified() < staleBefore)
-            QFile::remove(entry.filePath());
+        if (entry.isSymLink() || !copyName.match(entry.fileName()).hasMatch()) continue;
+        if (entry.lastModified() < staleBefore) QFile::remove(entry.filePath());
     }
 }
 

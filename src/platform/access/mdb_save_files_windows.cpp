@@ -11,10 +11,10 @@
 #include "platform/access/mdb_cell_updater.h"
 #include "platform/error.h"
 
+#include <windows.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <windows.h>
 
 namespace tallomar::mdb {
 
@@ -24,14 +24,19 @@ namespace {
 // file, where it blocks no read of the file's contents.
 constexpr DWORD kSaveLockOffsetHigh = 0x7fff0000;
 
-std::wstring native(const QString& path) { return QDir::toNativeSeparators(path).toStdWString(); }
+std::wstring native(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
 
-QString systemMessage(DWORD error) { return qt_error_string(int(error)); }
+QString systemMessage(DWORD error) {
+    return qt_error_string(int(error));
+}
 
-bool isBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+bool isBusy(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
 
-QString randomLettersAndDigits(int count)
-{
+QString randomLettersAndDigits(int count) {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QString text;
     for (int i = 0; i < count; ++i)
@@ -39,8 +44,7 @@ QString randomLettersAndDigits(int count)
     return text;
 }
 
-void writeAll(HANDLE file, const QByteArray& bytes, const QString& path)
-{
+void writeAll(HANDLE file, const QByteArray& bytes, const QString& path) {
     for (qsizetype done = 0; done < bytes.size();) {
         DWORD written = 0;
         const DWORD piece = DWORD(std::min<qsizetype>(bytes.size() - done, 1 << 30));
@@ -56,34 +60,30 @@ void writeAll(HANDLE file, const QByteArray& bytes, const QString& path)
 
 struct HeldFile::System {
     HANDLE file = INVALID_HANDLE_VALUE;
-    ~System()
-    {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+    ~System() {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
 };
 
-QString regularFileBehind(const QString& path, const QString& name)
-{
+QString regularFileBehind(const QString& path, const QString& name) {
     const QString target = QFileInfo(path).canonicalFilePath();
-    if (target.isEmpty())
-        throw Error(QStringLiteral("%1: the file does not exist").arg(name));
+    if (target.isEmpty()) throw Error(QStringLiteral("%1: the file does not exist").arg(name));
     if (!QFileInfo(target).isFile())
         throw Error(QStringLiteral("%1: not a regular file; changes are written only to regular files").arg(name));
     return target;
 }
 
 HeldFile::HeldFile(const QString& path, const QString& name)
-    : path_(path), name_(name), system_(std::make_unique<System>())
-{
-    const QString busy = QStringLiteral("%1: the file is open in another program or being changed by another process; "
-                                        "nothing was saved").arg(name_);
+    : path_(path), name_(name), system_(std::make_unique<System>()) {
+    const QString busy = QStringLiteral(
+                             "%1: the file is open in another program or being changed by another process; "
+                             "nothing was saved")
+                             .arg(name_);
     system_->file = CreateFileW(native(path_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (system_->file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (isBusy(error))
-            throw FileBusy(busy);
+        if (isBusy(error)) throw FileBusy(busy);
         throw Error(QStringLiteral("%1: cannot open: %2").arg(name_, systemMessage(error)));
     }
     OVERLAPPED at{};
@@ -101,10 +101,8 @@ HeldFile::HeldFile(const QString& path, const QString& name)
     const bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(named, &now) &&
                       now.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
                       now.nFileIndexHigh == held.nFileIndexHigh && now.nFileIndexLow == held.nFileIndexLow;
-    if (named != INVALID_HANDLE_VALUE)
-        CloseHandle(named);
-    if (!same)
-        throw FileBusy(busy);
+    if (named != INVALID_HANDLE_VALUE) CloseHandle(named);
+    if (!same) throw FileBusy(busy);
     // Windows would refuse the rename over it at the very end.
     if (held.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
         throw Error(QStringLiteral("%1: the file is read-only; nothing was saved").arg(name_));
@@ -124,8 +122,7 @@ HeldFile::HeldFile(const QString& path, const QString& name)
 
 HeldFile::~HeldFile() = default;
 
-QString HeldFile::writeCopy(const QString& stem, const QByteArray& bytes) const
-{
+QString HeldFile::writeCopy(const QString& stem, const QByteArray& bytes) const {
     const QString folder = QFileInfo(path_).absolutePath();
     QString path;
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -150,8 +147,7 @@ QString HeldFile::writeCopy(const QString& stem, const QByteArray& bytes) const
     return path;
 }
 
-void HeldFile::replaceBy(const QString& copy, const QString& backupCopy, const QString& backup)
-{
+void HeldFile::replaceBy(const QString& copy, const QString& backupCopy, const QString& backup) {
     constexpr DWORD kRename = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (!MoveFileExW(native(backupCopy).c_str(), native(backup).c_str(), kRename)) {
         const DWORD error = GetLastError();
@@ -165,10 +161,9 @@ void HeldFile::replaceBy(const QString& copy, const QString& backupCopy, const Q
     system_->file = INVALID_HANDLE_VALUE;
     if (!MoveFileExW(native(copy).c_str(), native(path_).c_str(), kRename)) {
         const DWORD error = GetLastError();
-        const QString message = QStringLiteral("%1: cannot replace the file: %2; nothing was saved")
-                                    .arg(name_, systemMessage(error));
-        if (isBusy(error) || error == ERROR_ACCESS_DENIED)
-            throw FileBusy(message);
+        const QString message =
+            QStringLiteral("%1: cannot replace the file: %2; nothing was saved").arg(name_, systemMessage(error));
+        if (isBusy(error) || error == ERROR_ACCESS_DENIED) throw FileBusy(message);
         throw Error(message);
     }
 }

@@ -2,10 +2,10 @@
 
 #include "platform/error.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
 
 namespace tallomar::mdb {
 

@@ -2,10 +2,10 @@
 
 #include "platform/error.h"
 
+#include <windows.h>
 #include <QDir>
 #include <QFileInfo>
 #include <vector>
-#include <windows.h>
 
 namespace tallomar::mdb {
 

@@ -41,7 +41,8 @@ void appendField(QString& out, const QString& key, const QString& value) {
 // The driver as a data source names it: a registered name without its
 // braces, or the library's path.
 QString dataSourceDriver(const QString& driver) {
-    if (driver.startsWith(QLatin1Char('{')) && driver.endsWith(QLatin1Char('}'))) return driver.mid(1, driver.size() - 2);
+    if (driver.startsWith(QLatin1Char('{')) && driver.endsWith(QLatin1Char('}')))
+        return driver.mid(1, driver.size() - 2);
     return driver;
 }
 
@@ -74,8 +75,7 @@ DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString
                 return {QLatin1Char('{') + name + QLatin1Char('}'), isFreeTdsLibrary(driver.library)};
     }
     for (const InstalledDriver& driver : installed) {
-        if (driver.name.compare(u"FreeTDS", Qt::CaseInsensitive) != 0 && !isFreeTdsLibrary(driver.library))
-            continue;
+        if (driver.name.compare(u"FreeTDS", Qt::CaseInsensitive) != 0 && !isFreeTdsLibrary(driver.library)) continue;
         const QString library = findDriverLibrary(driver.library);
         if (!library.isEmpty()) return {library, true};
     }
@@ -89,10 +89,12 @@ DriverChoice chooseDriver(const QList<InstalledDriver>& installed, const QString
 }
 
 DriverChoice chooseWindowsDriver(const QList<InstalledDriver>& installed) {
-    for (const QString& name : {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
-                                QStringLiteral("SQL Server Native Client 11.0")}) {
+    for (const QString& name :
+         {QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
+          QStringLiteral("SQL Server Native Client 11.0")}) {
         for (const InstalledDriver& driver : installed)
-            if (driver.name.compare(name, Qt::CaseInsensitive) == 0) return {QLatin1Char('{') + name + QLatin1Char('}')};
+            if (driver.name.compare(name, Qt::CaseInsensitive) == 0)
+                return {QLatin1Char('{') + name + QLatin1Char('}')};
     }
     return {QStringLiteral("{SQL Server}")};
 }
@@ -108,7 +110,8 @@ DriverChoice namedDriver(const QString& nameOrLibrary, const QList<InstalledDriv
 }
 
 QString withCertificateRemedy(const QString& message, const QString& sqlState) {
-    if (!sqlState.startsWith(QLatin1String("08")) || !message.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
+    if (!sqlState.startsWith(QLatin1String("08")) ||
+        !message.contains(QLatin1String("certificate"), Qt::CaseInsensitive))
         return message;
     return message + QStringLiteral(
                          "\nThe server's certificate is not trusted by this computer: the driver encrypts the "
@@ -141,7 +144,8 @@ ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driv
         if (!login.database.isEmpty()) appendField(out, QStringLiteral("Database"), login.database);
         appendField(out, QStringLiteral("UID"), login.user);
         appendField(out, QStringLiteral("PWD"), login.password);
-        if (driver.trustServerCertificate) appendField(out, QStringLiteral("TrustServerCertificate"), QStringLiteral("yes"));
+        if (driver.trustServerCertificate)
+            appendField(out, QStringLiteral("TrustServerCertificate"), QStringLiteral("yes"));
         return plan;
     }
 
@@ -164,8 +168,10 @@ ConnectionPlan planConnection(const ServerLogin& login, const DriverChoice& driv
     QString& out = plan.connectionString = driverField(driver);
     appendField(out, QStringLiteral("Server"), host);
     if (!port.isEmpty()) appendField(out, QStringLiteral("Port"), port);
-    if (login.database.contains(brace)) plan.databaseAfterLogin = login.database;
-    else if (!login.database.isEmpty()) appendField(out, QStringLiteral("Database"), login.database);
+    if (login.database.contains(brace))
+        plan.databaseAfterLogin = login.database;
+    else if (!login.database.isEmpty())
+        appendField(out, QStringLiteral("Database"), login.database);
     appendField(out, QStringLiteral("UID"), login.user);
     appendField(out, QStringLiteral("PWD"), login.password);
     appendField(out, QStringLiteral("TDS_Version"), version);
@@ -179,16 +185,16 @@ QList<InstalledDriver> installedDrivers() {
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     for (;;) {
         SQLSMALLINT nameLength = 0, attributesLength = 0;
-        const SQLRETURN rc = SQLDriversW(detail::environment(), direction, name, SQLSMALLINT(std::size(name)),
-                                         &nameLength, attributes, SQLSMALLINT(std::size(attributes)),
-                                         &attributesLength);
+        const SQLRETURN rc =
+            SQLDriversW(detail::environment(), direction, name, SQLSMALLINT(std::size(name)), &nameLength, attributes,
+                        SQLSMALLINT(std::size(attributes)), &attributesLength);
         if (!SQL_SUCCEEDED(rc)) break;
         direction = SQL_FETCH_NEXT;
         InstalledDriver driver;
         driver.name = detail::fromWide(name, qMin<qsizetype>(nameLength, qsizetype(std::size(name)) - 1));
         // Attributes come as "key=value" texts, each ended by a null.
-        const QString all = detail::fromWide(
-            attributes, qMin<qsizetype>(attributesLength, qsizetype(std::size(attributes)) - 1));
+        const QString all =
+            detail::fromWide(attributes, qMin<qsizetype>(attributesLength, qsizetype(std::size(attributes)) - 1));
         for (const QString& attribute : all.split(QChar(u'\0'), Qt::SkipEmptyParts))
             if (attribute.startsWith(QLatin1String("Driver="), Qt::CaseInsensitive))
                 driver.library = attribute.mid(7).trimmed();
@@ -208,7 +214,8 @@ QString findDriverLibrary(const QString& library) {
     for (const QString& arch : usrLib.entryList({QStringLiteral("*-linux-*")}, QDir::Dirs))
         folders.prepend(usrLib.filePath(arch));
     for (const QString& folder : folders) {
-        for (const QString& candidate : {folder + QLatin1String("/odbc/") + library, folder + QLatin1Char('/') + library})
+        for (const QString& candidate :
+             {folder + QLatin1String("/odbc/") + library, folder + QLatin1Char('/') + library})
             if (QFileInfo::exists(candidate)) return QFileInfo(candidate).absoluteFilePath();
     }
     return {};

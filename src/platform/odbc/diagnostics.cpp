@@ -22,13 +22,13 @@ Diagnostics readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                                      SQLSMALLINT(text.size()), &length);
+        SQLRETURN rc =
+            SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
         if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
             // A longer message than the buffer: ask again with room for all of it.
             text.resize(size_t(length) + 1);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                                SQLSMALLINT(text.size()), &length);
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(), SQLSMALLINT(text.size()),
+                                &length);
         }
         if (!SQL_SUCCEEDED(rc)) break;
         const QString sqlState = fromWide(state, 5);
@@ -48,17 +48,15 @@ Diagnostics readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
 
 bool connectionDead(SQLHDBC connection) {
     SQLUINTEGER dead = SQL_CD_FALSE;
-    if (!SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
-        return false;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr))) return false;
     return dead == SQL_CD_TRUE;
 }
 
 Error errorFrom(const Diagnostics& diagnostics, const QString& what, bool connectionLost) {
     // A failure described only by warnings still shows them rather than nothing.
     const QStringList& records = diagnostics.errors.isEmpty() ? diagnostics.messages : diagnostics.errors;
-    const QString message = records.isEmpty()
-                                ? QStringLiteral("ODBC: %1 failed without a diagnostic").arg(what)
-                                : records.join(QLatin1Char('\n'));
+    const QString message = records.isEmpty() ? QStringLiteral("ODBC: %1 failed without a diagnostic").arg(what)
+                                              : records.join(QLatin1Char('\n'));
     return Error(message, diagnostics.sqlState, diagnostics.nativeError,
                  connectionLost || diagnostics.sqlState.startsWith(QLatin1String("08")));
 }

@@ -35,7 +35,7 @@ inline QString fromWide(const SQLWCHAR* text, qsizetype length) {
 struct Diagnostics {
     QStringList errors;
     QStringList messages;
-    QString sqlState;   // of the first error record
+    QString sqlState;  // of the first error record
     int nativeError = 0;
 };
 Diagnostics readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);

@@ -53,7 +53,8 @@ std::unique_ptr<Connection> Connection::connectBy(int loginTimeoutSeconds, const
     SQLSetConnectAttr(handles.connection, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(std::intptr_t(loginTimeoutSeconds)), 0);
     if (!SQL_SUCCEEDED(connect(handles.connection))) {
-        const Error error = errorFrom(readDiagnostics(SQL_HANDLE_DBC, handles.connection), QStringLiteral("connect"), false);
+        const Error error =
+            errorFrom(readDiagnostics(SQL_HANDLE_DBC, handles.connection), QStringLiteral("connect"), false);
         throw Error(withCertificateRemedy(error.message(), error.sqlState()), error.sqlState(), error.nativeError(),
                     error.connectionLost());
     }
@@ -77,7 +78,8 @@ std::unique_ptr<Connection> Connection::open(const ServerLogin& login, int login
         const QString name = source.name();
         connection = connectBy(loginTimeoutSeconds, [&](void* handle) {
             return SQLConnectW(static_cast<SQLHDBC>(handle), wide(name), SQLSMALLINT(name.size()), wide(login.user),
-                               SQLSMALLINT(login.user.size()), wide(login.password), SQLSMALLINT(login.password.size()));
+                               SQLSMALLINT(login.user.size()), wide(login.password),
+                               SQLSMALLINT(login.password.size()));
         });
     } else {
         connection = open(plan.connectionString, loginTimeoutSeconds);
@@ -90,7 +92,9 @@ std::unique_ptr<Connection> Connection::open(const ServerLogin& login, int login
     return connection;
 }
 
-bool Connection::isDead() const { return !handles_->connected || connectionDead(handles_->connection); }
+bool Connection::isDead() const {
+    return !handles_->connected || connectionDead(handles_->connection);
+}
 
 void Connection::disconnect() {
     if (!handles_->connected) return;
@@ -98,7 +102,9 @@ void Connection::disconnect() {
     handles_->connected = false;
 }
 
-void* Connection::handle() const { return handles_->connection; }
+void* Connection::handle() const {
+    return handles_->connection;
+}
 
 // ----------------------------------------------------------------- Statement
 
@@ -164,8 +170,8 @@ struct Statement::Handles {
             SQLWCHAR name[512];
             SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            SQLDescribeColW(statement, column, name, SQLSMALLINT(std::size(name)), &length, &type, &size,
-                            &digits, &nullable);
+            SQLDescribeColW(statement, column, name, SQLSMALLINT(std::size(name)), &length, &type, &size, &digits,
+                            &nullable);
             names << fromWide(name, qMin<qsizetype>(length, qsizetype(std::size(name)) - 1));
         }
         values.assign(std::size_t(count), std::vector<SQLWCHAR>(kFirstValueCapacity));
@@ -201,16 +207,16 @@ Statement::Statement(Connection& connection) : handles_(std::make_unique<Handles
 Statement::~Statement() = default;
 
 void Statement::setQueryTimeout(int seconds) {
-    SQLSetStmtAttr(handles_->statement, SQL_ATTR_QUERY_TIMEOUT,
-                   reinterpret_cast<SQLPOINTER>(std::intptr_t(seconds)), 0);
+    SQLSetStmtAttr(handles_->statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(std::intptr_t(seconds)),
+                   0);
 }
 
 void Statement::execute(const QString& sql) {
     Handles& h = *handles_;
     // A cancel stops the whole run: a batch sent after it would undo the
     // operator's decision, even when the cancel arrived between two batches.
-    if (cancelled_) throw Error(QStringLiteral("ODBC: the batch was not sent, the run was cancelled"),
-                                QStringLiteral("HY008"));
+    if (cancelled_)
+        throw Error(QStringLiteral("ODBC: the batch was not sent, the run was cancelled"), QStringLiteral("HY008"));
     if (h.pending) h.abandonResults();
     h.pending = true;
     const SQLRETURN rc = SQLExecDirectW(h.statement, wide(sql), SQLINTEGER(sql.size()));
@@ -242,11 +248,17 @@ void Statement::discardResults() {
     if (first) throw *first;
 }
 
-int Statement::columnCount() const { return handles_->columns; }
+int Statement::columnCount() const {
+    return handles_->columns;
+}
 
-QString Statement::columnName(int column) const { return handles_->names.value(column); }
+QString Statement::columnName(int column) const {
+    return handles_->names.value(column);
+}
 
-qint64 Statement::rowCount() const { return handles_->rowCount; }
+qint64 Statement::rowCount() const {
+    return handles_->rowCount;
+}
 
 bool Statement::fetch() {
     Handles& h = *handles_;
@@ -268,8 +280,8 @@ std::optional<QStringView> Statement::textView(int column) {
     for (;;) {
         const SQLLEN room = SQLLEN((buffer.size() - std::size_t(held)) * sizeof(SQLWCHAR));
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(h.statement, SQLUSMALLINT(column + 1), SQL_C_WCHAR,
-                                        buffer.data() + held, room, &indicator);
+        const SQLRETURN rc =
+            SQLGetData(h.statement, SQLUSMALLINT(column + 1), SQL_C_WCHAR, buffer.data() + held, room, &indicator);
         if (rc == SQL_NO_DATA) {
             if (held == 0) throw Error(QStringLiteral("ODBC: column %1 was already read").arg(column + 1));
             return wideView(buffer.data(), held);
@@ -299,6 +311,8 @@ void Statement::cancel() {
     SQLCancel(handles_->statement);
 }
 
-QStringList Statement::takeMessages() { return std::exchange(handles_->messages, {}); }
+QStringList Statement::takeMessages() {
+    return std::exchange(handles_->messages, {});
+}
 
 }  // namespace tallomar::odbc

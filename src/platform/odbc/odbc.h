@@ -18,8 +18,7 @@ namespace tallomar::odbc {
 // line breaks, e.g. "[FreeTDS][SQL Server]Invalid object name 'x'."
 class Error : public tallomar::Error {
 public:
-    Error(const QString& message, QString sqlState = {}, int nativeError = 0,
-          bool connectionLost = false);
+    Error(const QString& message, QString sqlState = {}, int nativeError = 0, bool connectionLost = false);
     QString sqlState() const { return sqlState_; }
     int nativeError() const { return nativeError_; }
     bool connectionLost() const { return connectionLost_; }
@@ -46,8 +45,7 @@ class Connection {
 public:
     // Connects with a driver connection string and a login timeout; throws
     // Error with the driver's diagnostics.
-    static std::unique_ptr<Connection> open(const QString& connectionString,
-                                            int loginTimeoutSeconds = 15);
+    static std::unique_ptr<Connection> open(const QString& connectionString, int loginTimeoutSeconds = 15);
     // Logs in through the installed driver (a driver registered as "SQL
     // Server", else Microsoft's ODBC Driver 18/17 for SQL Server, else
     // FreeTDS speaking TDS 7.4) and makes `login.database` the current one.

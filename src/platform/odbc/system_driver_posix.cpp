@@ -6,6 +6,8 @@ DriverChoice systemDriver(const QList<InstalledDriver>& installed) {
     return chooseDriver(installed, findDriverLibrary(QStringLiteral("libtdsodbc.so")));
 }
 
-DriverChoice onThisSystem(DriverChoice choice) { return choice; }
+DriverChoice onThisSystem(DriverChoice choice) {
+    return choice;
+}
 
 }  // namespace tallomar::odbc

@@ -2,7 +2,9 @@
 
 namespace tallomar::odbc {
 
-DriverChoice systemDriver(const QList<InstalledDriver>& installed) { return chooseWindowsDriver(installed); }
+DriverChoice systemDriver(const QList<InstalledDriver>& installed) {
+    return chooseWindowsDriver(installed);
+}
 
 DriverChoice onThisSystem(DriverChoice choice) {
     choice.readsLocalNames = !choice.freeTds;

@@ -4,6 +4,8 @@
 
 namespace tallomar {
 
-bool meansDiskFull(int systemError) { return systemError == ENOSPC || systemError == EDQUOT; }
+bool meansDiskFull(int systemError) {
+    return systemError == ENOSPC || systemError == EDQUOT;
+}
 
 }  // namespace tallomar

@@ -1,8 +1,8 @@
 #include "platform/process/memory_region.h"
 
+#include <sys/mman.h>
 #include <cstdint>
 #include <new>
-#include <sys/mman.h>
 
 namespace tallomar {
 
@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
-std::size_t roundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
+std::size_t roundUp(std::size_t value, std::size_t multiple) {
+    return (value + multiple - 1) / multiple * multiple;
+}
 
 }  // namespace
 

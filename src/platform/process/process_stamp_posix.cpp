@@ -2,10 +2,10 @@
 // in clock ticks since boot.
 #include "platform/process/process_stamp.h"
 
-#include <QFile>
-#include <QList>
 #include <pwd.h>
 #include <unistd.h>
+#include <QFile>
+#include <QList>
 
 namespace tallomar {
 
@@ -17,7 +17,9 @@ QByteArray readProcFile(const QString& path) {
     return file.readAll().trimmed();
 }
 
-QString currentBootId() { return QString::fromLatin1(readProcFile(QStringLiteral("/proc/sys/kernel/random/boot_id"))); }
+QString currentBootId() {
+    return QString::fromLatin1(readProcFile(QStringLiteral("/proc/sys/kernel/random/boot_id")));
+}
 
 // The fields of /proc/PID/stat after the command name, which may hold
 // spaces and parentheses itself: [0] is the state, [19] the start time.

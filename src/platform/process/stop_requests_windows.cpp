@@ -4,8 +4,8 @@
 // handler on a thread of its own.
 #include "platform/process/stop_requests.h"
 
-#include <mutex>
 #include <windows.h>
+#include <mutex>
 
 namespace tallomar {
 

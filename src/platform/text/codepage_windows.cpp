@@ -50,8 +50,8 @@ std::optional<QByteArray> encodeGbk(QStringView text) {
     if (text.isEmpty()) return QByteArray();
     const auto* units = reinterpret_cast<const wchar_t*>(text.utf16());
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, units, int(text.size()), nullptr, 0, nullptr,
-                                         &usedDefault);
+    const int size =
+        WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, units, int(text.size()), nullptr, 0, nullptr, &usedDefault);
     if (size <= 0 || usedDefault) return std::nullopt;
     QByteArray bytes(size, Qt::Uninitialized);
     WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, units, int(text.size()), bytes.data(), size, nullptr, nullptr);

@@ -46,7 +46,9 @@ QString usageText(const QCommandLineParser& parser, const QString& programPath,
 
 }  // namespace
 
-QString programVersion() { return QStringLiteral(TALLOMAR_VERSION); }
+QString programVersion() {
+    return QStringLiteral(TALLOMAR_VERSION);
+}
 
 std::optional<int> readCommandLine(QCommandLineParser& parser, const QStringList& arguments,
                                    const std::vector<PositionalArgument>& positional) {
@@ -84,8 +86,8 @@ std::optional<int> readCommandLine(QCommandLineParser& parser, const QStringList
 int refuseCommandLine(const QCommandLineParser& parser, const QStringList& arguments,
                       const std::vector<PositionalArgument>& positional, const QString& error) {
     const QString programPath = arguments.value(0);
-    print(stderr, QStringLiteral("%1: %2\n").arg(programName(programPath), error) +
-                      usageText(parser, programPath, positional));
+    print(stderr,
+          QStringLiteral("%1: %2\n").arg(programName(programPath), error) + usageText(parser, programPath, positional));
     return kExitBadUsage;
 }
 

@@ -5,8 +5,8 @@ namespace tallomar {
 namespace {
 
 QString csvField(const QString& value) {
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\n')) &&
+        !value.contains(QLatin1Char('\r')))
         return value;
     QString quoted = value;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
@@ -18,11 +18,20 @@ QString escapedField(const QString& value) {
     escaped.reserve(value.size());
     for (const QChar c : value) {
         switch (c.unicode()) {
-        case '\\': escaped += QLatin1String("\\\\"); break;
-        case '\t': escaped += QLatin1String("\\t"); break;
-        case '\r': escaped += QLatin1String("\\r"); break;
-        case '\n': escaped += QLatin1String("\\n"); break;
-        default: escaped += c;
+            case '\\':
+                escaped += QLatin1String("\\\\");
+                break;
+            case '\t':
+                escaped += QLatin1String("\\t");
+                break;
+            case '\r':
+                escaped += QLatin1String("\\r");
+                break;
+            case '\n':
+                escaped += QLatin1String("\\n");
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -38,10 +47,17 @@ QString unescapedField(const QString& field) {
             continue;
         }
         switch (field.at(++i).unicode()) {
-        case 't': value += QLatin1Char('\t'); break;
-        case 'r': value += QLatin1Char('\r'); break;
-        case 'n': value += QLatin1Char('\n'); break;
-        default: value += field.at(i);
+            case 't':
+                value += QLatin1Char('\t');
+                break;
+            case 'r':
+                value += QLatin1Char('\r');
+                break;
+            case 'n':
+                value += QLatin1Char('\n');
+                break;
+            default:
+                value += field.at(i);
         }
     }
     return value;

@@ -8,15 +8,13 @@
 
 namespace tallomar::profile {
 
-std::optional<QString> readValue(const QString& filePath, const QString& section,
-                                 const QString& key) {
+std::optional<QString> readValue(const QString& filePath, const QString& section, const QString& key) {
     QFile file(filePath);
     if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly)) return std::nullopt;
     return Document(file.readAll()).value(section, key);
 }
 
-void writeValue(const QString& filePath, const QString& section, const QString& key,
-                const QString& value) {
+void writeValue(const QString& filePath, const QString& section, const QString& key, const QString& value) {
     const auto fail = [&](const QString& reason) {
         return Error(QStringLiteral("%1: cannot store [%2] %3: %4").arg(filePath, section, key, reason));
     };

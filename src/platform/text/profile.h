@@ -18,8 +18,7 @@ namespace tallomar::profile {
 
 // The value of `key` in `section` of the file; empty optional when the file
 // cannot be read or holds no such section or key.
-std::optional<QString> readValue(const QString& filePath, const QString& section,
-                                 const QString& key);
+std::optional<QString> readValue(const QString& filePath, const QString& section, const QString& key);
 
 // Stores `value` under `key` in `section`. Every byte of the file outside the
 // old value stays as it was; a missing key is added at the end of its
@@ -29,7 +28,6 @@ std::optional<QString> readValue(const QString& filePath, const QString& section
 // when the file cannot be read or written (a read-only file is not written),
 // when a name or the value cannot stand on one line of such a file, or when
 // the file's encoding cannot represent them.
-void writeValue(const QString& filePath, const QString& section, const QString& key,
-                const QString& value);
+void writeValue(const QString& filePath, const QString& section, const QString& key, const QString& value);
 
 }  // namespace tallomar::profile

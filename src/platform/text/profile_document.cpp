@@ -1,7 +1,7 @@
 #include "platform/text/profile_document.h"
 
-#include "platform/text/codepage.h"
 #include "platform/error.h"
+#include "platform/text/codepage.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -51,10 +51,13 @@ int Document::unitSize() const {
 char16_t Document::unitAt(qsizetype offset) const {
     const auto byte = [this](qsizetype i) { return static_cast<unsigned char>(bytes_[i]); };
     switch (encoding_) {
-    case Encoding::Utf16Le: return static_cast<char16_t>(byte(offset) | byte(offset + 1) << 8);
-    case Encoding::Utf16Be: return static_cast<char16_t>(byte(offset) << 8 | byte(offset + 1));
-    case Encoding::Gbk:
-    case Encoding::Utf8: break;
+        case Encoding::Utf16Le:
+            return static_cast<char16_t>(byte(offset) | byte(offset + 1) << 8);
+        case Encoding::Utf16Be:
+            return static_cast<char16_t>(byte(offset) << 8 | byte(offset + 1));
+        case Encoding::Gbk:
+        case Encoding::Utf8:
+            break;
     }
     return byte(offset);
 }
@@ -62,10 +65,14 @@ char16_t Document::unitAt(qsizetype offset) const {
 QString Document::decode(qsizetype from, qsizetype to) const {
     const QByteArrayView view(bytes_.constData() + from, to - from);
     switch (encoding_) {
-    case Encoding::Utf8: return QString::fromUtf8(view);
-    case Encoding::Utf16Le: return QStringDecoder(QStringConverter::Utf16LE).decode(view);
-    case Encoding::Utf16Be: return QStringDecoder(QStringConverter::Utf16BE).decode(view);
-    case Encoding::Gbk: break;
+        case Encoding::Utf8:
+            return QString::fromUtf8(view);
+        case Encoding::Utf16Le:
+            return QStringDecoder(QStringConverter::Utf16LE).decode(view);
+        case Encoding::Utf16Be:
+            return QStringDecoder(QStringConverter::Utf16BE).decode(view);
+        case Encoding::Gbk:
+            break;
     }
     // A line with bytes that are not GBK still reads, those bytes as U+FFFD.
     return codepage::decodeGbkReplacing(view);
@@ -73,10 +80,14 @@ QString Document::decode(qsizetype from, qsizetype to) const {
 
 QByteArray Document::encode(const QString& text) const {
     switch (encoding_) {
-    case Encoding::Utf8: return text.toUtf8();
-    case Encoding::Utf16Le: return QStringEncoder(QStringConverter::Utf16LE).encode(text);
-    case Encoding::Utf16Be: return QStringEncoder(QStringConverter::Utf16BE).encode(text);
-    case Encoding::Gbk: break;
+        case Encoding::Utf8:
+            return text.toUtf8();
+        case Encoding::Utf16Le:
+            return QStringEncoder(QStringConverter::Utf16LE).encode(text);
+        case Encoding::Utf16Be:
+            return QStringEncoder(QStringConverter::Utf16BE).encode(text);
+        case Encoding::Gbk:
+            break;
     }
     if (auto bytes = codepage::encodeGbk(text)) return *bytes;
     throw Error(QStringLiteral("\"%1\" holds characters that code page 936 cannot store").arg(text));
@@ -120,11 +131,9 @@ Document::Line Document::parseLine(qsizetype start, qsizetype contentEnd, qsizet
 }
 
 QString Document::lineBreak() const {
-    if (lines_.empty() || lines_.front().end == lines_.front().contentEnd)
-        return QStringLiteral("\r\n");
-    return lines_.front().end - lines_.front().contentEnd == 2 * unitSize()
-               ? QStringLiteral("\r\n")
-               : QStringLiteral("\n");
+    if (lines_.empty() || lines_.front().end == lines_.front().contentEnd) return QStringLiteral("\r\n");
+    return lines_.front().end - lines_.front().contentEnd == 2 * unitSize() ? QStringLiteral("\r\n")
+                                                                            : QStringLiteral("\n");
 }
 
 qsizetype Document::findEntry(const QString& section, const QString& key) const {
@@ -145,8 +154,7 @@ std::optional<QString> Document::value(const QString& section, const QString& ke
     return lines_[static_cast<std::size_t>(entry)].value;
 }
 
-QByteArray Document::withValue(const QString& section, const QString& key,
-                               const QString& value) const {
+QByteArray Document::withValue(const QString& section, const QString& key, const QString& value) const {
     const QString sectionName = section.trimmed();
     const QString keyName = key.trimmed();
     if (sectionName.isEmpty() || sectionName.contains(QLatin1Char(']')) || holdsLineBreak(sectionName))
@@ -154,8 +162,7 @@ QByteArray Document::withValue(const QString& section, const QString& key,
     if (keyName.isEmpty() || keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char('[')) ||
         keyName.startsWith(QLatin1Char(';')) || holdsLineBreak(keyName))
         throw Error(QStringLiteral("\"%1\" cannot be the name of a key").arg(key));
-    if (holdsLineBreak(value))
-        throw Error(QStringLiteral("the value for key \"%1\" holds a line break").arg(key));
+    if (holdsLineBreak(value)) throw Error(QStringLiteral("the value for key \"%1\" holds a line break").arg(key));
     // Text added after half a character would be read a byte out of step.
     if ((bytes_.size() - textStart_) % unitSize() != 0)
         throw Error(QStringLiteral("the file is UTF-16 but ends in half a character"));
@@ -181,12 +188,11 @@ QByteArray Document::withValue(const QString& section, const QString& key,
     }
     if (insertAfter) {
         const bool broken = insertAfter->end > insertAfter->contentEnd;
-        return result.insert(insertAfter->end, encode(broken ? newEntry + lineBreak()
-                                                             : lineBreak() + newEntry));
+        return result.insert(insertAfter->end, encode(broken ? newEntry + lineBreak() : lineBreak() + newEntry));
     }
     const bool lastLineOpen = !lines_.empty() && lines_.back().end == lines_.back().contentEnd;
-    return result.append(encode((lastLineOpen ? lineBreak() : QString()) + QLatin1Char('[') +
-                                sectionName + QLatin1Char(']') + lineBreak() + newEntry + lineBreak()));
+    return result.append(encode((lastLineOpen ? lineBreak() : QString()) + QLatin1Char('[') + sectionName +
+                                QLatin1Char(']') + lineBreak() + newEntry + lineBreak()));
 }
 
 }  // namespace tallomar::profile

@@ -18,10 +18,16 @@ QString quoted(QStringView text, QChar open, QChar close) {
 
 }  // namespace
 
-QString sqlName(QStringView name) { return quoted(name, QLatin1Char('['), QLatin1Char(']')); }
+QString sqlName(QStringView name) {
+    return quoted(name, QLatin1Char('['), QLatin1Char(']'));
+}
 
-QString sqlText(QStringView text) { return quoted(text, QLatin1Char('\''), QLatin1Char('\'')); }
+QString sqlText(QStringView text) {
+    return quoted(text, QLatin1Char('\''), QLatin1Char('\''));
+}
 
-QString sqlUnicodeText(QStringView text) { return QLatin1Char('N') + sqlText(text); }
+QString sqlUnicodeText(QStringView text) {
+    return QLatin1Char('N') + sqlText(text);
+}
 
 }  // namespace tallomar

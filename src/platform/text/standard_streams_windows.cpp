@@ -1,10 +1,10 @@
 #include "platform/text/standard_streams.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <cstdio>
+#include <cstdlib>
 
 namespace tallomar {
 
@@ -12,7 +12,9 @@ namespace {
 
 UINT consoleCodePage = 0;
 
-void giveBackConsoleCodePage() { SetConsoleOutputCP(consoleCodePage); }
+void giveBackConsoleCodePage() {
+    SetConsoleOutputCP(consoleCodePage);
+}
 
 }  // namespace
 

@@ -1,9 +1,9 @@
 #include "platform/text/user_folders.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <unistd.h>
 
 namespace tallomar {
 
@@ -23,11 +23,13 @@ QString privateFolderUnder(const QString& parent, const QString& name) {
 }  // namespace
 
 QString userSettingsFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("tallomar"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("tallomar"));
 }
 
 QString userDataFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("tallomar"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("tallomar"));
 }
 
 // Qt is asked for the runtime folder only when the variable is set: asked

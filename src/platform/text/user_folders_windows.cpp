@@ -1,9 +1,10 @@
 #include "platform/text/user_folders.h"
 
+#include <windows.h>
+
+#include <shlobj.h>
 #include <QDir>
 #include <QStandardPaths>
-#include <windows.h>
-#include <shlobj.h>
 
 namespace tallomar {
 
@@ -21,7 +22,8 @@ QString userSettingsFolder() {
 
 // The history stays on this machine: %LOCALAPPDATA%.
 QString userDataFolder() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Tallomar"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Tallomar"));
 }
 
 // Windows has no folder of its own for this; the local application data

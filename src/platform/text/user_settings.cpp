@@ -6,6 +6,8 @@
 
 namespace tallomar {
 
-QString userSettingsPath() { return QDir(userSettingsFolder()).filePath(QStringLiteral("tallomar.ini")); }
+QString userSettingsPath() {
+    return QDir(userSettingsFolder()).filePath(QStringLiteral("tallomar.ini"));
+}
 
 }  // namespace tallomar

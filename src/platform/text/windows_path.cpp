@@ -13,16 +13,15 @@ QString matchEntry(const QString& folder, const QString& part) {
     if (part == QLatin1String(".") || part == QLatin1String("..")) return part;
     const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
     if (QFileInfo::exists(dir.filePath(part))) return part;
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries)
         if (entry.compare(part, Qt::CaseInsensitive) == 0) return entry;
     return part;
 }
 
 QString resolveParts(QString base, const QString& relative) {
-    const QStringList parts = QString(relative).replace(QLatin1Char('\\'), QLatin1Char('/'))
-                                  .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList parts =
+        QString(relative).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         const QString entry = matchEntry(base, part);
         base = base.endsWith(QLatin1Char('/')) ? base + entry : base + QLatin1Char('/') + entry;

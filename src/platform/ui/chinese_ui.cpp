@@ -9,8 +9,7 @@ namespace tallomar {
 
 void InstallChineseTranslation(QApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 }
 

@@ -18,31 +18,37 @@ Dialogs* installed = nullptr;
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 }  // namespace
 
-Dialogs& Dialogs::current() { return installed ? *installed : modalDialogs; }
+Dialogs& Dialogs::current() {
+    return installed ? *installed : modalDialogs;
+}
 
-void Dialogs::install(Dialogs* dialogs) { installed = dialogs; }
+void Dialogs::install(Dialogs* dialogs) {
+    installed = dialogs;
+}
 
 void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const QString& title) {
-    QMessageBox box(boxIcon(icon),
-                    title.isEmpty() ? kProgramTitle : title, text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? kProgramTitle : title, text, QMessageBox::Ok, parent);
     Dialogs::current().exec(box);
 }
 
 bool askYesNo(QWidget* parent, const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::Question,
-                    title.isEmpty() ? kProgramTitle : title, text,
+    QMessageBox box(QMessageBox::Question, title.isEmpty() ? kProgramTitle : title, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return Dialogs::current().exec(box) == QMessageBox::Yes;

@@ -33,8 +33,7 @@ inline const QString kProgramTitle = QStringLiteral("Tallomar");
 
 // A modal message box with an OK button. An empty title gives the
 // program's own title, as a message box without a title has.
-void showMessage(QWidget* parent, MessageIcon icon, const QString& text,
-                 const QString& title = QString());
+void showMessage(QWidget* parent, MessageIcon icon, const QString& text, const QString& title = QString());
 
 // A modal question with the buttons Yes and No, No the default; true for
 // Yes. An empty title gives the application's own title.

@@ -8,7 +8,11 @@ namespace tallomar {
 // (Qt scales pixels for high-dpi screens).
 constexpr int kTwipsPerPixel = 15;
 
-inline int twipsToPixels(int twips) { return qRound(static_cast<double>(twips) / kTwipsPerPixel); }
-inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int twipsToPixels(int twips) {
+    return qRound(static_cast<double>(twips) / kTwipsPerPixel);
+}
+inline int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 }  // namespace tallomar

@@ -28,22 +28,32 @@ const QStringList kRunColumns{
 
 QString kindLabel(history::RunKind kind) {
     switch (kind) {
-    case history::RunKind::Check: return texts::kCheckTitle;
-    case history::RunKind::Correct: return texts::kCorrectionTitle;
-    case history::RunKind::Preview: return QStringLiteral("预览");
+        case history::RunKind::Check:
+            return texts::kCheckTitle;
+        case history::RunKind::Correct:
+            return texts::kCorrectionTitle;
+        case history::RunKind::Preview:
+            return QStringLiteral("预览");
     }
     return {};
 }
 
 QString statusLabel(history::RunStatus status) {
     switch (status) {
-    case history::RunStatus::Running: return QStringLiteral("运行中");
-    case history::RunStatus::Ok: return QStringLiteral("成功");
-    case history::RunStatus::Findings: return QStringLiteral("有发现");
-    case history::RunStatus::Undone: return QStringLiteral("已撤销");
-    case history::RunStatus::Failed: return QStringLiteral("失败");
-    case history::RunStatus::Cancelled: return QStringLiteral("已取消");
-    case history::RunStatus::Interrupted: return QStringLiteral("已中断");
+        case history::RunStatus::Running:
+            return QStringLiteral("运行中");
+        case history::RunStatus::Ok:
+            return QStringLiteral("成功");
+        case history::RunStatus::Findings:
+            return QStringLiteral("有发现");
+        case history::RunStatus::Undone:
+            return QStringLiteral("已撤销");
+        case history::RunStatus::Failed:
+            return QStringLiteral("失败");
+        case history::RunStatus::Cancelled:
+            return QStringLiteral("已取消");
+        case history::RunStatus::Interrupted:
+            return QStringLiteral("已中断");
     }
     return {};
 }
@@ -53,7 +63,9 @@ QString changesLabel(const std::optional<bool>& committed) {
     return *committed ? QStringLiteral("已提交") : QStringLiteral("已撤销");
 }
 
-QString countText(const std::optional<qint64>& count) { return count ? QString::number(*count) : QString(); }
+QString countText(const std::optional<qint64>& count) {
+    return count ? QString::number(*count) : QString();
+}
 
 QString localTime(const std::optional<QDateTime>& time) {
     return time ? time->toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
@@ -89,8 +101,11 @@ bool comparable(const std::vector<const history::RunRecord*>& runs) {
 }  // namespace
 
 HistoryWindow::HistoryWindow(QString historyPath, QString currentDatabase, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::HistoryWindow>()), historyPath_(std::move(historyPath)),
-      currentDatabase_(std::move(currentDatabase)), runRows_(new QStandardItemModel(this)) {
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::HistoryWindow>()),
+      historyPath_(std::move(historyPath)),
+      currentDatabase_(std::move(currentDatabase)),
+      runRows_(new QStandardItemModel(this)) {
     ui_->setupUi(this);
     ui_->grdRuns->setModel(runRows_);
     connect(ui_->chkCurrentDatabase, &QCheckBox::toggled, this, &HistoryWindow::reload);
@@ -127,7 +142,9 @@ std::vector<const history::RunRecord*> HistoryWindow::chosenRuns() const {
     return chosen;
 }
 
-void HistoryWindow::showChosenRuns() { ui_->cmdCompare->setEnabled(comparable(chosenRuns())); }
+void HistoryWindow::showChosenRuns() {
+    ui_->cmdCompare->setEnabled(comparable(chosenRuns()));
+}
 
 void HistoryWindow::grdRuns_Activated(const QModelIndex& index) {
     if (!index.isValid()) return;

@@ -7,7 +7,9 @@
 #include <memory>
 #include <vector>
 
-namespace Ui { class HistoryWindow; }
+namespace Ui {
+class HistoryWindow;
+}
 
 class QStandardItemModel;
 

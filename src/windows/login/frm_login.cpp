@@ -49,13 +49,17 @@ void showList(QComboBox* combo, const ComboList& list) {
 // pastes) give control characters and count as typed.
 QChar typedCharacter(const QKeyEvent& key) {
     switch (key.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return QLatin1Char('\r');
-    case Qt::Key_Backspace: return QLatin1Char('\b');
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete: return {};
-    default: break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return QLatin1Char('\r');
+        case Qt::Key_Backspace:
+            return QLatin1Char('\b');
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Delete:
+            return {};
+        default:
+            break;
     }
     const QString text = key.text();
     if (text.isEmpty()) return {};
@@ -82,15 +86,19 @@ QFuture<void> runDetached(std::function<void()> work) {
 }  // namespace
 
 FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::frmLogin>()), session_(std::move(session)), prompts_(this),
-      logic_(*session_, prompts_), openMainWindow_(std::move(openMainWindow)) {
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::frmLogin>()),
+      session_(std::move(session)),
+      prompts_(this),
+      logic_(*session_, prompts_),
+      openMainWindow_(std::move(openMainWindow)) {
     static const bool registered = (registerLoginResources(), true);
     Q_UNUSED(registered);
     ui_->setupUi(this);
     setFixedSize(size());
-    for (QWidget* widget : {static_cast<QWidget*>(ui_->Label1), static_cast<QWidget*>(ui_->Label6),
-                            static_cast<QWidget*>(ui_->Label5), static_cast<QWidget*>(ui_->labYear),
-                            static_cast<QWidget*>(ui_->txtServerName)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui_->Label1), static_cast<QWidget*>(ui_->Label6), static_cast<QWidget*>(ui_->Label5),
+          static_cast<QWidget*>(ui_->labYear), static_cast<QWidget*>(ui_->txtServerName)})
         useSongTypeface(widget);
     for (QLabel* label : {ui_->Label1, ui_->Label6, ui_->Label5, ui_->labYear}) label->adjustSize();
     ui_->cmdCancel->setFocus();
@@ -98,9 +106,12 @@ FrmLogin::FrmLogin(std::unique_ptr<Session> session, HandOver openMainWindow, QW
     connect(ui_->cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     connect(ui_->cmdPassword, &QPushButton::clicked, this, [this] { handle([this] { logic_.cmdPasswordClick(); }); });
     connect(ui_->cmdOK, &QPushButton::clicked, this, &FrmLogin::cmdOK_Click);
-    connect(ui_->cboSoft, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectSoft(index); }); });
-    connect(ui_->cboZT, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectAccount(index); }); });
-    connect(ui_->cboYear, &QComboBox::activated, this, [this](int index) { handle([&] { logic_.selectYear(index); }); });
+    connect(ui_->cboSoft, &QComboBox::activated, this,
+            [this](int index) { handle([&] { logic_.selectSoft(index); }); });
+    connect(ui_->cboZT, &QComboBox::activated, this,
+            [this](int index) { handle([&] { logic_.selectAccount(index); }); });
+    connect(ui_->cboYear, &QComboBox::activated, this,
+            [this](int index) { handle([&] { logic_.selectYear(index); }); });
     ui_->txtServerName->installEventFilter(this);
     connect(&step_, &QFutureWatcher<void>::finished, this, &FrmLogin::backgroundStepEnded);
 
@@ -202,32 +213,33 @@ void FrmLogin::render() {
 bool FrmLogin::eventFilter(QObject* watched, QEvent* event) {
     if (watched != ui_->txtServerName) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        const QChar key = typedCharacter(*static_cast<QKeyEvent*>(event));
-        if (!key.isNull()) handle([&] { logic_.txtServerNameKeyPress(key); });
-        break;
-    }
-    case QEvent::InputMethod:
-        // Text composed by an input method arrives as characters typed.
-        for (const QChar key : static_cast<QInputMethodEvent*>(event)->commitString())
-            handle([&] { logic_.txtServerNameKeyPress(key); });
-        break;
-    case QEvent::FocusOut: {
-        // Only focus moving to another control of this window counts: a
-        // message box or another application taking the focus does not.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-        // A click on 确认 (or its shortcut) takes the focus first; when that
-        // starts a reload, the button is disabled before it sees the click,
-        // so the login is run once the lists are loaded, after the focus
-        // handler, as the click would have run.
-        const bool confirming = QApplication::focusWidget() == ui_->cmdOK &&
-                                (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
-        handle([this] { logic_.txtServerNameLostFocus(); });
-        if (confirming && connecting()) confirmAfterStep_ = true;
-        break;
-    }
-    default: break;
+        case QEvent::KeyPress: {
+            const QChar key = typedCharacter(*static_cast<QKeyEvent*>(event));
+            if (!key.isNull()) handle([&] { logic_.txtServerNameKeyPress(key); });
+            break;
+        }
+        case QEvent::InputMethod:
+            // Text composed by an input method arrives as characters typed.
+            for (const QChar key : static_cast<QInputMethodEvent*>(event)->commitString())
+                handle([&] { logic_.txtServerNameKeyPress(key); });
+            break;
+        case QEvent::FocusOut: {
+            // Only focus moving to another control of this window counts: a
+            // message box or another application taking the focus does not.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+            // A click on 确认 (or its shortcut) takes the focus first; when that
+            // starts a reload, the button is disabled before it sees the click,
+            // so the login is run once the lists are loaded, after the focus
+            // handler, as the click would have run.
+            const bool confirming = QApplication::focusWidget() == ui_->cmdOK &&
+                                    (reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason);
+            handle([this] { logic_.txtServerNameLostFocus(); });
+            if (confirming && connecting()) confirmAfterStep_ = true;
+            break;
+        }
+        default:
+            break;
     }
     return false;
 }

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 
-namespace Ui { class frmLogin; }
+namespace Ui {
+class frmLogin;
+}
 
 namespace tallomar {
 
@@ -47,8 +49,10 @@ private:
     void cmdOK_Click();
     void startBackgroundStep();
     void backgroundStepEnded();
-    template <typename Handler> void handle(Handler&& handler);
-    template <typename Handler> void apply(Handler&& handler);
+    template <typename Handler>
+    void handle(Handler&& handler);
+    template <typename Handler>
+    void apply(Handler&& handler);
 
     // The window's boxes, each shown over the window as the login's screen
     // now is: a box that ends a wait for the server does not show over

@@ -1,8 +1,8 @@
 #include "windows/params/flex_grid.h"
 
-#include "windows/params/grid_color.h"
 #include "platform/ui/grid_format.h"
 #include "platform/ui/twips.h"
+#include "windows/params/grid_color.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -76,7 +76,9 @@ QTableWidgetItem* FlexGrid::cell(int row, int col) {
     return found;
 }
 
-bool FlexGrid::isFixed(int row, int col) const { return row < fixedRows_ || col < fixedCols_; }
+bool FlexGrid::isFixed(int row, int col) const {
+    return row < fixedRows_ || col < fixedCols_;
+}
 
 void FlexGrid::paintFixedCells() {
     const QColor fixed = gridColor(kFixedCellColour, *this);
@@ -90,13 +92,21 @@ QString FlexGrid::textMatrix(int row, int col) const {
     return found ? found->text() : QString();
 }
 
-void FlexGrid::setTextMatrix(int row, int col, const QString& text) { cell(row, col)->setText(text); }
+void FlexGrid::setTextMatrix(int row, int col, const QString& text) {
+    cell(row, col)->setText(text);
+}
 
-void FlexGrid::setRow(int row) { setCurrentCell(row, std::max(currentColumn(), fixedCols_)); }
+void FlexGrid::setRow(int row) {
+    setCurrentCell(row, std::max(currentColumn(), fixedCols_));
+}
 
-void FlexGrid::setCol(int col) { setCurrentCell(std::max(currentRow(), fixedRows_), col); }
+void FlexGrid::setCol(int col) {
+    setCurrentCell(std::max(currentRow(), fixedRows_), col);
+}
 
-QString FlexGrid::text() const { return textMatrix(row(), col()); }
+QString FlexGrid::text() const {
+    return textMatrix(row(), col());
+}
 
 QColor FlexGrid::cellBackColor() const {
     const QTableWidgetItem* found = item(row(), col());
@@ -104,13 +114,21 @@ QColor FlexGrid::cellBackColor() const {
     return found->background().color();
 }
 
-void FlexGrid::setCellBackColor(const QColor& colour) { cell(row(), col())->setBackground(colour); }
+void FlexGrid::setCellBackColor(const QColor& colour) {
+    cell(row(), col())->setBackground(colour);
+}
 
-int FlexGrid::colWidthTwips(int col) const { return pixelsToTwips(columnWidth(col)); }
+int FlexGrid::colWidthTwips(int col) const {
+    return pixelsToTwips(columnWidth(col));
+}
 
-void FlexGrid::setColWidthTwips(int col, int twips) { setColumnWidth(col, twipsToPixels(twips)); }
+void FlexGrid::setColWidthTwips(int col, int twips) {
+    setColumnWidth(col, twipsToPixels(twips));
+}
 
-int FlexGrid::widthTwips() const { return pixelsToTwips(width()); }
+int FlexGrid::widthTwips() const {
+    return pixelsToTwips(width());
+}
 
 QRect FlexGrid::currentCellGeometry() const {
     return visualRect(currentIndex()).translated(viewport()->pos() + pos());
@@ -121,8 +139,7 @@ QRect FlexGrid::currentCellGeometry() const {
 // leaves the current cell where it is.
 void FlexGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && index.row() >= fixedRows_)
-        setCurrentCell(index.row(), std::max(index.column(), fixedCols_));
+    if (index.isValid() && index.row() >= fixedRows_) setCurrentCell(index.row(), std::max(index.column(), fixedCols_));
     releaseEndsDoubleClick_ = false;
     event->accept();
 }
@@ -139,7 +156,9 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     if (indexAt(event->position().toPoint()).isValid()) emit DblClick();
 }
 
-void FlexGrid::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void FlexGrid::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 // The fixed rows stand above the first row that can be current, and the
 // fixed columns left of the first such column: scrolling to that row or

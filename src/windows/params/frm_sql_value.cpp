@@ -2,8 +2,8 @@
 
 #include "logic/params/parameter_sheet.h"
 #include "platform/ui/dialogs.h"
-#include "windows/params/grid_editing.h"
 #include "ui_frm_sql_value.h"
+#include "windows/params/grid_editing.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -117,8 +117,7 @@ void FrmSQLValue::dtpDate_Change() {
 template <typename Handler>
 void FrmSQLValue::handle(Handler&& handler) {
     if (rendering_) return;
-    if (ui_->grdTable->row() >= ui_->grdTable->fixedRows())
-        logic_.screen().parameterRow = ui_->grdTable->row();
+    if (ui_->grdTable->row() >= ui_->grdTable->fixedRows()) logic_.screen().parameterRow = ui_->grdTable->row();
     handler();
     render();
     if (logic_.screen().editRefused) keepEditing();
@@ -213,15 +212,17 @@ void FrmSQLValue::drawEditor() {
     datePicker.hide();
     drawnEditor_ = wanted;
     switch (screen.editor) {
-    case ParameterEditor::Text: ShowTextEditor(*ui_->grdTable, textBox); break;
-    case ParameterEditor::Date:
-        datePicker.setDateRange(screen.editDateRange.first, screen.editDateRange.last);
-        datePicker.setDate(screen.editDate);
-        ShowDateEditor(*ui_->grdTable, datePicker);
-        break;
-    case ParameterEditor::None:
-        if (editorHadFocus) ui_->grdTable->setFocus(Qt::OtherFocusReason);
-        break;
+        case ParameterEditor::Text:
+            ShowTextEditor(*ui_->grdTable, textBox);
+            break;
+        case ParameterEditor::Date:
+            datePicker.setDateRange(screen.editDateRange.first, screen.editDateRange.last);
+            datePicker.setDate(screen.editDate);
+            ShowDateEditor(*ui_->grdTable, datePicker);
+            break;
+        case ParameterEditor::None:
+            if (editorHadFocus) ui_->grdTable->setFocus(Qt::OtherFocusReason);
+            break;
     }
 }
 
@@ -249,27 +250,28 @@ bool FrmSQLValue::editorEvent(bool textBox, QEvent& event) {
     const int selectionStart = box.hasSelectedText() ? box.selectionStart() : box.cursorPosition();
     const auto selectionLength = static_cast<int>(box.selectedText().size());
     switch (event.type()) {
-    case QEvent::KeyPress: {
-        const char16_t code = typedCode(static_cast<QKeyEvent&>(event));
-        if (code == 0) return false;
-        bool passOn = true;
-        if (textBox)
-            handle([&] { passOn = logic_.txtData_KeyPress(code, selectionStart, selectionLength); });
-        else
-            handle([&] { passOn = !logic_.dtpDate_KeyPress(code); });
-        return !passOn;
-    }
-    case QEvent::InputMethod:
-        return textBox && !logic_.txtData_Compose(static_cast<QInputMethodEvent&>(event).commitString(),
-                                                   selectionStart, selectionLength);
-    case QEvent::FocusIn:
-        if (!textBox) handle([this] { logic_.dtpDate_GotFocus(); });
-        return false;
-    case QEvent::FocusOut:
-        if (editorLeft(static_cast<QFocusEvent&>(event)))
-            handle([&] { textBox ? logic_.txtData_LostFocus() : logic_.dtpDate_LostFocus(); });
-        return false;
-    default: return false;
+        case QEvent::KeyPress: {
+            const char16_t code = typedCode(static_cast<QKeyEvent&>(event));
+            if (code == 0) return false;
+            bool passOn = true;
+            if (textBox)
+                handle([&] { passOn = logic_.txtData_KeyPress(code, selectionStart, selectionLength); });
+            else
+                handle([&] { passOn = !logic_.dtpDate_KeyPress(code); });
+            return !passOn;
+        }
+        case QEvent::InputMethod:
+            return textBox && !logic_.txtData_Compose(static_cast<QInputMethodEvent&>(event).commitString(),
+                                                      selectionStart, selectionLength);
+        case QEvent::FocusIn:
+            if (!textBox) handle([this] { logic_.dtpDate_GotFocus(); });
+            return false;
+        case QEvent::FocusOut:
+            if (editorLeft(static_cast<QFocusEvent&>(event)))
+                handle([&] { textBox ? logic_.txtData_LostFocus() : logic_.dtpDate_LostFocus(); });
+            return false;
+        default:
+            return false;
     }
 }
 

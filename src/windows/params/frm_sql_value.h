@@ -35,7 +35,8 @@ private:
     void dtpDate_Change();
     bool editorEvent(bool textBox, QEvent& event);
 
-    template <typename Handler> void handle(Handler&& handler);
+    template <typename Handler>
+    void handle(Handler&& handler);
     void render();
     void drawScripts();
     void drawParameters();

@@ -23,9 +23,12 @@ QColor gridColor(const QString& text, const QWidget& widget) {
                       static_cast<int>(value >> 16 & 0xFF));
     }
     switch (value & ~kSystemColour) {
-    case 5: return widget.palette().color(QPalette::Base);
-    case 15: return widget.palette().color(QPalette::Button);
-    default: throw fault();
+        case 5:
+            return widget.palette().color(QPalette::Base);
+        case 15:
+            return widget.palette().color(QPalette::Button);
+        default:
+            throw fault();
     }
 }
 

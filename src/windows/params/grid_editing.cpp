@@ -22,8 +22,7 @@ void ShowDateEditor(FlexGrid& grid, QDateEdit& datePicker) {
     datePicker.setFocus(Qt::OtherFocusReason);
 }
 
-void HighlightRow(FlexGrid& grid, const QString& normalColour, const QString& highlightColour, int row,
-                  int column) {
+void HighlightRow(FlexGrid& grid, const QString& normalColour, const QString& highlightColour, int row, int column) {
     const QColor normal = gridColor(normalColour, grid);
     const QColor highlight = gridColor(highlightColour, grid);
     if (row == 1) row = grid.row();

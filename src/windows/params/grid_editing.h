@@ -27,7 +27,6 @@ void ShowDateEditor(FlexGrid& grid, QDateEdit& datePicker);
 // else only its cell in `column`. A `row` of 1 means the grid's current row.
 // Afterwards the highlighted row is current, with the last cell painted.
 // Colours are texts such as "&HFFFFC0" (see gridColor).
-void HighlightRow(FlexGrid& grid, const QString& normalColour, const QString& highlightColour, int row,
-                  int column);
+void HighlightRow(FlexGrid& grid, const QString& normalColour, const QString& highlightColour, int row, int column);
 
 }  // namespace tallomar

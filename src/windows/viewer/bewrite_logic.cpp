@@ -18,7 +18,9 @@ const std::vector<int> kListWidthsTwips = {0, 2000, 3000};
 // Columns of the detail statement, in the order it names them.
 enum DetailColumn { kDetailOperate = 1, kDetailResult = 2, kDetailPath = 3 };
 
-QString cellText(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+QString cellText(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
 
 QString detailText(const tooldb::Recordset& details, DetailColumn column) {
     const std::vector<QVariant>& row = details.rows.front();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tooldb/tool_database.h"
 #include "platform/ui/grid_format.h"
+#include "tooldb/tool_database.h"
 
 #include <QImage>
 #include <QString>
@@ -17,12 +17,12 @@ namespace tallomar {
 struct BewriteScreen {
     std::vector<GridColumnFormat> columns;  // grdBewrite's columns
     std::vector<int> columnWidthsTwips;
-    std::vector<QStringList> rows;          // grdBewrite's description rows (cell texts)
-    int currentRow = -1;                    // index into rows; -1 when none is current
-    QString caption;                        // fraBewriteInfo's title
-    QString operate;                        // labOperate
-    QString result;                         // labResult
-    QImage picture;                         // PicError; null for no picture
+    std::vector<QStringList> rows;  // grdBewrite's description rows (cell texts)
+    int currentRow = -1;            // index into rows; -1 when none is current
+    QString caption;                // fraBewriteInfo's title
+    QString operate;                // labOperate
+    QString result;                 // labResult
+    QImage picture;                 // PicError; null for no picture
 };
 
 // The id a grid cell names, as the detail query takes it: a whole number in

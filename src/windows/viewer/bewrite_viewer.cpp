@@ -20,8 +20,10 @@ FrmBewrite* ShowBewriteViewer(QPointer<FrmBewrite>& viewer, std::shared_ptr<cons
         viewer = new FrmBewrite(toolDatabaseQuery(std::move(tool)), toolFolder);
         viewer->setAttribute(Qt::WA_DeleteOnClose);
     }
-    if (viewer->isMinimized()) viewer->showNormal();
-    else viewer->show();
+    if (viewer->isMinimized())
+        viewer->showNormal();
+    else
+        viewer->show();
     viewer->raise();
     viewer->activateWindow();
     return viewer;

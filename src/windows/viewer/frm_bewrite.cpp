@@ -1,8 +1,8 @@
 #include "windows/viewer/frm_bewrite.h"
 
+#include "platform/error.h"
 #include "platform/ui/chinese_ui.h"
 #include "platform/ui/dialogs.h"
-#include "platform/error.h"
 #include "platform/ui/twips.h"
 #include "ui_frm_bewrite.h"
 
@@ -59,7 +59,9 @@ FrmBewrite::FrmBewrite(BewriteLogic::Query query, QString toolFolder, QWidget* p
 
 FrmBewrite::~FrmBewrite() = default;
 
-void FrmBewrite::Form_Load() { LoadSymptomList(); }
+void FrmBewrite::Form_Load() {
+    LoadSymptomList();
+}
 
 void FrmBewrite::LoadSymptomList() {
     handle([this] { logic_.LoadSymptomList(); });

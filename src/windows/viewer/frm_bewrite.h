@@ -7,7 +7,9 @@
 
 class QModelIndex;
 
-namespace Ui { class frmBewrite; }
+namespace Ui {
+class frmBewrite;
+}
 
 namespace tallomar {
 
@@ -31,7 +33,8 @@ public:
 private:
     void Form_Load();
     void grdBewrite_Click(const QModelIndex& index);
-    template <typename Action> void handle(Action&& action);
+    template <typename Action>
+    void handle(Action&& action);
     void renderList();
     void renderDetails();
 

@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <memory>
 
-namespace Ui { class frmAbout; }
+namespace Ui {
+class frmAbout;
+}
 
 namespace tallomar {
 

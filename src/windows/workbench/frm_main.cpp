@@ -1,25 +1,25 @@
 #include "windows/workbench/frm_main.h"
 
 #include "logic/failure_text.h"
-#include "platform/ui/dialogs.h"
-#include "platform/error.h"
-#include "ui_frm_main.h"
 #include "logic/history/history_database.h"
 #include "logic/history/run_end.h"
 #include "logic/history/session_recording.h"
+#include "logic/login/server_connections.h"
+#include "logic/workbench/correction_report.h"
+#include "logic/workbench/ledger_text.h"
+#include "logic/workbench/result_export.h"
+#include "logic/workbench/result_feed.h"
+#include "logic/workbench/result_model.h"
+#include "platform/error.h"
+#include "platform/ui/dialogs.h"
+#include "ui_frm_main.h"
 #include "windows/history/history_window.h"
 #include "windows/sweep/frm_sweep.h"
 #include "windows/viewer/bewrite_viewer.h"
 #include "windows/window_placement.h"
-#include "logic/workbench/correction_report.h"
-#include "logic/workbench/ledger_text.h"
 #include "windows/workbench/column_fit.h"
 #include "windows/workbench/correction_preview_dialog.h"
 #include "windows/workbench/frm_about.h"
-#include "logic/login/server_connections.h"
-#include "logic/workbench/result_export.h"
-#include "logic/workbench/result_feed.h"
-#include "logic/workbench/result_model.h"
 #include "windows/workbench/run_progress.h"
 #include "windows/workbench/window_drag.h"
 #include "windows/workbench/window_run_recording.h"
@@ -50,9 +50,8 @@ struct ButtonArt {
     const char* art;
 };
 constexpr ButtonArt kButtonArt[] = {
-    {"cmdCheck", "check"},     {"cmdRun", "run"},       {"cmdSolution", "solution"},
-    {"cmdBeWrite", "bewrite"}, {"cmdReadme", "readme"}, {"cmdAbout", "about"},
-    {"cmdCancel", "cancel"},
+    {"cmdCheck", "check"},   {"cmdRun", "run"},     {"cmdSolution", "solution"}, {"cmdBeWrite", "bewrite"},
+    {"cmdReadme", "readme"}, {"cmdAbout", "about"}, {"cmdCancel", "cancel"},
 };
 
 QString pictureButtonStyle(const QString& widget, const QString& art) {
@@ -86,10 +85,12 @@ ToolReads withOperatorWords(ToolReads reads, const QString& path) {
 FrmMain::FrmMain(std::shared_ptr<Session> session) : FrmMain(std::move(session), std::nullopt) {}
 
 FrmMain::FrmMain(std::shared_ptr<Session> session, std::optional<ToolReads> reads)
-    : ui_(std::make_unique<Ui::FrmMain>()), session_(std::move(session)),
-      workbench_(*session_, reads ? std::move(*reads)
-                                   : withOperatorWords(ToolReads::of(*session_->cnTool), session_->cnTool->path()),
-                 [this](const QString& title, const RunWork& work) { return runRecorded(title, work); }),
+    : ui_(std::make_unique<Ui::FrmMain>()),
+      session_(std::move(session)),
+      workbench_(
+          *session_,
+          reads ? std::move(*reads) : withOperatorWords(ToolReads::of(*session_->cnTool), session_->cnTool->path()),
+          [this](const QString& title, const RunWork& work) { return runRecorded(title, work); }),
       historyPath_(history::HistoryDatabase::defaultPath()),
       previewUndoAfter_(kPreviewUndoAfter) {
     loadWorkbenchArt();
@@ -219,7 +220,7 @@ void FrmMain::cmdCheck_Click() {
         const QString failure = texts::runFailureText(outcome.failure);
         ui_->txtReport->setPlainText(failure);
         forgetFindings(outcome.failure.kind == RunOutcome::Kind::Cancelled ? texts::kStatusCheckCancelled
-                                                                            : texts::kStatusCheckFailed);
+                                                                           : texts::kStatusCheckFailed);
         if (outcome.failure.kind != RunOutcome::Kind::Cancelled) showMessage(this, MessageIcon::Exclamation, failure);
         return;
     }
@@ -257,18 +258,21 @@ void FrmMain::runCorrection(CorrectionMode mode) {
     }
     recording.finish(history::correctionRunEnd(correction.outcome()));
     switch (correction.outcome().kind) {
-    case CorrectionOutcome::Kind::NotOffered: showReportView(); return;
-    case CorrectionOutcome::Kind::Unreadable:
-        showMessage(this, MessageIcon::Exclamation, correction.outcome().run.message);
-        return;
-    case CorrectionOutcome::Kind::NeedsNoTransaction:
-        ui_->txtReport->setPlainText(texts::correctionReport(correction.outcome()));
-        showReportView();
-        if (askYesNo(this, texts::correctionTarget(*session_) + QLatin1Char('\n') +
-                               texts::askRunWithoutTransaction(correction.outcome())))
-            runCorrection(CorrectionMode::EachBatchKept);
-        return;
-    default: break;
+        case CorrectionOutcome::Kind::NotOffered:
+            showReportView();
+            return;
+        case CorrectionOutcome::Kind::Unreadable:
+            showMessage(this, MessageIcon::Exclamation, correction.outcome().run.message);
+            return;
+        case CorrectionOutcome::Kind::NeedsNoTransaction:
+            ui_->txtReport->setPlainText(texts::correctionReport(correction.outcome()));
+            showReportView();
+            if (askYesNo(this, texts::correctionTarget(*session_) + QLatin1Char('\n') +
+                                   texts::askRunWithoutTransaction(correction.outcome())))
+                runCorrection(CorrectionMode::EachBatchKept);
+            return;
+        default:
+            break;
     }
     showCorrection(correction.outcome(), std::move(remaining));
 }
@@ -317,7 +321,9 @@ void FrmMain::cmdAbout_Click() {
     Dialogs::current().exec(about);
 }
 
-void FrmMain::showSweep() { showSweepWindow(*session_, this); }
+void FrmMain::showSweep() {
+    showSweepWindow(*session_, this);
+}
 
 void FrmMain::showHistory() {
     if (!history_) {
@@ -362,8 +368,7 @@ void FrmMain::addSurfaceEntry(const QString& text, const QKeySequence& shortcut,
 }
 
 void FrmMain::mousePressEvent(QMouseEvent* event) {
-    if (startsWindowDrag(*this, event->button(), event->buttons(), event->position().toPoint()) &&
-        windowHandle())
+    if (startsWindowDrag(*this, event->button(), event->buttons(), event->position().toPoint()) && windowHandle())
         windowHandle()->startSystemMove();
     QWidget::mousePressEvent(event);
 }
@@ -411,9 +416,9 @@ void FrmMain::exportResult() {
     // A long path gives up its middle, so that the count and the file name stay in view.
     const QString confirmation = QStringLiteral("已导出 %1 条记录到 ").arg(result_->rowCount());
     const QFontMetrics metrics = ui_->labResult->fontMetrics();
-    ui_->labResult->setText(confirmation + metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
-                                                              ui_->labResult->width() -
-                                                                  metrics.horizontalAdvance(confirmation)));
+    ui_->labResult->setText(confirmation +
+                            metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle,
+                                               ui_->labResult->width() - metrics.horizontalAdvance(confirmation)));
 }
 
 }  // namespace tallomar

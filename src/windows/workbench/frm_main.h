@@ -13,7 +13,9 @@
 
 class QMenu;
 
-namespace Ui { class FrmMain; }
+namespace Ui {
+class FrmMain;
+}
 
 namespace tallomar {
 

@@ -1,10 +1,10 @@
 #include "windows/workbench/pick_folder.h"
 
-#include "platform/ui/dialogs.h"
 #include "platform/text/windows_path.h"
+#include "platform/ui/dialogs.h"
 
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
@@ -44,10 +44,12 @@ QString existingFolder(const QString& startFolder) {
 // folder, so every selection has a path the chooser can return.
 class FolderChooser : public QDialog {
 public:
-    FolderChooser(QWidget* owner, const QString& prompt, const QString& startFolder,
-                  const QStringList& recentFolders)
-        : QDialog(owner), model_(new QFileSystemModel(this)), tree_(new QTreeView(this)),
-          status_(new QLabel(this)), buttons_(new QDialogButtonBox(this)) {
+    FolderChooser(QWidget* owner, const QString& prompt, const QString& startFolder, const QStringList& recentFolders)
+        : QDialog(owner),
+          model_(new QFileSystemModel(this)),
+          tree_(new QTreeView(this)),
+          status_(new QLabel(this)),
+          buttons_(new QDialogButtonBox(this)) {
         setWindowTitle(QStringLiteral("选择文件夹"));
         resize(360, 420);
 
@@ -122,8 +124,10 @@ private:
         auto following = std::make_shared<QMetaObject::Connection>();
         *following = connect(model_, &QAbstractItemModel::layoutChanged, this,
                              [this, following, start = QPersistentModelIndex(start)] {
-                                 if (tree_->currentIndex() != start) disconnect(*following);
-                                 else tree_->scrollTo(start, QAbstractItemView::PositionAtCenter);
+                                 if (tree_->currentIndex() != start)
+                                     disconnect(*following);
+                                 else
+                                     tree_->scrollTo(start, QAbstractItemView::PositionAtCenter);
                              });
     }
 

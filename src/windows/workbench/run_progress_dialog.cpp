@@ -1,7 +1,7 @@
 #include "windows/workbench/run_progress_dialog.h"
 
-#include "ui_run_progress_dialog.h"
 #include "logic/workbench/run_progress_context.h"
+#include "ui_run_progress_dialog.h"
 
 #include <QTime>
 
@@ -49,11 +49,9 @@ void RunProgressDialog::refresh() {
     // no batch of a script.
     const QString batch = progress.batch > 0 ? QStringLiteral("批次：第 %1 批").arg(progress.batch)
                                              : QStringLiteral("批次：无（程序自身的步骤）");
-    ui_->labBatch->setText(context_.cancelRequested()
-                               ? QStringLiteral("正在取消：等待服务器停止当前语句…")
-                               : batch);
-    ui_->labElapsed->setText(
-        QStringLiteral("已用时间：%1").arg(QTime(0, 0).addMSecs(elapsed_.elapsed()).toString(QStringLiteral("HH:mm:ss"))));
+    ui_->labBatch->setText(context_.cancelRequested() ? QStringLiteral("正在取消：等待服务器停止当前语句…") : batch);
+    ui_->labElapsed->setText(QStringLiteral("已用时间：%1")
+                                 .arg(QTime(0, 0).addMSecs(elapsed_.elapsed()).toString(QStringLiteral("HH:mm:ss"))));
 }
 
 }  // namespace tallomar

@@ -5,7 +5,9 @@
 #include <QTimer>
 #include <memory>
 
-namespace Ui { class frmRunProgress; }
+namespace Ui {
+class frmRunProgress;
+}
 
 namespace tallomar {
 

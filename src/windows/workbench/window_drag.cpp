@@ -4,8 +4,7 @@
 
 namespace tallomar {
 
-bool startsWindowDrag(const QWidget& window, Qt::MouseButton button, Qt::MouseButtons buttons,
-                      const QPoint& position) {
+bool startsWindowDrag(const QWidget& window, Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& position) {
     return button == Qt::LeftButton && buttons == Qt::LeftButton && window.childAt(position) == nullptr;
 }
 

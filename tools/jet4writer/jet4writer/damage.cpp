@@ -81,7 +81,8 @@ void reverseValueBounds(QByteArray& file, quint32 page, int row, int slot) {
     if (row >= get16(file, base + kRowCountOffset))
         throw Error(QStringLiteral("page %1 has no row %2").arg(page).arg(row));
     const int start = base + (get16(file, base + kRowOffsetsStart + 2 * row) & kRowOffsetMask);
-    const int end = base + (row == 0 ? kPageSize : get16(file, base + kRowOffsetsStart + 2 * (row - 1)) & kRowOffsetMask);
+    const int end =
+        base + (row == 0 ? kPageSize : get16(file, base + kRowOffsetsStart + 2 * (row - 1)) & kRowOffsetMask);
     const int maskSize = (get16(file, start) + 7) / 8;
     const int varCountAt = end - maskSize - 2;
     if (slot + 1 > get16(file, varCountAt))

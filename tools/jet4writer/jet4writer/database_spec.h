@@ -12,9 +12,9 @@ namespace tallomar::jet4 {
 struct ColumnSpec {
     QString name;
     mdb::ColumnKind kind = mdb::ColumnKind::Text;
-    int length = 255;        // characters, for text columns
-    bool deleted = false;    // keeps its slot in every row, absent from the definition
-    bool indexed = false;    // covered by an index entry in the definition
+    int length = 255;      // characters, for text columns
+    bool deleted = false;  // keeps its slot in every row, absent from the definition
+    bool indexed = false;  // covered by an index entry in the definition
 };
 
 struct RowSpec {

@@ -1,17 +1,17 @@
 #include "jet4writer/jet4_writer.h"
 
-#include "platform/error.h"
 #include "platform/access/jet4_data_page.h"
 #include "platform/access/jet4_format.h"
 #include "platform/access/jet4_long_value.h"
 #include "platform/access/jet4_row.h"
 #include "platform/access/mdb_file_header.h"
+#include "platform/error.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -31,28 +31,36 @@ constexpr quint16 kPropertyValuesBlock = 0x00;
 
 struct Layout {
     unsigned char type = 0;
-    int fixedSize = 0;     // 0 for variable-length kinds
+    int fixedSize = 0;  // 0 for variable-length kinds
 };
 
-Layout layoutOf(const ColumnSpec& column, const QString& table)
-{
+Layout layoutOf(const ColumnSpec& column, const QString& table) {
     switch (column.kind) {
-    case ColumnKind::Boolean: return {kBoolean, 0};
-    case ColumnKind::Byte: return {kByte, 1};
-    case ColumnKind::Integer: return {kInteger, 2};
-    case ColumnKind::LongInteger: return {kLongInteger, 4};
-    case ColumnKind::Double: return {kDouble, 8};
-    case ColumnKind::DateTime: return {kDateTime, 8};
-    case ColumnKind::Text: return {kText, 0};
-    case ColumnKind::Memo: return {kMemo, 0};
-    case ColumnKind::Ole: return {kOle, 0};
-    default:
-        throw Error(QStringLiteral("table %1, column %2: this column kind cannot be written").arg(table, column.name));
+        case ColumnKind::Boolean:
+            return {kBoolean, 0};
+        case ColumnKind::Byte:
+            return {kByte, 1};
+        case ColumnKind::Integer:
+            return {kInteger, 2};
+        case ColumnKind::LongInteger:
+            return {kLongInteger, 4};
+        case ColumnKind::Double:
+            return {kDouble, 8};
+        case ColumnKind::DateTime:
+            return {kDateTime, 8};
+        case ColumnKind::Text:
+            return {kText, 0};
+        case ColumnKind::Memo:
+            return {kMemo, 0};
+        case ColumnKind::Ole:
+            return {kOle, 0};
+        default:
+            throw Error(
+                QStringLiteral("table %1, column %2: this column kind cannot be written").arg(table, column.name));
     }
 }
 
-bool isFixed(const ColumnSpec& column, const QString& table)
-{
+bool isFixed(const ColumnSpec& column, const QString& table) {
     return column.kind == ColumnKind::Boolean || layoutOf(column, table).fixedSize > 0;
 }
 
@@ -71,8 +79,7 @@ struct TableLayout {
     int varSlots = 0;
 };
 
-TableLayout layoutTable(const TableSpec& table)
-{
+TableLayout layoutTable(const TableSpec& table) {
     TableLayout layout;
     for (size_t i = 0; i < table.columns.size(); ++i) {
         Slot slot;
@@ -90,36 +97,41 @@ TableLayout layoutTable(const TableSpec& table)
     return layout;
 }
 
-QByteArray fixedBytes(const ColumnSpec& column, const QVariant& value)
-{
+QByteArray fixedBytes(const ColumnSpec& column, const QVariant& value) {
     QByteArray bytes;
     switch (column.kind) {
-    case ColumnKind::Byte: bytes.append(static_cast<char>(value.toInt())); break;
-    case ColumnKind::Integer: append16(bytes, static_cast<quint16>(value.toInt())); break;
-    case ColumnKind::LongInteger: append32(bytes, static_cast<quint32>(value.toLongLong())); break;
-    case ColumnKind::Double: {
-        const double d = value.toDouble();
-        bytes.resize(8);
-        std::memcpy(bytes.data(), &d, 8);
-        break;
-    }
-    case ColumnKind::DateTime: {
-        static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
-        const QDateTime when = value.toDateTime();
-        const double days = static_cast<double>(epoch.msecsTo(when)) / 86400000.0;
-        bytes.resize(8);
-        std::memcpy(bytes.data(), &days, 8);
-        break;
-    }
-    default: break;
+        case ColumnKind::Byte:
+            bytes.append(static_cast<char>(value.toInt()));
+            break;
+        case ColumnKind::Integer:
+            append16(bytes, static_cast<quint16>(value.toInt()));
+            break;
+        case ColumnKind::LongInteger:
+            append32(bytes, static_cast<quint32>(value.toLongLong()));
+            break;
+        case ColumnKind::Double: {
+            const double d = value.toDouble();
+            bytes.resize(8);
+            std::memcpy(bytes.data(), &d, 8);
+            break;
+        }
+        case ColumnKind::DateTime: {
+            static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
+            const QDateTime when = value.toDateTime();
+            const double days = static_cast<double>(epoch.msecsTo(when)) / 86400000.0;
+            bytes.resize(8);
+            std::memcpy(bytes.data(), &days, 8);
+            break;
+        }
+        default:
+            break;
     }
     return bytes;
 }
 
 // A table's properties as the catalogue's LvProp column keeps them: the
 // list of property names, then one block of values naming them by index.
-QByteArray propertyData(const QString& description)
-{
+QByteArray propertyData(const QString& description) {
     const QByteArray name = encodeText(QStringLiteral("Description"));
     QByteArray names;
     append16(names, static_cast<quint16>(name.size()));
@@ -127,12 +139,12 @@ QByteArray propertyData(const QString& description)
 
     const QByteArray value = encodeText(description);
     QByteArray values;
-    append32(values, 0);           // the block's own length, unused by readers
-    append16(values, 0);           // the block's name: none
+    append32(values, 0);  // the block's own length, unused by readers
+    append16(values, 0);  // the block's name: none
     append16(values, static_cast<quint16>(8 + value.size()));
-    values.append('\0');           // not a DDL property
+    values.append('\0');  // not a DDL property
     values.append(static_cast<char>(kText));
-    append16(values, 0);           // index of the name
+    append16(values, 0);  // index of the name
     append16(values, static_cast<quint16>(value.size()));
     values.append(value);
 
@@ -148,63 +160,52 @@ QByteArray propertyData(const QString& description)
 
 class Builder {
 public:
-    QByteArray build(const DatabaseSpec& spec)
-    {
+    QByteArray build(const DatabaseSpec& spec) {
         pages_.resize(kCataloguePage + 1);
         pages_[kHeaderPage] = headerPage();
         mapPage_ = kFirstMapPage;
         maps_.emplace(mapPage_, DataPage::create(0));
 
         std::vector<quint32> definitionPages;
-        for (size_t i = 0; i < spec.tables.size(); ++i)
-            definitionPages.push_back(newPage());
+        for (size_t i = 0; i < spec.tables.size(); ++i) definitionPages.push_back(newPage());
 
         TableSpec catalogue = catalogueSpec(spec, definitionPages);
         writeTable(catalogue, kCataloguePage, true);
-        for (size_t i = 0; i < spec.tables.size(); ++i)
-            writeTable(spec.tables[i], definitionPages[i], false);
+        for (size_t i = 0; i < spec.tables.size(); ++i) writeTable(spec.tables[i], definitionPages[i], false);
 
-        for (auto& [number, page] : maps_)
-            pages_[number] = page.bytes();
+        for (auto& [number, page] : maps_) pages_[number] = page.bytes();
         QByteArray file;
-        for (const QByteArray& page : pages_)
-            file.append(page);
+        for (const QByteArray& page : pages_) file.append(page);
         return file;
     }
 
 private:
-    quint32 newPage()
-    {
+    quint32 newPage() {
         pages_.emplace_back(kPageSize, '\0');
         return static_cast<quint32>(pages_.size() - 1);
     }
 
-    static QByteArray headerPage()
-    {
+    static QByteArray headerPage() {
         QByteArray page(kPageSize, '\0');
         const char magic[] = {0x00, 0x01, 0x00, 0x00};
         std::memcpy(page.data(), magic, 4);
         std::memcpy(page.data() + 4, "Standard Jet DB", 15);
         page[0x14] = 0x01;
         QByteArray area(mdb::encodedHeaderLength(mdb::JetVersion::Jet4), '\0');
-        put16(area, 0x3c - 0x18, 1252);              // code page
+        put16(area, 0x3c - 0x18, 1252);               // code page
         put16(area, 0x6e - 0x18, kGeneralSortOrder);  // collating order
         mdb::toggleHeaderEncoding(reinterpret_cast<unsigned char*>(area.data()), area.size());
         std::memcpy(page.data() + 0x18, area.constData(), area.size());
         return page;
     }
 
-    static TableSpec catalogueSpec(const DatabaseSpec& spec, const std::vector<quint32>& definitionPages)
-    {
+    static TableSpec catalogueSpec(const DatabaseSpec& spec, const std::vector<quint32>& definitionPages) {
         TableSpec catalogue;
         catalogue.name = QStringLiteral("MSysObjects");
         catalogue.columns = {
-            {QStringLiteral("Id"), ColumnKind::LongInteger},
-            {QStringLiteral("ParentId"), ColumnKind::LongInteger},
-            {QStringLiteral("Flags"), ColumnKind::LongInteger},
-            {QStringLiteral("Type"), ColumnKind::Integer},
-            {QStringLiteral("Name"), ColumnKind::Text, 128},
-            {QStringLiteral("LvProp"), ColumnKind::Ole},
+            {QStringLiteral("Id"), ColumnKind::LongInteger},    {QStringLiteral("ParentId"), ColumnKind::LongInteger},
+            {QStringLiteral("Flags"), ColumnKind::LongInteger}, {QStringLiteral("Type"), ColumnKind::Integer},
+            {QStringLiteral("Name"), ColumnKind::Text, 128},    {QStringLiteral("LvProp"), ColumnKind::Ole},
         };
         const auto entry = [](quint32 page, qint64 flags, const QString& name, const QString& description) {
             return RowSpec{{QVariant(qint64(page)), QVariant(qint64(0x0F000001)), QVariant(flags), QVariant(1),
@@ -216,19 +217,19 @@ private:
         return catalogue;
     }
 
-    QByteArray longValue(const QByteArray& data)
-    {
+    QByteArray longValue(const QByteArray& data) {
         return storeLongValue(data, [this](const QByteArray& page) {
             pages_.push_back(page);
             return static_cast<quint32>(pages_.size() - 1);
         });
     }
 
-    QByteArray encode(const TableSpec& table, const TableLayout& layout, const RowSpec& spec)
-    {
+    QByteArray encode(const TableSpec& table, const TableLayout& layout, const RowSpec& spec) {
         if (spec.values.size() != table.columns.size())
             throw Error(QStringLiteral("table %1: a row has %2 values for %3 columns")
-                            .arg(table.name).arg(spec.values.size()).arg(table.columns.size()));
+                            .arg(table.name)
+                            .arg(spec.values.size())
+                            .arg(table.columns.size()));
         RawRow row;
         row.columnCount = static_cast<quint16>(layout.columnSlots.size());
         row.fixedArea = QByteArray(layout.fixedAreaSize, '\0');
@@ -243,8 +244,7 @@ private:
                 continue;
             }
             row.setPresent(slot.number, !value.isNull());
-            if (value.isNull())
-                continue;
+            if (value.isNull()) continue;
             if (slot.fixed) {
                 const QByteArray bytes = fixedBytes(column, value);
                 std::memcpy(row.fixedArea.data() + slot.fixedOffset, bytes.constData(), bytes.size());
@@ -252,7 +252,8 @@ private:
                 const QString text = value.toString();
                 if (text.size() > column.length)
                     throw Error(QStringLiteral("table %1, column %2: text longer than %3 characters")
-                                    .arg(table.name, column.name).arg(column.length));
+                                    .arg(table.name, column.name)
+                                    .arg(column.length));
                 row.varValues[slot.varIndex] = encodeText(text);
             } else if (column.kind == ColumnKind::Memo) {
                 row.varValues[slot.varIndex] = longValue(encodeText(value.toString()));
@@ -263,15 +264,13 @@ private:
         return encodeRow(row);
     }
 
-    void writeTable(const TableSpec& table, quint32 definitionPage, bool system)
-    {
+    void writeTable(const TableSpec& table, quint32 definitionPage, bool system) {
         const TableLayout layout = layoutTable(table);
         std::vector<quint32> owned;
         quint32 current = 0;
         std::optional<DataPage> page;
         const auto flush = [&] {
-            if (page)
-                pages_[current] = page->bytes();
+            if (page) pages_[current] = page->bytes();
         };
         quint32 liveRows = 0;
         // Rows that moved live on overflow pages, flagged with the deleted
@@ -284,8 +283,7 @@ private:
             if (spec.overflow) {
                 int index = overflow ? overflow->appendRow(bytes, kRowDeleted) : -1;
                 if (index < 0) {
-                    if (overflow)
-                        pages_[overflowNumber] = overflow->bytes();
+                    if (overflow) pages_[overflowNumber] = overflow->bytes();
                     overflowNumber = newPage();
                     owned.push_back(overflowNumber);
                     overflow = DataPage::create(definitionPage);
@@ -302,14 +300,13 @@ private:
                 page = DataPage::create(definitionPage);
                 if (page->appendRow(bytes, flags) < 0)
                     throw Error(QStringLiteral("table %1: a row of %2 bytes does not fit a page")
-                                    .arg(table.name).arg(bytes.size()));
+                                    .arg(table.name)
+                                    .arg(bytes.size()));
             }
-            if (!spec.deleted)
-                ++liveRows;
+            if (!spec.deleted) ++liveRows;
         }
         flush();
-        if (overflow)
-            pages_[overflowNumber] = overflow->bytes();
+        if (overflow) pages_[overflowNumber] = overflow->bytes();
         std::sort(owned.begin(), owned.end());
         const quint32 usedMap = addMapRow(owned);
         const quint32 freeMap = addMapRow(owned);
@@ -317,40 +314,35 @@ private:
     }
 
     // A usage map of type 0: a start page and a bitmap of the pages after it.
-    quint32 addMapRow(const std::vector<quint32>& owned)
-    {
+    quint32 addMapRow(const std::vector<quint32>& owned) {
         QByteArray row(1, '\0');
         const quint32 first = owned.empty() ? 0 : owned.front();
         append32(row, first);
         QByteArray bitmap(owned.empty() ? 1 : static_cast<int>((owned.back() - first) / 8 + 1), '\0');
         for (quint32 number : owned)
-            bitmap[(number - first) / 8] = static_cast<char>(bitmap[(number - first) / 8] | (1 << ((number - first) % 8)));
+            bitmap[(number - first) / 8] =
+                static_cast<char>(bitmap[(number - first) / 8] | (1 << ((number - first) % 8)));
         row.append(bitmap);
         int index = maps_.at(mapPage_).appendRow(row);
         if (index < 0) {
             mapPage_ = newPage();
             maps_.emplace(mapPage_, DataPage::create(0));
             index = maps_.at(mapPage_).appendRow(row);
-            if (index < 0)
-                throw Error(QStringLiteral("a usage map of %1 bytes does not fit a page").arg(row.size()));
+            if (index < 0) throw Error(QStringLiteral("a usage map of %1 bytes does not fit a page").arg(row.size()));
         }
         return rowPointer(mapPage_, static_cast<quint8>(index));
     }
 
-    static QByteArray definition(const TableSpec& table, const TableLayout& layout, quint32 liveRows,
-                                 quint32 usedMap, quint32 freeMap, bool system)
-    {
+    static QByteArray definition(const TableSpec& table, const TableLayout& layout, quint32 liveRows, quint32 usedMap,
+                                 quint32 freeMap, bool system) {
         std::vector<size_t> live;
         std::vector<size_t> indexed;
         int liveVar = 0;
         for (size_t i = 0; i < table.columns.size(); ++i) {
-            if (table.columns[i].deleted)
-                continue;
+            if (table.columns[i].deleted) continue;
             live.push_back(i);
-            if (!layout.columnSlots[i].fixed)
-                ++liveVar;
-            if (table.columns[i].indexed)
-                indexed.push_back(i);
+            if (!layout.columnSlots[i].fixed) ++liveVar;
+            if (table.columns[i].indexed) indexed.push_back(i);
         }
         QByteArray page(kTdefBlockEnd, '\0');
         page[0] = static_cast<char>(kTableDefinitionPage);
@@ -426,13 +418,11 @@ private:
 
 }  // namespace
 
-QByteArray buildDatabase(const DatabaseSpec& spec)
-{
+QByteArray buildDatabase(const DatabaseSpec& spec) {
     return Builder().build(spec);
 }
 
-void writeDatabase(const DatabaseSpec& spec, const QString& path)
-{
+void writeDatabase(const DatabaseSpec& spec, const QString& path) {
     const QByteArray bytes = buildDatabase(spec);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
