@@ -3,10 +3,13 @@
 // The tempdb table the result benchmarks read, and a connection to the
 // benchmark's own sandbox once it listens.
 
+#include "logic/workbench/workbench.h"
 #include "platform/error.h"
 #include "platform/odbc/odbc.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <QThread>
 #include <memory>
@@ -42,6 +45,27 @@ inline std::unique_ptr<tallomar::odbc::Connection> connectWhenListening(quint16 
             QThread::msleep(100);
         }
     }
+}
+
+// The tool reads of a package whose one check step reads table big. Its
+// script, written into `folder` (the session's gToolFolder), runs a text the
+// program cannot see into before it runs: such a run reads the package's own
+// table under an application lock instead of a private copy, which a script
+// would first have to fill with all the rows, so the benchmarks time the
+// reading alone.
+inline tallomar::ToolReads bigCheckReads(const QString& folder) {
+    QFile script(QDir(folder).filePath(QStringLiteral("check_big.sql")));
+    if (!script.open(QIODevice::WriteOnly) || script.write("exec ('select 1')\r\n") < 0)
+        throw tallomar::Error(QStringLiteral("cannot write %1").arg(script.fileName()));
+    return {
+        [](const QString&, const QString&, const QString&) { return QString(); },
+        [](const QString&) {
+            tallomar::tooldb::Recordset rows;
+            rows.columns = {QStringLiteral("cPath"), QStringLiteral("cResult")};
+            rows.rows.push_back({QStringLiteral("check_big.sql"), QStringLiteral("big")});
+            return rows;
+        },
+    };
 }
 
 }  // namespace bench

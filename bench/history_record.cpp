@@ -41,19 +41,10 @@ constexpr int kRows = 1'000'000;
 constexpr int kColumns = 10;
 constexpr int kPairs = 7;
 
-// A workbench whose one check row names table big and runs no script.
+// A workbench whose one check step reads table big.
 tallomar::Workbench bigResultWorkbench(const tallomar::Session& session) {
     using namespace tallomar;
-    ToolReads reads{
-        [](const QString&, const QString&, const QString&) { return QString(); },
-        [](const QString&) {
-            tooldb::Recordset rows;
-            rows.columns = {QStringLiteral("cPath"), QStringLiteral("cResult")};
-            rows.rows.push_back({QStringLiteral("999"), QStringLiteral("big")});
-            return rows;
-        },
-    };
-    return Workbench(session, reads, [](const QString&, const RunWork& work) {
+    return Workbench(session, bench::bigCheckReads(session.gToolFolder), [](const QString&, const RunWork& work) {
         RunContext context;
         return work(context);
     });
@@ -141,6 +132,7 @@ int main(int argc, char** argv) {
     tallomar::Session session;
     session.cnAccount = bench::connectWhenListening(port);  // waits until the seed has been loaded
     session.gDatabaseName = QStringLiteral("tempdb");
+    session.gToolFolder = data.path();
 
     std::vector<double> bare, recorded, ratios, alone, shares;
     for (int pair = 0; pair < kPairs; ++pair) {

@@ -72,15 +72,7 @@ private:
 // the way.
 qint64 gridFetch(std::shared_ptr<tallomar::Session> session, QElapsedTimer& timer, int& paints) {
     using namespace tallomar;
-    ToolReads reads{
-        [](const QString&, const QString&, const QString&) { return QString(); },
-        [](const QString&) {
-            tooldb::Recordset rows;
-            rows.columns = {QStringLiteral("cPath"), QStringLiteral("cResult")};
-            rows.rows.push_back({QStringLiteral("999"), QStringLiteral("big")});
-            return rows;
-        },
-    };
+    const ToolReads reads = bench::bigCheckReads(session->gToolFolder);
     FrmMain window(std::move(session), reads);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
@@ -101,6 +93,8 @@ int runOnce(const QString& mode, quint16 port) {
     auto session = std::make_shared<tallomar::Session>();
     session->cnAccount = bench::connectWhenListening(port);
     session->gDatabaseName = QStringLiteral("tempdb");
+    const QTemporaryDir package;
+    session->gToolFolder = package.path();
     QElapsedTimer timer;
     int paints = 0;
     qint64 result = 0;
