@@ -1,7 +1,12 @@
 #include "mdb_fixture.h"
 
+#include "platform/access/mdb_reader.h"
+#include "platform/error.h"
+
 #include <gtest/gtest.h>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <stdexcept>
 
 namespace tallomar::test {
@@ -115,6 +120,19 @@ QVariant cell(const mdb::Table& table, int row, const QString& column) {
         if (table.columns[c].name == column) return table.rows.at(static_cast<size_t>(row)).at(c);
     }
     throw std::runtime_error("no column " + column.toStdString());
+}
+
+void expectRefusedAtOnceAsNotARegularFile(const QString& path, const QString& kind) {
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        mdb::readTables(path);
+        ADD_FAILURE() << path.toStdString() << " was read";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("%1: not a regular file (%2), not an Access database")
+                                       .arg(QFileInfo(path).fileName(), kind));
+    }
+    EXPECT_LT(clock.elapsed(), 1000) << path.toStdString();
 }
 
 }  // namespace tallomar::test

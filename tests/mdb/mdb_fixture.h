@@ -25,4 +25,8 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 const mdb::Table& tableNamed(const std::vector<mdb::Table>& tables, const QString& name);
 QVariant cell(const mdb::Table& table, int row, const QString& column);
 
+// `path` names something that is not a regular file, of `kind` ("a folder");
+// reading it is refused within a second, with a message that says so.
+void expectRefusedAtOnceAsNotARegularFile(const QString& path, const QString& kind);
+
 }  // namespace tallomar::test
