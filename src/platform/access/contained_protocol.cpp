@@ -1,5 +1,10 @@
 #include "platform/access/contained_protocol.h"
 
+#include "platform/error.h"
+
+#include <cstdio>
+#include <new>
+
 namespace tallomar::mdb::contained {
 
 void splitSteps(ContainedOutcome& outcome) {
@@ -33,6 +38,27 @@ void judgeExit(ContainedOutcome& outcome, int exitStatus, char tag, QByteArray c
 
 QByteArray stepNote(const QString& step) {
     return kStepMark + step.toUtf8() + '\n';
+}
+
+int serveFrame(const FrameFile& file, const ContainedStep& noteStep,
+               const std::function<void(const ContainedStep&, const ContainedOutput&)>& work) {
+    bool written = file.append(&kPendingTag, 1);
+    const auto output = [&written, &file](const QByteArray& piece) {
+        written = written && file.append(piece.constData(), piece.size());
+    };
+    char tag = kResultTag;
+    try {
+        work(noteStep, output);
+    } catch (const Error& error) {
+        tag = kFailureTag;
+        const QByteArray message(error.what());
+        written = file.dropContent() && file.append(message.constData(), message.size());
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemoryExit;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    return written && file.setTag(tag) ? 0 : kNoResultExit;
 }
 
 }  // namespace tallomar::mdb::contained

@@ -30,4 +30,17 @@ void judgeExit(ContainedOutcome& outcome, int exitStatus, char tag, QByteArray c
 // The line that notes `step` in the message stream.
 QByteArray stepNote(const QString& step);
 
+// The helper's end of the frame, on the file the system handed it.
+struct FrameFile {
+    std::function<bool(const char* data, qsizetype size)> append;
+    std::function<bool()> dropContent;  // the next append follows the tag
+    std::function<bool(char tag)> setTag;
+};
+
+// Runs `work` with its output going into the frame behind the pending tag;
+// a refusal (Error) replaces the output by its message, and the tag is set
+// once the work has ended. Returns the helper's exit status.
+int serveFrame(const FrameFile& file, const ContainedStep& noteStep,
+               const std::function<void(const ContainedStep&, const ContainedOutput&)>& work);
+
 }  // namespace tallomar::mdb::contained

@@ -205,25 +205,10 @@ int serveContained(quint64 extraAddressSpace,
         const QByteArray line = stepNote(step);
         writeAll(STDERR_FILENO, line.constData(), line.size());
     };
-    // The tag goes first once the work has ended.
-    bool written = writeAll(kResultFd, &kPendingTag, 1);
-    const auto output = [&written](const QByteArray& piece) {
-        written = written && writeAll(kResultFd, piece.constData(), piece.size());
-    };
-    char tag = kResultTag;
-    try {
-        work(noteStep, output);
-    } catch (const Error& error) {
-        tag = kFailureTag;
-        const QByteArray message(error.what());
-        written = ftruncate(kResultFd, 1) == 0 && lseek(kResultFd, 1, SEEK_SET) == 1 &&
-                  writeAll(kResultFd, message.constData(), message.size());
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemoryExit;
-    }
-    std::fflush(stdout);
-    std::fflush(stderr);
-    return written && pwrite(kResultFd, &tag, 1, 0) == 1 ? 0 : kNoResultExit;
+    return serveFrame({[](const char* data, qsizetype size) { return writeAll(kResultFd, data, size); },
+                       [] { return ftruncate(kResultFd, 1) == 0 && lseek(kResultFd, 1, SEEK_SET) == 1; },
+                       [](char tag) { return pwrite(kResultFd, &tag, 1, 0) == 1; }},
+                      noteStep, work);
 }
 
 }  // namespace tallomar::mdb

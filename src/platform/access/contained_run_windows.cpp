@@ -341,24 +341,10 @@ int serveContained(quint64 extraAddressSpace,
         const QByteArray line = stepNote(step);
         writeAll(messages, line.constData(), line.size());
     };
-    // The tag goes first once the work has ended.
-    bool written = writeAll(result, &kPendingTag, 1);
-    const auto output = [&written, result](const QByteArray& piece) {
-        written = written && writeAll(result, piece.constData(), piece.size());
-    };
-    char tag = kResultTag;
-    try {
-        work(noteStep, output);
-    } catch (const Error& error) {
-        tag = kFailureTag;
-        const QByteArray message(error.what());
-        written = seek(result, 1) && SetEndOfFile(result) && writeAll(result, message.constData(), message.size());
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemoryExit;
-    }
-    std::fflush(stdout);
-    std::fflush(stderr);
-    return written && seek(result, 0) && writeAll(result, &tag, 1) ? 0 : kNoResultExit;
+    return serveFrame({[result](const char* data, qsizetype size) { return writeAll(result, data, size); },
+                       [result] { return seek(result, 1) && SetEndOfFile(result); },
+                       [result](char tag) { return seek(result, 0) && writeAll(result, &tag, 1); }},
+                      noteStep, work);
 }
 
 }  // namespace tallomar::mdb
